@@ -1,0 +1,31 @@
+#pragma once
+// Files, folders and path names. Paths are UTF-8 Windows paths (backslashes, drive
+// letters or UNC roots); the Windows implementation converts them at the boundary.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pictorn::platform {
+
+inline constexpr std::uint32_t kAttrDirectory = 0x10;
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // True when the file can be opened for reading (and it is closed again).
+    virtual bool canOpenForReading(std::string_view path) = 0;
+    // The attributes of a path, or nothing when it cannot be read.
+    virtual std::optional<std::uint32_t> attributes(std::string_view path) = 0;
+    // Attributes of the directory entry found by searching for exactly this name.
+    virtual std::optional<std::uint32_t> findEntryAttributes(std::string_view path) = 0;
+    virtual bool createDirectory(std::string_view path) = 0;
+    // The full path of a path; on failure returns the system error code (0 on success).
+    virtual std::uint32_t fullPathName(std::string_view path, std::string& fullPath) = 0;
+    // The short (8.3) form, or the path itself when the file system has none.
+    virtual std::string shortPathName(std::string_view path) = 0;
+    // The system's message for an error code, without trailing line breaks; empty if none.
+    virtual std::string systemErrorText(std::uint32_t code) = 0;
+};
+
+} // namespace pictorn::platform

@@ -1,0 +1,25 @@
+#pragma once
+// The operating-system services a window or routine may use, handed down by whoever
+// creates it (no global singletons). Each platform supplies one implementation of each.
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/instance_guard.h"
+#include "platform/message_box.h"
+#include "platform/registry_api.h"
+#include "platform/shell.h"
+
+namespace pictorn::platform {
+
+class UiToolkit;
+
+struct Services {
+    RegistryApi& registry;
+    MessageBoxService& messageBox;
+    FileSystem& files;
+    Shell& shell;
+    Clock& clock;
+    InstanceGuard& instance;
+    UiToolkit& ui;
+};
+
+} // namespace pictorn::platform
