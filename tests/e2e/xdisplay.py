@@ -1,0 +1,77 @@
+"""A private X display (Xvfb) with openbox as window manager, stopped by process id."""
+
+import os
+import subprocess
+from pathlib import Path
+
+from support import poll
+
+WIDTH, HEIGHT = 1280, 800
+
+
+class XDisplay:
+    def __init__(self, log_dir):
+        self.log_dir = Path(log_dir)
+        self.name = None
+        self._xvfb = None
+        self._openbox = None
+
+    def env(self):
+        return {**os.environ, "DISPLAY": self.name}
+
+    def start(self, first=100, last=400):
+        self.log_dir.mkdir(parents=True, exist_ok=True)
+        for number in range(first, last):
+            if self._taken(number):
+                continue
+            xvfb = self._spawn(
+                ["Xvfb", f":{number}", "-screen", "0", f"{WIDTH}x{HEIGHT}x24", "-nolisten", "tcp"],
+                "xvfb.log", os.environ)
+            socket = Path(f"/tmp/.X11-unix/X{number}")
+            # Another session may take the number first; this Xvfb then exits at once.
+            if poll(lambda: socket.exists() or xvfb.poll() is not None, 10) and xvfb.poll() is None:
+                self._xvfb, self.name = xvfb, f":{number}"
+                break
+            self._stop(xvfb)
+        else:
+            raise RuntimeError("no free X display could be started")
+        self._openbox = self._spawn(["openbox", "--sm-disable"], "openbox.log", self.env())
+        if not poll(self._wm_ready, 10):
+            raise RuntimeError(f"openbox did not come up on {self.name}")
+
+    def stop(self):
+        for process in (self._openbox, self._xvfb):
+            self._stop(process)
+        self._openbox = self._xvfb = None
+
+    def run(self, args, timeout=30):
+        """Runs an X client (not a Wine program) and returns its CompletedProcess."""
+        return subprocess.run(args, env=self.env(), stdin=subprocess.DEVNULL,
+                              capture_output=True, text=True, timeout=timeout)
+
+    def screenshot(self, path):
+        self.run(["import", "-window", "root", str(path)])
+
+    @staticmethod
+    def _taken(number):
+        return Path(f"/tmp/.X11-unix/X{number}").exists() or Path(f"/tmp/.X{number}-lock").exists()
+
+    def _spawn(self, args, log_name, env):
+        with open(self.log_dir / log_name, "ab") as log:
+            return subprocess.Popen(args, env=env, stdin=subprocess.DEVNULL, stdout=log,
+                                    stderr=subprocess.STDOUT)
+
+    def _wm_ready(self):
+        result = self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], timeout=5)
+        return result.returncode == 0 and "window id" in result.stdout
+
+    @staticmethod
+    def _stop(process):
+        if process is None or process.poll() is not None:
+            return
+        process.terminate()
+        try:
+            process.wait(5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
