@@ -1,0 +1,17 @@
+#pragma once
+#include "platform/file_system.h"
+
+namespace pictorn::platform::win32 {
+
+class Win32FileSystem final : public FileSystem {
+public:
+    bool canOpenForReading(std::string_view path) override;
+    std::optional<std::uint32_t> attributes(std::string_view path) override;
+    std::optional<std::uint32_t> findEntryAttributes(std::string_view path) override;
+    bool createDirectory(std::string_view path) override;
+    std::uint32_t fullPathName(std::string_view path, std::string& fullPath) override;
+    std::string shortPathName(std::string_view path) override;
+    std::string systemErrorText(std::uint32_t code) override;
+};
+
+} // namespace pictorn::platform::win32
