@@ -1,0 +1,47 @@
+#pragma once
+// Forms without windows, for tests and tools. A modal dialog runs the test's script in
+// place of a user, then returns as the real one would once the dialog is hidden.
+#include "platform/ui/form.h"
+#include "platform/ui/ui_toolkit.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pictorn::headless {
+
+class HeadlessToolkit : public ui::UiToolkit {
+public:
+    using ModalScript = std::function<void(ui::Form&)>;
+
+    void initCommonControls() override { ++commonControlsInitialised; }
+    void attach(ui::Form& form) override;
+    int run() override { return exitCode_; }
+    void quit(int exitCode) override {
+        quitRequested = true;
+        exitCode_ = exitCode;
+    }
+    void doEvents() override { ++eventsPumped; }
+    ui::ScreenInfo screen() override { return screenInfo; }
+
+    // The script that plays the user while the named form is shown modally.
+    void onModal(const std::string& formName, ModalScript script) {
+        modalScripts_[formName] = std::move(script);
+    }
+
+    ui::ScreenInfo screenInfo{1920, 1080, 96};
+    int commonControlsInitialised = 0;
+    int eventsPumped = 0;
+    bool quitRequested = false;
+    std::vector<std::string> modalLog; // names of forms shown modally, in order
+
+private:
+    friend class HeadlessFormPeer;
+    std::map<std::string, ModalScript> modalScripts_;
+    std::vector<std::unique_ptr<ui::FormPeer>> peers_;
+    int exitCode_ = 0;
+};
+
+} // namespace pictorn::headless
