@@ -1,0 +1,12 @@
+#pragma once
+
+#include "imaging/byte_order.h"
+#include "imaging/picture.h"
+
+namespace pictorn::imaging {
+
+// 24-bit bottom-up BMP: what the program keeps as its temporary picture file and what any
+// Windows program can open.
+Bytes writeBmp(const Picture& picture);
+
+} // namespace pictorn::imaging

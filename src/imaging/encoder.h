@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "imaging/image_format.h"
+#include "imaging/picture.h"
+
+namespace pictorn::imaging {
+
+struct EncodeOptions {
+    int jpegQuality = 90;   // 1..100, clamped
+    bool gifDither = false; // off: the undithered palette gives the higher PSNR
+};
+
+// The whole file in `format`. Throws std::invalid_argument for an empty picture and
+// std::length_error when the format cannot hold the picture's size.
+std::vector<std::uint8_t> encode(const Picture& picture, ImageFormat format,
+                                 const EncodeOptions& options = {});
+
+} // namespace pictorn::imaging

@@ -1,0 +1,166 @@
+#include "imaging/parallel_deflate.h"
+
+#include <algorithm>
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include <zlib.h>
+
+namespace pictorn::imaging {
+
+namespace {
+
+constexpr std::size_t kWindow = 32 * 1024;
+constexpr std::size_t kMinBandBytes = 512 * 1024;
+constexpr std::size_t kBatchBytes = 64 * 1024;
+constexpr std::size_t kMaxBandBytes = std::size_t{1} << 30;
+constexpr unsigned kMaxThreads = 8;
+
+struct Band {
+    std::size_t firstRow = 0;
+    std::size_t endRow = 0;
+    Bytes compressed;
+    uLong adler = 1;
+    std::size_t bytes = 0;
+};
+
+class Deflater {
+public:
+    Deflater(const DeflateSettings& s) {
+        if (deflateInit2(&z_, s.level, Z_DEFLATED, -15, s.memLevel, s.strategy) != Z_OK) {
+            throw std::runtime_error("deflateInit2 failed");
+        }
+    }
+    ~Deflater() { deflateEnd(&z_); }
+    Deflater(const Deflater&) = delete;
+    Deflater& operator=(const Deflater&) = delete;
+
+    void setDictionary(const std::uint8_t* data, std::size_t size) {
+        deflateSetDictionary(&z_, data, static_cast<uInt>(size));
+    }
+
+    void compress(const std::uint8_t* data, std::size_t size, int flush, Bytes& out) {
+        z_.next_in = const_cast<Bytef*>(data);
+        z_.avail_in = static_cast<uInt>(size);
+        do {
+            const std::size_t before = out.size();
+            const std::size_t room = std::max<std::size_t>(16 * 1024, size / 4);
+            out.resize(before + room);
+            z_.next_out = out.data() + before;
+            z_.avail_out = static_cast<uInt>(room);
+            const int rc = deflate(&z_, flush);
+            if (rc == Z_STREAM_ERROR) {
+                throw std::runtime_error("deflate failed");
+            }
+            out.resize(before + room - z_.avail_out);
+        } while (z_.avail_out == 0 || z_.avail_in > 0);
+    }
+
+private:
+    z_stream z_{};
+};
+
+void compressBand(Band& band, bool last, std::size_t rowBytes, RowSource& source,
+                  const DeflateSettings& settings) {
+    Deflater deflater(settings);
+    const std::size_t rowsPerBatch = std::max<std::size_t>(1, kBatchBytes / rowBytes);
+    std::vector<std::uint8_t> batch(rowsPerBatch * rowBytes);
+
+    if (band.firstRow > 0) {
+        // The same bytes the previous band ends with: its rows are deterministic.
+        const std::size_t primeRows = std::min(band.firstRow, (kWindow + rowBytes - 1) / rowBytes);
+        std::vector<std::uint8_t> prime(primeRows * rowBytes);
+        for (std::size_t r = 0; r < primeRows; ++r) {
+            source.makeRow(band.firstRow - primeRows + r, prime.data() + r * rowBytes);
+        }
+        const std::size_t used = std::min(kWindow, prime.size());
+        deflater.setDictionary(prime.data() + prime.size() - used, used);
+    }
+
+    for (std::size_t y = band.firstRow; y < band.endRow;) {
+        const std::size_t n = std::min(rowsPerBatch, band.endRow - y);
+        for (std::size_t r = 0; r < n; ++r) {
+            source.makeRow(y + r, batch.data() + r * rowBytes);
+        }
+        y += n;
+        const std::size_t size = n * rowBytes;
+        band.adler = adler32(band.adler, batch.data(), static_cast<uInt>(size));
+        band.bytes += size;
+        const int flush = y < band.endRow ? Z_NO_FLUSH : (last ? Z_FINISH : Z_SYNC_FLUSH);
+        deflater.compress(batch.data(), size, flush, band.compressed);
+    }
+    if (band.firstRow == band.endRow && last) {
+        deflater.compress(nullptr, 0, Z_FINISH, band.compressed);
+    }
+}
+
+} // namespace
+
+Bytes deflateRows(std::size_t rows, std::size_t rowBytes, const RowSourceFactory& factory,
+                  const DeflateSettings& settings) {
+    unsigned threads =
+        settings.threads != 0 ? settings.threads : std::thread::hardware_concurrency();
+    threads = std::clamp(threads, 1u, kMaxThreads);
+    const std::size_t total = rows * rowBytes;
+    // A few bands per thread even out bands that compress at different speeds.
+    std::size_t bandCount = 1;
+    if (threads > 1 && total >= 2 * kMinBandBytes) {
+        bandCount = std::min<std::size_t>(threads * 4, total / kMinBandBytes);
+    }
+    // Bands also keep every checksum length within zlib's (on Windows 32-bit) z_off_t.
+    bandCount = std::max(bandCount, total / kMaxBandBytes + 1);
+    bandCount = std::max<std::size_t>(1, std::min(bandCount, rows));
+    std::vector<Band> bands(bandCount);
+    for (std::size_t i = 0; i < bandCount; ++i) {
+        bands[i].firstRow = rows * i / bandCount;
+        bands[i].endRow = rows * (i + 1) / bandCount;
+    }
+
+    std::atomic<std::size_t> nextBand{0};
+    std::exception_ptr failure;
+    std::atomic<bool> failed{false};
+    auto work = [&] {
+        try {
+            auto source = factory();
+            for (std::size_t i; (i = nextBand++) < bandCount && !failed;) {
+                compressBand(bands[i], i + 1 == bandCount, rowBytes, *source, settings);
+            }
+        } catch (...) {
+            if (!failed.exchange(true)) {
+                failure = std::current_exception();
+            }
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < std::min<std::size_t>(threads, bandCount); ++t) {
+        helpers.emplace_back(work);
+    }
+    work();
+    for (auto& h : helpers) {
+        h.join();
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+
+    std::size_t size = 6;
+    for (const Band& b : bands) {
+        size += b.compressed.size();
+    }
+    Bytes out;
+    out.reserve(size);
+    putU8(out, 0x78); // deflate, 32 KB window
+    putU8(out, 0x9C); // default level class; makes the header a multiple of 31
+    uLong adler = 1;
+    for (Band& b : bands) {
+        out.insert(out.end(), b.compressed.begin(), b.compressed.end());
+        Bytes().swap(b.compressed);
+        adler = adler32_combine(adler, b.adler, static_cast<z_off_t>(b.bytes));
+    }
+    putBe32(out, static_cast<std::uint32_t>(adler));
+    return out;
+}
+
+} // namespace pictorn::imaging

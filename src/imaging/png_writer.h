@@ -1,0 +1,20 @@
+#pragma once
+
+#include "imaging/byte_order.h"
+#include "imaging/parallel_deflate.h"
+#include "imaging/picture.h"
+#include "imaging/png_filters.h"
+
+namespace pictorn::imaging {
+
+struct PngSettings {
+    PngFilterChoice filter = PngFilterChoice::Screenshot;
+    DeflateSettings deflate{};
+    bool allowIndexed = true; // write <= 256 colours as a palette image
+};
+
+// PNG: a palette image with the smallest useful bit depth when the picture has at most
+// 256 colours, otherwise 8-bit RGB.
+Bytes writePng(const Picture& picture, const PngSettings& settings = {});
+
+} // namespace pictorn::imaging

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "imaging/byte_order.h"
+#include "imaging/picture.h"
+
+namespace pictorn::imaging {
+
+// Baseline little-endian TIFF: RGB, 8 bits per sample, LZW with the horizontal predictor,
+// in strips of about 64 KB of pixels each.
+Bytes writeTiff(const Picture& picture);
+
+} // namespace pictorn::imaging

@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include "imaging/encoder.h"
+#include "imaging/png_writer.h"
+#include "imaging_test_support.h"
+
+namespace pictorn::imaging {
+namespace {
+
+using namespace testing;
+
+TEST(PngWriter, TruecolourPicturesDecodeToTheSamePixelsAtAnySize) {
+    const Picture pictures[] = {noisePicture(1, 1, 1),    noisePicture(3, 7, 2),
+                                noisePicture(4000, 1, 3), noisePicture(1, 4000, 4),
+                                smoothPicture(301, 203),  screenLikePicture(640, 480)};
+    for (const Picture& picture : pictures) {
+        SCOPED_TRACE(std::to_string(picture.width) + "x" + std::to_string(picture.height));
+        const PngInfo png = decodePng(encode(picture, ImageFormat::Png));
+        EXPECT_TRUE(samePixels(png.picture, picture));
+    }
+}
+
+TEST(PngWriter, EveryFilterChoiceAndThreadCountGivesTheSamePixels) {
+    // Big enough to be cut into bands compressed in parallel and joined.
+    const Picture picture = screenLikePicture(1500, 1200);
+    for (const auto filter :
+         {PngFilterChoice::None, PngFilterChoice::Adaptive, PngFilterChoice::Screenshot}) {
+        for (const unsigned threads : {1u, 2u, 3u}) {
+            PngSettings settings;
+            settings.filter = filter;
+            settings.deflate.threads = threads;
+            settings.allowIndexed = false;
+            const PngInfo png = decodePng(writePng(picture, settings));
+            EXPECT_EQ(png.colourType, 2);
+            EXPECT_TRUE(samePixels(png.picture, picture))
+                << "filter " << int(filter) << ", threads " << threads;
+        }
+    }
+}
+
+TEST(PngWriter, FewColoursAreWrittenAsAPaletteOfTheSmallestDepth) {
+    const struct {
+        int colours;
+        int bitDepth;
+    } cases[] = {{1, 1}, {2, 1}, {3, 2}, {4, 2}, {5, 4}, {16, 4}, {17, 8}, {256, 8}};
+    for (const auto& c : cases) {
+        // Odd widths leave partly used bytes at the end of packed rows.
+        const Picture picture = paletteRamp(37, 29, c.colours);
+        const PngInfo png = decodePng(encode(picture, ImageFormat::Png));
+        EXPECT_EQ(png.colourType, 3) << c.colours << " colours";
+        EXPECT_EQ(png.bitDepth, c.bitDepth) << c.colours << " colours";
+        EXPECT_TRUE(samePixels(png.picture, picture)) << c.colours << " colours";
+    }
+    const Picture rich = paletteRamp(37, 29, 257);
+    const PngInfo png = decodePng(encode(rich, ImageFormat::Png));
+    EXPECT_EQ(png.colourType, 2);
+    EXPECT_TRUE(samePixels(png.picture, rich));
+}
+
+TEST(PngWriter, LargeFlatPictureIsIndexedAndLossless) {
+    Picture picture = screenLikePicture(2000, 1100);
+    for (auto& p : picture.pixels) {
+        p &= 0xE0E0C0u; // few colours left
+    }
+    const PngInfo png = decodePng(encode(picture, ImageFormat::Png));
+    EXPECT_EQ(png.colourType, 3);
+    EXPECT_TRUE(samePixels(png.picture, picture));
+}
+
+} // namespace
+} // namespace pictorn::imaging

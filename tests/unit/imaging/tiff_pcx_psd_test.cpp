@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include "imaging/encoder.h"
+#include "imaging_test_support.h"
+
+namespace pictorn::imaging {
+namespace {
+
+using namespace testing;
+
+std::vector<Picture> oddPictures() {
+    return {noisePicture(1, 1, 1),
+            noisePicture(3, 7, 2),
+            noisePicture(4000, 1, 3),
+            noisePicture(1, 4000, 4),
+            Picture(50, 40, rgb(0xC5, 0xC5, 0xC5)),
+            smoothPicture(333, 217),
+            screenLikePicture(700, 300)};
+}
+
+TEST(TiffWriter, LibtiffReadsTheExactPixels) {
+    // Noise overflows the LZW table within a strip; flat areas make long strings.
+    for (const Picture& picture : oddPictures()) {
+        EXPECT_TRUE(samePixels(decodeTiff(encode(picture, ImageFormat::Tiff)), picture))
+            << picture.width << "x" << picture.height;
+    }
+}
+
+TEST(PsdWriter, ImageMagickReadsTheExactPixels) {
+    for (const Picture& picture : oddPictures()) {
+        EXPECT_TRUE(
+            samePixels(decodeWithImageMagick(encode(picture, ImageFormat::Psd), "psd"), picture))
+            << picture.width << "x" << picture.height;
+    }
+}
+
+TEST(PcxWriter, ImageMagickReadsTheExactPixels) {
+    for (const Picture& picture : oddPictures()) {
+        EXPECT_TRUE(
+            samePixels(decodeWithImageMagick(encode(picture, ImageFormat::Pcx), "pcx"), picture))
+            << picture.width << "x" << picture.height;
+    }
+}
+
+TEST(PcxWriter, UsesOnePalettePlaneUpTo256Colours) {
+    for (const int colours : {1, 256, 257}) {
+        const Picture picture = paletteRamp(31, 30, colours);
+        const auto file = encode(picture, ImageFormat::Pcx);
+        ASSERT_GT(file.size(), 128u);
+        const bool indexed = colours <= 256;
+        EXPECT_EQ(file[65], indexed ? 1 : 3) << colours << " colours"; // planes
+        if (indexed) {
+            EXPECT_EQ(file[file.size() - 769], 0x0C); // palette marker
+        }
+        EXPECT_TRUE(samePixels(decodeWithImageMagick(file, "pcx"), picture))
+            << colours << " colours";
+    }
+}
+
+} // namespace
+} // namespace pictorn::imaging
