@@ -8,6 +8,7 @@ prefix that is created once per Wine version (in the work folder, or --template)
 
 import argparse
 import os
+import signal
 import sys
 import unittest
 from pathlib import Path
@@ -37,6 +38,24 @@ def main():
             return 2
 
     sys.path.insert(0, str(HERE))
+    import support  # only importable once the path is set
+
+    # timeout(1) and CI cancel with SIGTERM: unwind so that the finally below stops the
+    # displays and wineservers of the running test class.
+    # (KeyboardInterrupt, because unittest records any other exception as a test error
+    # and goes on.)
+    signal.signal(signal.SIGTERM, _interrupt)
+    try:
+        return run_tests(options)
+    finally:
+        support.stop_all_live()
+
+
+def _interrupt(*_):
+    raise KeyboardInterrupt
+
+
+def run_tests(options):
     loader = unittest.TestLoader()
     if options.patterns:
         loader.testNamePatterns = [f"*{p}*" for p in options.patterns]

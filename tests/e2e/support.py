@@ -6,6 +6,17 @@ from pathlib import Path
 
 POLL_STEP = 0.05
 
+# Displays and prefixes still running, so an interrupted run can stop them (by pid).
+LIVE = []
+
+
+def stop_all_live():
+    while LIVE:
+        try:
+            LIVE.pop().stop()
+        except Exception:  # noqa: BLE001 - stopping the rest matters more
+            pass
+
 
 def poll(condition, timeout, step=POLL_STEP):
     """Calls condition until it returns something truthy or timeout seconds pass.

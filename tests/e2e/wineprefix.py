@@ -8,6 +8,8 @@ import shutil
 import subprocess
 from pathlib import Path
 
+from support import LIVE
+
 STAMP = ".pictorn-stamp"
 
 
@@ -79,11 +81,17 @@ class WinePrefix:
 
     def start_server(self):
         """Starts and warms the wineserver so programs start fast and detached."""
+        LIVE.append(self)
         subprocess.run(["wineserver", "-p"], env=self.env(), stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
         self.run(["wineboot"], timeout=120)
 
+    def stop(self):
+        self.kill_server()
+
     def kill_server(self):
+        if self in LIVE:
+            LIVE.remove(self)
         subprocess.run(["wineserver", "-k"], env=self.env(), stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
 

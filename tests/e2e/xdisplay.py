@@ -4,7 +4,7 @@ import os
 import subprocess
 from pathlib import Path
 
-from support import poll
+from support import LIVE, poll
 
 WIDTH, HEIGHT = 1280, 800
 
@@ -35,6 +35,7 @@ class XDisplay:
             self._stop(xvfb)
         else:
             raise RuntimeError("no free X display could be started")
+        LIVE.append(self)
         self._openbox = self._spawn(["openbox", "--sm-disable"], "openbox.log", self.env())
         if not poll(self._wm_ready, 10):
             raise RuntimeError(f"openbox did not come up on {self.name}")
@@ -43,6 +44,8 @@ class XDisplay:
         for process in (self._openbox, self._xvfb):
             self._stop(process)
         self._openbox = self._xvfb = None
+        if self in LIVE:
+            LIVE.remove(self)
 
     def run(self, args, timeout=30):
         """Runs an X client (not a Wine program) and returns its CompletedProcess."""

@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test suite:
+#
+#   unit   native GoogleTest (build/native, Release)
+#   asan   the same under AddressSanitizer + UBSan (build/native-asan, Debug)
+#   win32  win32_tests.exe under Wine, in a fresh prefix on a private X display
+#   e2e    the real pictorn.exe under Wine, driven from outside (tests/e2e)
+#
+# Ends with one line "SUMMARY: unit PASS, asan PASS, win32 PASS, e2e PASS" and a non-zero
+# exit status when any suite failed. A suite with nothing to run yet is reported as SKIP.
+# Logs: build/test-logs/. Set PICTORN_BUILD_DIR to use another build folder.
+set -u -o pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# shellcheck source=SCRIPTDIR/setup.sh
+source "$ROOT/scripts/setup.sh"
+# shellcheck source=SCRIPTDIR/wine-env.sh
+source "$ROOT/scripts/wine-env.sh"
+
+BUILD="$PICTORN_BUILD"
+LOGS="$BUILD/test-logs"
+TEMPLATE="$BUILD/wine-template"
+PYTHON=/usr/bin/python3
+declare -A RESULT
+
+say() { echo "[test] $*"; }
+
+# Shows the end of a log after a failure, so CI output alone explains it.
+show_tail() {
+    echo "----- last lines of $1 -----"
+    tail -n "${2:-60}" "$1"
+    echo "-----"
+}
+
+has_sources() { [[ -n "$(find "$ROOT/$1" -name '*.cpp' -print -quit 2>/dev/null)" ]]; }
+
+# run_step <name> <function>: times one suite and records its result line.
+run_step() {
+    local name="$1" start=$SECONDS
+    say "$name ..."
+    "$2"
+    say "$name: ${RESULT[$name]} [$((SECONDS - start)) s]"
+}
+
+# ctest in one native build; sets RESULT[$1].
+native_suite() {
+    local name="$1" tree="$2" log="$LOGS/$1.log"
+    if ! has_sources tests/unit; then
+        RESULT[$name]="SKIP (no tests)"
+        return
+    fi
+    if ! setup_build "$tree" >"$LOGS/build-$tree.log" 2>&1; then
+        show_tail "$LOGS/build-$tree.log"
+        RESULT[$name]="FAIL (build)"
+        return
+    fi
+    if ctest --test-dir "$BUILD/$tree" -j"$PICTORN_JOBS" --timeout 300 --output-on-failure \
+        >"$log" 2>&1; then
+        local count
+        count=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
+        if [[ -z "$count" || "$count" == 0 ]]; then
+            RESULT[$name]="SKIP (no tests)"
+        else
+            RESULT[$name]="PASS ($count tests)"
+        fi
+    else
+        show_tail "$log" 80
+        RESULT[$name]="FAIL"
+    fi
+}
+
+step_unit() { native_suite unit native; }
+
+step_asan() {
+    # Leaks and undefined behaviour fail the test that causes them.
+    ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1" \
+        UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" native_suite asan native-asan
+}
+
+prepare_template() {
+    [[ -n "${TEMPLATE_READY:-}" ]] && return 0
+    wine_env_template "$TEMPLATE" >"$LOGS/wine-template.log" 2>&1 || {
+        show_tail "$LOGS/wine-template.log"
+        return 1
+    }
+    TEMPLATE_READY=1
+}
+
+step_win32() {
+    local log="$LOGS/win32.log" exe="$BUILD/win/tests/win32_tests.exe"
+    if ! has_sources tests/win32; then
+        RESULT[win32]="SKIP (no tests)"
+        return
+    fi
+    if ! setup_build win win32_tests >"$LOGS/build-win-win32_tests.log" 2>&1; then
+        show_tail "$LOGS/build-win-win32_tests.log"
+        RESULT[win32]="FAIL (build)"
+        return
+    fi
+    if ! prepare_template; then
+        RESULT[win32]="FAIL (wine prefix)"
+        return
+    fi
+    local prefix="$BUILD/wine-win32" status
+    (
+        # A subshell of its own, so its trap stops exactly what it started.
+        wine_env_install_trap
+        wine_env_clone_prefix "$TEMPLATE" "$prefix" || exit 90
+        wine_env_export "$prefix"
+        wine_env_start_display "$LOGS/win32-x" || exit 91
+        wine_env_prewarm
+        cd "$BUILD/win/tests" || exit 92
+        timeout -k 10 1200 wine "$exe" --gtest_output="xml:$LOGS/win32.xml" </dev/null >"$log" 2>&1
+    )
+    status=$?
+    if ((status == 0)); then
+        local count
+        count=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$log" | tail -n 1)
+        RESULT[win32]="PASS (${count:-0} tests)"
+    else
+        show_tail "$log" 80
+        case $status in
+        90 | 91) RESULT[win32]="FAIL (wine prefix or display)" ;;
+        124) RESULT[win32]="FAIL (timed out)" ;;
+        *) RESULT[win32]="FAIL" ;;
+        esac
+    fi
+}
+
+step_e2e() {
+    local log="$LOGS/e2e.log"
+    # Until the program's entry point exists there is nothing to drive.
+    if [[ ! -f "$ROOT/src/main.cpp" ]]; then
+        RESULT[e2e]="SKIP (no program yet)"
+        return
+    fi
+    if ! has_sources tests/e2e/driver; then
+        RESULT[e2e]="SKIP (no driver)"
+        return
+    fi
+    if ! setup_build win pictorn e2e_driver >"$LOGS/build-win-pictorn.log" 2>&1; then
+        show_tail "$LOGS/build-win-pictorn.log"
+        RESULT[e2e]="FAIL (build)"
+        return
+    fi
+    if ! prepare_template; then
+        RESULT[e2e]="FAIL (wine prefix)"
+        return
+    fi
+    if timeout -k 10 1500 "$PYTHON" "$ROOT/tests/e2e/run_e2e.py" --build "$BUILD/win" \
+        --work "$BUILD/e2e" --template "$TEMPLATE" </dev/null >"$log" 2>&1; then
+        local count
+        count=$(sed -n 's/^Ran \([0-9]*\) test.*/\1/p' "$log" | tail -n 1)
+        RESULT[e2e]="PASS (${count:-0} tests)"
+    else
+        show_tail "$log" 80
+        RESULT[e2e]="FAIL"
+    fi
+}
+
+main() {
+    local start=$SECONDS
+    mkdir -p "$BUILD"
+    rm -rf "$LOGS"
+    mkdir -p "$LOGS"
+    if ! setup_packages; then
+        echo "SUMMARY: setup FAIL (packages could not be installed)"
+        return 1
+    fi
+    run_step unit step_unit
+    run_step asan step_asan
+    run_step win32 step_win32
+    run_step e2e step_e2e
+
+    local failed=0 name line=""
+    for name in unit asan win32 e2e; do
+        line+="${line:+, }$name ${RESULT[$name]%% (*}"
+        [[ "${RESULT[$name]}" == FAIL* ]] && failed=1
+    done
+    say "logs in $LOGS; total $((SECONDS - start)) s"
+    echo "SUMMARY: $line"
+    return $failed
+}
+
+main "$@"
