@@ -30,7 +30,7 @@ private:
 
 // Error numbers the program reacts to. Append only: handlers compare against these.
 namespace errors {
-inline constexpr std::int32_t kProgramNotFound = 53;  // a program or file that cannot be started
+inline constexpr std::int32_t kProgramNotFound = 53; // a program or file that cannot be started
 inline constexpr std::int32_t kPermissionDenied = 70;
 inline constexpr std::int32_t kPathNotFound = 76;
 inline constexpr std::int32_t kInvalidProcedureCall = 5;

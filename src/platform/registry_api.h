@@ -12,7 +12,7 @@ namespace pictorn::platform {
 using RegHandle = std::uintptr_t; // a predefined hive (0x80000000..) or an opened key
 
 inline constexpr long kRegOk = 0;
-inline constexpr long kRegFileNotFound = 2;   // no such key or value
+inline constexpr long kRegFileNotFound = 2; // no such key or value
 inline constexpr long kRegAccessDenied = 5;
 inline constexpr long kRegInvalidHandle = 6;
 inline constexpr long kRegMoreData = 234;

@@ -8,9 +8,11 @@
 #include "platform/registry_api.h"
 #include "platform/shell.h"
 
-namespace pictorn::platform {
-
+namespace pictorn::ui {
 class UiToolkit;
+}
+
+namespace pictorn::platform {
 
 struct Services {
     RegistryApi& registry;
@@ -19,7 +21,7 @@ struct Services {
     Shell& shell;
     Clock& clock;
     InstanceGuard& instance;
-    UiToolkit& ui;
+    ui::UiToolkit& ui;
 };
 
 } // namespace pictorn::platform

@@ -1,0 +1,38 @@
+// The Windows entry point: builds the real platform and hands it to the start-up code.
+#include "app/startup.h"
+#include "mainwindow/frm_main.h"
+#include "platform/services.h"
+#include "platform/win32/ui_toolkit_win32.h"
+#include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_instance_guard.h"
+#include "platform/win32/win32_message_box.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_shell.h"
+
+#include <windows.h>
+
+#include <memory>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    using namespace pictorn;
+    platform::win32::Win32Registry registry;
+    platform::win32::Win32MessageBox messageBox;
+    platform::win32::Win32FileSystem files;
+    platform::win32::Win32Shell shell;
+    platform::win32::Win32Clock clock;
+    platform::win32::Win32InstanceGuard instance;
+    platform::win32::Win32Toolkit toolkit;
+    platform::Services services{registry, messageBox, files, shell, clock, instance, toolkit};
+
+    std::unique_ptr<FrmMain> mainWindow;
+    const bool running = app::Main(
+        instance, messageBox, [&] { toolkit.initCommonControls(); },
+        [&] {
+            mainWindow = std::make_unique<FrmMain>(services);
+            mainWindow->show();
+        });
+    if (!running || !mainWindow || !mainWindow->loaded())
+        return 0;
+    return toolkit.run();
+}
