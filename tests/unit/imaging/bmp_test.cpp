@@ -16,7 +16,7 @@ std::vector<std::uint8_t> handMadeBmp(int width, int height, int bpp,
                                       std::vector<std::uint8_t> pixels,
                                       std::vector<std::uint8_t> palette = {}) {
     std::vector<std::uint8_t> f;
-    auto le = [&](std::uint32_t v, int n) {
+    auto le = [&](std::uint64_t v, int n) {
         for (int i = 0; i < n; ++i) {
             f.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
         }
