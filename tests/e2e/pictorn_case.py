@@ -51,8 +51,7 @@ class PictornTestCase(unittest.TestCase):
         self.processes = []
 
     def tearDown(self):
-        outcome = getattr(self, "_outcome", None)
-        if outcome is not None and not getattr(outcome, "success", True):
+        if self._failed():
             self.display.screenshot(self.class_dir / f"{self._testMethodName}.png")
         for process in self.processes:
             if process.poll() is None:
@@ -61,6 +60,13 @@ class PictornTestCase(unittest.TestCase):
         # Killed Windows processes leave their windows and named objects to the wineserver;
         # the next test needs them gone.
         poll(lambda: not self.driver.list_windows(MAIN_TITLE, hidden=True).records, 10)
+
+    def _failed(self):
+        """Whether this test has failed so far (unittest offers no public way to ask)."""
+        result = getattr(getattr(self, "_outcome", None), "result", None)
+        if result is None:
+            return False
+        return any(test is self for test, _ in result.failures + result.errors)
 
     # --- helpers for the tests -----------------------------------------------------------
 
