@@ -110,7 +110,7 @@ step_win32() {
         wine_env_start_display "$LOGS/win32-x" || exit 91
         wine_env_prewarm
         cd "$BUILD/win/tests" || exit 92
-        timeout -k 10 1200 wine "$exe" --gtest_output="xml:$LOGS/win32.xml" </dev/null >"$log" 2>&1
+        timeout -k 10 600 wine "$exe" --gtest_output="xml:$LOGS/win32.xml" </dev/null >"$log" 2>&1
     )
     status=$?
     if ((status == 0)); then
@@ -147,7 +147,7 @@ step_e2e() {
         RESULT[e2e]="FAIL (wine prefix)"
         return
     fi
-    if timeout -k 10 1500 "$PYTHON" "$ROOT/tests/e2e/run_e2e.py" --build "$BUILD/win" \
+    if timeout -k 10 900 "$PYTHON" "$ROOT/tests/e2e/run_e2e.py" --build "$BUILD/win" \
         --work "$BUILD/e2e" --template "$TEMPLATE" </dev/null >"$log" 2>&1; then
         local count
         count=$(sed -n 's/^Ran \([0-9]*\) test.*/\1/p' "$log" | tail -n 1)
