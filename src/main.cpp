@@ -6,9 +6,11 @@
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_instance_guard.h"
+#include "platform/win32/win32_launcher.h"
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
+#include "platform/win32/win32_sound.h"
 
 #include <windows.h>
 
@@ -23,7 +25,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform::win32::Win32Clock clock;
     platform::win32::Win32InstanceGuard instance;
     platform::win32::Win32Toolkit toolkit;
-    platform::Services services{registry, messageBox, files, shell, clock, instance, toolkit};
+    platform::win32::Win32Launcher launcher;
+    platform::win32::Win32Sound sound;
+    platform::Services services{registry, messageBox, files,    shell, clock,
+                                instance, toolkit,    launcher, sound};
 
     std::unique_ptr<FrmMain> mainWindow;
     const bool running = app::Main(

@@ -4,9 +4,11 @@
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/instance_guard.h"
+#include "platform/launcher.h"
 #include "platform/message_box.h"
 #include "platform/registry_api.h"
 #include "platform/shell.h"
+#include "platform/sound.h"
 
 namespace pictorn::ui {
 class UiToolkit;
@@ -22,6 +24,8 @@ struct Services {
     Clock& clock;
     InstanceGuard& instance;
     ui::UiToolkit& ui;
+    Launcher& launcher;
+    Sound& sound;
 };
 
 } // namespace pictorn::platform
