@@ -5,12 +5,14 @@
 #include "platform/win32/ui_toolkit_win32.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_hotkeys.h"
 #include "platform/win32/win32_instance_guard.h"
 #include "platform/win32/win32_launcher.h"
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_sound.h"
+#include "platform/win32/win32_tray_icon.h"
 
 #include <windows.h>
 
@@ -27,8 +29,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform::win32::Win32Toolkit toolkit;
     platform::win32::Win32Launcher launcher;
     platform::win32::Win32Sound sound;
-    platform::Services services{registry, messageBox, files,    shell, clock,
-                                instance, toolkit,    launcher, sound};
+    platform::win32::Win32TrayIcon tray(toolkit.programIcon());
+    platform::win32::Win32Hotkeys hotkeys;
+    // Designated, so each service is named where it is handed over.
+    platform::Services services{.registry = registry,
+                                .messageBox = messageBox,
+                                .files = files,
+                                .shell = shell,
+                                .clock = clock,
+                                .instance = instance,
+                                .ui = toolkit,
+                                .launcher = launcher,
+                                .sound = sound,
+                                .tray = tray,
+                                .hotkeys = hotkeys};
 
     std::unique_ptr<FrmMain> mainWindow;
     const bool running = app::Main(

@@ -3,12 +3,14 @@
 // creates it (no global singletons). Each platform supplies one implementation of each.
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/hotkeys.h"
 #include "platform/instance_guard.h"
 #include "platform/launcher.h"
 #include "platform/message_box.h"
 #include "platform/registry_api.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
+#include "platform/tray_icon.h"
 
 namespace pictorn::ui {
 class UiToolkit;
@@ -26,6 +28,8 @@ struct Services {
     ui::UiToolkit& ui;
     Launcher& launcher;
     Sound& sound;
+    TrayIcon& tray;
+    Hotkeys& hotkeys;
 };
 
 } // namespace pictorn::platform

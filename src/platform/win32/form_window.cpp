@@ -255,6 +255,10 @@ void FormWindow::destroy() {
     toolkit_.forget(this);
 }
 
+FormWindow* FormWindow::of(const ui::Form& form) {
+    return dynamic_cast<FormWindow*>(form.peer());
+}
+
 bool FormWindow::focusModel(ui::Control& control) {
     return form_.focus(control);
 }
@@ -286,8 +290,9 @@ void FormWindow::setToolTip(HWND child, const std::string& text) {
 
 LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT hooked = 0;
-    if (hook_ && hook_(message, wParam, lParam, hooked))
-        return hooked;
+    for (const MessageHook& hook : hooks_)
+        if (hook(message, wParam, lParam, hooked))
+            return hooked;
     switch (message) {
     case WM_COMMAND:
         return onCommand(wParam, lParam);

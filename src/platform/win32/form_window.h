@@ -40,9 +40,12 @@ public:
     void setToolTip(HWND child, const std::string& text);
     virtual void tabChanged(ui::TabStrip& /*tabs*/) {}
 
-    // Lets special windows (tray, hotkeys) hook messages the form does not handle.
+    // Lets services that talk through the window (tray icon, hotkeys) see its messages
+    // first; a hook that returns true has handled the message.
     using MessageHook = std::function<bool(UINT, WPARAM, LPARAM, LRESULT&)>;
-    void setMessageHook(MessageHook hook) { hook_ = std::move(hook); }
+    void addMessageHook(MessageHook hook) { hooks_.push_back(std::move(hook)); }
+    // The real window of a form, or nullptr before it exists.
+    static FormWindow* of(const ui::Form& form);
 
 protected:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -71,7 +74,7 @@ private:
     std::vector<std::unique_ptr<ui::ControlPeer>> timerPeers_;
     Font font_;
     HWND toolTip_ = nullptr;
-    MessageHook hook_;
+    std::vector<MessageHook> hooks_;
     bool centredOnce_ = false;
     bool destroying_ = false;
 };

@@ -1,0 +1,44 @@
+#pragma once
+// Every headless service in one place, with the Services view the windows take. Tests
+// build one of these, arrange the fakes, then drive the windows as a user would.
+#include "platform/headless/fake_clock.h"
+#include "platform/headless/fake_instance_guard.h"
+#include "platform/headless/fake_launcher.h"
+#include "platform/headless/fake_shell.h"
+#include "platform/headless/fake_sound.h"
+#include "platform/headless/fake_tray_and_hotkeys.h"
+#include "platform/headless/headless_toolkit.h"
+#include "platform/headless/memory_file_system.h"
+#include "platform/headless/memory_registry.h"
+#include "platform/headless/scripted_message_box.h"
+#include "platform/services.h"
+
+namespace pictorn::headless {
+
+struct HeadlessServices {
+    MemoryRegistry registry;
+    ScriptedMessageBox messageBox;
+    MemoryFileSystem files;
+    FakeShell shell;
+    FakeClock clock;
+    FakeInstanceGuard instance;
+    HeadlessToolkit ui;
+    FakeLauncher launcher;
+    FakeSound sound;
+    FakeTrayIcon tray;
+    FakeHotkeys hotkeys;
+
+    platform::Services services{.registry = registry,
+                                .messageBox = messageBox,
+                                .files = files,
+                                .shell = shell,
+                                .clock = clock,
+                                .instance = instance,
+                                .ui = ui,
+                                .launcher = launcher,
+                                .sound = sound,
+                                .tray = tray,
+                                .hotkeys = hotkeys};
+};
+
+} // namespace pictorn::headless
