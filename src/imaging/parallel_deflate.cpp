@@ -28,7 +28,7 @@ struct Band {
 
 class Deflater {
 public:
-    Deflater(const DeflateSettings& s) {
+    explicit Deflater(const DeflateSettings& s) : level_(s.level), strategy_(s.strategy) {
         if (deflateInit2(&z_, s.level, Z_DEFLATED, -15, s.memLevel, s.strategy) != Z_OK) {
             throw std::runtime_error("deflateInit2 failed");
         }
@@ -39,6 +39,29 @@ public:
 
     void setDictionary(const std::uint8_t* data, std::size_t size) {
         deflateSetDictionary(&z_, data, static_cast<uInt>(size));
+    }
+
+    // Switching compresses what is pending with the old strategy, ending a block.
+    void setStrategy(int strategy, Bytes& out) {
+        if (strategy == strategy_) {
+            return;
+        }
+        z_.next_in = nullptr;
+        z_.avail_in = 0;
+        int rc = Z_BUF_ERROR;
+        while (rc == Z_BUF_ERROR) {
+            const std::size_t before = out.size();
+            const std::size_t room = 64 * 1024;
+            out.resize(before + room);
+            z_.next_out = out.data() + before;
+            z_.avail_out = static_cast<uInt>(room);
+            rc = deflateParams(&z_, level_, strategy);
+            out.resize(before + room - z_.avail_out);
+        }
+        if (rc != Z_OK) {
+            throw std::runtime_error("deflateParams failed");
+        }
+        strategy_ = strategy;
     }
 
     void compress(const std::uint8_t* data, std::size_t size, int flush, Bytes& out) {
@@ -60,6 +83,8 @@ public:
 
 private:
     z_stream z_{};
+    int level_;
+    int strategy_;
 };
 
 void compressBand(Band& band, bool last, std::size_t rowBytes, RowSource& source,
@@ -81,13 +106,17 @@ void compressBand(Band& band, bool last, std::size_t rowBytes, RowSource& source
 
     for (std::size_t y = band.firstRow; y < band.endRow;) {
         const std::size_t n = std::min(rowsPerBatch, band.endRow - y);
+        std::size_t noisy = 0;
         for (std::size_t r = 0; r < n; ++r) {
-            source.makeRow(y + r, batch.data() + r * rowBytes);
+            noisy += source.makeRow(y + r, batch.data() + r * rowBytes) ? 1 : 0;
         }
         y += n;
         const std::size_t size = n * rowBytes;
         band.adler = adler32(band.adler, batch.data(), static_cast<uInt>(size));
         band.bytes += size;
+        const bool mostlyNoisy = settings.noisyStrategy >= 0 && 2 * noisy > n;
+        deflater.setStrategy(mostlyNoisy ? settings.noisyStrategy : settings.strategy,
+                             band.compressed);
         const int flush = y < band.endRow ? Z_NO_FLUSH : (last ? Z_FINISH : Z_SYNC_FLUSH);
         deflater.compress(batch.data(), size, flush, band.compressed);
     }

@@ -14,14 +14,17 @@ namespace pictorn::imaging {
 class RowSource {
 public:
     virtual ~RowSource() = default;
-    virtual void makeRow(std::size_t y, std::uint8_t* out) = 0;
+    // Returns true for a noisy (photo-like) row; see DeflateSettings::noisyStrategy.
+    virtual bool makeRow(std::size_t y, std::uint8_t* out) = 0;
 };
 using RowSourceFactory = std::function<std::unique_ptr<RowSource>()>;
 
 struct DeflateSettings {
     int level = 6;
     int memLevel = 8;
-    int strategy = 0;     // zlib's Z_DEFAULT_STRATEGY, Z_FILTERED (1), Z_RLE (3)...
+    int strategy = 0; // zlib's Z_DEFAULT_STRATEGY, Z_FILTERED (1), Z_RLE (3)...
+    // Used instead of `strategy` where most rows of a stretch are noisy; -1: never.
+    int noisyStrategy = -1;
     unsigned threads = 0; // 0: one per core
 };
 

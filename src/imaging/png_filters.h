@@ -10,13 +10,14 @@ enum class PngFilter : std::uint8_t { None = 0, Sub = 1, Up = 2, Average = 3, Pa
 // How each truecolour row picks its filter.
 enum class PngFilterChoice {
     None,       // never filter: best for pure UI content
-    Adaptive,   // libpng's rule: the filter with the smallest sum of |residual|
+    Adaptive,   // per row, the filter whose residuals have the least entropy
     Screenshot, // None for rows that are mostly flat runs, Adaptive for photo-like rows
 };
 
 // Writes the filter type byte and the filtered row (`bytes` long) to `out`. `previous` is
 // the unfiltered row above, or nullptr for the first row. `bpp` is bytes per pixel.
-void filterRow(PngFilterChoice choice, const std::uint8_t* row, const std::uint8_t* previous,
+// Returns true when the row looks photographic (few runs of equal pixels).
+bool filterRow(PngFilterChoice choice, const std::uint8_t* row, const std::uint8_t* previous,
                std::size_t bytes, std::size_t bpp, std::uint8_t* out);
 
 } // namespace pictorn::imaging

@@ -31,7 +31,7 @@ public:
     RgbRows(const Picture& picture, PngFilterChoice choice)
         : picture_(picture), choice_(choice), current_(rowBytes()), above_(rowBytes()) {}
 
-    void makeRow(std::size_t y, std::uint8_t* out) override {
+    bool makeRow(std::size_t y, std::uint8_t* out) override {
         if (y == 0) {
             toRgb(0, current_);
         } else if (y == lastRow_ + 1) {
@@ -42,8 +42,8 @@ public:
             toRgb(y, current_);
         }
         lastRow_ = y;
-        filterRow(choice_, current_.data(), y == 0 ? nullptr : above_.data(), current_.size(), 3,
-                  out);
+        return filterRow(choice_, current_.data(), y == 0 ? nullptr : above_.data(),
+                         current_.size(), 3, out);
     }
 
 private:
@@ -72,12 +72,12 @@ public:
     IndexedRows(const ColourIndex& index, std::size_t width, int bits)
         : index_(index), width_(width), bits_(bits) {}
 
-    void makeRow(std::size_t y, std::uint8_t* out) override {
+    bool makeRow(std::size_t y, std::uint8_t* out) override {
         *out++ = static_cast<std::uint8_t>(PngFilter::None);
         const std::uint8_t* src = index_.indices.data() + y * width_;
         if (bits_ == 8) {
             std::copy(src, src + width_, out);
-            return;
+            return false;
         }
         const std::size_t perByte = static_cast<std::size_t>(8 / bits_);
         const std::size_t bytes = (width_ + perByte - 1) / perByte;
@@ -86,6 +86,7 @@ public:
             const int shift = 8 - bits_ * static_cast<int>(x % perByte + 1);
             out[x / perByte] |= static_cast<std::uint8_t>(src[x] << shift);
         }
+        return false;
     }
 
 private:

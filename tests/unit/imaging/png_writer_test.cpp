@@ -21,8 +21,15 @@ TEST(PngWriter, TruecolourPicturesDecodeToTheSamePixelsAtAnySize) {
 }
 
 TEST(PngWriter, EveryFilterChoiceAndThreadCountGivesTheSamePixels) {
-    // Big enough to be cut into bands compressed in parallel and joined.
-    const Picture picture = screenLikePicture(1500, 1200);
+    // Big enough to be cut into bands compressed in parallel and joined; stripes of noise
+    // between UI-like rows switch the deflate strategy within bands.
+    Picture picture = screenLikePicture(1500, 1200);
+    const Picture noise = noisePicture(1500, 1200, 5);
+    for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
+        if ((i / 1500) % 100 < 30) {
+            picture.pixels[i] = noise.pixels[i];
+        }
+    }
     for (const auto filter :
          {PngFilterChoice::None, PngFilterChoice::Adaptive, PngFilterChoice::Screenshot}) {
         for (const unsigned threads : {1u, 2u, 3u}) {

@@ -1,0 +1,287 @@
+// Encoder figures on the screenshot corpus, side by side with the reference libraries:
+//   bench_imaging [corpus folder] [--explore]
+// Prints a table with PASS/FAIL per target. --explore adds PNG setting variants.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "imaging/encoder.h"
+#include "imaging/png_writer.h"
+#include "reference_codecs.h"
+
+namespace {
+
+using namespace pictorn::imaging;
+using bench::Bytes;
+
+struct Timed {
+    Bytes bytes;
+    double ms = 0; // median
+};
+
+Timed timeMedian(int runs, const std::function<Bytes()>& f) {
+    std::vector<double> times;
+    Timed result;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        result.bytes = f();
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+    }
+    std::sort(times.begin(), times.end());
+    result.ms = times[times.size() / 2];
+    return result;
+}
+
+// Ours and the reference run alternately, so both see the same load on a shared machine.
+std::pair<Timed, Timed> timePair(int runs, const std::function<Bytes()>& ours,
+                                 const std::function<Bytes()>& reference) {
+    std::vector<double> a, b;
+    std::pair<Timed, Timed> result;
+    for (int i = 0; i < runs; ++i) {
+        const Timed x = timeMedian(1, ours);
+        const Timed y = timeMedian(1, reference);
+        a.push_back(x.ms);
+        b.push_back(y.ms);
+        result.first.bytes = x.bytes;
+        result.second.bytes = y.bytes;
+    }
+    std::sort(a.begin(), a.end());
+    std::sort(b.begin(), b.end());
+    result.first.ms = a[a.size() / 2];
+    result.second.ms = b[b.size() / 2];
+    return result;
+}
+
+struct Row {
+    std::string what;
+    std::string ours;
+    std::string reference;
+    std::string target;
+    bool pass;
+};
+std::vector<Row> rows;
+
+std::string fmt(const char* format, double a, double b = 0) {
+    char buffer[128];
+    std::snprintf(buffer, sizeof buffer, format, a, b);
+    return buffer;
+}
+
+std::string sizeTime(const Timed& t) {
+    return fmt("%.1f KB %.0f ms", t.bytes.size() / 1024.0, t.ms);
+}
+
+void benchPng(const std::string& name, const Picture& picture, double maxSize, double maxTime) {
+    const auto [ours, ref] = timePair(
+        9, [&] { return encode(picture, ImageFormat::Png); },
+        [&] { return bench::libpngEncode(picture, 6, true); });
+    const auto check = bench::decodePngBytes(ours.bytes);
+    const bool exact = check && check->pixels == picture.pixels;
+    const double sizeRatio = double(ours.bytes.size()) / double(ref.bytes.size());
+    const double timeRatio = ours.ms / ref.ms;
+    rows.push_back(
+        {"PNG " + name, sizeTime(ours) + (exact ? "" : " MISMATCH"), sizeTime(ref) + " (libpng 6)",
+         fmt("size %.2fx<=%.2f", sizeRatio, maxSize) + fmt(" time %.2fx<=%.2f", timeRatio, maxTime),
+         exact && sizeRatio <= maxSize && timeRatio <= maxTime});
+}
+
+void benchFlatPng(const Picture& picture) {
+    const Timed ours = timeMedian(5, [&] { return encode(picture, ImageFormat::Png); });
+    PngSettings truecolour;
+    truecolour.allowIndexed = false;
+    const Timed rgb = timeMedian(3, [&] { return writePng(picture, truecolour); });
+    const bool indexed = ours.bytes.size() > 25 && ours.bytes[25] == 3;
+    const double ratio = double(ours.bytes.size()) / double(rgb.bytes.size());
+    rows.push_back({"PNG flat_1920 indexed",
+                    sizeTime(ours) + (indexed ? " (palette)" : " (NOT indexed)"),
+                    sizeTime(rgb) + " (ours 24-bit)", fmt("size %.2fx<=0.75", ratio),
+                    indexed && ratio <= 0.75});
+}
+
+void benchGif(const std::string& corpus, const Picture& picture) {
+    const Timed ours = timeMedian(5, [&] { return encode(picture, ImageFormat::Gif); });
+    const auto decoded = bench::giflibDecode(ours.bytes);
+    const double ourPsnr = decoded ? bench::psnr(*decoded, picture) : 0;
+    EncodeOptions dither;
+    dither.gifDither = true;
+    const Timed dithered = timeMedian(3, [&] { return encode(picture, ImageFormat::Gif, dither); });
+    const auto decodedDither = bench::giflibDecode(dithered.bytes);
+    const double ditherPsnr = decodedDither ? bench::psnr(*decodedDither, picture) : 0;
+
+    const std::string gifPath = "/tmp/bench_imaging_im_" + std::to_string(getpid()) + ".gif";
+    const std::string command = "convert '" + corpus + "/ui_1920.png' '" + gifPath + "'";
+    const auto start = std::chrono::steady_clock::now();
+    const int rc = std::system(command.c_str());
+    const double imMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    std::ifstream in(gifPath, std::ios::binary);
+    const Bytes imFile((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::remove(gifPath.c_str());
+    const auto imDecoded = rc == 0 ? bench::giflibDecode(imFile) : std::nullopt;
+    const double imPsnr = imDecoded ? bench::psnr(*imDecoded, picture) : 0;
+
+    rows.push_back({"GIF ui_1920", sizeTime(ours) + fmt(" %.2f dB", ourPsnr),
+                    fmt("%.1f KB %.2f dB", imFile.size() / 1024.0, imPsnr) +
+                        fmt(" (IM, %.0f ms process)", imMs),
+                    fmt("time %.0f<=150 ms", ours.ms) + fmt(", PSNR %+.2f dB", ourPsnr - imPsnr),
+                    ours.ms <= 150 && ourPsnr >= imPsnr});
+    rows.push_back({"GIF ui_1920 dithered", sizeTime(dithered) + fmt(" %.2f dB", ditherPsnr), "",
+                    "(information)", true});
+}
+
+void benchJpeg(const std::string& name, const Picture& picture) {
+    EncodeOptions q90;
+    q90.jpegQuality = 90;
+    const auto [ours, ref] = timePair(
+        5, [&] { return encode(picture, ImageFormat::Jpeg, q90); },
+        [&] { return bench::libjpegEncode(picture, 90); });
+    const double ratio = double(ours.bytes.size()) / double(ref.bytes.size());
+    rows.push_back({"JPEG q90 " + name, sizeTime(ours), sizeTime(ref) + " (libjpeg)",
+                    fmt("size %.3fx within 5%%", ratio), ratio <= 1.05 && ratio >= 0.95});
+}
+
+long statusKb(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0) {
+            return std::atol(line.c_str() + std::string(field).size());
+        }
+    }
+    return -1;
+}
+
+// In a child process, so the figures see only this encode: a 3840x2160 frame tiled from
+// ui_1920, the peak (VmHWM) reset, then one PNG encode.
+void benchMemory(const std::string& corpus) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return;
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        long figures[4] = {-1, -1, -1, -1};
+        if (auto ui = bench::readPngFile(corpus + "/ui_1920.png")) {
+            Picture frame(3840, 2160);
+            for (int y = 0; y < frame.height; ++y) {
+                for (int x = 0; x < frame.width; ++x) {
+                    frame.at(x, y) = ui->at(x % ui->width, y % ui->height);
+                }
+            }
+            ui.reset();
+            std::ofstream("/proc/self/clear_refs") << "5";
+            figures[0] = statusKb("VmRSS:");
+            const Bytes png = encode(frame, ImageFormat::Png);
+            figures[1] = statusKb("VmHWM:");
+            rusage usage{};
+            getrusage(RUSAGE_SELF, &usage);
+            figures[2] = usage.ru_maxrss;
+            figures[3] = static_cast<long>(png.size() / 1024);
+        }
+        (void)!write(fds[1], figures, sizeof figures);
+        _exit(0);
+    }
+    close(fds[1]);
+    long figures[4] = {-1, -1, -1, -1};
+    (void)!read(fds[0], figures, sizeof figures);
+    close(fds[0]);
+    waitpid(child, nullptr, 0);
+    const double rawKb = 3840.0 * 2160 * 4 / 1024;
+    const double extraKb = double(figures[1] - figures[0]);
+    rows.push_back({"PNG 3840x2160 memory",
+                    fmt("+%.1f MB peak over the frame", extraKb / 1024) +
+                        fmt(" (ru_maxrss %.1f MB)", figures[2] / 1024.0),
+                    fmt("raw frame %.1f MB", rawKb / 1024),
+                    fmt("extra %.2fx raw <= 2", extraKb / rawKb),
+                    figures[0] > 0 && extraKb <= 2 * rawKb});
+}
+
+void explorePng(const std::string& name, const Picture& picture) {
+    std::printf("\n%s: PNG variants (size KB, median ms)\n", name.c_str());
+    const std::pair<const char*, PngFilterChoice> filters[] = {
+        {"none", PngFilterChoice::None},
+        {"adaptive", PngFilterChoice::Adaptive},
+        {"screenshot", PngFilterChoice::Screenshot}};
+    for (const auto& [filterName, filter] : filters) {
+        for (const int strategy : {0, 1, 3}) {
+            for (const int level : {1, 3, 6}) {
+                for (const unsigned threads : {1u, 0u}) {
+                    PngSettings s;
+                    s.filter = filter;
+                    s.allowIndexed = false;
+                    s.deflate.level = level;
+                    s.deflate.strategy = strategy;
+                    s.deflate.memLevel = 9;
+                    s.deflate.threads = threads;
+                    const Timed t = timeMedian(3, [&] { return writePng(picture, s); });
+                    std::printf("  %-10s strategy %d level %d threads %s: %8.1f KB %6.1f ms\n",
+                                filterName, strategy, level, threads == 1 ? "1  " : "all",
+                                t.bytes.size() / 1024.0, t.ms);
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string corpus = "/work/shared/corpus";
+    bool explore = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--explore") {
+            explore = true;
+        } else {
+            corpus = arg;
+        }
+    }
+    benchMemory(corpus);
+
+    std::map<std::string, Picture> pictures;
+    for (const char* name : {"ui_1920", "photo_1920", "flat_1920", "crop_200x100"}) {
+        auto p = bench::readPngFile(corpus + "/" + name + ".png");
+        if (!p) {
+            std::fprintf(stderr, "cannot read %s/%s.png\n", corpus.c_str(), name);
+            return 2;
+        }
+        pictures[name] = std::move(*p);
+    }
+    if (explore) {
+        explorePng("ui_1920", pictures["ui_1920"]);
+        explorePng("photo_1920", pictures["photo_1920"]);
+    }
+
+    benchPng("ui_1920", pictures["ui_1920"], 0.96, 0.70);
+    benchPng("photo_1920", pictures["photo_1920"], 1.00, 1.00);
+    benchFlatPng(pictures["flat_1920"]);
+    benchGif(corpus, pictures["ui_1920"]);
+    benchJpeg("ui_1920", pictures["ui_1920"]);
+    benchJpeg("photo_1920", pictures["photo_1920"]);
+
+    std::printf("\n%-22s | %-44s | %-40s | %-30s | %s\n", "case", "ours", "reference", "target",
+                "result");
+    std::printf("%s\n", std::string(150, '-').c_str());
+    bool all = true;
+    for (const Row& r : rows) {
+        std::printf("%-22s | %-44s | %-40s | %-30s | %s\n", r.what.c_str(), r.ours.c_str(),
+                    r.reference.c_str(), r.target.c_str(), r.pass ? "PASS" : "FAIL");
+        all = all && r.pass;
+    }
+    return all ? 0 : 1;
+}
