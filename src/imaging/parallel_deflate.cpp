@@ -13,9 +13,8 @@ namespace pictorn::imaging {
 namespace {
 
 constexpr std::size_t kWindow = 32 * 1024;
-constexpr std::size_t kMinBandBytes = 512 * 1024;
+constexpr std::size_t kBandBytes = 512 * 1024;
 constexpr std::size_t kBatchBytes = 64 * 1024;
-constexpr std::size_t kMaxBandBytes = std::size_t{1} << 30;
 constexpr unsigned kMaxThreads = 8;
 
 struct Band {
@@ -132,15 +131,10 @@ Bytes deflateRows(std::size_t rows, std::size_t rowBytes, const RowSourceFactory
     unsigned threads =
         settings.threads != 0 ? settings.threads : std::thread::hardware_concurrency();
     threads = std::clamp(threads, 1u, kMaxThreads);
-    const std::size_t total = rows * rowBytes;
-    // A few bands per thread even out bands that compress at different speeds.
-    std::size_t bandCount = 1;
-    if (threads > 1 && total >= 2 * kMinBandBytes) {
-        bandCount = std::min<std::size_t>(threads * 4, total / kMinBandBytes);
-    }
-    // Bands also keep every checksum length within zlib's (on Windows 32-bit) z_off_t.
-    bandCount = std::max(bandCount, total / kMaxBandBytes + 1);
-    bandCount = std::max<std::size_t>(1, std::min(bandCount, rows));
+    // The cut depends on the size alone, never on the machine's cores, so a picture gives
+    // the same file everywhere. Several bands per thread also even out bands that
+    // compress at different speeds.
+    const std::size_t bandCount = std::clamp<std::size_t>(rows * rowBytes / kBandBytes, 1, rows);
     std::vector<Band> bands(bandCount);
     for (std::size_t i = 0; i < bandCount; ++i) {
         bands[i].firstRow = rows * i / bandCount;
