@@ -224,9 +224,8 @@ void explorePng(const std::string& name, const Picture& picture) {
                     PngSettings s;
                     s.filter = filter;
                     s.allowIndexed = false;
-                    s.deflate.level = level;
-                    s.deflate.strategy = strategy;
-                    s.deflate.memLevel = 9;
+                    s.deflate.mode = {level, strategy};
+                    s.deflate.noisyMode.reset();
                     s.deflate.threads = threads;
                     const Timed t = timeMedian(3, [&] { return writePng(picture, s); });
                     std::printf("  %-10s strategy %d level %d threads %s: %8.1f KB %6.1f ms\n",

@@ -13,7 +13,7 @@ namespace pictorn::imaging {
 namespace {
 
 constexpr std::size_t kWindow = 32 * 1024;
-constexpr std::size_t kBandBytes = 512 * 1024;
+constexpr std::size_t kBandBytes = 1024 * 1024;
 constexpr std::size_t kBatchBytes = 64 * 1024;
 constexpr unsigned kMaxThreads = 8;
 
@@ -27,8 +27,8 @@ struct Band {
 
 class Deflater {
 public:
-    explicit Deflater(const DeflateSettings& s) : level_(s.level), strategy_(s.strategy) {
-        if (deflateInit2(&z_, s.level, Z_DEFLATED, -15, s.memLevel, s.strategy) != Z_OK) {
+    explicit Deflater(const DeflateSettings& s) : mode_(s.mode) {
+        if (deflateInit2(&z_, mode_.level, Z_DEFLATED, -15, s.memLevel, mode_.strategy) != Z_OK) {
             throw std::runtime_error("deflateInit2 failed");
         }
     }
@@ -40,9 +40,9 @@ public:
         deflateSetDictionary(&z_, data, static_cast<uInt>(size));
     }
 
-    // Switching compresses what is pending with the old strategy, ending a block.
-    void setStrategy(int strategy, Bytes& out) {
-        if (strategy == strategy_) {
+    // Switching compresses what is pending in the old mode, ending a block.
+    void setMode(const DeflateMode& mode, Bytes& out) {
+        if (mode == mode_) {
             return;
         }
         z_.next_in = nullptr;
@@ -54,13 +54,13 @@ public:
             out.resize(before + room);
             z_.next_out = out.data() + before;
             z_.avail_out = static_cast<uInt>(room);
-            rc = deflateParams(&z_, level_, strategy);
+            rc = deflateParams(&z_, mode.level, mode.strategy);
             out.resize(before + room - z_.avail_out);
         }
         if (rc != Z_OK) {
             throw std::runtime_error("deflateParams failed");
         }
-        strategy_ = strategy;
+        mode_ = mode;
     }
 
     void compress(const std::uint8_t* data, std::size_t size, int flush, Bytes& out) {
@@ -82,8 +82,7 @@ public:
 
 private:
     z_stream z_{};
-    int level_;
-    int strategy_;
+    DeflateMode mode_;
 };
 
 void compressBand(Band& band, bool last, std::size_t rowBytes, RowSource& source,
@@ -113,9 +112,8 @@ void compressBand(Band& band, bool last, std::size_t rowBytes, RowSource& source
         const std::size_t size = n * rowBytes;
         band.adler = adler32(band.adler, batch.data(), static_cast<uInt>(size));
         band.bytes += size;
-        const bool mostlyNoisy = settings.noisyStrategy >= 0 && 2 * noisy > n;
-        deflater.setStrategy(mostlyNoisy ? settings.noisyStrategy : settings.strategy,
-                             band.compressed);
+        const bool mostlyNoisy = settings.noisyMode && 2 * noisy > n;
+        deflater.setMode(mostlyNoisy ? *settings.noisyMode : settings.mode, band.compressed);
         const int flush = y < band.endRow ? Z_NO_FLUSH : (last ? Z_FINISH : Z_SYNC_FLUSH);
         deflater.compress(batch.data(), size, flush, band.compressed);
     }

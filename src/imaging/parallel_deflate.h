@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "imaging/byte_order.h"
 
@@ -19,12 +20,17 @@ public:
 };
 using RowSourceFactory = std::function<std::unique_ptr<RowSource>()>;
 
-struct DeflateSettings {
+struct DeflateMode {
     int level = 6;
-    int memLevel = 8;
     int strategy = 0; // zlib's Z_DEFAULT_STRATEGY, Z_FILTERED (1), Z_RLE (3)...
-    // Used instead of `strategy` where most rows of a stretch are noisy; -1: never.
-    int noisyStrategy = -1;
+    bool operator==(const DeflateMode&) const = default;
+};
+
+struct DeflateSettings {
+    DeflateMode mode{};
+    // Used instead of `mode` where most rows of a stretch are noisy.
+    std::optional<DeflateMode> noisyMode{};
+    int memLevel = 8;
     unsigned threads = 0; // 0: one per core
 };
 

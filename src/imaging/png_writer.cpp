@@ -131,9 +131,12 @@ Bytes writePng(const Picture& picture, const PngSettings& settings) {
         }
         putChunk(out, "PLTE", plte.data(), plte.size());
         const std::size_t rowBytes = 1 + (width * static_cast<std::size_t>(bits) + 7) / 8;
+        DeflateSettings deflate = settings.deflate;
+        deflate.mode = settings.indexedMode;
+        deflate.noisyMode.reset();
         stream = deflateRows(
             height, rowBytes, [&] { return std::make_unique<IndexedRows>(*indexed, width, bits); },
-            settings.deflate);
+            deflate);
     } else {
         putHeader(out, picture, 8, 2);
         stream = deflateRows(
