@@ -2,6 +2,7 @@
 #include "app/startup.h"
 #include "mainwindow/frm_main.h"
 #include "platform/services.h"
+#include "platform/win32/about_box_controls.h"
 #include "platform/win32/ui_toolkit_win32.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_file_system.h"
@@ -27,6 +28,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform::win32::Win32Clock clock;
     platform::win32::Win32InstanceGuard instance;
     platform::win32::Win32Toolkit toolkit;
+    // The about box's title and link classes must exist before its dialog is made.
+    platform::win32::registerAboutBoxControls();
     platform::win32::Win32Launcher launcher;
     platform::win32::Win32Sound sound;
     platform::win32::Win32TrayIcon tray(toolkit.programIcon());
