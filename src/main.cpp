@@ -11,6 +11,7 @@
 #include "platform/win32/win32_launcher.h"
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_screen_capture.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_sound.h"
 #include "platform/win32/win32_tray_icon.h"
@@ -34,6 +35,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform::win32::Win32Sound sound;
     platform::win32::Win32TrayIcon tray(toolkit.programIcon());
     platform::win32::Win32Hotkeys hotkeys;
+    platform::win32::Win32ScreenCapture screen;
     // Designated, so each service is named where it is handed over.
     platform::Services services{.registry = registry,
                                 .messageBox = messageBox,
@@ -45,7 +47,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                                 .launcher = launcher,
                                 .sound = sound,
                                 .tray = tray,
-                                .hotkeys = hotkeys};
+                                .hotkeys = hotkeys,
+                                .screen = screen};
 
     std::unique_ptr<FrmMain> mainWindow;
     const bool running = app::Main(

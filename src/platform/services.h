@@ -8,6 +8,7 @@
 #include "platform/launcher.h"
 #include "platform/message_box.h"
 #include "platform/registry_api.h"
+#include "platform/screen_capture.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/tray_icon.h"
@@ -30,6 +31,7 @@ struct Services {
     Sound& sound;
     TrayIcon& tray;
     Hotkeys& hotkeys;
+    ScreenCapture& screen;
 };
 
 } // namespace pictorn::platform

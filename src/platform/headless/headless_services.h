@@ -4,6 +4,7 @@
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/fake_instance_guard.h"
 #include "platform/headless/fake_launcher.h"
+#include "platform/headless/fake_screen_capture.h"
 #include "platform/headless/fake_shell.h"
 #include "platform/headless/fake_sound.h"
 #include "platform/headless/fake_tray_and_hotkeys.h"
@@ -27,6 +28,7 @@ struct HeadlessServices {
     FakeSound sound;
     FakeTrayIcon tray;
     FakeHotkeys hotkeys;
+    FakeScreenCapture screen;
 
     platform::Services services{.registry = registry,
                                 .messageBox = messageBox,
@@ -38,7 +40,8 @@ struct HeadlessServices {
                                 .launcher = launcher,
                                 .sound = sound,
                                 .tray = tray,
-                                .hotkeys = hotkeys};
+                                .hotkeys = hotkeys,
+                                .screen = screen};
 };
 
 } // namespace pictorn::headless

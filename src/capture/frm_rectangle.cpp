@@ -1,0 +1,199 @@
+#include "capture/frm_rectangle.h"
+
+#include "app/error_report.h"
+#include "platform/ui/ui_toolkit.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace pictorn::capture {
+namespace {
+
+struct CrosshairChoice {
+    std::string_view color;
+    int cursorId;
+};
+// Compared as text, in this order: the colour swatches of the preferences store these.
+constexpr std::array<CrosshairChoice, 6> kCrosshairs{{
+    {"16711680", 101}, // blue
+    {"16776960", 102}, // cyan
+    {"16711935", 103}, // magenta
+    {"65280", 104},    // green
+    {"255", 105},      // red
+    {"65535", 106},    // yellow
+}};
+
+constexpr std::uint32_t kDefaultOutline = 0xFF0000; // red
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
+} // namespace
+
+int crosshairCursorFor(std::string_view rectangleColor) {
+    for (const auto& choice : kCrosshairs)
+        if (choice.color == rectangleColor)
+            return choice.cursorId;
+    return kStandardCrosshair;
+}
+
+std::uint32_t outlineColorFor(std::string_view rectangleColor) {
+    const std::string_view text = trimmed(rectangleColor);
+    long long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    // A broken setting must not stop the drag: the mouse handlers run without a trap.
+    if (error != std::errc{} || end != text.data() + text.size())
+        return kDefaultOutline;
+    const auto bgr = static_cast<std::uint32_t>(value);
+    return imaging::rgb(static_cast<std::uint8_t>(bgr), static_cast<std::uint8_t>(bgr >> 8),
+                        static_cast<std::uint8_t>(bgr >> 16));
+}
+
+FrmRectangle::FrmRectangle(platform::Services& services, ColorSource rectangleColor,
+                           DoneHandler onDone)
+    : ui::Form(services.ui, "frmRectangle"), services_(services),
+      rectangleColor_(std::move(rectangleColor)), onDone_(std::move(onDone)) {
+    setStyle(ui::FormStyle{
+        .templateId = 0, .sizable = false, .showInTaskbar = false, .minMaxBoxes = false});
+    Load = [this] {
+        Form_Load();
+    };
+    Unload = [this] {
+        Form_Unload();
+    };
+}
+
+void FrmRectangle::Form_Load() {
+    isDragging = false;
+    pressed_ = false;
+    dragStartX = dragStartY = 0;
+    outline_.reset();
+    dpi_ = std::max(1, toolkit().screen().dpi);
+    cursorId_ = crosshairCursorFor(rectangleColor_ ? rectangleColor_() : std::string{});
+    frozen_ = grabScreen(services_.screen);
+}
+
+void FrmRectangle::Form_Unload() {
+    // A frozen 1080p screen is 8 MB; it is not needed once the overlay is gone.
+    frozen_ = ScreenGrab{};
+    outline_.reset();
+}
+
+float FrmRectangle::toTwips(int pixels) const {
+    return static_cast<float>(pixels * 1440.0 / dpi_);
+}
+
+int FrmRectangle::toPixels(float twips) const {
+    return static_cast<int>(std::lround(twips * static_cast<double>(dpi_) / 1440.0));
+}
+
+void FrmRectangle::Form_MouseDown(int, int, float x, float y) {
+    dragStartX = x;
+    dragStartY = y;
+    outline_.reset();
+    isDragging = true;
+    pressed_ = true;
+}
+
+void FrmRectangle::Form_MouseMove(int, int, float x, float y) {
+    const std::uint32_t color =
+        outlineColorFor(rectangleColor_ ? rectangleColor_() : std::string{});
+    if (!isDragging)
+        return;
+    const int x0 = toPixels(dragStartX), y0 = toPixels(dragStartY);
+    const int x1 = toPixels(x), y1 = toPixels(y);
+    outline_ =
+        Outline{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1), color};
+}
+
+void FrmRectangle::Form_MouseUp(int, int, float x, float y) {
+    app::trap(services_.messageBox, "frmRectangle - Form_MouseUp", [&] {
+        // A release whose press happened before the overlay opened has no start point;
+        // taking one from the corner of the screen would capture an area nobody chose.
+        if (!pressed_)
+            return;
+        if (std::fabs(dragStartX - x) <= kCancelDistance ||
+            std::fabs(dragStartY - y) <= kCancelDistance) {
+            cancel();
+            return;
+        }
+        finish(x, y);
+    });
+}
+
+void FrmRectangle::Form_KeyDown(int keyCode, int) {
+    if (keyCode == kEscape)
+        app::trap(services_.messageBox, "frmRectangle - Form_KeyDown", [&] { cancel(); });
+}
+
+void FrmRectangle::cancel() {
+    isDragging = false;
+    pressed_ = false;
+    unload();
+    // The owner hid its window for the capture; it brings it back on this news as well.
+    if (onDone_)
+        onDone_(SelectionResult{});
+}
+
+void FrmRectangle::finish(float x, float y) {
+    SelectionResult result;
+    result.cancelled = false;
+    result.left = std::min(dragStartX, x) + kInset;
+    result.top = std::min(dragStartY, y) + kInset;
+    const float right = std::max(dragStartX, x);
+    const float bottom = std::max(dragStartY, y);
+    result.width = right - result.left;
+    result.height = bottom - result.top;
+    const platform::PixelRect pixels{toPixels(result.left), toPixels(result.top),
+                                     toPixels(result.width), toPixels(result.height)};
+    result.picture = copyFromPersistentImage(pixels);
+    result.area = {pixels.left + frozen_.originX, pixels.top + frozen_.originY, pixels.width,
+                   pixels.height};
+    if (onDone_)
+        onDone_(result);
+    unload();
+    isDragging = false;
+    pressed_ = false;
+}
+
+// The frozen screen with the last outline over it, as the overlay showed it.
+imaging::Picture FrmRectangle::copyFromPersistentImage(const platform::PixelRect& area) const {
+    imaging::Picture out(std::max(area.width, 0), std::max(area.height, 0));
+    const imaging::Picture& src = frozen_.picture;
+    for (int y = 0; y < out.height; ++y) {
+        const int sy = area.top + y;
+        if (sy < 0 || sy >= src.height)
+            continue;
+        for (int x = 0; x < out.width; ++x) {
+            const int sx = area.left + x;
+            if (sx >= 0 && sx < src.width)
+                out.at(x, y) = src.at(sx, sy);
+        }
+    }
+    if (outline_) {
+        const Outline& o = *outline_;
+        auto plot = [&](int sx, int sy) {
+            const int dx = sx - area.left, dy = sy - area.top;
+            if (dx >= 0 && dy >= 0 && dx < out.width && dy < out.height)
+                out.at(dx, dy) = o.color;
+        };
+        for (int sx = o.left; sx <= o.right; ++sx) {
+            plot(sx, o.top);
+            plot(sx, o.bottom);
+        }
+        for (int sy = o.top; sy <= o.bottom; ++sy) {
+            plot(o.left, sy);
+            plot(o.right, sy);
+        }
+    }
+    return out;
+}
+
+} // namespace pictorn::capture

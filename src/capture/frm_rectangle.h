@@ -1,0 +1,94 @@
+#pragma once
+// The rectangle-selection overlay: a borderless window over the whole virtual screen that
+// shows a frozen grab of it. The user drags a rectangle; on release the selected part is
+// handed to the owner. The mouse and key methods are what the real window calls with
+// positions in overlay twips; tests call them the same way.
+#include "capture/grab.h"
+#include "imaging/picture.h"
+#include "platform/screen_capture.h"
+#include "platform/services.h"
+#include "platform/ui/form.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pictorn::capture {
+
+// Resource ids of the crosshair pointers, one per outline colour; 0 is the system's own.
+inline constexpr int kStandardCrosshair = 0;
+int crosshairCursorFor(std::string_view rectangleColor);
+
+// The outline colour as 0x00RRGGBB from the stored colour value (red in the low byte).
+// Text that is not a number gives the default colour, red.
+std::uint32_t outlineColorFor(std::string_view rectangleColor);
+
+struct SelectionResult {
+    bool cancelled = true;
+    // The selection in overlay twips: the top-left corner 10 twips in from the press or
+    // release point, the bottom-right corner on the outer one.
+    float left = 0, top = 0, width = 0, height = 0;
+    platform::PixelRect area; // the same in screen pixels
+    imaging::Picture picture; // what the overlay showed there
+};
+
+// The current outline in the frozen picture's pixels, corners included.
+struct Outline {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    std::uint32_t color = 0; // 0x00RRGGBB
+    bool operator==(const Outline&) const = default;
+};
+
+class FrmRectangle : public ui::Form {
+public:
+    // Reads the live outline colour each time it is needed (the stored decimal text).
+    using ColorSource = std::function<std::string()>;
+    // Told once per opening: the selection, or that the user cancelled. A failure it raises
+    // is reported and leaves the overlay open. It must not destroy this object.
+    using DoneHandler = std::function<void(const SelectionResult&)>;
+
+    static constexpr int kEscape = 27;
+    static constexpr float kCancelDistance = 50; // twips
+    static constexpr float kInset = 10;          // twips
+
+    FrmRectangle(platform::Services& services, ColorSource rectangleColor, DoneHandler onDone);
+
+    // Positions in overlay twips; button and shift as the window reports them.
+    void Form_MouseDown(int button, int shift, float x, float y);
+    void Form_MouseMove(int button, int shift, float x, float y);
+    void Form_MouseUp(int button, int shift, float x, float y);
+    void Form_KeyDown(int keyCode, int shift);
+
+    // What the window shows and where: the frozen screen, placed at its screen position.
+    const imaging::Picture& frozen() const { return frozen_.picture; }
+    int originX() const { return frozen_.originX; }
+    int originY() const { return frozen_.originY; }
+    const std::optional<Outline>& outline() const { return outline_; }
+    int cursorId() const { return cursorId_; }
+
+    // Overlay twips for a pixel position inside the overlay, at the DPI of this opening.
+    float toTwips(int pixels) const;
+    int toPixels(float twips) const;
+
+    bool isDragging = false;
+    float dragStartX = 0, dragStartY = 0;
+
+private:
+    void Form_Load();
+    void Form_Unload();
+    void finish(float x, float y);
+    void cancel();
+    imaging::Picture copyFromPersistentImage(const platform::PixelRect& pixels) const;
+
+    platform::Services& services_;
+    ColorSource rectangleColor_;
+    DoneHandler onDone_;
+    ScreenGrab frozen_;
+    std::optional<Outline> outline_;
+    int cursorId_ = kStandardCrosshair;
+    int dpi_ = 96;
+    bool pressed_ = false; // a press on this overlay since it opened
+};
+
+} // namespace pictorn::capture

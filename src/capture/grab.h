@@ -1,0 +1,35 @@
+#pragma once
+// The screen grabs every capture command starts from: the whole (virtual) screen, the
+// foreground window with its frame, or any screen rectangle, plus the pointer drawn in.
+#include "imaging/picture.h"
+#include "platform/screen_capture.h"
+
+#include <string>
+
+namespace pictorn::capture {
+
+// A grabbed picture and the screen position of its top-left pixel.
+struct ScreenGrab {
+    imaging::Picture picture;
+    int originX = 0, originY = 0;
+};
+
+int monitorCount(platform::ScreenCapture& screen);
+
+// The pixels of a screen rectangle (pixels, screen coordinates).
+imaging::Picture grabWindowArea(platform::ScreenCapture& screen, const platform::PixelRect& area);
+
+// The whole foreground window, frame and title bar included. With the pointer option on,
+// its left and top screen coordinates go into the two texts as decimal numbers; otherwise
+// they keep what they held. Raises an AppError when no window is in the foreground.
+ScreenGrab grabForegroundWindow(platform::ScreenCapture& screen, bool includePointer,
+                                std::string& activeWindowLeft, std::string& activeWindowTop);
+
+// The primary screen, or with several monitors the whole virtual screen from its real
+// top-left corner, so monitors left of or above the primary one are included.
+ScreenGrab grabScreen(platform::ScreenCapture& screen);
+
+// Draws the pointer as it is now into a grab, placed by its hot spot.
+void drawCurrentPointer(platform::ScreenCapture& screen, ScreenGrab& grab);
+
+} // namespace pictorn::capture

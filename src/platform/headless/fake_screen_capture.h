@@ -1,0 +1,38 @@
+#pragma once
+// A desktop in memory: one picture covering the virtual screen, placed at a settable
+// origin, with monitors, a foreground window and a pointer the test arranges.
+#include "platform/screen_capture.h"
+
+#include <optional>
+#include <vector>
+
+namespace pictorn::headless {
+
+class FakeScreenCapture : public platform::ScreenCapture {
+public:
+    FakeScreenCapture();
+
+    // Lays out the monitors; the first is the primary one and must start at (0, 0). The
+    // desktop picture is resized to their bounding rectangle and filled with `fill`.
+    void setMonitors(std::vector<platform::PixelRect> monitors, std::uint32_t fill = 0);
+    // The desktop's pixel at a screen position (must lie on the virtual screen).
+    std::uint32_t& pixel(int x, int y);
+
+    int monitorCount() override { return static_cast<int>(monitors_.size()); }
+    platform::PixelRect virtualScreen() override { return virtual_; }
+    platform::PixelRect primaryScreen() override { return monitors_.front(); }
+    imaging::Picture grab(const platform::PixelRect& area) override;
+    std::optional<platform::PixelRect> foregroundWindowRect() override { return foreground; }
+    platform::CursorState cursor() override { return pointer; }
+
+    std::optional<platform::PixelRect> foreground;
+    platform::CursorState pointer;
+    std::vector<platform::PixelRect> grabs; // every rectangle asked for, in order
+
+private:
+    std::vector<platform::PixelRect> monitors_;
+    platform::PixelRect virtual_;
+    imaging::Picture desktop_;
+};
+
+} // namespace pictorn::headless

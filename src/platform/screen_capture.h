@@ -1,0 +1,61 @@
+#pragma once
+// What the screen offers the capture code: monitor layout, pixel copies of any screen
+// rectangle, the foreground window's outer rectangle and the mouse pointer with its image.
+// All coordinates are physical pixels in screen space, where the primary monitor's top-left
+// corner is (0, 0) and monitors left of or above it have negative coordinates.
+#include "imaging/picture.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace pictorn::platform {
+
+struct PixelRect {
+    int left = 0, top = 0, width = 0, height = 0;
+
+    int right() const { return left + width; }
+    int bottom() const { return top + height; }
+    bool empty() const { return width <= 0 || height <= 0; }
+    bool operator==(const PixelRect&) const = default;
+};
+
+// A pointer image as the display combines it with the screen, top-down, width x height.
+// Masked images (classic cursors): each screen pixel is ANDed with the mask (1 keeps it,
+// 0 clears it) and then XORed with `pixels` (0x00RRGGBB); a monochrome cursor's inverting
+// parts are mask 1 with pixel 0xFFFFFF. Alpha images: `pixels` are 0xAARRGGBB, not
+// premultiplied, blended over the screen; `andMask` is then empty.
+struct CursorImage {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;
+    std::vector<std::uint8_t> andMask;
+    bool alpha = false;
+
+    bool empty() const { return width <= 0 || height <= 0; }
+};
+
+struct CursorState {
+    bool visible = false;
+    int x = 0, y = 0;       // the pointer's position on screen
+    int hotX = 0, hotY = 0; // the point of the image that sits on that position
+    CursorImage image;
+};
+
+class ScreenCapture {
+public:
+    virtual ~ScreenCapture() = default;
+
+    virtual int monitorCount() = 0;
+    // The bounding rectangle of all monitors.
+    virtual PixelRect virtualScreen() = 0;
+    virtual PixelRect primaryScreen() = 0;
+    // The pixels of a screen rectangle, always true colour whatever the display depth.
+    // Parts outside every monitor come back black.
+    virtual imaging::Picture grab(const PixelRect& area) = 0;
+    // The foreground window's whole rectangle, frame and title bar included, as the user
+    // sees it; nothing when no window is in the foreground.
+    virtual std::optional<PixelRect> foregroundWindowRect() = 0;
+    virtual CursorState cursor() = 0;
+};
+
+} // namespace pictorn::platform
