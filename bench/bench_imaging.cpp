@@ -28,41 +28,57 @@ using bench::Bytes;
 
 struct Timed {
     Bytes bytes;
-    double ms = 0; // median
+    double ms = 0;    // median wall time
+    double cpuMs = 0; // median CPU time of all threads: tells a busy machine from slow code
 };
 
+double cpuNow() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
 Timed timeMedian(int runs, const std::function<Bytes()>& f) {
-    std::vector<double> times;
+    std::vector<double> times, cpu;
     Timed result;
     for (int i = 0; i < runs; ++i) {
         const auto start = std::chrono::steady_clock::now();
+        const double cpuStart = cpuNow();
         result.bytes = f();
+        cpu.push_back(cpuNow() - cpuStart);
         times.push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count());
     }
-    std::sort(times.begin(), times.end());
-    result.ms = times[times.size() / 2];
+    result.ms = median(times);
+    result.cpuMs = median(cpu);
     return result;
 }
 
 // Ours and the reference run alternately, so both see the same load on a shared machine.
 std::pair<Timed, Timed> timePair(int runs, const std::function<Bytes()>& ours,
                                  const std::function<Bytes()>& reference) {
-    std::vector<double> a, b;
+    std::vector<double> a, b, aCpu, bCpu;
     std::pair<Timed, Timed> result;
     for (int i = 0; i < runs; ++i) {
-        const Timed x = timeMedian(1, ours);
-        const Timed y = timeMedian(1, reference);
+        Timed x = timeMedian(1, ours);
+        Timed y = timeMedian(1, reference);
         a.push_back(x.ms);
         b.push_back(y.ms);
-        result.first.bytes = x.bytes;
-        result.second.bytes = y.bytes;
+        aCpu.push_back(x.cpuMs);
+        bCpu.push_back(y.cpuMs);
+        result.first.bytes = std::move(x.bytes);
+        result.second.bytes = std::move(y.bytes);
     }
-    std::sort(a.begin(), a.end());
-    std::sort(b.begin(), b.end());
-    result.first.ms = a[a.size() / 2];
-    result.second.ms = b[b.size() / 2];
+    result.first.ms = median(a);
+    result.second.ms = median(b);
+    result.first.cpuMs = median(aCpu);
+    result.second.cpuMs = median(bCpu);
     return result;
 }
 
@@ -82,7 +98,7 @@ std::string fmt(const char* format, double a, double b = 0) {
 }
 
 std::string sizeTime(const Timed& t) {
-    return fmt("%.1f KB %.0f ms", t.bytes.size() / 1024.0, t.ms);
+    return fmt("%.1f KB %.0f ms", t.bytes.size() / 1024.0, t.ms) + fmt(" (cpu %.0f)", t.cpuMs);
 }
 
 void benchPng(const std::string& name, const Picture& picture, double maxSize, double maxTime) {
@@ -273,12 +289,18 @@ int main(int argc, char** argv) {
     benchJpeg("ui_1920", pictures["ui_1920"]);
     benchJpeg("photo_1920", pictures["photo_1920"]);
 
-    std::printf("\n%-22s | %-44s | %-40s | %-30s | %s\n", "case", "ours", "reference", "target",
+    double load[1] = {0};
+    getloadavg(load, 1);
+    std::printf(
+        "\nSizes in KiB; times are medians of wall time, CPU time of all threads in brackets.\n"
+        "Load average when finished: %.1f on %ld cores (a busy machine slows every figure).\n",
+        load[0], sysconf(_SC_NPROCESSORS_ONLN));
+    std::printf("\n%-22s | %-48s | %-44s | %-32s | %s\n", "case", "ours", "reference", "target",
                 "result");
-    std::printf("%s\n", std::string(150, '-').c_str());
+    std::printf("%s\n", std::string(162, '-').c_str());
     bool all = true;
     for (const Row& r : rows) {
-        std::printf("%-22s | %-44s | %-40s | %-30s | %s\n", r.what.c_str(), r.ours.c_str(),
+        std::printf("%-22s | %-48s | %-44s | %-32s | %s\n", r.what.c_str(), r.ours.c_str(),
                     r.reference.c_str(), r.target.c_str(), r.pass ? "PASS" : "FAIL");
         all = all && r.pass;
     }

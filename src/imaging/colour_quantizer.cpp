@@ -16,8 +16,8 @@ constexpr int kRefinementPasses = 3;
 struct Sums {
     double n = 0, r = 0, g = 0, b = 0, sq = 0;
 
-    void add(const ColourCount& c, double sign = 1) {
-        const double w = sign * c.count;
+    void add(const ColourCount& c) {
+        const double w = c.count;
         const double r0 = redOf(c.colour), g0 = greenOf(c.colour), b0 = blueOf(c.colour);
         n += w;
         r += w * r0;
@@ -25,6 +25,15 @@ struct Sums {
         b += w * b0;
         sq += w * (r0 * r0 + g0 * g0 + b0 * b0);
     }
+    Sums& operator+=(const Sums& o) {
+        n += o.n;
+        r += o.r;
+        g += o.g;
+        b += o.b;
+        sq += o.sq;
+        return *this;
+    }
+    Sums operator-(const Sums& o) const { return {n - o.n, r - o.r, g - o.g, b - o.b, sq - o.sq}; }
     double sse() const { return n > 0 ? sq - (r * r + g * g + b * b) / n : 0; }
     std::uint32_t mean() const {
         auto channel = [&](double v) {
@@ -47,13 +56,14 @@ Sums sumsOf(const std::vector<ColourCount>& colours, std::size_t begin, std::siz
     return s;
 }
 
-// Splits along the channel of widest spread, at the point that leaves the least error.
+// Splits along the channel of widest spread, at the value that leaves the least error.
+// Channels have only 256 values, so the colours are binned per value: no sorting.
 std::pair<Box, Box> split(std::vector<ColourCount>& colours, const Box& box) {
-    const Sums& s = box.sums;
-    std::array<double, 3> lo{255, 255, 255}, hi{0, 0, 0};
-    for (std::size_t i = box.begin; i < box.end; ++i) {
-        const std::uint32_t c = colours[i].colour;
-        const std::array<double, 3> v{double(redOf(c)), double(greenOf(c)), double(blueOf(c))};
+    const auto first = colours.begin() + static_cast<std::ptrdiff_t>(box.begin);
+    const auto last = colours.begin() + static_cast<std::ptrdiff_t>(box.end);
+    std::array<int, 3> lo{255, 255, 255}, hi{0, 0, 0};
+    for (auto it = first; it != last; ++it) {
+        const int v[3] = {redOf(it->colour), greenOf(it->colour), blueOf(it->colour)};
         for (int k = 0; k < 3; ++k) {
             lo[k] = std::min(lo[k], v[k]);
             hi[k] = std::max(hi[k], v[k]);
@@ -66,38 +76,30 @@ std::pair<Box, Box> split(std::vector<ColourCount>& colours, const Box& box) {
         }
     }
     const int shift = 16 - 8 * axis;
-    std::sort(colours.begin() + static_cast<std::ptrdiff_t>(box.begin),
-              colours.begin() + static_cast<std::ptrdiff_t>(box.end),
-              [shift](const ColourCount& a, const ColourCount& b) {
-                  return ((a.colour >> shift) & 0xFF) < ((b.colour >> shift) & 0xFF);
-              });
+    auto valueOf = [shift](const ColourCount& c) {
+        return (c.colour >> shift) & 0xFF;
+    };
 
-    Sums left;
+    std::array<Sums, 256> bins{};
+    for (auto it = first; it != last; ++it) {
+        bins[valueOf(*it)].add(*it);
+    }
+    Sums left, bestLeft;
     double bestError = -1;
-    std::size_t bestAt = box.begin + 1;
-    Sums bestLeft;
-    for (std::size_t i = box.begin; i + 1 < box.end; ++i) {
-        left.add(colours[i]);
-        Sums right = s;
-        right.n -= left.n;
-        right.r -= left.r;
-        right.g -= left.g;
-        right.b -= left.b;
-        right.sq -= left.sq;
-        const double error = left.sse() + right.sse();
+    unsigned bestValue = 0;
+    for (int v = lo[axis]; v < hi[axis]; ++v) {
+        left += bins[static_cast<std::size_t>(v)];
+        const double error = left.sse() + (box.sums - left).sse();
         if (bestError < 0 || error < bestError) {
             bestError = error;
-            bestAt = i + 1;
+            bestValue = static_cast<unsigned>(v);
             bestLeft = left;
         }
     }
-    Sums bestRight = s;
-    bestRight.n -= bestLeft.n;
-    bestRight.r -= bestLeft.r;
-    bestRight.g -= bestLeft.g;
-    bestRight.b -= bestLeft.b;
-    bestRight.sq -= bestLeft.sq;
-    return {Box{box.begin, bestAt, bestLeft}, Box{bestAt, box.end, bestRight}};
+    const auto middle =
+        std::partition(first, last, [&](const ColourCount& c) { return valueOf(c) <= bestValue; });
+    const auto at = static_cast<std::size_t>(middle - colours.begin());
+    return {Box{box.begin, at, bestLeft}, Box{at, box.end, box.sums - bestLeft}};
 }
 
 std::vector<std::uint32_t> splitBoxes(std::vector<ColourCount>& colours, int maxColours) {

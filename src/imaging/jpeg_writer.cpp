@@ -1,14 +1,16 @@
 #include "imaging/jpeg_writer.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "imaging/stb_jpeg.h"
 
 namespace pictorn::imaging {
 
 Bytes writeJpeg(const Picture& picture, int quality) {
-    // stb keeps sizes in int and JPEG in 16 bits.
-    if (picture.width > 65535 || picture.height > 65535) {
+    // JPEG keeps sizes in 16 bits, and stb indexes the RGB bytes with int.
+    if (picture.width > 65535 || picture.height > 65535 ||
+        picture.pixels.size() > static_cast<std::size_t>(std::numeric_limits<int>::max() / 3)) {
         throw std::length_error("picture too large for a JPEG file");
     }
     std::vector<std::uint8_t> rgbBytes(picture.pixels.size() * 3);

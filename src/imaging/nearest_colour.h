@@ -5,8 +5,9 @@
 
 namespace pictorn::imaging {
 
-// Nearest palette entry by squared RGB distance. Entries are kept sorted by green, so a
-// search walks outwards from the query's green and stops once green alone is too far.
+// Nearest palette entry by squared RGB distance. Entries are kept sorted by their position
+// along the palette's principal axis; a search walks outwards from the query's position
+// and stops once the distance along the axis alone exceeds the best match.
 class NearestColour {
 public:
     explicit NearestColour(const std::vector<std::uint32_t>& palette);
@@ -14,9 +15,11 @@ public:
 
 private:
     struct Entry {
+        float position;
         int r, g, b;
         int index;
     };
+    float axis_[3] = {0.57735f, 0.57735f, 0.57735f};
     std::vector<Entry> sorted_;
 };
 

@@ -54,7 +54,8 @@ void putHeader(Bytes& out, const Picture& picture, unsigned planes, unsigned byt
 } // namespace
 
 Bytes writePcx(const Picture& picture) {
-    if (picture.width > 65535 || picture.height > 65535) {
+    // Lines are padded to an even byte count that must fit 16 bits too.
+    if (picture.width > 65534 || picture.height > 65535) {
         throw std::length_error("picture too large for a PCX file");
     }
     const auto width = static_cast<std::size_t>(picture.width);

@@ -61,6 +61,7 @@ TEST(Encoder, RefusesEmptyAndInconsistentPictures) {
     }
     EXPECT_THROW(Picture(-1, 3), std::invalid_argument);
     EXPECT_THROW(encode(Picture(30001, 1), ImageFormat::Psd), std::length_error);
+    EXPECT_THROW(encode(Picture(65535, 1), ImageFormat::Pcx), std::length_error); // odd line
 }
 
 } // namespace

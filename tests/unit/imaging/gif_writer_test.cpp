@@ -37,7 +37,7 @@ TEST(GifWriter, LongStreamsSurviveTableResetsAtEverySize) {
 }
 
 TEST(GifWriter, RichPicturesAreQuantizedWithLittleLoss) {
-    const Picture smooth = smoothPicture(320, 240);
+    const Picture smooth = smoothPicture(200, 150);
     const GifInfo gif = decodeGif(encode(smooth, ImageFormat::Gif));
     EXPECT_EQ(gif.colourCount, 256);
     EXPECT_GT(psnr(gif.picture, smooth), 34.0);
