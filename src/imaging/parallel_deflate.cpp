@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -117,9 +118,6 @@ void compressBand(Band& band, bool last, std::size_t rowBytes, RowSource& source
         const int flush = y < band.endRow ? Z_NO_FLUSH : (last ? Z_FINISH : Z_SYNC_FLUSH);
         deflater.compress(batch.data(), size, flush, band.compressed);
     }
-    if (band.firstRow == band.endRow && last) {
-        deflater.compress(nullptr, 0, Z_FINISH, band.compressed);
-    }
 }
 
 } // namespace
@@ -156,7 +154,11 @@ Bytes deflateRows(std::size_t rows, std::size_t rowBytes, const RowSourceFactory
     };
     std::vector<std::thread> helpers;
     for (unsigned t = 1; t < std::min<std::size_t>(threads, bandCount); ++t) {
-        helpers.emplace_back(work);
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break; // no more threads to be had: the ones running share the bands
+        }
     }
     work();
     for (auto& h : helpers) {
