@@ -177,7 +177,10 @@ main() {
         line+="${line:+, }$name ${RESULT[$name]%% (*}"
         [[ "${RESULT[$name]}" == FAIL* ]] && failed=1
     done
-    say "logs in $LOGS; total $((SECONDS - start)) s"
+    # CPU time of everything run, to compare runs on a busy machine by more than wall time.
+    times >"$LOGS/cpu-times.txt"
+    say "logs in $LOGS; total $((SECONDS - start)) s wall, CPU (user sys) of children:" \
+        "$(tail -n 1 "$LOGS/cpu-times.txt")"
     echo "SUMMARY: $line"
     return $failed
 }

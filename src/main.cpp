@@ -5,6 +5,7 @@
 #include "platform/win32/about_box_controls.h"
 #include "platform/win32/ui_toolkit_win32.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_file_dialogs.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_hotkeys.h"
 #include "platform/win32/win32_instance_guard.h"
@@ -25,6 +26,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform::win32::Win32Registry registry;
     platform::win32::Win32MessageBox messageBox;
     platform::win32::Win32FileSystem files;
+    platform::win32::Win32FileDialogs fileDialogs;
     platform::win32::Win32Shell shell;
     platform::win32::Win32Clock clock;
     platform::win32::Win32InstanceGuard instance;
@@ -40,6 +42,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform::Services services{.registry = registry,
                                 .messageBox = messageBox,
                                 .files = files,
+                                .fileDialogs = fileDialogs,
                                 .shell = shell,
                                 .clock = clock,
                                 .instance = instance,

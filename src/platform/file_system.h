@@ -26,6 +26,11 @@ public:
     virtual std::string shortPathName(std::string_view path) = 0;
     // The system's message for an error code, without trailing line breaks; empty if none.
     virtual std::string systemErrorText(std::uint32_t code) = 0;
+    // Makes an empty file and closes it again, only when nothing of that name exists: an
+    // existing file is never opened. Returns 0 or the system error code (80 when taken).
+    virtual std::uint32_t createNewFile(std::string_view path) = 0;
+    // Deletes a file (never a folder). Returns 0 or the system error code.
+    virtual std::uint32_t deleteFile(std::string_view path) = 0;
 };
 
 } // namespace pictorn::platform

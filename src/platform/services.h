@@ -2,6 +2,7 @@
 // The operating-system services a window or routine may use, handed down by whoever
 // creates it (no global singletons). Each platform supplies one implementation of each.
 #include "platform/clock.h"
+#include "platform/file_dialogs.h"
 #include "platform/file_system.h"
 #include "platform/hotkeys.h"
 #include "platform/instance_guard.h"
@@ -23,6 +24,7 @@ struct Services {
     RegistryApi& registry;
     MessageBoxService& messageBox;
     FileSystem& files;
+    FileDialogs& fileDialogs;
     Shell& shell;
     Clock& clock;
     InstanceGuard& instance;

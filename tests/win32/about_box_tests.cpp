@@ -7,6 +7,7 @@
 #include "platform/headless/fake_tray_and_hotkeys.h"
 #include "platform/headless/memory_file_system.h"
 #include "platform/headless/memory_registry.h"
+#include "platform/headless/scripted_file_dialogs.h"
 #include "platform/headless/scripted_message_box.h"
 #include "platform/win32/about_box_controls.h"
 #include "platform/win32/text.h"
@@ -95,6 +96,7 @@ protected:
     headless::MemoryRegistry registry;
     headless::ScriptedMessageBox messageBox;
     headless::MemoryFileSystem files;
+    headless::ScriptedFileDialogs fileDialogs;
     headless::FakeShell shell;
     headless::FakeClock clock;
     headless::FakeInstanceGuard instance;
@@ -106,6 +108,7 @@ protected:
     Services services{.registry = registry,
                       .messageBox = messageBox,
                       .files = files,
+                      .fileDialogs = fileDialogs,
                       .shell = shell,
                       .clock = clock,
                       .instance = instance,

@@ -11,6 +11,7 @@
 #include "platform/headless/headless_toolkit.h"
 #include "platform/headless/memory_file_system.h"
 #include "platform/headless/memory_registry.h"
+#include "platform/headless/scripted_file_dialogs.h"
 #include "platform/headless/scripted_message_box.h"
 #include "platform/services.h"
 
@@ -20,6 +21,7 @@ struct HeadlessServices {
     MemoryRegistry registry;
     ScriptedMessageBox messageBox;
     MemoryFileSystem files;
+    ScriptedFileDialogs fileDialogs;
     FakeShell shell;
     FakeClock clock;
     FakeInstanceGuard instance;
@@ -33,6 +35,7 @@ struct HeadlessServices {
     platform::Services services{.registry = registry,
                                 .messageBox = messageBox,
                                 .files = files,
+                                .fileDialogs = fileDialogs,
                                 .shell = shell,
                                 .clock = clock,
                                 .instance = instance,

@@ -27,6 +27,11 @@ public:
     std::uint32_t fullPathName(std::string_view path, std::string& fullPath) override;
     std::string shortPathName(std::string_view path) override;
     std::string systemErrorText(std::uint32_t code) override;
+    // In memory_file_creation.cpp.
+    std::uint32_t createNewFile(std::string_view path) override;
+    std::uint32_t deleteFile(std::string_view path) override;
+    // New files in this folder are refused with "access denied" (a read-only location).
+    void denyNewFiles(std::string_view folder);
 
     // Test helpers; adding creates the missing parent folders.
     void addFolder(std::string_view path);
@@ -62,6 +67,7 @@ private:
 
     std::map<std::string, Entry> entries_; // lower-case full path -> entry
     std::set<std::string> failingDirectories_;
+    std::set<std::string> foldersDenyingNewFiles_; // lower-case full paths
 };
 
 } // namespace pictorn::headless

@@ -12,6 +12,9 @@ public:
     std::uint32_t fullPathName(std::string_view path, std::string& fullPath) override;
     std::string shortPathName(std::string_view path) override;
     std::string systemErrorText(std::uint32_t code) override;
+    // In win32_file_creation.cpp.
+    std::uint32_t createNewFile(std::string_view path) override;
+    std::uint32_t deleteFile(std::string_view path) override;
 };
 
 } // namespace pictorn::platform::win32

@@ -1,0 +1,331 @@
+// The dialog's make-up: design values, tab pages, and the wiring of events to handlers.
+#include "prefs/frm_prefs.h"
+
+#include "app/error_report.h"
+#include "prefs/prefs_texts.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace pictorn {
+
+using namespace prefs;
+
+FrmPrefs::FrmPrefs(platform::Services& services, app::SettingsStore& store, ui::Form& mainWindow,
+                   ui::Timer& timerRandomName)
+    : ui::Form(services.ui, "frmPrefs"), services_(services), store_(store),
+      mainWindow_(mainWindow), timerRandomName_(timerRandomName) {
+    setStyle(
+        {.templateId = IDD_PREFS, .sizable = false, .showInTaskbar = false, .minMaxBoxes = false});
+    setDesignState();
+    buildPages();
+    wireHandlers();
+    wireValidation();
+    showCurrentTab();
+}
+
+void FrmPrefs::setDesignState() {
+    setCaption("Preferences");
+    SSTab1.setTabs({"General", "Save && Edit", "Miscellaneous"});
+    cmdDone.setCaption("Done");
+    lblClickDone.setCaption("Click Done to save your settings");
+
+    frameStartup.setCaption("Startup and Tray Icon");
+    chkStartMinimized.setCaption("Minimize Pictorn on startup");
+    chkTray.setCaption("Display system tray icon, hide taskbar button when minimized");
+    chkKeepMinimized.setCaption("Keep Pictorn minimized after capturing");
+    frameAudio.setCaption("Audio and Behaviour");
+    chkSound.setCaption("Play sound after capture");
+    chkKeepOnTop.setCaption("Keep Pictorn on top of other windows");
+
+    frmHotKeys.setCaption("Hotkeys");
+    lblFullscreen.setCaption("Full Screen");
+    lblActiveWindow.setCaption("Active Window");
+    lblRectangle.setCaption("Rectangle");
+    lblF.setCaption(" F");
+    lblW.setCaption("W");
+    lblR.setCaption("R");
+    const std::array<std::uint32_t, 3> rowColors{kFullScreenRowColor, kActiveWindowRowColor,
+                                                 kRectangleRowColor};
+    const std::array<ui::Label*, 3> letters{&lblF, &lblW, &lblR};
+    for (int hotkey = 1; hotkey <= 3; ++hotkey) {
+        const auto row = static_cast<std::size_t>(hotkey - 1);
+        const auto boxes = hotkeyBoxes(hotkey);
+        boxes[0]->setCaption("CTRL");
+        boxes[1]->setCaption("ALT");
+        boxes[2]->setCaption("SHIFT");
+        for (ui::CheckBox* box : boxes)
+            box->setForeColor(rowColors[row]);
+        letters[row]->setForeColor(rowColors[row]);
+    }
+    for (ui::Label* title : {&lblFullscreen, &lblActiveWindow, &lblRectangle})
+        title->setForeColor(kRowTitleColor);
+    cmdHotkeysDefault.setCaption("Default");
+    cmdHotkeysDefault.setToolTip(" CTRL+SHIT+F = Full Screen, CTRL+W = Active Window, CTRL+R = "
+                                 "Rectangle (mouse selection) ");
+
+    lblBestCompression.setCaption("Best\r\ncompression");
+    lblBestQuality.setCaption("Best\r\nquality");
+    HScroll1.setRange(1, 100);
+    HScroll1.setLargeChange(20);
+    HScroll1.setValue(kDefaultJpegQuality);
+    // The number and the caption show the design value from the start.
+    lblQualityNumber.setCaption(std::to_string(kDefaultJpegQuality));
+    frameJPGquality.setCaption("JPEG Quality: Very High");
+    cmdDefault.setCaption("&Default");
+    cmdDefault.setToolTip("Default = 90");
+    frameEditor.setCaption("Image Editor");
+    cmdBrowse4Editor.setCaption("...");
+    cmdBrowse4Editor.setToolTip("Click here to Browse");
+    frameAutoSave.setCaption("Auto Save");
+    chkAutoSave.setCaption(" Automatically save screen shots to disk");
+    lblSavePrefix.setCaption("Filename prefix:");
+    txtPrefix.setMaxLength(64);
+    lbSaveas.setCaption("Save as file type:");
+    lblSaveFolder.setCaption("Save screen shots to this folder:");
+    cmdBrowse4Folder.setCaption("...");
+    cmdBrowse4Folder.setToolTip("Click here to Browse");
+    frameAttachments.setCaption("Attachments && FTP");
+    lblAttachmentsInfo.setCaption("Default file type for attachments && uploads:");
+    for (std::string_view extension : kExtensions) {
+        cboExtension.addItem(std::string(extension));
+        cboExtension4Attachments.addItem(std::string(extension));
+    }
+    // A stored index that cannot be used leaves the lists on ".png", never on nothing.
+    cboExtension.setListIndex(kDefaultExtensionIndex);
+    cboExtension4Attachments.setListIndex(kDefaultExtensionIndex);
+
+    frameColors.setCaption("Colors Rectangle Box");
+    const std::array<std::pair<ui::Label*, std::uint32_t>, 6> swatches{{{&picBlue, kBlue},
+                                                                        {&picCyan, kCyan},
+                                                                        {&picMagenta, kMagenta},
+                                                                        {&picGreen, kGreen},
+                                                                        {&picRed, kRed},
+                                                                        {&picYellow, kYellow}}};
+    for (const auto& [swatch, color] : swatches)
+        swatch->setBackColor(color);
+    lblColor.setCaption(
+        "Select a color for the rectangle box && cursor (Capture Rectangular Area)");
+    setRectangleColor(std::to_string(kRed));
+
+    frameDelay.setCaption("Delay Time");
+    picContainerFrameDelay.setToolTip("More is slower, less is quicker");
+    lblDelay.setCaption("Delay time before a capture:");
+    txtSeconds.setMaxLength(2);
+    txtSeconds.setText("0");
+    lblDelaySeconds.setCaption("Seconds");
+
+    hotkeyPrefsClicked = std::string(kHotkeysNotClicked);
+    // The browse buttons start without validation: a field's own browse button is always
+    // reachable from that field; the checks switch them later.
+    cmdBrowse4Editor.setCausesValidation(false);
+    cmdBrowse4Folder.setCausesValidation(false);
+}
+
+void FrmPrefs::buildPages() {
+    pages_[kTabGeneral] = {
+        &frameStartup,     &chkStartMinimized, &chkTray,           &chkKeepMinimized, &frameAudio,
+        &chkSound,         &chkKeepOnTop,      &frmHotKeys,        &lblFullscreen,    &lblF,
+        &chkCTRLvbHotkey1, &chkALTvbHotkey1,   &chkSHIFTvbHotkey1, &lblActiveWindow,  &lblW,
+        &chkCTRLvbHotkey2, &chkALTvbHotkey2,   &chkSHIFTvbHotkey2, &lblRectangle,     &lblR,
+        &chkCTRLvbHotkey3, &chkALTvbHotkey3,   &chkSHIFTvbHotkey3, &cmdHotkeysDefault};
+    pages_[kTabSaveEdit] = {&frameJPGquality,  &lblBestCompression, &HScroll1,
+                            &lblBestQuality,   &lblQualityNumber,   &cmdDefault,
+                            &frameEditor,      &txtEditorPath,      &cmdBrowse4Editor,
+                            &frameAutoSave,    &chkAutoSave,        &lblSavePrefix,
+                            &txtPrefix,        &lbSaveas,           &cboExtension,
+                            &lblSaveFolder,    &txtDefaultFolder,   &cmdBrowse4Folder,
+                            &frameAttachments, &lblAttachmentsInfo, &cboExtension4Attachments};
+    pages_[kTabMiscellaneous] = {&frameColors,    &picBlue,
+                                 &picCyan,        &picMagenta,
+                                 &picGreen,       &picRed,
+                                 &picYellow,      &lblColor,
+                                 &ShapeRectangle, &ShapeRectangleInside,
+                                 &Line1,          &Line2,
+                                 &frameDelay,     &picContainerFrameDelay,
+                                 &lblDelay,       &txtSeconds,
+                                 &lblDelaySeconds};
+}
+
+void FrmPrefs::wireHandlers() {
+    Load = [this] {
+        Form_Load();
+    };
+    Activate = [this] {
+        Form_Activate();
+    };
+    SSTab1.Click = [this](int previous) {
+        SSTab1_Click(previous);
+    };
+    cmdDone.Click = [this] {
+        cmdDone_Click();
+    };
+    chkAutoSave.Click = [this] {
+        chkAutoSave_Click();
+    };
+    chkKeepOnTop.Click = [this] {
+        chkKeepOnTop_Click();
+    };
+    HScroll1.Change = [this] {
+        HScroll1_Change();
+    };
+    cmdDefault.Click = [this] {
+        cmdDefault_Click();
+    };
+    cmdHotkeysDefault.Click = [this] {
+        cmdHotkeysDefault_Click();
+    };
+    cboExtension.Click = [this] {
+        cboExtension_Click();
+    };
+    cboExtension4Attachments.Click = [this] {
+        cboExtension4Attachments_Click();
+    };
+    for (int hotkey = 1; hotkey <= 3; ++hotkey)
+        for (ui::CheckBox* box : hotkeyBoxes(hotkey))
+            box->Click = [this, box] {
+                setBoldorNot(*box);
+            };
+    picBlue.Click = [this] {
+        picBlue_Click();
+    };
+    picCyan.Click = [this] {
+        picCyan_Click();
+    };
+    picGreen.Click = [this] {
+        picGreen_Click();
+    };
+    picMagenta.Click = [this] {
+        picMagenta_Click();
+    };
+    picRed.Click = [this] {
+        picRed_Click();
+    };
+    picYellow.Click = [this] {
+        picYellow_Click();
+    };
+    cmdBrowse4Editor.Click = [this] {
+        cmdBrowse4Editor_Click();
+    };
+    cmdBrowse4Folder.Click = [this] {
+        cmdBrowse4Folder_Click();
+    };
+}
+
+void FrmPrefs::wireValidation() {
+    for (ui::TextBox* box : {&txtSeconds, &txtPrefix, &txtDefaultFolder, &txtEditorPath})
+        box->GotFocus = [this] {
+            SetSelected();
+        };
+    txtSeconds.KeyPress = [this](int& key) {
+        txtSeconds_KeyPress(key);
+    };
+    txtEditorPath.KeyPress = [this](int& key) {
+        txtEditorPath_KeyPress(key);
+    };
+    txtSeconds.Validate = [this](bool& cancel) {
+        txtSeconds_Validate(cancel);
+    };
+    txtPrefix.Validate = [this](bool& cancel) {
+        txtPrefix_Validate(cancel);
+    };
+    txtDefaultFolder.Validate = [this](bool& cancel) {
+        txtDefaultFolder_Validate(cancel);
+    };
+    txtEditorPath.Validate = [this](bool& cancel) {
+        txtEditorPath_Validate(cancel);
+    };
+    txtPrefix.MouseMove = [this](int, int, float, float) {
+        txtPrefix_MouseMove();
+    };
+    txtDefaultFolder.MouseMove = [this](int, int, float, float) {
+        txtDefaultFolder_MouseMove();
+    };
+    txtEditorPath.MouseMove = [this](int, int, float, float) {
+        txtEditorPath_MouseMove();
+    };
+    // The real fields report no mouse moves, so the tooltip also follows every edit.
+    txtPrefix.Change = [this] {
+        txtPrefix_MouseMove();
+    };
+    txtDefaultFolder.Change = [this] {
+        txtDefaultFolder_MouseMove();
+    };
+    txtEditorPath.Change = [this] {
+        txtEditorPath_MouseMove();
+    };
+}
+
+std::array<ui::CheckBox*, 3> FrmPrefs::hotkeyBoxes(int hotkey) {
+    switch (hotkey) {
+    case 1:
+        return {&chkCTRLvbHotkey1, &chkALTvbHotkey1, &chkSHIFTvbHotkey1};
+    case 2:
+        return {&chkCTRLvbHotkey2, &chkALTvbHotkey2, &chkSHIFTvbHotkey2};
+    default:
+        return {&chkCTRLvbHotkey3, &chkALTvbHotkey3, &chkSHIFTvbHotkey3};
+    }
+}
+
+std::string FrmPrefs::modifierPrefix(int hotkey) const {
+    const auto boxes = const_cast<FrmPrefs*>(this)->hotkeyBoxes(hotkey);
+    std::string prefix;
+    if (boxes[0]->checked())
+        prefix += "CTRL+";
+    if (boxes[1]->checked())
+        prefix += "ALT+";
+    if (boxes[2]->checked())
+        prefix += "SHIFT+";
+    return prefix;
+}
+
+void FrmPrefs::showCurrentTab() {
+    for (int tab = 0; tab < static_cast<int>(pages_.size()); ++tab)
+        for (ui::Control* control : pages_[static_cast<std::size_t>(tab)])
+            control->setVisible(tab == SSTab1.currentTab());
+}
+
+void FrmPrefs::SSTab1_Click(int) {
+    showCurrentTab();
+}
+
+bool FrmPrefs::moveFocus(ui::Control& target) {
+    if (!focus(target))
+        return false;
+    // A hidden dialog must not grab the real focus: that would activate it.
+    if (visible() && target.peer())
+        target.peer()->takeFocus();
+    return true;
+}
+
+void FrmPrefs::focusSink() {
+    app::ignoreErrors([&] { moveFocus(cmdFocusSink); });
+}
+
+void FrmPrefs::SetSelected() {
+    app::ignoreErrors([&] {
+        if (auto* box = dynamic_cast<ui::TextBox*>(focused()))
+            box->selectAll();
+    });
+}
+
+void FrmPrefs::setRectangleColor(std::string colorText) {
+    rectangleColor = std::move(colorText);
+    showRectangleColor();
+}
+
+void FrmPrefs::showRectangleColor() {
+    // The leading number of the text, as the rectangle selection reads it; 0 without one.
+    const std::string_view text = rectangleColor;
+    const auto start = std::min(text.size(), text.find_first_not_of(' '));
+    std::uint32_t color = 0;
+    std::from_chars(text.data() + start, text.data() + text.size(), color);
+    paintPreview(color & 0xFFFFFF);
+}
+
+void FrmPrefs::paintPreview(std::uint32_t color) {
+    for (ui::Label* part : {&ShapeRectangle, &Line1, &Line2})
+        part->setBackColor(color);
+}
+
+} // namespace pictorn
