@@ -56,9 +56,10 @@ std::uint32_t outlineColorFor(std::string_view rectangleColor) {
                         static_cast<std::uint8_t>(bgr >> 16));
 }
 
-FrmRectangle::FrmRectangle(platform::Services& services, ColorSource rectangleColor,
+FrmRectangle::FrmRectangle(ui::UiToolkit& toolkit, platform::ScreenCapture& screen,
+                           platform::MessageBoxService& messageBox, ColorSource rectangleColor,
                            DoneHandler onDone)
-    : ui::Form(services.ui, "frmRectangle"), services_(services),
+    : ui::Form(toolkit, "frmRectangle"), screen_(screen), messageBox_(messageBox),
       rectangleColor_(std::move(rectangleColor)), onDone_(std::move(onDone)) {
     setStyle(ui::FormStyle{
         .templateId = 0, .sizable = false, .showInTaskbar = false, .minMaxBoxes = false});
@@ -77,7 +78,7 @@ void FrmRectangle::Form_Load() {
     outline_.reset();
     dpi_ = std::max(1, toolkit().screen().dpi);
     cursorId_ = crosshairCursorFor(rectangleColor_ ? rectangleColor_() : std::string{});
-    frozen_ = grabScreen(services_.screen);
+    frozen_ = grabScreen(screen_);
 }
 
 void FrmRectangle::Form_Unload() {
@@ -114,7 +115,7 @@ void FrmRectangle::Form_MouseMove(int, int, float x, float y) {
 }
 
 void FrmRectangle::Form_MouseUp(int, int, float x, float y) {
-    app::trap(services_.messageBox, "frmRectangle - Form_MouseUp", [&] {
+    app::trap(messageBox_, "frmRectangle - Form_MouseUp", [&] {
         // A release whose press happened before the overlay opened has no start point;
         // taking one from the corner of the screen would capture an area nobody chose.
         if (!pressed_)
@@ -130,7 +131,7 @@ void FrmRectangle::Form_MouseUp(int, int, float x, float y) {
 
 void FrmRectangle::Form_KeyDown(int keyCode, int) {
     if (keyCode == kEscape)
-        app::trap(services_.messageBox, "frmRectangle - Form_KeyDown", [&] { cancel(); });
+        app::trap(messageBox_, "frmRectangle - Form_KeyDown", [&] { cancel(); });
 }
 
 void FrmRectangle::cancel() {

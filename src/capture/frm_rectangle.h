@@ -52,7 +52,12 @@ public:
     static constexpr float kCancelDistance = 50; // twips
     static constexpr float kInset = 10;          // twips
 
-    FrmRectangle(platform::Services& services, ColorSource rectangleColor, DoneHandler onDone);
+    FrmRectangle(platform::Services& services, ColorSource rectangleColor, DoneHandler onDone)
+        : FrmRectangle(services.ui, services.screen, services.messageBox, std::move(rectangleColor),
+                       std::move(onDone)) {}
+    FrmRectangle(ui::UiToolkit& toolkit, platform::ScreenCapture& screen,
+                 platform::MessageBoxService& messageBox, ColorSource rectangleColor,
+                 DoneHandler onDone);
 
     // Positions in overlay twips; button and shift as the window reports them.
     void Form_MouseDown(int button, int shift, float x, float y);
@@ -81,7 +86,8 @@ private:
     void cancel();
     imaging::Picture copyFromPersistentImage(const platform::PixelRect& pixels) const;
 
-    platform::Services& services_;
+    platform::ScreenCapture& screen_;
+    platform::MessageBoxService& messageBox_;
     ColorSource rectangleColor_;
     DoneHandler onDone_;
     ScreenGrab frozen_;

@@ -1,6 +1,7 @@
 #include "platform/win32/ui_toolkit_win32.h"
 
 #include "platform/win32/form_window.h"
+#include "platform/win32/rectangle_overlay_window.h"
 #include "platform/win32/ui_units.h"
 
 #include <commctrl.h>
@@ -12,6 +13,7 @@ namespace pictorn::platform::win32 {
 Win32Toolkit::Win32Toolkit() {
     icon_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
                                           IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    registerPeerFactory("frmRectangle", &RectangleOverlayWindow::make);
 }
 
 Win32Toolkit::~Win32Toolkit() = default;
@@ -27,6 +29,12 @@ void Win32Toolkit::initCommonControls() {
 }
 
 void Win32Toolkit::attach(ui::Form& form) {
+    if (auto factory = peerFactories_.find(form.name()); factory != peerFactories_.end()) {
+        if (auto peer = factory->second(form, *this)) {
+            customPeers_.push_back(std::move(peer));
+            return;
+        }
+    }
     windows_.push_back(std::make_unique<FormWindow>(form, *this));
 }
 
@@ -98,8 +106,22 @@ void Win32Toolkit::forget(FormWindow* window) {
     }
 }
 
+void Win32Toolkit::registerPeerFactory(const std::string& formName, PeerFactory factory) {
+    peerFactories_[formName] = std::move(factory);
+}
+
+void Win32Toolkit::releasePeer(ui::FormPeer* peer) {
+    auto it = std::find_if(customPeers_.begin(), customPeers_.end(),
+                           [peer](const auto& p) { return p.get() == peer; });
+    if (it != customPeers_.end()) {
+        releasedPeers_.push_back(std::move(*it));
+        customPeers_.erase(it);
+    }
+}
+
 void Win32Toolkit::reapDestroyed() {
     destroyed_.clear();
+    releasedPeers_.clear();
 }
 
 } // namespace pictorn::platform::win32

@@ -1,11 +1,15 @@
 #pragma once
 // The windowing runtime on Windows: real windows for forms, the message loop with
 // accelerators and dialog keys, and the screen's size and DPI.
+#include "platform/ui/form.h"
 #include "platform/ui/ui_toolkit.h"
 
 #include <windows.h>
 
+#include <functional>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace pictorn::platform::win32 {
@@ -30,10 +34,20 @@ public:
     void forget(FormWindow* window);
     HICON programIcon() const { return icon_; }
 
+    // Forms whose real window is not a FormWindow (custom-painted ones, such as the
+    // rectangle overlay) get theirs from a factory registered under the form's name.
+    using PeerFactory = std::function<std::unique_ptr<ui::FormPeer>(ui::Form&, Win32Toolkit&)>;
+    void registerPeerFactory(const std::string& formName, PeerFactory factory);
+    // Such a peer calls this from destroy(); it is deleted once the current message is done.
+    void releasePeer(ui::FormPeer* peer);
+
 private:
     void reapDestroyed();
     std::vector<std::unique_ptr<FormWindow>> windows_;
     std::vector<std::unique_ptr<FormWindow>> destroyed_;
+    std::map<std::string, PeerFactory> peerFactories_;
+    std::vector<std::unique_ptr<ui::FormPeer>> customPeers_;
+    std::vector<std::unique_ptr<ui::FormPeer>> releasedPeers_;
     HICON icon_ = nullptr;
     bool quitting_ = false;
     int exitCode_ = 0;
