@@ -4,6 +4,7 @@
 #include "platform/services.h"
 #include "platform/win32/about_box_controls.h"
 #include "platform/win32/ui_toolkit_win32.h"
+#include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_file_dialogs.h"
 #include "platform/win32/win32_file_system.h"
@@ -11,6 +12,7 @@
 #include "platform/win32/win32_instance_guard.h"
 #include "platform/win32/win32_launcher.h"
 #include "platform/win32/win32_message_box.h"
+#include "platform/win32/win32_printer.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_screen_capture.h"
 #include "platform/win32/win32_shell.h"
@@ -37,6 +39,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform::win32::Win32Sound sound;
     platform::win32::Win32TrayIcon tray(toolkit.programIcon());
     platform::win32::Win32Hotkeys hotkeys;
+    platform::win32::Win32Clipboard clipboard;
+    platform::win32::Win32Printers printers;
     platform::win32::Win32ScreenCapture screen;
     // Designated, so each service is named where it is handed over.
     platform::Services services{.registry = registry,
@@ -51,6 +55,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                                 .sound = sound,
                                 .tray = tray,
                                 .hotkeys = hotkeys,
+                                .clipboard = clipboard,
+                                .printers = printers,
                                 .screen = screen};
 
     std::unique_ptr<FrmMain> mainWindow;

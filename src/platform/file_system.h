@@ -3,8 +3,10 @@
 // letters or UNC roots); the Windows implementation converts them at the boundary.
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pictorn::platform {
 
@@ -26,6 +28,14 @@ public:
     virtual std::string shortPathName(std::string_view path) = 0;
     // The system's message for an error code, without trailing line breaks; empty if none.
     virtual std::string systemErrorText(std::uint32_t code) = 0;
+    // The whole content of a file, or nothing when it cannot be opened or read.
+    virtual std::optional<std::vector<std::uint8_t>> readFile(std::string_view path) = 0;
+    // Creates or replaces a file so that it never holds half a write: the bytes go to a
+    // temporary file in the same folder, which then takes the target's place. On any failure
+    // the temporary file is removed and an existing target keeps its old content. Returns 0
+    // or the system error code.
+    virtual std::uint32_t writeFileReplacing(std::string_view path,
+                                             std::span<const std::uint8_t> bytes) = 0;
     // Makes an empty file and closes it again, only when nothing of that name exists: an
     // existing file is never opened. Returns 0 or the system error code (80 when taken).
     virtual std::uint32_t createNewFile(std::string_view path) = 0;

@@ -1,6 +1,7 @@
 #pragma once
 // The operating-system services a window or routine may use, handed down by whoever
 // creates it (no global singletons). Each platform supplies one implementation of each.
+#include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/file_dialogs.h"
 #include "platform/file_system.h"
@@ -8,6 +9,7 @@
 #include "platform/instance_guard.h"
 #include "platform/launcher.h"
 #include "platform/message_box.h"
+#include "platform/printer.h"
 #include "platform/registry_api.h"
 #include "platform/screen_capture.h"
 #include "platform/shell.h"
@@ -33,6 +35,8 @@ struct Services {
     Sound& sound;
     TrayIcon& tray;
     Hotkeys& hotkeys;
+    Clipboard& clipboard;
+    Printers& printers;
     ScreenCapture& screen;
 };
 

@@ -1,7 +1,10 @@
 #include "about/frm_about.h"
+#include "platform/headless/fake_clipboard.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/fake_instance_guard.h"
 #include "platform/headless/fake_launcher.h"
+#include "platform/headless/fake_screen_capture.h"
+#include "platform/headless/fake_printers.h"
 #include "platform/headless/fake_shell.h"
 #include "platform/headless/fake_sound.h"
 #include "platform/headless/fake_tray_and_hotkeys.h"
@@ -105,6 +108,9 @@ protected:
     headless::FakeSound sound;
     headless::FakeTrayIcon tray;
     headless::FakeHotkeys hotkeys;
+    headless::FakeClipboard clipboard;
+    headless::FakePrinters printers;
+    headless::FakeScreenCapture screen;
     Services services{.registry = registry,
                       .messageBox = messageBox,
                       .files = files,
@@ -116,7 +122,10 @@ protected:
                       .launcher = launcher,
                       .sound = sound,
                       .tray = tray,
-                      .hotkeys = hotkeys};
+                      .hotkeys = hotkeys,
+                      .clipboard = clipboard,
+                      .printers = printers,
+                      .screen = screen};
     ui::Form mainWindow{toolkit, "frmMain"};
 };
 

@@ -1,9 +1,11 @@
 #pragma once
 // Every headless service in one place, with the Services view the windows take. Tests
 // build one of these, arrange the fakes, then drive the windows as a user would.
+#include "platform/headless/fake_clipboard.h"
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/fake_instance_guard.h"
 #include "platform/headless/fake_launcher.h"
+#include "platform/headless/fake_printers.h"
 #include "platform/headless/fake_screen_capture.h"
 #include "platform/headless/fake_shell.h"
 #include "platform/headless/fake_sound.h"
@@ -30,6 +32,8 @@ struct HeadlessServices {
     FakeSound sound;
     FakeTrayIcon tray;
     FakeHotkeys hotkeys;
+    FakeClipboard clipboard;
+    FakePrinters printers;
     FakeScreenCapture screen;
 
     platform::Services services{.registry = registry,
@@ -44,6 +48,8 @@ struct HeadlessServices {
                                 .sound = sound,
                                 .tray = tray,
                                 .hotkeys = hotkeys,
+                                .clipboard = clipboard,
+                                .printers = printers,
                                 .screen = screen};
 };
 

@@ -27,6 +27,10 @@ public:
     std::uint32_t fullPathName(std::string_view path, std::string& fullPath) override;
     std::string shortPathName(std::string_view path) override;
     std::string systemErrorText(std::uint32_t code) override;
+    // In memory_file_writing.cpp.
+    std::optional<std::vector<std::uint8_t>> readFile(std::string_view path) override;
+    std::uint32_t writeFileReplacing(std::string_view path,
+                                     std::span<const std::uint8_t> bytes) override;
     // In memory_file_creation.cpp.
     std::uint32_t createNewFile(std::string_view path) override;
     std::uint32_t deleteFile(std::string_view path) override;
@@ -47,6 +51,11 @@ public:
     void failCreateDirectory(std::string_view path);
     // The full path Windows would give, or nothing for a path it refuses.
     std::optional<std::string> resolve(std::string_view path) const;
+    // writeFileReplacing to this path fails with the code once its temporary file is made
+    // (a full disk, a target held open by another program).
+    void failWriting(std::string_view path, std::uint32_t code);
+    // Full paths of the files directly inside a folder, in name order.
+    std::vector<std::string> filesIn(std::string_view folder) const;
 
     std::string currentDirectory = "C:\\";
     bool failAllCreateDirectory = false;
@@ -67,6 +76,7 @@ private:
 
     std::map<std::string, Entry> entries_; // lower-case full path -> entry
     std::set<std::string> failingDirectories_;
+    std::map<std::string, std::uint32_t> failingWrites_; // lower-case full path -> code
     std::set<std::string> foldersDenyingNewFiles_; // lower-case full paths
 };
 

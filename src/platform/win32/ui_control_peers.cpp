@@ -2,6 +2,7 @@
 
 #include "platform/ui/controls.h"
 #include "platform/win32/form_window.h"
+#include "platform/win32/picture_view_peer.h"
 #include "platform/win32/text.h"
 #include "platform/win32/ui_units.h"
 
@@ -358,6 +359,8 @@ std::unique_ptr<ChildPeer> makeChildPeer(ui::Control& model, HWND child, FormWin
         return std::make_unique<ProgressBarPeer>(model, child, form);
     if (dynamic_cast<ui::TabStrip*>(&model))
         return std::make_unique<TabPeer>(model, child, form);
+    if (auto* picture = dynamic_cast<ui::PictureView*>(&model))
+        return std::make_unique<PictureViewPeer>(*picture, child, form);
     return nullptr;
 }
 
@@ -381,6 +384,11 @@ bool childWindowClassFor(const ui::Control& model, const wchar_t*& className, DW
     if (dynamic_cast<const ui::Button*>(&model)) {
         className = L"BUTTON";
         style |= WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY;
+        return true;
+    }
+    if (dynamic_cast<const ui::PictureView*>(&model)) {
+        className = pictureViewClass();
+        style |= WS_HSCROLL | WS_VSCROLL;
         return true;
     }
     return false;

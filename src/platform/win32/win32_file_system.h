@@ -12,6 +12,10 @@ public:
     std::uint32_t fullPathName(std::string_view path, std::string& fullPath) override;
     std::string shortPathName(std::string_view path) override;
     std::string systemErrorText(std::uint32_t code) override;
+    // In win32_file_writing.cpp.
+    std::optional<std::vector<std::uint8_t>> readFile(std::string_view path) override;
+    std::uint32_t writeFileReplacing(std::string_view path,
+                                     std::span<const std::uint8_t> bytes) override;
     // In win32_file_creation.cpp.
     std::uint32_t createNewFile(std::string_view path) override;
     std::uint32_t deleteFile(std::string_view path) override;

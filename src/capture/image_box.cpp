@@ -1,0 +1,137 @@
+#include "capture/image_box.h"
+
+#include "imaging/bmp_reader.h"
+#include "imaging/encoder.h"
+#include "platform/app_error.h"
+#include "platform/services.h"
+
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+namespace pictorn::capture {
+
+namespace {
+
+constexpr std::string_view kSource = "Pictorn.ImageBox";
+constexpr std::int32_t kInvalidPropertyValue = 380;
+
+[[noreturn]] void raise(std::int32_t number, std::string description) {
+    throw AppError(number, std::move(description), std::string(kSource));
+}
+
+std::string quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+} // namespace
+
+ImageBox::ImageBox(ui::Form* owner, std::string name, int id, platform::FileSystem& files,
+                   platform::Clipboard& clipboard, platform::Printers& printers)
+    : PictureView(owner, std::move(name), id), files_(files), clipboard_(clipboard),
+      printers_(printers) {}
+
+ImageBox::ImageBox(ui::Form* owner, std::string name, int id, platform::Services& services)
+    : ImageBox(owner, std::move(name), id, services.files, services.clipboard, services.printers) {}
+
+std::optional<imaging::ImageFormat> ImageBox::formatForPath(std::string_view path) {
+    const auto nameStart = path.find_last_of("\\/:");
+    const std::string_view name =
+        nameStart == std::string_view::npos ? path : path.substr(nameStart + 1);
+    const auto dot = name.rfind('.');
+    if (dot == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string_view extension = name.substr(dot + 1);
+    // Windows drops trailing blanks and dots from a file name, so "a.png " is a.png; but the
+    // extension itself must be one of ours, letter for letter.
+    if (extension.empty() || extension.find_first_of(" .") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    return imaging::formatFromExtension(extension);
+}
+
+const imaging::Picture& ImageBox::currentPicture(std::string_view action) const {
+    if (!hasPicture()) {
+        raise(errors::kInvalidPicture, "There is no picture to " + std::string(action) + ".");
+    }
+    return *picture();
+}
+
+void ImageBox::loadPictureFile(std::string_view path) {
+    const auto bytes = files_.readFile(path);
+    if (!bytes) {
+        raise(errors::kProgramNotFound, "File not found: " + quoted(path));
+    }
+    auto decoded = imaging::decodeBmp(*bytes);
+    if (!decoded || decoded->empty()) {
+        raise(errors::kInvalidPicture,
+              "Invalid picture: " + quoted(path) + " is not a bitmap file this program can read.");
+    }
+    setPicture(std::make_shared<const imaging::Picture>(std::move(*decoded)));
+}
+
+void ImageBox::savePictureFile(std::string_view path) {
+    const imaging::Picture& picture = currentPicture("save");
+    const auto format = formatForPath(path);
+    if (!format) {
+        raise(errors::kInvalidProcedureCall,
+              "Cannot save " + quoted(path) +
+                  ": the file type must be .bmp, .gif, .jpg, .pcx, .png, .psd or .tif.");
+    }
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = imaging::encode(picture, *format, {.jpegQuality = jpegQuality_});
+    } catch (const std::length_error&) {
+        raise(errors::kInvalidProcedureCall,
+              "The picture is too large to be saved as " + quoted(path) + " in this file type.");
+    }
+    if (const std::uint32_t code = files_.writeFileReplacing(path, bytes); code != 0) {
+        std::string reason = files_.systemErrorText(code);
+        if (reason.empty()) {
+            reason = "system error " + std::to_string(code) + ".";
+        }
+        raise(errors::kUnexpected, "Cannot write " + quoted(path) + ": " + reason);
+    }
+}
+
+void ImageBox::setJpegQuality(int quality) {
+    if (quality < 1 || quality > 100) {
+        raise(kInvalidPropertyValue, "Invalid property value");
+    }
+    jpegQuality_ = quality;
+}
+
+void ImageBox::copyPictureToClipboard() {
+    const imaging::Picture& picture = currentPicture("copy");
+    const auto png = imaging::encode(picture, imaging::ImageFormat::Png);
+    switch (clipboard_.putPicture(picture, png)) {
+    case platform::ClipboardResult::Done:
+        return;
+    case platform::ClipboardResult::Busy:
+        raise(errors::kUnexpected,
+              "Cannot open the clipboard: another program is using it and does not release it.");
+    case platform::ClipboardResult::Failed:
+        break;
+    }
+    raise(7, "Out of memory: the picture could not be put on the clipboard.");
+}
+
+void ImageBox::printPicture() {
+    const imaging::Picture& picture = currentPicture("print");
+    const auto printer = printers_.defaultPrinter();
+    if (!printer) {
+        raise(errors::kUnexpected, "There is no default printer.");
+    }
+    const platform::PrintRequest request{
+        .documentName = printTitle_.empty() ? std::string("Picture") : printTitle_,
+        .fitToPage = printOption_};
+    if (const std::uint32_t code = printers_.printPicture(*printer, picture, request); code != 0) {
+        const auto number =
+            static_cast<std::int32_t>(static_cast<std::uint32_t>(errors::kSystemErrorBase) + code);
+        raise(number,
+              "Printing on " + quoted(*printer) + " failed: " + files_.systemErrorText(code));
+    }
+}
+
+} // namespace pictorn::capture

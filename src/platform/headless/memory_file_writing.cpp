@@ -1,0 +1,104 @@
+// Whole-file reads and replacing writes of the in-memory file system, with the failures a
+// real disk produces (missing folder, locked or read-only target, full disk).
+#include "platform/headless/memory_file_system.h"
+
+#include <algorithm>
+
+namespace pictorn::headless {
+
+namespace {
+
+constexpr std::uint32_t kErrorPathNotFound = 3;
+constexpr std::uint32_t kErrorAccessDenied = 5;
+constexpr std::uint32_t kErrorSharingViolation = 32;
+constexpr std::uint32_t kAttrReadOnly = 0x01;
+
+std::string lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return text;
+}
+
+std::string parentOf(const std::string& fullPath) {
+    std::string parent = fullPath.substr(0, fullPath.find_last_of('\\'));
+    if (parent.ends_with(':')) {
+        parent += '\\';
+    }
+    return parent;
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint8_t>> MemoryFileSystem::readFile(std::string_view path) {
+    if (!canOpenForReading(path)) {
+        return std::nullopt;
+    }
+    const std::string text = *contents(path);
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+std::uint32_t MemoryFileSystem::writeFileReplacing(std::string_view path,
+                                                   std::span<const std::uint8_t> bytes) {
+    const auto full = resolve(path);
+    if (!full || full->ends_with('\\')) {
+        return kErrorInvalidName;
+    }
+    if (isFolder(*full)) {
+        return kErrorAccessDenied;
+    }
+    const std::string folder = parentOf(*full);
+    if (!isFolder(folder)) {
+        return kErrorPathNotFound;
+    }
+
+    // The temporary file really exists for a moment, so a test can see that it goes again.
+    static unsigned serial = 0;
+    const std::string temp = folder + (folder.ends_with('\\') ? "" : "\\") + "~pictorn_" +
+                             std::to_string(serial++) + ".tmp";
+    addFile(temp, std::string(bytes.begin(), bytes.end()));
+
+    std::uint32_t error = 0;
+    if (auto failing = failingWrites_.find(lowered(*full)); failing != failingWrites_.end()) {
+        error = failing->second;
+    } else if (const Entry* target = find(*full)) {
+        if (target->readProtected) {
+            error = kErrorSharingViolation;
+        } else if ((target->attributes & kAttrReadOnly) != 0) {
+            error = kErrorAccessDenied;
+        }
+    }
+    const auto written = contents(temp);
+    remove(temp);
+    if (error == 0) {
+        addFile(*full, *written);
+    }
+    return error;
+}
+
+void MemoryFileSystem::failWriting(std::string_view path, std::uint32_t code) {
+    if (auto full = resolve(path)) {
+        failingWrites_[lowered(*full)] = code;
+    }
+}
+
+std::vector<std::string> MemoryFileSystem::filesIn(std::string_view folder) const {
+    std::vector<std::string> files;
+    const auto full = resolve(folder);
+    if (!full) {
+        return files;
+    }
+    std::string prefix = lowered(*full);
+    if (!prefix.ends_with('\\')) {
+        prefix += '\\';
+    }
+    for (const auto& [key, entry] : entries_) {
+        if (key.starts_with(prefix) && key.find('\\', prefix.size()) == std::string::npos &&
+            (entry.attributes & platform::kAttrDirectory) == 0) {
+            files.push_back(entry.path);
+        }
+    }
+    return files;
+}
+
+} // namespace pictorn::headless

@@ -1,0 +1,48 @@
+#pragma once
+// The real window of a PictureView: a child window that draws the picture at its own
+// size, with scroll bars when the picture is larger than the window and a grey
+// background around a smaller one.
+#include "platform/ui/picture_view.h"
+#include "platform/win32/ui_control_peers.h"
+
+#include <windows.h>
+
+#include <memory>
+
+namespace pictorn::platform::win32 {
+
+// The window class a PictureView's child window is made of; registered on first use, so
+// call it before creating a dialog whose template names the class.
+const wchar_t* pictureViewClass();
+
+class PictureViewPeer : public ChildPeer {
+public:
+    PictureViewPeer(ui::PictureView& model, HWND child, FormWindow& form);
+    ~PictureViewPeer() override;
+
+    POINT scrollPosition() const { return scroll_; }
+
+protected:
+    void updateOwn(ui::Property what) override;
+
+public:
+    // The window class's procedure: routes to the bound peer, or paints grey without one.
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void paint(HDC dc, const RECT& area);
+    void layoutScrollBars();
+    void scrollTo(int x, int y);
+    void onScroll(int bar, int code);
+    void onWheel(int bar, int delta);
+    SIZE pictureSize() const;
+
+    ui::PictureView& view_;
+    POINT scroll_{0, 0};
+    int wheelRest_[2] = {0, 0};
+    bool layingOut_ = false;
+};
+
+} // namespace pictorn::platform::win32

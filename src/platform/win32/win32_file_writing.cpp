@@ -1,0 +1,153 @@
+// Reading a whole file, and replacing a file without ever leaving it half written.
+#include "platform/win32/handle.h"
+#include "platform/win32/text.h"
+#include "platform/win32/win32_file_system.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+namespace pictorn::platform::win32 {
+
+namespace {
+
+constexpr DWORD kChunk = 1u << 20;
+
+DWORD lastErrorOr(DWORD fallback) {
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : fallback;
+}
+
+// The folder part of a full path, with its trailing backslash ("C:\dir\").
+std::wstring folderOf(const std::wstring& fullPath) {
+    return fullPath.substr(0, fullPath.find_last_of(L'\\') + 1);
+}
+
+DWORD writeAll(HANDLE file, std::span<const std::uint8_t> bytes) {
+    while (!bytes.empty()) {
+        const DWORD wanted = bytes.size() > kChunk ? kChunk : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), wanted, &written, nullptr)) {
+            return lastErrorOr(ERROR_WRITE_FAULT);
+        }
+        if (written == 0) {
+            return ERROR_WRITE_FAULT;
+        }
+        bytes = bytes.subspan(written);
+    }
+    // The rename below is only as safe as the data that is already on the disk.
+    return FlushFileBuffers(file) ? ERROR_SUCCESS : lastErrorOr(ERROR_WRITE_FAULT);
+}
+
+// Makes a new, empty file next to the target under a name nobody else uses. The name is
+// short so that even a target name at the length limit leaves room for it.
+Handle createTemporaryFile(const std::wstring& folder, std::wstring& tempPath, DWORD& error) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const unsigned serial = counter.fetch_add(1);
+        tempPath = folder + L"~pictorn" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                   std::to_wstring(serial) + L".tmp";
+        Handle file{CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr)};
+        if (file) {
+            return file;
+        }
+        error = lastErrorOr(ERROR_CANNOT_MAKE);
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            return {};
+        }
+    }
+    error = ERROR_CANNOT_MAKE;
+    return {};
+}
+
+// A virus scanner or indexer may hold the target for a moment; a few short tries ride
+// that out, while a file that stays open elsewhere still fails soon.
+DWORD moveIntoPlace(const std::wstring& from, const std::wstring& to) {
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return ERROR_SUCCESS;
+        }
+        const DWORD error = lastErrorOr(ERROR_ACCESS_DENIED);
+        if (attempt >= 4 || (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)) {
+            return error;
+        }
+        Sleep(20);
+    }
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint8_t>> Win32FileSystem::readFile(std::string_view path) {
+    if (path.empty()) {
+        return std::nullopt;
+    }
+    const Handle file{CreateFileW(toWide(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (!file) {
+        return std::nullopt;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+        static_cast<unsigned long long>(size.QuadPart) > SIZE_MAX / 2) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+    // Read to the end rather than trusting the size: the file may change while we read.
+    std::vector<std::uint8_t> chunk(kChunk);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), chunk.data(), kChunk, &got, nullptr)) {
+            return std::nullopt;
+        }
+        if (got == 0) {
+            return bytes;
+        }
+        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + got);
+    }
+}
+
+std::uint32_t Win32FileSystem::writeFileReplacing(std::string_view path,
+                                                  std::span<const std::uint8_t> bytes) {
+    if (path.empty()) {
+        return ERROR_INVALID_NAME;
+    }
+    std::string fullUtf8;
+    if (const std::uint32_t error = fullPathName(path, fullUtf8); error != ERROR_SUCCESS) {
+        return error;
+    }
+    const std::wstring full = toWide(fullUtf8);
+    if (full.empty() || full.back() == L'\\' || full.back() == L'/') {
+        return ERROR_INVALID_NAME;
+    }
+    const DWORD attributes = GetFileAttributesW(full.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return ERROR_ACCESS_DENIED;
+    }
+
+    std::wstring tempPath;
+    DWORD error = ERROR_SUCCESS;
+    Handle temp = createTemporaryFile(folderOf(full), tempPath, error);
+    if (!temp) {
+        return error;
+    }
+    error = writeAll(temp.get(), bytes);
+    // Closing can report a failed delayed write; only a cleanly closed file may replace.
+    if (!CloseHandle(temp.release()) && error == ERROR_SUCCESS) {
+        error = lastErrorOr(ERROR_WRITE_FAULT);
+    }
+    if (error == ERROR_SUCCESS) {
+        error = moveIntoPlace(tempPath, full);
+    }
+    if (error != ERROR_SUCCESS) {
+        DeleteFileW(tempPath.c_str());
+    }
+    return error;
+}
+
+} // namespace pictorn::platform::win32
