@@ -1,14 +1,36 @@
 #include "mainwindow/frm_main.h"
 
+#include "app/error_report.h"
+#include "capture/frm_rectangle.h"
 #include "platform/ui/ui_toolkit.h"
+#include "prefs/frm_prefs.h"
 
 namespace pictorn {
 
 FrmMain::FrmMain(platform::Services& services)
-    : ui::Form(services.ui, "frmMain"), services_(services) {
+    : ui::Form(services.ui, "frmMain"), services_(services),
+      registry_(services.registry, services.messageBox), settings_(registry_) {
     setCaption("Pictorn");
+    // Inner size 8055 x 4290 twips until the load applies the window's own size. Setting
+    // it must not load the window yet: the handlers are not connected.
+    setGeometryFromPeer({0, 0, 8055 + 120, 4290 + 810, 8055, 4290});
+    txtInfo.setLocked(true);
+    txtInfo.setForeColor(0x404040);
+    txtInfo.setFontPoints(7);
+    TimerRandomName.setInterval(500);
+    TimerRandomName.setEnabled(false);
     buildMenus();
     wireHandlers();
+}
+
+FrmMain::~FrmMain() = default;
+
+FrmPrefs& FrmMain::prefs() {
+    if (!prefs_) {
+        prefs_ = std::make_unique<FrmPrefs>(services_, settings_, *this, TimerRandomName);
+        prefs_->load();
+    }
+    return *prefs_;
 }
 
 void FrmMain::buildMenus() {
@@ -41,11 +63,17 @@ void FrmMain::wireHandlers() {
     Load = [this] {
         Form_Load();
     };
+    Resize = [this] {
+        Form_Resize();
+    };
     QueryUnload = [this](bool& cancel) {
         Form_QueryUnload(cancel);
     };
     Unload = [this] {
         Form_Unload();
+    };
+    KeyDown = [this](int keyCode, int shift) {
+        Form_KeyDown(keyCode, shift);
     };
     menuExit.Click = [this] {
         menuExit_Click();
@@ -53,24 +81,99 @@ void FrmMain::wireHandlers() {
     menuTrayExit.Click = [this] {
         menuExit_Click();
     };
+    menuTrayOpen.Click = [this] {
+        menuTrayOpen_Click();
+    };
     menuAutoExit.Click = [this] {
         menuAutoExit_Click();
     };
     menuIncludeMousepointer.Click = [this] {
         menuIncludeMousepointer_Click();
     };
+    menuCapture.Click = [this] {
+        menuCapture_Click();
+    };
+    menuPreferences.Click = [this] {
+        menuPreferences_Click();
+    };
+    menuSave.Click = [this] {
+        menuSave_Click();
+    };
+    menuSaveAs.Click = [this] {
+        menuSaveAs_Click();
+    };
+    menuPrint.Click = [this] {
+        menuPrint_Click();
+    };
+    menuOpenAutoSaveFolder.Click = [this] {
+        menuOpenAutoSaveFolder_Click();
+    };
+    menuCopyImagetoClipboard.Click = [this] {
+        menuCopyImagetoClipboard_Click();
+    };
+    menuSendImagetoEditor.Click = [this] {
+        menuSendImagetoEditor_Click();
+    };
+    menuSendImagetoPaint.Click = [this] {
+        menuSendImagetoPaint_Click();
+    };
+    menuCaptureFullScreen.Click = [this] {
+        menuCaptureFullScreen_Click();
+    };
+    menuCaptureFullScreenWithCursor.Click = [this] {
+        menuCaptureFullScreenWithCursor_Click();
+    };
+    menuCaptureActiveWindow.Click = [this] {
+        menuCaptureActiveWindow_Click();
+    };
+    menuCaptureActiveWindowWithCursor.Click = [this] {
+        menuCaptureActiveWindowWithCursor_Click();
+    };
+    menuCaptureRectangularArea.Click = [this] {
+        menuCaptureRectangularArea_Click();
+    };
+    menuTrayCaptureFull.Click = [this] {
+        menuCaptureFullScreen_Click();
+    };
+    menuTrayCaptureWindow.Click = [this] {
+        menuCaptureActiveWindow_Click();
+    };
+    menuTrayCaptureRectangle.Click = [this] {
+        menuCaptureRectangularArea_Click();
+    };
+    menuHelp2.Click = [this] {
+        menuHelp2_Click();
+    };
+    menuAbout.Click = [this] {
+        menuAbout_Click();
+    };
+    TimerRandomName.Tick = [this] {
+        TimerRandomName_Timer();
+    };
+    VBHotKey1.Hotkey = [this] {
+        menuCaptureFullScreen_Click();
+    };
+    VBHotKey2.Hotkey = [this] {
+        menuCaptureActiveWindow_Click();
+    };
+    VBHotKey3.Hotkey = [this] {
+        menuCaptureRectangularArea_Click();
+    };
+    services_.tray.onMouse = [this](int message) {
+        pichook_MouseMove(message);
+    };
+    services_.hotkeys.onPressed = [this](int id) {
+        hotkeyPressed(id);
+    };
 }
 
-void FrmMain::Form_Load() {}
-
-void FrmMain::Form_QueryUnload(bool&) {}
-
-void FrmMain::Form_Unload() {
-    services_.ui.quit(0);
+void FrmMain::menuPreferences_Click() {
+    ModalScope modal(*this);
+    prefs().showModal(this);
 }
 
-void FrmMain::menuExit_Click() {
-    unload();
+bool FrmMain::rectangleOpen() const {
+    return rectangle_ && rectangle_->visible();
 }
 
 void FrmMain::menuAutoExit_Click() {
@@ -79,6 +182,14 @@ void FrmMain::menuAutoExit_Click() {
 
 void FrmMain::menuIncludeMousepointer_Click() {
     menuIncludeMousepointer.setChecked(!menuIncludeMousepointer.checked());
+}
+
+void FrmMain::menuCapture_Click() {
+    FrmPrefs& p = prefs();
+    menuCaptureFullScreen.setCaption("Capture Full Screen\t" + p.hotkeyPrefixFull + "F");
+    menuCaptureActiveWindow.setCaption("Capture Active Window\t" + p.hotkeyPrefixWindow + "W");
+    menuCaptureRectangularArea.setCaption("Capture Rectangular Area\t" + p.hotkeyPrefixRectangle +
+                                          "R");
 }
 
 } // namespace pictorn

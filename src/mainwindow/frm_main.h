@@ -1,25 +1,46 @@
 #pragma once
 // The main window: the menus every command starts from, the current picture and the
 // summary of the hotkeys. Closing it ends the program.
+#include "app/registry.h"
+#include "app/settings.h"
+#include "capture/image_box.h"
 #include "mainwindow/command_ids.h"
+#include "mainwindow/hotkey_control.h"
 #include "platform/services.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/form.h"
 #include "platform/ui/menu_item.h"
 #include "platform/ui/timer.h"
 
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace pictorn {
 
+class FrmPrefs;
+class FrmAbout;
+namespace capture {
+class FrmRectangle;
+struct SelectionResult;
+} // namespace capture
+
 class FrmMain : public ui::Form {
+    // First, so every member below may use the services while it is made.
+    platform::Services& services_;
+    app::Registry registry_;
+    app::SettingsStore settings_;
+
 public:
     explicit FrmMain(platform::Services& services);
+    ~FrmMain() override;
 
     // Control ids of the window's own children.
     static constexpr int kIdInfo = 101;
     static constexpr int kIdTimerRandomName = 102;
 
+    // The current picture: shown here and the source of every output command.
+    capture::ImageBox ImageBox1{this, "ImageBox1", capture::kImageBox1Id, services_};
     ui::TextBox txtInfo{this, "txtInfo", kIdInfo};
     ui::Timer TimerRandomName{this, "TimerRandomName", kIdTimerRandomName};
 
@@ -88,6 +109,51 @@ public:
     ui::MenuItem sepTray2{this, "sepTray2", 0, "-"};
     ui::MenuItem menuTrayExit{this, "menuTrayExit", cmd::kTrayExit, "Exit Pictorn"};
 
+    // The three capture hotkeys: F full screen, W active window, R rectangle.
+    static constexpr int kHotkeyFull = 1;
+    static constexpr int kHotkeyWindow = 2;
+    static constexpr int kHotkeyRectangle = 3;
+    HotkeyControl VBHotKey1{services_.hotkeys, *this, kHotkeyFull, 'F', true, true};
+    HotkeyControl VBHotKey2{services_.hotkeys, *this, kHotkeyWindow, 'W', true, false};
+    HotkeyControl VBHotKey3{services_.hotkeys, *this, kHotkeyRectangle, 'R', true, false};
+
+    // The live preferences: the preferences dialog, made hidden by the load and kept for
+    // the whole run.
+    FrmPrefs& prefs();
+    app::SettingsStore& settings() { return settings_; }
+
+    // Commands that the tray menu, the hotkeys and other windows run as well.
+    void menuCaptureFullScreen_Click();
+    void menuCaptureFullScreenWithCursor_Click();
+    void menuCaptureActiveWindow_Click();
+    void menuCaptureActiveWindowWithCursor_Click();
+    void menuCaptureRectangularArea_Click();
+    void menuTrayOpen_Click();
+    void menuExit_Click();
+    void menuPreferences_Click();
+    void pichook_MouseMove(int trayMessage);
+    void hotkeyPressed(int id);
+
+    // After-capture steps and output commands.
+    void saveTempandShowPicture(imaging::Picture picture);
+    void AutoSave();
+    void PlaySound(std::string_view soundFile);
+    void TimerRandomName_Timer();
+    void menuSave_Click();
+    void menuSaveAs_Click();
+    void menuCopyImagetoClipboard_Click();
+    void menuPrint_Click();
+    void menuSendImagetoEditor_Click();
+    void menuSendImagetoPaint_Click();
+    std::string GetShortPath(std::string_view strFilename);
+    void menuAbout_Click();
+    void menuHelp2_Click();
+    void menuOpenAutoSaveFolder_Click();
+    // The temporary bitmap every capture is written to, in the data folder.
+    std::string tempPicturePath();
+    bool rectangleOpen() const;
+    bool aboutOpen() const;
+
     // State other windows read.
     std::string imageToAttach;
     std::string activeWindowLeft;
@@ -95,19 +161,53 @@ public:
     bool printingInProgress = false;
     std::string Filename;
     std::string myRandomName;
+    // True while the mail or the FTP window is open: hotkeys are ignored then.
+    bool mailOrFtpOpen = false;
 
 private:
     static ui::Shortcut ctrl(char key) { return ui::Shortcut{.ctrl = true, .key = key}; }
     void buildMenus();
     void wireHandlers();
     void Form_Load();
+    void loadPreferences();
+    void loadHotkeys();
+    void centre();
+    void Form_Resize();
+    void layoutControls();
     void Form_QueryUnload(bool& cancel);
     void Form_Unload();
-    void menuExit_Click();
+    void Form_KeyDown(int keyCode, int shift);
     void menuAutoExit_Click();
     void menuIncludeMousepointer_Click();
+    void menuCapture_Click();
+    std::string trayTip() const;
+    enum class CaptureSource { FullScreen, ActiveWindow };
+    void captureTrap(std::string_view label, const std::function<void()>& body);
+    void refuseWhileModal() const;
+    void delayWait();
+    void captureSequence(CaptureSource source, bool withPointer);
+    void enableOutputCommands();
+    void rectangleDone(const capture::SelectionResult& result);
+    std::string timeStamp();
+    std::string uniqueName(const std::string& stem, const std::string& extension);
+    void openPreferencesOnTab(int tab);
+    // Counts the program's own modal dialogs that the main window owns while they are open.
+    struct ModalScope {
+        explicit ModalScope(FrmMain& owner) : owner_(owner) { ++owner_.modalDialogs_; }
+        ~ModalScope() { --owner_.modalDialogs_; }
+        ModalScope(const ModalScope&) = delete;
+        ModalScope& operator=(const ModalScope&) = delete;
+        FrmMain& owner_;
+    };
+    // Whether a dialog of the program that blocks captures is in front.
+    bool blockingWindowVisible() const;
 
-    platform::Services& services_;
+    std::unique_ptr<FrmPrefs> prefs_;
+    std::unique_ptr<capture::FrmRectangle> rectangle_;
+    FrmAbout* about_ = nullptr; // while the about box is open
+    int modalDialogs_ = 0;
+    bool trayMessageRunning_ = false; // re-entry guard of the tray's messages
+    bool pichookEnabled_ = false;
 };
 
 } // namespace pictorn

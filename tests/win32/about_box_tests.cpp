@@ -1,17 +1,5 @@
 #include "about/frm_about.h"
-#include "platform/headless/fake_clipboard.h"
-#include "platform/headless/fake_clock.h"
-#include "platform/headless/fake_instance_guard.h"
-#include "platform/headless/fake_launcher.h"
-#include "platform/headless/fake_screen_capture.h"
-#include "platform/headless/fake_printers.h"
-#include "platform/headless/fake_shell.h"
-#include "platform/headless/fake_sound.h"
-#include "platform/headless/fake_tray_and_hotkeys.h"
-#include "platform/headless/memory_file_system.h"
-#include "platform/headless/memory_registry.h"
-#include "platform/headless/scripted_file_dialogs.h"
-#include "platform/headless/scripted_message_box.h"
+#include "platform/headless/headless_services.h"
 #include "platform/win32/about_box_controls.h"
 #include "platform/win32/text.h"
 #include "platform/win32/ui_toolkit_win32.h"
@@ -37,7 +25,7 @@ class AboutBoxWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         registerAboutBoxControls();
-        clock.time.year = 2034;
+        fakes.clock.time.year = 2034;
         mainWindow.setCaption("Pictorn");
         mainWindow.move(1440, 1440, 6000, 4500);
         mainWindow.show();
@@ -96,36 +84,9 @@ protected:
         PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     }
 
-    headless::MemoryRegistry registry;
-    headless::ScriptedMessageBox messageBox;
-    headless::MemoryFileSystem files;
-    headless::ScriptedFileDialogs fileDialogs;
-    headless::FakeShell shell;
-    headless::FakeClock clock;
-    headless::FakeInstanceGuard instance;
     Win32Toolkit toolkit;
-    headless::FakeLauncher launcher;
-    headless::FakeSound sound;
-    headless::FakeTrayIcon tray;
-    headless::FakeHotkeys hotkeys;
-    headless::FakeClipboard clipboard;
-    headless::FakePrinters printers;
-    headless::FakeScreenCapture screen;
-    Services services{.registry = registry,
-                      .messageBox = messageBox,
-                      .files = files,
-                      .fileDialogs = fileDialogs,
-                      .shell = shell,
-                      .clock = clock,
-                      .instance = instance,
-                      .ui = toolkit,
-                      .launcher = launcher,
-                      .sound = sound,
-                      .tray = tray,
-                      .hotkeys = hotkeys,
-                      .clipboard = clipboard,
-                      .printers = printers,
-                      .screen = screen};
+    headless::HeadlessServices fakes{toolkit};
+    Services& services = fakes.services;
     ui::Form mainWindow{toolkit, "frmMain"};
 };
 
@@ -160,7 +121,7 @@ TEST_F(AboutBoxWindow, ShowsItsTextsOnTopAtItsSizeAndClosesWithOk) {
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDC_ABOUT_OK, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(box, IDC_ABOUT_OK)));
     });
-    EXPECT_TRUE(launcher.opened.empty());
+    EXPECT_TRUE(fakes.launcher.opened.empty());
     EXPECT_EQ(mainWindow.windowState(), ui::WindowState::Normal);
 }
 
@@ -171,10 +132,10 @@ TEST_F(AboutBoxWindow, LinkHasAHandPointerMinimizesTheMainWindowAndOpensTheHomeP
                   LoadCursorW(nullptr, IDC_HAND));
         click(link);
     });
-    ASSERT_EQ(launcher.opened.size(), 1u);
-    EXPECT_EQ(launcher.opened[0].target, kHomePageUrl);
+    ASSERT_EQ(fakes.launcher.opened.size(), 1u);
+    EXPECT_EQ(fakes.launcher.opened[0].target, kHomePageUrl);
     EXPECT_EQ(mainWindow.windowState(), ui::WindowState::Minimized);
-    EXPECT_TRUE(messageBox.shown.empty());
+    EXPECT_TRUE(fakes.messageBox.shown.empty());
 }
 
 } // namespace

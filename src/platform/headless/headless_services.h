@@ -20,6 +20,15 @@
 namespace pictorn::headless {
 
 struct HeadlessServices {
+    HeadlessServices() {
+        ui.onWait = [this](int ms) {
+            clock.advance(ms);
+        };
+    }
+    // With real windows instead (Windows-side tests of a window): every other service
+    // stays in memory.
+    explicit HeadlessServices(ui::UiToolkit& realToolkit) : realToolkit_(&realToolkit) {}
+
     MemoryRegistry registry;
     ScriptedMessageBox messageBox;
     MemoryFileSystem files;
@@ -36,6 +45,10 @@ struct HeadlessServices {
     FakePrinters printers;
     FakeScreenCapture screen;
 
+private:
+    ui::UiToolkit* realToolkit_ = nullptr;
+
+public:
     platform::Services services{.registry = registry,
                                 .messageBox = messageBox,
                                 .files = files,
@@ -43,7 +56,7 @@ struct HeadlessServices {
                                 .shell = shell,
                                 .clock = clock,
                                 .instance = instance,
-                                .ui = ui,
+                                .ui = realToolkit_ ? *realToolkit_ : ui,
                                 .launcher = launcher,
                                 .sound = sound,
                                 .tray = tray,

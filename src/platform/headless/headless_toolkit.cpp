@@ -6,9 +6,18 @@ namespace pictorn::headless {
 // plausible frame, so layout code sees consistent numbers.
 class HeadlessFormPeer : public ui::FormPeer {
 public:
-    explicit HeadlessFormPeer(HeadlessToolkit& toolkit) : toolkit_(toolkit) {}
+    HeadlessFormPeer(HeadlessToolkit& toolkit, ui::Form& form) : toolkit_(toolkit), form_(form) {}
 
-    void update(const ui::Form&, ui::Property) override {}
+    // A real window reports a resize when it first appears, when its state changes and
+    // when it is moved or sized; the layout code depends on that, so do the same.
+    void update(const ui::Form&, ui::Property what) override {
+        const bool resized = (what == ui::Property::Visible && form_.visible()) ||
+                             what == ui::Property::Value || what == ui::Property::Geometry;
+        if (resized) {
+            readGeometry(form_);
+            form_.userResized(form_.lastGeometry(), form_.windowState());
+        }
+    }
     void runModal(ui::Form& form, ui::Form*) override {
         toolkit_.modalLog.push_back(form.name());
         auto it = toolkit_.modalScripts_.find(form.name());
@@ -27,10 +36,11 @@ private:
     static constexpr int kFrameWidth = 120;  // two 4-pixel borders at 15 twips a pixel
     static constexpr int kFrameHeight = 810; // borders, caption and menu bar
     HeadlessToolkit& toolkit_;
+    ui::Form& form_;
 };
 
 void HeadlessToolkit::attach(ui::Form& form) {
-    auto peer = std::make_unique<HeadlessFormPeer>(*this);
+    auto peer = std::make_unique<HeadlessFormPeer>(*this, form);
     form.setPeer(peer.get());
     peers_.push_back(std::move(peer));
 }

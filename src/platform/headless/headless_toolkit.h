@@ -24,6 +24,14 @@ public:
         exitCode_ = exitCode;
     }
     void doEvents() override { ++eventsPumped; }
+    // Nothing arrives by itself here: the hook (if any) plays what happens meanwhile, for
+    // instance the clock moving on.
+    void waitEvents(int maxMilliseconds) override {
+        ++eventsPumped;
+        if (onWait)
+            onWait(maxMilliseconds);
+    }
+    std::function<void(int)> onWait;
     ui::ScreenInfo screen() override { return screenInfo; }
 
     // The script that plays the user while the named form is shown modally.

@@ -56,6 +56,13 @@ void Control::setBackColor(std::uint32_t color) {
     changed(Property::Colors);
 }
 
+void Control::setFontPoints(int points) {
+    if (fontPoints_ == points)
+        return;
+    fontPoints_ = points;
+    changed(Property::Font);
+}
+
 void Control::setBold(bool bold) {
     if (bold_ == bold)
         return;

@@ -80,6 +80,9 @@ public:
     void setBackColor(std::uint32_t color);
     bool bold() const { return bold_; }
     void setBold(bool bold);
+    // The font size in points; 0 for the window's own font.
+    int fontPoints() const { return fontPoints_; }
+    void setFontPoints(int points);
     const Bounds& bounds() const { return bounds_; }
     // A negative width or height cannot be applied and raises error 380.
     void setBounds(const Bounds& bounds);
@@ -109,6 +112,7 @@ private:
     std::uint32_t foreColor_ = kDefaultColor;
     std::uint32_t backColor_ = kDefaultColor;
     bool bold_ = false;
+    int fontPoints_ = 0;
     Bounds bounds_;
     bool causesValidation_ = true;
     ControlPeer* peer_ = nullptr;

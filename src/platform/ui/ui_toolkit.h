@@ -27,6 +27,9 @@ public:
     virtual void quit(int exitCode) = 0;
     // Processes the pending events once and returns.
     virtual void doEvents() = 0;
+    // Waits up to the given time for an event, processes what arrived and returns: the
+    // way a wait keeps the windows alive without spinning.
+    virtual void waitEvents(int maxMilliseconds) = 0;
     virtual ScreenInfo screen() = 0;
 };
 

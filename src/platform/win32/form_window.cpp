@@ -1,5 +1,6 @@
 #include "platform/win32/form_window.h"
 
+#include "platform/app_error.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/timer.h"
 #include "platform/win32/text.h"
@@ -208,6 +209,13 @@ void FormWindow::update(const ui::Form&, ui::Property what) {
 }
 
 void FormWindow::runModal(ui::Form& form, ui::Form* owner) {
+    if (!hwnd()) {
+        // The window could not be made (a missing template): waiting for it to close would
+        // leave the owner disabled for good.
+        form.hide();
+        throw AppError(errors::kComponentMissing,
+                       "The window \"" + form.name() + "\" could not be created.");
+    }
     HWND ownerWindow = nullptr;
     if (owner && owner->peer())
         ownerWindow = static_cast<FormWindow*>(owner->peer())->hwnd();

@@ -38,7 +38,12 @@ public:
     bool focusModel(ui::Control& control);
     void refocusLater(HWND child);
     void setToolTip(HWND child, const std::string& text);
-    virtual void tabChanged(ui::TabStrip& /*tabs*/) {}
+    // A page switch hides and shows many children at once; frames and the tab control
+    // beneath them only repaint cleanly when the whole window does (painting waits for the
+    // new page to be shown).
+    virtual void tabChanged(ui::TabStrip& /*tabs*/) {
+        RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
 
     // Lets services that talk through the window (tray icon, hotkeys) see its messages
     // first; a hook that returns true has handled the message.

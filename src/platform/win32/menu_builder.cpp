@@ -46,6 +46,7 @@ void MenuBar::fill(HMENU menu, const std::vector<ui::MenuItem*>& items) {
         flags |= item->checked() ? MF_CHECKED : MF_UNCHECKED;
         if (!item->children().empty()) {
             HMENU popup = CreatePopupMenu();
+            popups_[popup] = item;
             fill(popup, item->children());
             AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
                         menuText(*item).c_str());
@@ -56,6 +57,7 @@ void MenuBar::fill(HMENU menu, const std::vector<ui::MenuItem*>& items) {
 }
 
 HMENU MenuBar::build() {
+    popups_.clear();
     bar_ = CreateMenu();
     fill(bar_, form_.menuBar());
     return bar_;
@@ -99,6 +101,12 @@ bool MenuBar::onCommand(int commandId) {
         return false;
     item->click();
     return true;
+}
+
+void MenuBar::onPopupOpening(HMENU popup) {
+    auto it = popups_.find(popup);
+    if (it != popups_.end())
+        it->second->click();
 }
 
 void MenuBar::update(const ui::Control& control, ui::Property what) {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -24,6 +25,9 @@ public:
     void attach(HWND window) { window_ = window; }
     // The user chose a command: the model's entry runs it.
     bool onCommand(int commandId);
+    // A pop-up of the bar is about to open: its entry's Click runs first, so it can
+    // refresh the captions the user is about to see.
+    void onPopupOpening(HMENU popup);
 
     void update(const ui::Control& control, ui::Property what) override;
 
@@ -40,6 +44,7 @@ private:
     ui::Form& form_;
     HWND window_ = nullptr;
     HMENU bar_ = nullptr; // owned by the window once set
+    std::map<HMENU, ui::MenuItem*> popups_;
     UniqueHandle<AccelTraits> accelerators_;
 };
 

@@ -261,9 +261,10 @@ ChildPeer::~ChildPeer() {
 }
 
 void ChildPeer::syncAll() {
-    for (ui::Property p : {ui::Property::Items, ui::Property::Text, ui::Property::Value,
-                           ui::Property::Range, ui::Property::Selection, ui::Property::Enabled,
-                           ui::Property::Visible, ui::Property::Font, ui::Property::ToolTip})
+    for (ui::Property p :
+         {ui::Property::Items, ui::Property::Text, ui::Property::Value, ui::Property::Range,
+          ui::Property::Selection, ui::Property::Enabled, ui::Property::Visible, ui::Property::Font,
+          ui::Property::ToolTip, ui::Property::Colors})
         update(model_, p);
     if (model_.bounds().width > 0 || model_.bounds().height > 0)
         update(model_, ui::Property::Geometry);
@@ -304,16 +305,19 @@ void ChildPeer::update(const ui::Control&, ui::Property what) {
 
 void ChildPeer::applyFont() {
     HFONT base = form_.font();
-    if (!model_.bold()) {
+    if (!model_.bold() && model_.fontPoints() == 0) {
         SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(base), TRUE);
         return;
     }
     LOGFONTW lf{};
     GetObjectW(base, sizeof lf, &lf);
-    lf.lfWeight = FW_BOLD;
-    Font bold{CreateFontIndirectW(&lf)};
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(bold.get()), TRUE);
-    boldFont_ = std::move(bold);
+    if (model_.bold())
+        lf.lfWeight = FW_BOLD;
+    if (model_.fontPoints() > 0)
+        lf.lfHeight = -MulDiv(model_.fontPoints(), windowDpi(hwnd_), 72);
+    Font own{CreateFontIndirectW(&lf)};
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(own.get()), TRUE);
+    ownFont_ = std::move(own);
 }
 
 HBRUSH ChildPeer::colors(HDC dc) {

@@ -44,7 +44,7 @@ protected:
 private:
     void applyFont();
     Brush backBrush_;
-    Font boldFont_;
+    Font ownFont_; // bold or sized: kept while the control uses it
 };
 
 // Makes the peer that fits the control's kind (nullptr for kinds without a child window).

@@ -92,6 +92,13 @@ void Win32Toolkit::doEvents() {
     }
 }
 
+void Win32Toolkit::waitEvents(int maxMilliseconds) {
+    MsgWaitForMultipleObjectsEx(0, nullptr,
+                                static_cast<DWORD>(maxMilliseconds > 0 ? maxMilliseconds : 0),
+                                QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    doEvents();
+}
+
 ui::ScreenInfo Win32Toolkit::screen() {
     return ui::ScreenInfo{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                           systemDpi()};

@@ -26,6 +26,7 @@ public:
     int run() override;
     void quit(int exitCode) override;
     void doEvents() override;
+    void waitEvents(int maxMilliseconds) override;
     ui::ScreenInfo screen() override;
 
     bool quitting() const { return quitting_; }

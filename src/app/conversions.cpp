@@ -1,0 +1,103 @@
+#include "app/conversions.h"
+
+#include "platform/app_error.h"
+
+#include <cctype>
+#include <cmath>
+#include <limits>
+
+namespace pictorn::app {
+namespace {
+
+[[noreturn]] void mismatch() {
+    throw AppError(kTypeMismatch, "Type mismatch");
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// Parses [sign]digits[.digits]; nothing else but surrounding blanks is allowed.
+bool parse(std::string_view text, long double& value) {
+    const std::string t = trim(text);
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-'))
+        negative = t[i++] == '-';
+    long double whole = 0;
+    bool digits = false;
+    for (; i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])); ++i, digits = true)
+        whole = whole * 10 + (t[i] - '0');
+    if (i < t.size() && t[i] == '.') {
+        long double scale = 0.1L;
+        for (++i; i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]));
+             ++i, digits = true, scale /= 10)
+            whole += (t[i] - '0') * scale;
+    }
+    if (!digits || i != t.size())
+        return false;
+    value = negative ? -whole : whole;
+    return true;
+}
+
+long long bounded(std::string_view text, long long low, long long high) {
+    const long long value = toNumber(text);
+    if (value < low || value > high)
+        throw AppError(kOverflow, "Overflow");
+    return value;
+}
+
+} // namespace
+
+std::string trim(std::string_view text) {
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && text[begin] == ' ')
+        ++begin;
+    while (end > begin && text[end - 1] == ' ')
+        --end;
+    return std::string(text.substr(begin, end - begin));
+}
+
+bool isNumeric(std::string_view text) {
+    long double ignored = 0;
+    return parse(text, ignored);
+}
+
+long long toNumber(std::string_view text) {
+    long double value = 0;
+    if (!parse(text, value))
+        mismatch();
+    if (std::fabs(value) > 9.2e18L)
+        throw AppError(kOverflow, "Overflow");
+    return static_cast<long long>(std::nearbyint(value)); // the default rounding: half to even
+}
+
+int toInteger(std::string_view text) {
+    return static_cast<int>(
+        bounded(text, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+int toShort(std::string_view text) {
+    return static_cast<int>(bounded(text, -32768, 32767));
+}
+
+bool toBoolean(std::string_view text) {
+    const std::string t = trim(text);
+    if (equalsIgnoringCase(t, "True"))
+        return true;
+    if (equalsIgnoringCase(t, "False"))
+        return false;
+    return toNumber(t) != 0;
+}
+
+std::string booleanText(bool value) {
+    return value ? "True" : "False";
+}
+
+} // namespace pictorn::app

@@ -1,0 +1,23 @@
+#pragma once
+// Stored texts to numbers and truth values, failing the way the loaders expect: a text
+// that is not a number raises "Type mismatch" (13), so a step that reads it is skipped.
+#include <string>
+#include <string_view>
+
+namespace pictorn::app {
+
+inline constexpr int kTypeMismatch = 13;
+inline constexpr int kOverflow = 6;
+
+// Decimal text with optional blanks and sign; a fraction is rounded half to even.
+long long toNumber(std::string_view text);
+// toNumber limited to a 32-bit (or 16-bit) integer; larger values raise "Overflow" (6).
+int toInteger(std::string_view text);
+int toShort(std::string_view text);
+// "True"/"False" in any letter case, or a number (0 is false).
+bool toBoolean(std::string_view text);
+std::string booleanText(bool value); // "True" / "False"
+bool isNumeric(std::string_view text);
+std::string trim(std::string_view text);
+
+} // namespace pictorn::app

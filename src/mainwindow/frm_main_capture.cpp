@@ -1,0 +1,148 @@
+// The capture commands: hide the main window, wait the delay, grab, keep the picture and
+// bring the window back. The rectangle command hands over to the selection overlay,
+// which finishes the capture the same way.
+#include "app/conversions.h"
+#include "app/error_report.h"
+#include "capture/frm_rectangle.h"
+#include "capture/grab.h"
+#include "mainwindow/frm_main.h"
+#include "platform/ui/ui_toolkit.h"
+#include "prefs/frm_prefs.h"
+
+namespace pictorn {
+namespace {
+
+constexpr std::string_view kBusyText =
+    "Please save (or cancel) your current screenshot before you take a new one.";
+constexpr std::string_view kBusyTitle = "I'm afraid I can't do that Pellam...";
+// Long enough for the windows that were under ours to repaint before the grab.
+constexpr int kSettleMs = 150;
+
+} // namespace
+
+void FrmMain::captureTrap(std::string_view label, const std::function<void()>& body) {
+    const auto failure = app::catchError(body);
+    if (!failure)
+        return;
+    if (failure->number() == errors::kInvalidProcedureCall ||
+        failure->number() == errors::kModalFormOpen)
+        services_.messageBox.show(kBusyText, platform::mb::kIconExclamation, kBusyTitle);
+    else
+        app::showErrorReport(services_.messageBox, *failure, label);
+}
+
+void FrmMain::refuseWhileModal() const {
+    // A capture would hide the window that owns the open dialog.
+    if (modalDialogs_ > 0)
+        throw AppError(errors::kModalFormOpen,
+                       "Can't show non-modal form when modal form is displayed");
+}
+
+void FrmMain::delayWait() {
+    // The delay counts from the moment the window is gone, on a clock that never jumps;
+    // the wait keeps every window responsive.
+    const int seconds = app::toShort(prefs().txtSeconds.text());
+    services_.ui.doEvents();
+    const std::int64_t target =
+        services_.clock.monotonicMs() + kSettleMs + std::int64_t{seconds > 0 ? seconds : 0} * 1000;
+    for (std::int64_t now = services_.clock.monotonicMs(); now < target;
+         now = services_.clock.monotonicMs())
+        services_.ui.waitEvents(static_cast<int>(std::min<std::int64_t>(target - now, 50)));
+}
+
+void FrmMain::menuCaptureFullScreen_Click() {
+    captureTrap("frmMain - menuCaptureFullScreen_Click", [&] {
+        if (menuIncludeMousepointer.checked())
+            menuCaptureFullScreenWithCursor_Click();
+        else
+            captureSequence(CaptureSource::FullScreen, false);
+    });
+}
+
+void FrmMain::menuCaptureFullScreenWithCursor_Click() {
+    captureSequence(CaptureSource::FullScreen, true);
+}
+
+void FrmMain::menuCaptureActiveWindow_Click() {
+    captureTrap("frmMain - menuCaptureActiveWindow_Click", [&] {
+        if (menuIncludeMousepointer.checked())
+            menuCaptureActiveWindowWithCursor_Click();
+        else
+            captureSequence(CaptureSource::ActiveWindow, false);
+    });
+}
+
+void FrmMain::menuCaptureActiveWindowWithCursor_Click() {
+    captureTrap("frmMain - menuCaptureActiveWindowWithCursor_Click",
+                [&] { captureSequence(CaptureSource::ActiveWindow, true); });
+}
+
+void FrmMain::captureSequence(CaptureSource source, bool withPointer) {
+    refuseWhileModal();
+    hide();
+    delayWait();
+    capture::ScreenGrab grab =
+        source == CaptureSource::FullScreen
+            ? capture::grabScreen(services_.screen)
+            : capture::grabForegroundWindow(services_.screen, withPointer, activeWindowLeft,
+                                            activeWindowTop);
+    if (withPointer)
+        capture::drawCurrentPointer(services_.screen, grab);
+    saveTempandShowPicture(std::move(grab.picture));
+    if (prefs().chkKeepMinimized.value() != 0) {
+        setWindowState(ui::WindowState::Minimized);
+        setVisible(true);
+    } else {
+        menuTrayOpen_Click();
+    }
+    if (prefs().chkSound.value() == 1)
+        PlaySound("pictorn.wav");
+    enableOutputCommands();
+    if (prefs().chkAutoSave.value() == 1)
+        AutoSave();
+}
+
+void FrmMain::enableOutputCommands() {
+    for (ui::MenuItem* item :
+         {&menuSaveAs, &menuPrint, &menuCopyImagetoClipboard, &menuSendImagetoEditor,
+          &menuSendImagetoPaint, &menuSendMail, &menuUploadFTP})
+        item->setEnabled(true);
+}
+
+void FrmMain::menuCaptureRectangularArea_Click() {
+    captureTrap("frmMain - menuCaptureRectangularArea_Click", [&] {
+        refuseWhileModal();
+        hide();
+        delayWait();
+        if (!rectangle_)
+            rectangle_ = std::make_unique<capture::FrmRectangle>(
+                services_, [this] { return prefs().rectangleColor; },
+                [this](const capture::SelectionResult& result) { rectangleDone(result); });
+        rectangle_->show();
+    });
+}
+
+void FrmMain::rectangleDone(const capture::SelectionResult& result) {
+    if (result.cancelled) {
+        // Nothing was captured, but the program must not stay invisible.
+        menuTrayOpen_Click();
+        return;
+    }
+    saveTempandShowPicture(result.picture);
+    if (prefs().chkSound.value() == 1)
+        PlaySound("pictorn.wav");
+    if (prefs().chkKeepMinimized.value() != 0) {
+        setWindowState(ui::WindowState::Minimized);
+        setVisible(true);
+    } else {
+        menuTrayOpen.setEnabled(false);
+        setWindowState(ui::WindowState::Normal);
+        setVisible(true);
+        show();
+    }
+    enableOutputCommands();
+    if (prefs().chkAutoSave.value() == 1)
+        AutoSave();
+}
+
+} // namespace pictorn

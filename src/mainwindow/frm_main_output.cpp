@@ -1,0 +1,215 @@
+// What the user does with the current picture: save it, copy it, print it, or hand it to
+// an image editor or Paint.
+#include "app/app_data.h"
+#include "app/conversions.h"
+#include "app/error_report.h"
+#include "app/file_paths.h"
+#include "app/global_routines.h"
+#include "mainwindow/frm_main.h"
+#include "platform/command_line.h"
+#include "platform/file_dialogs.h"
+#include "prefs/frm_prefs.h"
+
+#include <array>
+
+namespace pictorn {
+namespace {
+
+constexpr std::string_view kSaveAsFilter =
+    "Windows Bitmap file (*.bmp)|*.bmp|GIF file (*.gif)|*.gif|JPEG file (*.jpg)|*.jpg|PCX file "
+    "(*.pcx)|*.pcx|PNG Portable Graphics file (*.png)|*.png|PSD Adobe Photoshop file "
+    "(*.psd)|*.psd|TIFF file (*.tif)|*.tif|";
+constexpr std::array<std::string_view, 7> kSaveAsExtensions{".bmp", ".gif", ".jpg", ".pcx",
+                                                            ".png", ".psd", ".tif"};
+constexpr auto kExclamation = platform::mb::kIconExclamation;
+
+} // namespace
+
+void FrmMain::menuSave_Click() {
+    const auto failure = app::catchError([&] {
+        ImageBox1.setJpegQuality(prefs().HScroll1.value());
+        if (app::FileExists(services_.files, Filename))
+            ImageBox1.savePictureFile(Filename);
+    });
+    if (!failure)
+        return;
+    if (failure->number() == errors::kUnexpected)
+        services_.messageBox.show("Your path/file name is invalid.", kExclamation, "Save");
+    else
+        app::showErrorReport(services_.messageBox, *failure, "frmMain - menuSave_Click");
+}
+
+void FrmMain::menuSaveAs_Click() {
+    const auto failure = app::catchError([&] {
+        ImageBox1.setJpegQuality(prefs().HScroll1.value());
+        if (prefs().chkKeepOnTop.value() == 1)
+            setWindowState(ui::WindowState::Minimized);
+        std::string index = settings_.readRaw("Extension4SaveAs");
+        if (index == "Error" || !app::isNumeric(index))
+            index = "5";
+        platform::SaveFileRequest request;
+        request.title = "Save";
+        request.filters = platform::parseFilterList(kSaveAsFilter);
+        request.filterIndex = app::toShort(index);
+        request.fileName = "Pictorn";
+        request.overwritePrompt = true;
+        request.pathMustExist = true;
+        std::optional<platform::SaveFileAnswer> answer;
+        {
+            ModalScope modal(*this);
+            answer = services_.fileDialogs.saveFile(this, request);
+        }
+        if (!answer)
+            platform::raiseDialogCancelled();
+        ImageBox1.savePictureFile(answer->path);
+        Filename = answer->path;
+        menuSave.setEnabled(true);
+        const std::string extension =
+            app::GetFileExtension(services_.files, services_.shell, Filename);
+        std::string stored = extension;
+        for (std::size_t i = 0; i < kSaveAsExtensions.size(); ++i)
+            if (extension == kSaveAsExtensions[i])
+                stored = std::to_string(i + 1);
+        settings_.write("Extension4SaveAs", stored);
+    });
+    if (failure && failure->number() != errors::kDialogCancelled)
+        app::showErrorReport(services_.messageBox, *failure, "frmMain - menuSaveAs_Click");
+    if (windowState() == ui::WindowState::Minimized)
+        setWindowState(ui::WindowState::Normal);
+}
+
+void FrmMain::menuCopyImagetoClipboard_Click() {
+    const auto failure = app::catchError([&] { ImageBox1.copyPictureToClipboard(); });
+    if (failure) {
+        if (failure->number() == errors::kUnexpected)
+            services_.messageBox.show("Cannot open the Clipboard.\r\nAnother application is using "
+                                      "the Clipboard and is not releasing it to Pictorn.",
+                                      kExclamation, "Oops...");
+        else
+            app::showErrorReport(services_.messageBox, *failure,
+                                 "frmMain - menuCopyImagetoClipboard_Click");
+        return;
+    }
+    if (menuAutoExit.checked())
+        unload();
+}
+
+void FrmMain::menuPrint_Click() {
+    printingInProgress = true;
+    hide();
+    const auto failure = app::catchError([&] {
+        if (services_.printers.installed().empty()) {
+            services_.messageBox.show("Couldn't locate any printers on your system.", kExclamation,
+                                      "Found no printers");
+            return;
+        }
+        ImageBox1.setPrintTitle("Pictorn");
+        ImageBox1.setPrintOption(true);
+        ImageBox1.printPicture();
+    });
+    if (failure) {
+        if (failure->number() == errors::kUnexpected)
+            services_.messageBox.show("There is no default printer currently selected.",
+                                      kExclamation, "Print");
+        else
+            app::showErrorReport(services_.messageBox, *failure, "frmMain - menuPrint_Click");
+    }
+    show();
+    printingInProgress = false;
+}
+
+std::string FrmMain::GetShortPath(std::string_view strFilename) {
+    std::string shortPath;
+    app::trap(services_.messageBox, "frmMain - GetShortPath", [&] {
+        if (services_.files.attributes(strFilename))
+            shortPath = services_.files.shortPathName(strFilename);
+    });
+    return shortPath;
+}
+
+void FrmMain::openPreferencesOnTab(int tab) {
+    prefs().SSTab1.setCurrentTab(tab);
+    prefs().showModal(this);
+}
+
+void FrmMain::menuSendImagetoEditor_Click() {
+    constexpr int kSaveAndEditTab = 1;
+    const std::string editorNotFound =
+        "Could not locate your image editor.\r\n\r\nIn the Preferences window, under the "
+        "\"Save & Edit\" tab, please enter a correct path to your image editor, or use the [...] "
+        "browse button.";
+    FrmPrefs& p = prefs();
+    const auto failure = app::catchError([&] {
+        if (p.txtEditorPath.text().empty() || p.txtEditorPath.text() == app::kEditorPlaceholder) {
+            services_.messageBox.show(
+                "You haven't defined an image editor.\r\n\r\nIn the Preferences window, under the "
+                "[Save & Edit] tab, please select a program you would like to use as image "
+                "editor.",
+                platform::mb::kIconInformation, "Image Editor not defined yet");
+            openPreferencesOnTab(kSaveAndEditTab);
+            return;
+        }
+        const std::string editor = app::trim(p.txtEditorPath.text());
+        if (!app::FileExists(services_.files, editor)) {
+            services_.messageBox.show(editorNotFound, kExclamation, "Image Editor not found");
+            openPreferencesOnTab(kSaveAndEditTab);
+            return;
+        }
+        if (p.chkKeepOnTop.value() == 1)
+            setWindowState(ui::WindowState::Minimized);
+        const std::string picture = tempPicturePath();
+        ImageBox1.savePictureFile(picture);
+        const std::string shortPath = GetShortPath(picture);
+        // Both paths quoted: a blank in either would otherwise split the command line.
+        services_.launcher.startProgram(
+            platform::buildCommandLine(editor, {shortPath.empty() ? picture : shortPath}));
+        if (menuAutoExit.checked())
+            unload();
+    });
+    if (!failure)
+        return;
+    const int n = failure->number();
+    if (n == errors::kInvalidProcedureCall || n == errors::kProgramNotFound ||
+        n == errors::kPathNotFound) {
+        services_.messageBox.show(editorNotFound, kExclamation, "Image Editor not found");
+        if (windowState() == ui::WindowState::Minimized)
+            setWindowState(ui::WindowState::Normal);
+        openPreferencesOnTab(kSaveAndEditTab);
+        return;
+    }
+    app::showErrorReport(services_.messageBox, *failure, "frmMain - menuSendImagetoEditor_Click");
+    if (windowState() == ui::WindowState::Minimized)
+        setWindowState(ui::WindowState::Normal);
+}
+
+void FrmMain::menuSendImagetoPaint_Click() {
+    const auto failure = app::catchError([&] {
+        if (prefs().chkKeepOnTop.value() == 1)
+            setWindowState(ui::WindowState::Minimized);
+        const std::string picture = tempPicturePath();
+        ImageBox1.savePictureFile(picture);
+        const std::string shortPath = GetShortPath(picture);
+        std::string paint = app::LocatePaint(services_.files);
+        if (paint.empty())
+            paint = "msPaint.exe";
+        services_.launcher.startProgram(
+            platform::buildCommandLine(paint, {shortPath.empty() ? picture : shortPath}));
+        if (menuAutoExit.checked())
+            unload();
+    });
+    if (!failure)
+        return;
+    const int n = failure->number();
+    if (n == errors::kInvalidProcedureCall || n == errors::kProgramNotFound)
+        services_.messageBox.show(
+            "Could not locate your copy of Paint (mspaint.exe).\r\nPlease make sure it is in your "
+            "PATH, or use the \"Send Image to Image Editor\" menu instead.    ",
+            kExclamation, "Paint not found");
+    else
+        app::showErrorReport(services_.messageBox, *failure,
+                             "frmMain - menuSendImagetoPaint_Click");
+    if (windowState() == ui::WindowState::Minimized)
+        setWindowState(ui::WindowState::Normal);
+}
+
+} // namespace pictorn

@@ -1,0 +1,109 @@
+// What follows every capture: the temporary bitmap, the picture shown, the sound and the
+// automatic save under a time-stamped name.
+#include "app/app_data.h"
+#include "app/conversions.h"
+#include "app/error_report.h"
+#include "app/global_routines.h"
+#include "app/program_sound.h"
+#include "imaging/encoder.h"
+#include "mainwindow/frm_main.h"
+#include "prefs/frm_prefs.h"
+
+#include <array>
+#include <cstdio>
+
+namespace pictorn {
+namespace {
+
+constexpr std::array<std::string_view, 7> kExtensions{".bmp", ".gif", ".jpg", ".pcx",
+                                                      ".png", ".psd", ".tif"};
+constexpr int kPngIndex = 4;
+
+std::string lowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+} // namespace
+
+std::string FrmMain::tempPicturePath() {
+    return app::AppDataFolder(services_.files, services_.shell, services_.shell.programFolder()) +
+           "tmpPictorn.bmp";
+}
+
+std::string FrmMain::timeStamp() {
+    const platform::LocalTime t = services_.clock.now();
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d%02d%02d_%02d%02d%02d", t.year % 100, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return text;
+}
+
+void FrmMain::saveTempandShowPicture(imaging::Picture picture) {
+    app::trap(services_.messageBox, "saveTempandShowPicture", [&] {
+        auto shared = std::make_shared<const imaging::Picture>(std::move(picture));
+        const std::string path = tempPicturePath();
+        const auto bytes = imaging::encode(*shared, imaging::ImageFormat::Bmp);
+        if (const std::uint32_t code = services_.files.writeFileReplacing(path, bytes))
+            throw AppError(errors::kPathNotFound, "Could not write " + path + ": " +
+                                                      services_.files.systemErrorText(code));
+        // The bitmap on disk is what the other programs get; the picture shown is the
+        // same pixels, so there is no need to read the file back.
+        ImageBox1.setPicture(std::move(shared));
+    });
+}
+
+void FrmMain::TimerRandomName_Timer() {
+    myRandomName = timeStamp();
+}
+
+void FrmMain::AutoSave() {
+    FrmPrefs& p = prefs();
+    if (!app::FolderExists(services_.files, p.txtDefaultFolder.text())) {
+        services_.messageBox.show(
+            "The location you have chosen to automatically save screenshots to is not available "
+            "(anymore).         \r\nIn the Preferences window, under the [Save & Edit] tab at "
+            "[Auto Save], please pick another folder.    ",
+            platform::mb::kIconExclamation, "Folder for screenshots unavailable");
+        p.showModal(this);
+        return;
+    }
+    app::trap(services_.messageBox, "frmMain - AutoSave", [&] {
+        const std::string folder = app::AddTrailingBackslash(p.txtDefaultFolder.text());
+        const std::string prefix = app::trim(p.txtPrefix.text());
+        if (p.txtPrefix.text().empty() || p.txtPrefix.text() == " ")
+            p.txtPrefix.setText("Pictorn_");
+        std::string extension = lowerAscii(p.cboExtension.selectedText());
+        if (extension.empty() || extension == " ")
+            extension = ".png";
+        if (std::find(kExtensions.begin(), kExtensions.end(), extension) == kExtensions.end()) {
+            p.cboExtension.setListIndex(kPngIndex);
+            extension = ".png";
+        }
+        // The timer refreshes the stamp twice a second; before its first tick there is none
+        // yet, so take the time now rather than write a name without one.
+        if (myRandomName.empty())
+            myRandomName = timeStamp();
+        Filename = uniqueName(folder + prefix + myRandomName, extension);
+        ImageBox1.setJpegQuality(p.HScroll1.value());
+        ImageBox1.savePictureFile(Filename);
+    });
+}
+
+std::string FrmMain::uniqueName(const std::string& stem, const std::string& extension) {
+    // Two captures within one second must not overwrite each other.
+    std::string candidate = stem + extension;
+    for (int n = 2; app::FileExists(services_.files, candidate) ||
+                    services_.files.attributes(candidate).has_value();
+         ++n)
+        candidate = stem + "_" + std::to_string(n) + extension;
+    return candidate;
+}
+
+void FrmMain::PlaySound(std::string_view soundFile) {
+    app::playProgramSound(services_, soundFile);
+}
+
+} // namespace pictorn

@@ -1,0 +1,135 @@
+// How the main window follows its size and state: the tray icon, the layout, restoring,
+// closing (which ends the program), the tray's mouse messages and the hotkeys.
+#include "app/conversions.h"
+#include "app/error_report.h"
+#include "capture/frm_rectangle.h"
+#include "mainwindow/frm_main.h"
+#include "platform/app_error.h"
+#include "platform/ui/ui_toolkit.h"
+#include "prefs/frm_prefs.h"
+
+namespace pictorn {
+
+std::string FrmMain::trayTip() const {
+    return "Pictorn " + std::to_string(PICTORN_VERSION_MAJOR) + "." +
+           std::to_string(PICTORN_VERSION_MINOR) + std::to_string(PICTORN_VERSION_PATCH);
+}
+
+void FrmMain::Form_Resize() {
+    const bool trayDone = app::trap(services_.messageBox, "frmMain - Form_Resize", [&] {
+        if (prefs().chkTray.value() == 1) {
+            services_.tray.add(*this, trayTip());
+            services_.tray.hideTaskbarButton(*this);
+            pichookEnabled_ = true;
+            if (windowState() == ui::WindowState::Minimized) {
+                setVisible(false);
+                menuTrayOpen.setEnabled(true);
+            }
+        } else {
+            services_.tray.remove(*this);
+            pichookEnabled_ = false;
+        }
+    });
+    if (trayDone)
+        layoutControls();
+}
+
+void FrmMain::layoutControls() {
+    // Margins in twips: the picture 220 narrower and 700 lower than the inner area, the
+    // hotkey summary 300 high just below it. A window too small for them keeps the old
+    // layout rather than failing.
+    app::ignoreErrors([&] {
+        const ui::Geometry g = geometry();
+        const ui::Bounds picture{110, 100, g.clientWidth - 220, g.clientHeight - 700};
+        if (picture.width < 0 || picture.height < 0)
+            return;
+        ImageBox1.setBounds(picture);
+        txtInfo.setBounds({picture.left, picture.height + 300, picture.width, 300});
+    });
+}
+
+void FrmMain::menuTrayOpen_Click() {
+    const auto failure = app::catchError([&] {
+        setWindowState(ui::WindowState::Normal);
+        setVisible(true);
+        show();
+        menuTrayOpen.setEnabled(false);
+    });
+    if (failure && failure->number() != errors::kModalFormOpen &&
+        failure->number() != errors::kAutomation)
+        app::showErrorReport(services_.messageBox, *failure, "frmMain - menuTrayOpen_Click");
+}
+
+void FrmMain::menuExit_Click() {
+    unload();
+}
+
+void FrmMain::Form_QueryUnload(bool&) {
+    using app::ignoreErrors;
+    if (windowState() != ui::WindowState::Minimized) {
+        const ui::Geometry g = geometry();
+        ignoreErrors([&] { settings_.write("Top", std::to_string(g.top)); });
+        ignoreErrors([&] { settings_.write("Left", std::to_string(g.left)); });
+    }
+    ignoreErrors([&] { settings_.write("AutoExit", app::booleanText(menuAutoExit.checked())); });
+    ignoreErrors([&] {
+        settings_.write("IncludeMousepointer", app::booleanText(menuIncludeMousepointer.checked()));
+    });
+    ignoreErrors([&] { settings_.write("Startup", "True"); });
+    TimerRandomName.setEnabled(false);
+    app::trap(services_.messageBox, "frmMain - Form_QueryUnload", [&] {
+        services_.tray.remove(*this);
+        // The other windows, last made first: closing the mail and FTP windows lets them
+        // store their own settings.
+        if (rectangle_)
+            rectangle_->unload();
+        if (prefs_)
+            prefs_->unload();
+    });
+}
+
+void FrmMain::Form_Unload() {
+    for (HotkeyControl* hotkey : {&VBHotKey1, &VBHotKey2, &VBHotKey3})
+        hotkey->release();
+    services_.ui.quit(0);
+}
+
+void FrmMain::Form_KeyDown(int keyCode, int) {
+    constexpr int kF1 = 112;
+    if (keyCode == kF1)
+        app::trap(services_.messageBox, "frmMain - Form_KeyDown", [&] { menuHelp2.click(); });
+}
+
+bool FrmMain::blockingWindowVisible() const {
+    return (prefs_ && prefs_->visible()) || aboutOpen();
+}
+
+void FrmMain::pichook_MouseMove(int trayMessage) {
+    if (!pichookEnabled_ || trayMessageRunning_)
+        return;
+    trayMessageRunning_ = true;
+    if (trayMessage == platform::kTrayLeftButtonUp) {
+        if (!visible() && !printingInProgress)
+            menuTrayOpen_Click();
+    } else if (trayMessage == platform::kTrayRightButtonUp) {
+        menuTray.setEnabled(!(blockingWindowVisible() || printingInProgress));
+        menuTrayOpen.setEnabled(!visible());
+        if (menuTray.enabled())
+            services_.tray.showPopupMenu(*this, menuTray);
+    }
+    trayMessageRunning_ = false;
+}
+
+void FrmMain::hotkeyPressed(int id) {
+    if (blockingWindowVisible() || mailOrFtpOpen || printingInProgress)
+        return;
+    // A second rectangle press while the overlay is up reopens it; the other two wait.
+    if (id == kHotkeyRectangle)
+        ui::fire(VBHotKey3.Hotkey);
+    else if (!rectangleOpen() && id == kHotkeyFull)
+        ui::fire(VBHotKey1.Hotkey);
+    else if (!rectangleOpen() && id == kHotkeyWindow)
+        ui::fire(VBHotKey2.Hotkey);
+}
+
+} // namespace pictorn

@@ -1,0 +1,297 @@
+// The main window driven through the headless platform: start-up from the store, closing,
+// the tray, the hotkeys and the capture commands, as a user meets them.
+#include "imaging/bmp_reader.h"
+#include "mainwindow/frm_main.h"
+#include "platform/headless/headless_services.h"
+#include "prefs/frm_prefs.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using namespace pictorn;
+
+namespace {
+
+constexpr platform::RegHandle kHkcu = 0x80000001;
+constexpr std::string_view kKey = "Software\\Orvanta\\Pictorn";
+constexpr std::uint32_t kRegSz = 1, kRegDword = 4;
+
+class MainWindow : public ::testing::Test {
+protected:
+    headless::HeadlessServices h;
+    std::unique_ptr<FrmMain> main;
+
+    MainWindow() {
+        h.shell.specialFolders[26] = "C:\\Users\\me\\AppData\\Roaming";
+        h.files.addFolder("C:\\Users\\me\\AppData\\Roaming");
+        h.files.addFolder("C:\\Program Files\\Pictorn");
+    }
+    void store(std::string_view name, std::string_view text, std::uint32_t type = kRegSz) {
+        h.registry.plant(kHkcu, kKey, name, type, text);
+    }
+    std::optional<std::string> stored(std::string_view name) {
+        auto v = h.registry.value(kHkcu, kKey, name);
+        return v ? std::optional<std::string>(v->bytes) : std::nullopt;
+    }
+    void start() {
+        main = std::make_unique<FrmMain>(h.services);
+        main->show();
+    }
+    std::vector<std::string> writes() {
+        std::vector<std::string> names;
+        for (const std::string& call : h.registry.calls())
+            if (call.rfind("setText ", 0) == 0)
+                names.push_back(call.substr(8, call.find(' ', 8) - 8));
+        return names;
+    }
+};
+
+TEST_F(MainWindow, FirstStartShowsTheDefaultsCentredWithoutAnyMessage) {
+    start();
+    EXPECT_EQ(main->caption(), "Pictorn");
+    EXPECT_TRUE(main->visible());
+    EXPECT_TRUE(h.registry.keyExists(kHkcu, kKey));
+    EXPECT_EQ(main->txtInfo.text(), "CTRL+SHIFT+F  = Full Screen   -   CTRL+W  = Active Window   -"
+                                    "   CTRL+R  = Rectangle (mouse selection)");
+    const ui::Geometry g = main->geometry();
+    EXPECT_EQ(g.width, 8475);
+    EXPECT_EQ(g.height, 5600);
+    // Centred with the size the window had before the load fixed it.
+    EXPECT_EQ(g.left, (1920 * 15 - (8055 + 120)) / 2);
+    EXPECT_EQ(g.top, (1080 * 15 - (4290 + 810)) / 2);
+
+    FrmPrefs& p = main->prefs();
+    EXPECT_EQ(p.SSTab1.currentTab(), 0);
+    EXPECT_EQ(p.txtSeconds.text(), "0");
+    EXPECT_EQ(p.chkSound.value(), 1);
+    EXPECT_EQ(p.txtEditorPath.text(), "Click the browse button [...]");
+    EXPECT_EQ(p.txtPrefix.text(), "Pictorn_");
+    EXPECT_EQ(p.cboExtension.selectedText(), ".png");
+    EXPECT_EQ(p.HScroll1.value(), 90);
+    EXPECT_EQ(p.rectangleColor, "255");
+    EXPECT_EQ(p.hotkeyPrefsClicked, "NOT Clicked!");
+    for (ui::MenuItem* item :
+         {&main->menuSave, &main->menuSaveAs, &main->menuPrint, &main->menuCopyImagetoClipboard,
+          &main->menuSendImagetoEditor, &main->menuSendImagetoPaint, &main->menuSendMail,
+          &main->menuUploadFTP})
+        EXPECT_FALSE(item->enabled()) << item->name();
+    EXPECT_FALSE(main->menuAutoExit.checked());
+    ASSERT_EQ(h.hotkeys.registered.size(), 3u);
+    const auto& full = h.hotkeys.registered.at(FrmMain::kHotkeyFull);
+    EXPECT_TRUE(full.ctrl && full.shift && !full.alt);
+    EXPECT_EQ(full.key, 'F');
+    EXPECT_TRUE(h.messageBox.shown.empty());
+}
+
+TEST_F(MainWindow, StoredPositionIsUsedUnlessItIsOffTheScreen) {
+    store("Startup", "True");
+    store("Top", "300");
+    store("Left", "450");
+    store("AutoExit", "True");
+    start();
+    EXPECT_EQ(main->geometry().top, 300);
+    EXPECT_EQ(main->geometry().left, 450);
+    EXPECT_TRUE(main->menuAutoExit.checked());
+
+    main.reset();
+    store("Left", "-2000");
+    store("Top", "abc");
+    start();
+    EXPECT_EQ(main->geometry().left, (1920 * 15 - (8055 + 120)) / 2);
+}
+
+TEST_F(MainWindow, DamagedValuesFallBackSilently) {
+    store("PlaySound", "x");
+    store("KeepOnTop", "1", kRegDword);
+    store("Editor", std::string(100000, 'e'));
+    store("DelayActiveWindow", "Error");
+    store("Extension", "");
+    store("SelectedColor", "blue-ish");
+    store("JPEGquality", "500");
+    store("Tab", "7");
+    store("HotKeyALT2", "1");
+    start();
+    FrmPrefs& p = main->prefs();
+    EXPECT_EQ(p.chkSound.value(), 0);
+    EXPECT_FALSE(main->topmost());
+    EXPECT_EQ(p.txtEditorPath.text().size(), 100000u);
+    EXPECT_EQ(p.txtSeconds.text(), "0");
+    EXPECT_EQ(p.cboExtension.selectedText(), ".png");
+    EXPECT_EQ(p.rectangleColor, "255");
+    EXPECT_EQ(p.HScroll1.value(), 90);
+    EXPECT_EQ(p.SSTab1.currentTab(), 0);
+    EXPECT_NE(main->txtInfo.text().find("CTRL+ALT+W  = Active Window"), std::string::npos);
+    EXPECT_TRUE(h.messageBox.shown.empty());
+}
+
+TEST_F(MainWindow, ClosingStoresPositionAndMarksInOrderAndRemovesTheTrayIcon) {
+    store("SystemTray", "1");
+    start();
+    EXPECT_TRUE(h.tray.iconShown);
+    main->menuIncludeMousepointer.click();
+    h.registry.clearCalls();
+    main->menuExit.click();
+    EXPECT_EQ(writes(), (std::vector<std::string>{"Top", "Left", "AutoExit", "IncludeMousepointer",
+                                                  "Startup"}));
+    EXPECT_EQ(stored("IncludeMousepointer"), "True");
+    EXPECT_EQ(stored("Startup"), "True");
+    EXPECT_FALSE(h.tray.iconShown);
+    EXPECT_TRUE(h.ui.quitRequested);
+    EXPECT_TRUE(h.hotkeys.registered.empty());
+}
+
+TEST_F(MainWindow, ClosingWhileMinimizedKeepsTheStoredPosition) {
+    start();
+    main->setWindowState(ui::WindowState::Minimized);
+    h.registry.clearCalls();
+    main->unload();
+    EXPECT_EQ(writes(), (std::vector<std::string>{"AutoExit", "IncludeMousepointer", "Startup"}));
+}
+
+TEST_F(MainWindow, StartingMinimizedWithTheTrayOptionLivesInTheTray) {
+    store("StartMinimized", "1");
+    store("SystemTray", "1");
+    start();
+    EXPECT_FALSE(main->visible());
+    EXPECT_TRUE(h.tray.iconShown);
+    EXPECT_TRUE(h.tray.taskbarButtonHidden);
+    EXPECT_TRUE(main->menuTrayOpen.enabled());
+    EXPECT_EQ(h.tray.tip, "Pictorn 1.06");
+
+    h.tray.mouse(platform::kTrayMouseMove);
+    EXPECT_FALSE(main->visible());
+    h.tray.mouse(platform::kTrayLeftButtonUp);
+    EXPECT_TRUE(main->visible());
+    EXPECT_EQ(main->windowState(), ui::WindowState::Normal);
+    EXPECT_FALSE(main->menuTrayOpen.enabled());
+}
+
+TEST_F(MainWindow, TrayMenuIsWithheldWhilePrintingAndOffersOpenOnlyWhenHidden) {
+    store("SystemTray", "1");
+    start();
+    h.tray.mouse(platform::kTrayRightButtonUp);
+    EXPECT_EQ(h.tray.popups, 1);
+    EXPECT_FALSE(main->menuTrayOpen.enabled());
+    main->printingInProgress = true;
+    h.tray.mouse(platform::kTrayRightButtonUp);
+    EXPECT_EQ(h.tray.popups, 1);
+}
+
+class Capture : public MainWindow {
+protected:
+    void SetUp() override {
+        h.screen.setMonitors({{0, 0, 1920, 1080}}, 0x336699);
+        h.files.addFile("C:\\Program Files\\Pictorn\\pictorn.wav", "RIFF");
+        start();
+    }
+    std::string dataFolder() {
+        return "C:\\Users\\me\\AppData\\Roaming\\Orvanta software\\Pictorn\\";
+    }
+};
+
+TEST_F(Capture, FullScreenKeepsTheTemporaryBitmapAndEnablesTheOutputCommands) {
+    main->menuCaptureFullScreen.click();
+    const auto bytes = h.files.contents(dataFolder() + "tmpPictorn.bmp");
+    ASSERT_TRUE(bytes);
+    const auto picture = imaging::decodeBmp(
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, 1920);
+    EXPECT_EQ(picture->height, 1080);
+    EXPECT_EQ(picture->pixels[0] & 0xFFFFFF, 0x336699u);
+    ASSERT_TRUE(main->ImageBox1.picture());
+    EXPECT_EQ(main->ImageBox1.picture()->width, 1920);
+    EXPECT_TRUE(main->visible());
+    EXPECT_TRUE(main->menuSaveAs.enabled());
+    EXPECT_TRUE(main->menuUploadFTP.enabled());
+    EXPECT_FALSE(main->menuSave.enabled());
+    ASSERT_EQ(h.sound.played.size(), 1u);
+    EXPECT_EQ(h.sound.played[0], "C:\\Program Files\\Pictorn\\pictorn.wav");
+}
+
+TEST_F(Capture, DelayIsCountedAfterTheWindowIsGone) {
+    main->prefs().txtSeconds.setText("5");
+    const auto before = h.clock.monotonicMs();
+    main->menuCaptureFullScreen.click();
+    EXPECT_GE(h.clock.monotonicMs() - before, 5000);
+    EXPECT_LT(h.clock.monotonicMs() - before, 6000);
+}
+
+TEST_F(Capture, ActiveWindowHasTheWindowsSize) {
+    h.screen.foreground = platform::PixelRect{100, 50, 640, 480};
+    main->menuCaptureActiveWindow.click();
+    ASSERT_TRUE(main->ImageBox1.picture());
+    EXPECT_EQ(main->ImageBox1.picture()->width, 640);
+    EXPECT_EQ(main->ImageBox1.picture()->height, 480);
+}
+
+TEST_F(Capture, AutoSaveNamesFilesByTimeAndNeverReplacesAnEarlierOne) {
+    h.files.addFolder("C:\\Shots");
+    FrmPrefs& p = main->prefs();
+    p.txtDefaultFolder.setText("C:\\Shots");
+    p.cboExtension.setListIndex(2);
+    p.chkAutoSave.setValue(1);
+    EXPECT_EQ(main->caption(), "Pictorn - AutoSave activated");
+    h.clock.time = {2006, 12, 6, 11, 35, 44};
+    main->TimerRandomName.tick();
+    main->menuCaptureFullScreen.click();
+    main->menuCaptureFullScreen.click();
+    EXPECT_TRUE(h.files.exists("C:\\Shots\\Pictorn_061206_113544.jpg"));
+    EXPECT_TRUE(h.files.exists("C:\\Shots\\Pictorn_061206_113544_2.jpg"));
+    EXPECT_EQ(main->Filename, "C:\\Shots\\Pictorn_061206_113544_2.jpg");
+}
+
+TEST_F(Capture, AutoSaveToAMissingFolderSendsTheUserToThePreferences) {
+    FrmPrefs& p = main->prefs();
+    p.txtDefaultFolder.setText("C:\\Gone");
+    p.chkAutoSave.setValue(1);
+    h.ui.onModal("frmPrefs", [](ui::Form& f) { f.hide(); });
+    main->menuCaptureFullScreen.click();
+    ASSERT_FALSE(h.messageBox.shown.empty());
+    EXPECT_EQ(h.messageBox.last().title, "Folder for screenshots unavailable");
+    EXPECT_EQ(h.ui.modalLog, std::vector<std::string>{"frmPrefs"});
+    EXPECT_TRUE(main->ImageBox1.picture());
+}
+
+TEST_F(Capture, SaveAsRemembersTheTypeAndEnablesSave) {
+    h.files.addFolder("C:\\Out");
+    main->menuCaptureFullScreen.click();
+    h.fileDialogs.saveAnswers.push_back(platform::SaveFileAnswer{"C:\\Out\\shot.jpg", 3});
+    main->menuSaveAs.click();
+    ASSERT_EQ(h.fileDialogs.saveRequests.size(), 1u);
+    EXPECT_EQ(h.fileDialogs.saveRequests[0].request.filterIndex, 5);
+    EXPECT_EQ(h.fileDialogs.saveRequests[0].request.fileName, "Pictorn");
+    EXPECT_TRUE(h.files.exists("C:\\Out\\shot.jpg"));
+    EXPECT_EQ(stored("Extension4SaveAs"), "3");
+    EXPECT_TRUE(main->menuSave.enabled());
+
+    h.fileDialogs.saveAnswers.push_back(platform::SaveFileAnswer{"C:\\Out\\shot.JPG", 3});
+    main->menuSaveAs.click();
+    EXPECT_EQ(stored("Extension4SaveAs"), ".JPG");
+    h.fileDialogs.saveAnswers.push_back(std::nullopt); // cancelled: no message
+    main->menuSaveAs.click();
+    EXPECT_TRUE(h.messageBox.shown.empty());
+}
+
+TEST_F(Capture, HotkeysAreIgnoredWhilePrintingOrWithTheAboutBoxOrPreferencesUp) {
+    main->printingInProgress = true;
+    h.hotkeys.press(FrmMain::kHotkeyFull);
+    EXPECT_TRUE(h.screen.grabs.empty());
+    main->printingInProgress = false;
+    h.hotkeys.press(FrmMain::kHotkeyFull);
+    EXPECT_EQ(h.screen.grabs.size(), 1u);
+}
+
+TEST_F(Capture, EditorHandOffQuotesBothPaths) {
+    h.files.addFile("C:\\Tools\\My Editor\\edit.exe", "MZ");
+    main->prefs().txtEditorPath.setText("C:\\Tools\\My Editor\\edit.exe");
+    main->menuCaptureFullScreen.click();
+    main->menuSendImagetoEditor.click();
+    ASSERT_EQ(h.launcher.started.size(), 1u);
+    EXPECT_EQ(h.launcher.started[0].rfind("\"C:\\Tools\\My Editor\\edit.exe\" ", 0), 0u);
+}
+
+} // namespace
