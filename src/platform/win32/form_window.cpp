@@ -170,7 +170,8 @@ void FormWindow::applyVisibility() {
         ShowWindow(hwnd(), SW_SHOWMAXIMIZED);
         break;
     default:
-        ShowWindow(hwnd(), SW_SHOW);
+        // A window hidden while minimized is still iconic: showing it must also restore it.
+        ShowWindow(hwnd(), IsIconic(hwnd()) || IsZoomed(hwnd()) ? SW_RESTORE : SW_SHOW);
         break;
     }
     // The first display counts as a resize, as the layout code expects.
