@@ -25,6 +25,7 @@ int children(const Args& args);
 int clickButton(const Args& args);
 int postCommand(const Args& args);
 int closeWindow(const Args& args);
+int controls(const Args& args);
 
 // Shared by the commands: parsing numbers and finding the one window a command acts on.
 bool parseNumber(const std::wstring& text, unsigned long& value);
