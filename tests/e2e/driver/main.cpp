@@ -5,6 +5,7 @@
 //
 // Results are tab-separated key=value records on stdout; see output.h.
 #include "commands.h"
+#include "commands_output.h"
 #include "output.h"
 
 #include <fcntl.h>
@@ -33,6 +34,12 @@ const CommandEntry commands[] = {
     {L"click-button", e2e::clickButton, "click-button <window-title> <button-text>"},
     {L"post-command", e2e::postCommand, "post-command <title> <command-id>"},
     {L"close", e2e::closeWindow, "close <title>"},
+    {L"clipboard-info", e2e::clipboardInfo, "clipboard-info <timeout-ms>"},
+    {L"set-child-text", e2e::setChildText, "set-child-text <window-title> <control-id> <text>"},
+    {L"test-window", e2e::testWindow,
+     "test-window <title> <width> <height> <rrggbb> <lifetime-ms>"},
+    {L"time-capture", e2e::timeCapture,
+     "time-capture <title> <command-id> <file-or-folder> <timeout-ms>"},
     {L"controls", e2e::controls, "controls <title> [class]"},
 };
 
