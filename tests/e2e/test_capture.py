@@ -1,0 +1,156 @@
+"""Capturing with the real pictorn.exe as a user does: full screen, active window, a dragged
+rectangle, and automatic saving under time-stamped names."""
+
+import datetime
+import re
+import unittest
+
+from capture_case import (CAPTURE_TIMEOUT, CMD_FULL_SCREEN, CMD_RECTANGLE,
+                          CaptureCase)
+from picture_checks import (GRID_COLUMNS, GRID_ROWS, block_colour, identify_when_complete,
+                            make_screen_picture, paint_root, windows_path)
+from pictorn_case import MAIN_TITLE
+from support import driver_exe, poll
+from xdisplay import HEIGHT, WIDTH
+
+TARGET_TITLE = "E2E capture target"
+TARGET_COLOUR = (0x33, 0x66, 0xCC)
+AUTO_SAVE_NAME = re.compile(r"^Shot_(\d{6})_(\d{6})(?:_\d+)?\.png$")
+
+
+class CaptureTest(CaptureCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        # Every test sees the same known desktop.
+        cls.screen_points = make_screen_picture(cls.class_dir / "screen.png", WIDTH, HEIGHT)
+        paint_root(cls.display, cls.class_dir / "screen.png", WIDTH, HEIGHT)
+
+    def test_full_screen_capture_holds_the_screen(self):
+        main = self.start_and_wait()
+        bitmap = self.capture(CMD_FULL_SCREEN, main["pid"])
+        self.assertEqual((bitmap.width, bitmap.height), (WIDTH, HEIGHT))
+        self.assert_pixels(bitmap, self.screen_points)
+
+    def test_active_window_capture_by_hotkey_is_that_window(self):
+        main = self.start_and_wait()
+        # The target ends itself after a minute should the test die before killing it.
+        self.processes.append(self.prefix.start(
+            [driver_exe(), "test-window", TARGET_TITLE, 320, 240,
+             "%02x%02x%02x" % TARGET_COLOUR, 60000]))
+        self.assertTrue(self.driver.wait_window(TARGET_TITLE, timeout=15).ok)
+        target = self.x_window(TARGET_TITLE)
+        self.xdotool("mousemove", 5, 5)  # off the target, so no pointer lands on it
+        self.xdotool("windowactivate", "--sync", target)
+        rect = self.driver.window_info(TARGET_TITLE).first
+        self.assertEqual(rect["foreground"], "1", "the target window is not the active one")
+        width = int(rect["right"]) - int(rect["left"])
+        height = int(rect["bottom"]) - int(rect["top"])
+
+        before = self.bitmap_stamp()
+        self.xdotool("key", "ctrl+w")
+        bitmap = self.wait_capture(main["pid"], before)
+        self.assertAlmostEqual(bitmap.width, width, delta=2)
+        self.assertAlmostEqual(bitmap.height, height, delta=2)
+        # The middle of the picture is the window's own client area.
+        self.assertEqual(bitmap.pixel(bitmap.width // 2, bitmap.height // 2), TARGET_COLOUR)
+
+    def test_rectangle_drag_captures_the_area_and_escape_cancels(self):
+        main = self.start_and_wait()
+        pid = main["pid"]
+        self.open_overlay(pid)
+        before = self.bitmap_stamp()
+        self.xdotool("mousemove", 100, 100, "mousedown", 1, "mousemove", 250, 200,
+                     "mousemove", 400, 300, "mouseup", 1)
+        bitmap = self.wait_capture(pid, before)
+        # The press corner moves 10 twips (2/3 pixel) inward, the release corner stays.
+        self.assertAlmostEqual(bitmap.width, 300, delta=2)
+        self.assertAlmostEqual(bitmap.height, 200, delta=2)
+        inside = [(x, y, c) for x, y, c in self.screen_points if 110 < x < 390 and 110 < y < 290]
+        inside += [(150, 150, self.colour_at(150, 150)), (350, 280, self.colour_at(350, 280))]
+        self.assert_pixels(bitmap, inside, dx=101, dy=101)
+
+        overlay = self.open_overlay(pid)
+        stamp = self.bitmap_stamp()
+        # Under Wine the overlay does not take the keyboard focus by itself (a click would
+        # give it); hand it the focus as the window manager does for a click.
+        self.xdotool("windowactivate", "--sync", overlay)
+        self.xdotool("key", "Escape")
+        self.wait_main_visible(pid)
+        self.assertEqual([w["title"] for w in self.driver.list_windows(pid=pid).records],
+                         [MAIN_TITLE], "the overlay is still open after Escape")
+        self.assertEqual(self.bitmap_stamp(), stamp, "Escape still captured")
+
+    def test_auto_save_writes_time_stamped_pngs(self):
+        folder = self.class_dir / "auto save"
+        folder.mkdir()
+        main = self.start_and_wait({"AutoSave": "1", "DefaultFolder": windows_path(folder),
+                                    "Extension": "4", "Prefix": "Shot_"})
+        self.capture(CMD_FULL_SCREEN, main["pid"])
+        first = self.wait_saved_files(folder, 1)
+        self.capture(CMD_FULL_SCREEN, main["pid"])
+        files = self.wait_saved_files(folder, 2)
+        self.assertIn(first[0], files)
+        now = datetime.datetime.now()
+        for name in files:
+            match = AUTO_SAVE_NAME.match(name)
+            self.assertTrue(match, f"unexpected file name {name!r}")
+            stamp = datetime.datetime.strptime(match[1] + match[2], "%y%m%d%H%M%S")
+            self.assertLess(abs((now - stamp).total_seconds()), 300, f"{name}: stamp is not now")
+            self.assertEqual(identify_when_complete(folder / name, 10), ("PNG", WIDTH, HEIGHT),
+                             name)
+
+    # --- helpers --------------------------------------------------------------------------
+
+    def wait_saved_files(self, folder, count):
+        names = poll(lambda: len(list(folder.iterdir())) >= count and
+                     sorted(p.name for p in folder.iterdir()), CAPTURE_TIMEOUT)
+        self.assertTrue(names, f"fewer than {count} files in {folder}: "
+                               f"{sorted(p.name for p in folder.iterdir())}")
+        self.assertEqual(len(names), count, names)
+        return names
+
+    @staticmethod
+    def colour_at(x, y):
+        """The colour of the painted screen at (x, y) away from block edges."""
+        return block_colour(x * GRID_COLUMNS // WIDTH, y * GRID_ROWS // HEIGHT)
+
+    def x_window(self, name):
+        found = poll(lambda: self.display.run(
+            ["xdotool", "search", "--name", f"^{re.escape(name)}$"]).stdout.split(), 10)
+        self.assertTrue(found, f"no X window named {name!r}")
+        return found[0]
+
+    def open_overlay(self, pid):
+        """Posts the rectangle command and waits for its overlay: a topmost window of the
+        program that covers the screen, with the main window hidden. Returns the overlay's
+        X window once it is mapped."""
+        self.post(CMD_RECTANGLE, pid)
+
+        def overlay():
+            windows = self.driver.list_windows(pid=pid).records
+            if len(windows) != 1 or windows[0]["title"] == MAIN_TITLE:
+                return None
+            info = self.driver.window_info("*", windows[0]["class"], pid=pid).first
+            covers = (int(info["left"]), int(info["top"]), int(info["right"]),
+                      int(info["bottom"])) == (0, 0, WIDTH, HEIGHT)
+            return info if covers and info["topmost"] == "1" else None
+        self.assertTrue(poll(overlay, CAPTURE_TIMEOUT, step=0.2),
+                        f"no overlay: {self.driver.list_windows(pid=pid, hidden=True)}")
+        x_window = poll(self.mapped_screen_sized_client, 10, step=0.1)
+        self.assertTrue(x_window, "the overlay has no mapped X window")
+        return x_window
+
+    def mapped_screen_sized_client(self):
+        """A mapped top-level X window (of the window manager's client list) that covers the
+        whole screen, or None."""
+        clients = self.display.run(["xprop", "-root", "_NET_CLIENT_LIST"]).stdout
+        for window in re.findall(r"0x[0-9a-f]+", clients):
+            info = self.display.run(["xwininfo", "-id", window]).stdout
+            if ("IsViewable" in info and f"Width: {WIDTH}\n" in info
+                    and f"Height: {HEIGHT}\n" in info):
+                return window
+        return None
+
+if __name__ == "__main__":
+    unittest.main()
