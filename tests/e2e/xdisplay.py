@@ -36,6 +36,10 @@ class XDisplay:
         else:
             raise RuntimeError("no free X display could be started")
         LIVE.append(self)
+        # The socket file exists from bind() on, before the server listens: a client that
+        # comes too early (openbox, on a loaded machine) is refused and gives up.
+        if not poll(self._accepts_clients, 10):
+            raise RuntimeError(f"Xvfb on {self.name} does not accept clients")
         self._openbox = self._spawn(["openbox", "--sm-disable"], "openbox.log", self.env())
         if not poll(self._wm_ready, 10):
             raise RuntimeError(f"openbox did not come up on {self.name}")
@@ -63,6 +67,9 @@ class XDisplay:
         with open(self.log_dir / log_name, "ab") as log:
             return subprocess.Popen(args, env=env, stdin=subprocess.DEVNULL, stdout=log,
                                     stderr=subprocess.STDOUT)
+
+    def _accepts_clients(self):
+        return self.run(["xwininfo", "-root"], timeout=5).returncode == 0
 
     def _wm_ready(self):
         result = self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], timeout=5)
