@@ -3,9 +3,10 @@ taking a capture through its menu commands and waiting for the picture it keeps.
 
 import time
 
-from picture_checks import data_folder, read_bitmap_when_complete
+from picture_checks import data_folder, make_screen_picture, paint_root, read_bitmap_when_complete
 from pictorn_case import MAIN_TITLE, SETTINGS_KEY, PictornTestCase
 from support import poll
+from xdisplay import HEIGHT, WIDTH
 
 CMD_SAVE_AS = 1002
 CMD_PRINT = 1003
@@ -23,6 +24,13 @@ AUTO_SAVE_TITLE = MAIN_TITLE + " - AutoSave activated"
 
 
 class CaptureCase(PictornTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        # Every test sees the same known desktop, so any picture can be checked against it.
+        cls.screen_points = make_screen_picture(cls.class_dir / "screen.png", WIDTH, HEIGHT)
+        paint_root(cls.display, cls.class_dir / "screen.png", WIDTH, HEIGHT)
+
     def setUp(self):
         super().setUp()
         self.prefix.reg_delete_key(r"HKCU\Software\Orvanta")
@@ -79,8 +87,11 @@ class CaptureCase(PictornTestCase):
         self.wait_main_visible(pid)
         return bitmap
 
-    def assert_pixels(self, bitmap, points, dx=0, dy=0):
-        """Each (x, y, colour) of the painted screen is at (x - dx, y - dy) in the bitmap."""
+    def assert_pixels(self, bitmap, points, dx=0, dy=0, tolerance=0):
+        """Each (x, y, colour) of the painted screen is at (x - dx, y - dy) in the bitmap,
+        each channel within the tolerance."""
+        def differs(found, colour):
+            return any(abs(a - b) > tolerance for a, b in zip(found, colour))
         wrong = [(x, y, colour, bitmap.pixel(x - dx, y - dy)) for x, y, colour in points
-                 if bitmap.pixel(x - dx, y - dy) != colour]
+                 if differs(bitmap.pixel(x - dx, y - dy), colour)]
         self.assertEqual(wrong, [], "pixels differ from the screen: (x, y, expected, found)")

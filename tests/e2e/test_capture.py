@@ -8,7 +8,7 @@ import unittest
 from capture_case import (CAPTURE_TIMEOUT, CMD_FULL_SCREEN, CMD_RECTANGLE,
                           CaptureCase)
 from picture_checks import (GRID_COLUMNS, GRID_ROWS, block_colour, identify_when_complete,
-                            make_screen_picture, paint_root, windows_path)
+                            windows_path)
 from pictorn_case import MAIN_TITLE
 from support import driver_exe, poll
 from xdisplay import HEIGHT, WIDTH
@@ -19,13 +19,6 @@ AUTO_SAVE_NAME = re.compile(r"^Shot_(\d{6})_(\d{6})(?:_\d+)?\.png$")
 
 
 class CaptureTest(CaptureCase):
-    @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        # Every test sees the same known desktop.
-        cls.screen_points = make_screen_picture(cls.class_dir / "screen.png", WIDTH, HEIGHT)
-        paint_root(cls.display, cls.class_dir / "screen.png", WIDTH, HEIGHT)
-
     def test_full_screen_capture_holds_the_screen(self):
         main = self.start_and_wait()
         bitmap = self.capture(CMD_FULL_SCREEN, main["pid"])
