@@ -15,6 +15,7 @@ from xdisplay import HEIGHT, WIDTH
 
 TARGET_TITLE = "E2E capture target"
 TARGET_COLOUR = (0x33, 0x66, 0xCC)
+WS_CAPTION_OR_FRAME = 0x00C00000 | 0x00040000  # WS_CAPTION | WS_THICKFRAME
 AUTO_SAVE_NAME = re.compile(r"^Shot_(\d{6})_(\d{6})(?:_\d+)?\.png$")
 
 
@@ -127,7 +128,8 @@ class CaptureTest(CaptureCase):
             info = self.driver.window_info("*", windows[0]["class"], pid=pid).first
             covers = (int(info["left"]), int(info["top"]), int(info["right"]),
                       int(info["bottom"])) == (0, 0, WIDTH, HEIGHT)
-            return info if covers and info["topmost"] == "1" else None
+            borderless = int(info["style"], 16) & WS_CAPTION_OR_FRAME == 0
+            return info if covers and borderless and info["topmost"] == "1" else None
         self.assertTrue(poll(overlay, CAPTURE_TIMEOUT, step=0.2),
                         f"no overlay: {self.driver.list_windows(pid=pid, hidden=True)}")
         x_window = poll(self.mapped_screen_sized_client, 10, step=0.1)
