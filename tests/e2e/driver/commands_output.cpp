@@ -57,11 +57,19 @@ void addPngFields(Record& record) {
     GlobalUnlock(data);
 }
 
+// A combo box with an edit field shares its id with that edit (and an extended combo box
+// with its inner combo box too); the edit is what a user types into.
 HWND findChildById(HWND parent, int id) {
-    for (HWND child : childrenOf(parent))
-        if (GetDlgCtrlID(child) == id && IsWindowVisible(child))
+    HWND first = nullptr;
+    for (HWND child : childrenOf(parent)) {
+        if (GetDlgCtrlID(child) != id || !IsWindowVisible(child))
+            continue;
+        if (windowClass(child) == L"Edit")
             return child;
-    return nullptr;
+        if (!first)
+            first = child;
+    }
+    return first;
 }
 
 bool parseColour(const std::wstring& text, COLORREF& colour) {
