@@ -32,6 +32,8 @@ wine_env_poll() {
     done
 }
 
+wine_env_x_answers() { DISPLAY="$1" xwininfo -root >/dev/null 2>&1; }
+
 wine_env_stamp() { wine --version 2>/dev/null || echo unknown; }
 
 # Creates a prefix in folder $1 (removed first if it exists), with Wine's fonts installed so
@@ -95,7 +97,9 @@ wine_env_start_display() {
         Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >"$logdir/xvfb.log" 2>&1 &
         pid=$!
         # Another session may have taken the number meanwhile; Xvfb then exits at once.
-        if wine_env_poll 10 test -S "/tmp/.X11-unix/X$n" && kill -0 "$pid" 2>/dev/null; then
+        # The socket appears before the server accepts clients: wait until one can talk to it.
+        if wine_env_poll 10 test -S "/tmp/.X11-unix/X$n" && kill -0 "$pid" 2>/dev/null &&
+            wine_env_poll 10 wine_env_x_answers ":$n"; then
             WINE_ENV_XVFB_PID=$pid
             WINE_ENV_PIDS+=("$pid")
             export DISPLAY=":$n"
