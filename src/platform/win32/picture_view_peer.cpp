@@ -136,16 +136,19 @@ void PictureViewPeer::paint(HDC dc, const RECT& area) {
     const int shownBottom = std::min<LONG>(client.bottom, size.cy - scroll_.y);
     if (size.cx > 0 && shownRight > 0 && shownBottom > 0) {
         const auto& picture = *view_.picture();
-        const BITMAPINFO info = topDownInfo(picture);
-        // Only the rows and columns inside the update area are copied.
+        // Only the rows and columns inside the update area are copied. The rows are handed
+        // over as a DIB of their own: GDI implementations disagree on whether a source
+        // row offset into a top-down DIB counts from its top or its bottom.
         const int left = std::max<LONG>(area.left, 0);
         const int top = std::max<LONG>(area.top, 0);
         const int right = std::min<LONG>(area.right, shownRight);
         const int bottom = std::min<LONG>(area.bottom, shownBottom);
         if (right > left && bottom > top) {
-            StretchDIBits(dc, left, top, right - left, bottom - top, left + scroll_.x,
-                          top + scroll_.y, right - left, bottom - top, picture.pixels.data(), &info,
-                          DIB_RGB_COLORS, SRCCOPY);
+            const int rows = bottom - top;
+            BITMAPINFO info = topDownInfo(picture);
+            info.bmiHeader.biHeight = -rows;
+            StretchDIBits(dc, left, top, right - left, rows, left + scroll_.x, 0, right - left,
+                          rows, picture.row(top + scroll_.y), &info, DIB_RGB_COLORS, SRCCOPY);
         }
     }
     // The grey around the picture: right of it, then below it, never over it.

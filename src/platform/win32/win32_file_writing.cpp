@@ -126,7 +126,10 @@ std::uint32_t Win32FileSystem::writeFileReplacing(std::string_view path,
         return ERROR_INVALID_NAME;
     }
     const DWORD attributes = GetFileAttributesW(full.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    // A read-only file is the user's "do not change this"; the rename below would ignore it
+    // on some systems, so refuse it here as writing into it would be refused.
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
         return ERROR_ACCESS_DENIED;
     }
 

@@ -1,0 +1,134 @@
+#include "platform/ui/form.h"
+#include "platform/ui/picture_view.h"
+#include "platform/win32/form_window.h"
+#include "platform/win32/handle.h"
+#include "platform/win32/ui_toolkit_win32.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+
+namespace pictorn::platform::win32 {
+namespace {
+
+using imaging::Picture;
+
+constexpr int kViewId = 5000;
+
+// What the view draws, read back through WM_PRINTCLIENT into a 32-bit DIB section.
+class Snapshot {
+public:
+    explicit Snapshot(HWND view) {
+        GetClientRect(view, &client_);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = client_.right;
+        info.bmiHeader.biHeight = -client_.bottom;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        pixels_ = static_cast<const std::uint32_t*>(bits);
+        const CreatedDc dc{CreateCompatibleDC(nullptr)};
+        const SelectObjectGuard select{dc.get(), bitmap_.get()};
+        SendMessageW(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+        GdiFlush();
+    }
+    std::uint32_t at(int x, int y) const {
+        return pixels_[static_cast<std::size_t>(y) * client_.right + x] & imaging::kRgbMask;
+    }
+    int width() const { return client_.right; }
+    int height() const { return client_.bottom; }
+
+private:
+    RECT client_{};
+    Bitmap bitmap_;
+    const std::uint32_t* pixels_ = nullptr;
+};
+
+std::uint32_t asPixel(COLORREF colour) {
+    return imaging::rgb(GetRValue(colour), GetGValue(colour), GetBValue(colour));
+}
+
+Picture gradient(int width, int height) {
+    Picture picture(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            picture.at(x, y) =
+                imaging::rgb(static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y),
+                             static_cast<std::uint8_t>((x + y) / 4));
+        }
+    }
+    return picture;
+}
+
+class PictureViewWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form.setCaption("Picture view test");
+        form.move(0, 0, 6000, 4500);
+        view.setBounds({0, 0, 3000, 2250});
+        form.show();
+        auto* window = dynamic_cast<FormWindow*>(form.peer());
+        ASSERT_NE(window, nullptr);
+        child = GetDlgItem(window->hwnd(), kViewId);
+        ASSERT_NE(child, nullptr);
+    }
+    void TearDown() override { form.unload(); }
+
+    bool hasBar(DWORD style) const { return (GetWindowLongW(child, GWL_STYLE) & style) != 0; }
+
+    Win32Toolkit toolkit;
+    ui::Form form{toolkit, "frmPictureViewTest"};
+    ui::PictureView view{&form, "ImageBox1", kViewId};
+    HWND child = nullptr;
+};
+
+TEST_F(PictureViewWindow, ShowsASmallPictureAtItsSizeOnGreyWithoutScrollBars) {
+    const std::uint32_t grey = asPixel(GetSysColor(COLOR_APPWORKSPACE));
+    EXPECT_EQ(Snapshot(child).at(5, 5), grey); // no picture yet
+
+    view.setPicture(std::make_shared<const Picture>(gradient(50, 40)));
+    EXPECT_FALSE(hasBar(WS_HSCROLL));
+    EXPECT_FALSE(hasBar(WS_VSCROLL));
+    const Snapshot shot(child);
+    ASSERT_GT(shot.width(), 60);
+    ASSERT_GT(shot.height(), 50);
+    EXPECT_EQ(shot.at(0, 0), imaging::rgb(0, 0, 0));
+    EXPECT_EQ(shot.at(49, 39), imaging::rgb(49, 39, 22));
+    EXPECT_EQ(shot.at(50, 10), grey);
+    EXPECT_EQ(shot.at(10, 40), grey);
+}
+
+TEST_F(PictureViewWindow, ALargerPictureScrollsWithTheBarsAndTheWheel) {
+    const Picture picture = gradient(250, 250);
+    view.setPicture(std::make_shared<const Picture>(picture));
+    ASSERT_TRUE(hasBar(WS_HSCROLL));
+    ASSERT_TRUE(hasBar(WS_VSCROLL));
+    EXPECT_EQ(Snapshot(child).at(3, 4), picture.at(3, 4));
+
+    SendMessageW(child, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    const int down = GetScrollPos(child, SB_VERT);
+    EXPECT_GT(down, 0);
+    SendMessageW(child, WM_HSCROLL, SB_LINERIGHT, 0);
+    const int right = GetScrollPos(child, SB_HORZ);
+    EXPECT_GT(right, 0);
+    EXPECT_EQ(Snapshot(child).at(3, 4), picture.at(3 + right, 4 + down));
+
+    // Scrolling stops at the picture's far edge: no grey strip appears there.
+    SendMessageW(child, WM_VSCROLL, SB_BOTTOM, 0);
+    SendMessageW(child, WM_HSCROLL, SB_BOTTOM, 0);
+    const Snapshot end(child);
+    EXPECT_EQ(end.at(end.width() - 1, end.height() - 1), picture.at(249, 249));
+
+    // A new picture starts at its top-left corner again.
+    view.setPicture(std::make_shared<const Picture>(gradient(240, 260)));
+    EXPECT_EQ(GetScrollPos(child, SB_VERT), 0);
+    EXPECT_EQ(GetScrollPos(child, SB_HORZ), 0);
+}
+
+} // namespace
+} // namespace pictorn::platform::win32
