@@ -5,7 +5,7 @@ in <work>/screens/<dpi>/ for a person to look at."""
 import unittest
 
 from pictorn_case import MAIN_TITLE, PictornTestCase
-from support import work_dir
+from support import poll, work_dir
 from ui_steps import UiSteps
 from window_controls import CONTROL_IDS, read_controls
 
@@ -27,30 +27,26 @@ def overlap(a, b):
             and min(a["bottom"], b["bottom"]) > max(a["top"], b["top"]))
 
 
-class ScreensAt96Test(PictornTestCase, UiSteps):
-    DPI = 96
+class ScreensTest(PictornTestCase, UiSteps):
+    def tearDown(self):
+        super().tearDown()
+        self.set_dpi(96)
 
-    @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        if cls.DPI != 96:
-            # Wine takes the screen resolution from the user's desktop settings when a
-            # program starts.
-            cls.prefix.run(["reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
-                            "/t", "REG_DWORD", "/d", str(cls.DPI), "/f"])
+    def set_dpi(self, dpi):
+        # Wine takes the screen resolution from the user's desktop settings when a program
+        # starts, so one prefix serves both.
+        result = self.prefix.run(["reg", "add", r"HKCU\Control Panel\Desktop", "/v",
+                                  "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"])
+        self.assertEqual(result.returncode, 0, result)
 
-    def setUp(self):
-        super().setUp()
-        self.prefix.reg_delete_key(r"HKCU\Software\Orvanta")
-        self.shots = work_dir() / "screens" / str(self.DPI)
-        self.shots.mkdir(parents=True, exist_ok=True)
-
-    def shoot(self, name, rect, margin=10):
+    def shoot(self, dpi, name, rect, margin=10):
+        folder = work_dir() / "screens" / str(dpi)
+        folder.mkdir(parents=True, exist_ok=True)
         left, top = max(rect["left"] - margin, 0), max(rect["top"] - margin, 0)
         width = rect["right"] - rect["left"] + 2 * margin
         height = rect["bottom"] - rect["top"] + 2 * margin
         self.display.run(["import", "-window", "root", "-crop", f"{width}x{height}+{left}+{top}",
-                          "+repage", str(self.shots / f"{name}.png")])
+                          "+repage", str(folder / f"{name}.png")])
 
     def assert_laid_out(self, controls, where, ignore=frozenset()):
         client = controls.client
@@ -67,24 +63,43 @@ class ScreensAt96Test(PictornTestCase, UiSteps):
                                                 f"{b['id']} {b['text']!r} cover each other")
 
     def test_main_window_and_preference_tabs(self):
+        widths = {}
+        for dpi in (96, 144):
+            with self.subTest(dpi=dpi):
+                self.set_dpi(dpi)
+                try:
+                    widths[dpi] = self.check_screens(dpi)
+                finally:
+                    self.stop_started()
+        if len(widths) == 2:
+            # Otherwise the second round did not test anything new.
+            self.assertGreater(widths[144], widths[96] * 1.3, "the dialog did not grow at 144 dpi")
+
+    def stop_started(self):
+        for process in self.processes:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+        poll(lambda: not self.driver.list_windows(MAIN_TITLE, hidden=True).records, 10)
+
+    def check_screens(self, dpi):
+        # Each round starts as a first start does, on the General tab.
+        self.prefix.reg_delete_key(r"HKCU\Software\Orvanta")
         process, main = self.start_and_wait_main()
         pid = main["pid"]
         main_controls = read_controls(self.driver, MAIN_TITLE, pid=pid)
-        self.shoot("main", main_controls.outer())
-        self.assert_laid_out(main_controls, f"{self.DPI} dpi, main window")
+        self.shoot(dpi, "main", main_controls.outer())
+        self.assert_laid_out(main_controls, f"{dpi} dpi, main window")
 
         self.open_preferences(pid)
         for index, name in enumerate(TAB_NAMES):
             prefs = self.select_tab(pid, index)
             self.xdotool("mousemove", 0, 0)  # no hover highlight in the picture
-            self.shoot(f"prefs-{index}-{name}", prefs.outer())
-            self.assert_laid_out(prefs, f"{self.DPI} dpi, tab {name}", ignore=DRAWING)
+            self.shoot(dpi, f"prefs-{index}-{name}", prefs.outer())
+            self.assert_laid_out(prefs, f"{dpi} dpi, tab {name}", ignore=DRAWING)
         self.press_done(pid)
         self.close_program(process, pid)
-
-
-class ScreensAt144Test(ScreensAt96Test):
-    DPI = 144
+        return prefs.client["right"] - prefs.client["left"]
 
 
 if __name__ == "__main__":
