@@ -4,6 +4,7 @@ and a restart shows again."""
 import unittest
 
 from pictorn_case import MAIN_TITLE, PictornTestCase
+from support import poll
 from ui_steps import PREFS_TITLE, UiSteps
 
 EDITOR_PLACEHOLDER = "Click the browse button [...]"
@@ -103,13 +104,13 @@ class PreferencesTest(PictornTestCase, UiSteps):
         pid = main["pid"]
         prefs = self.open_preferences(pid)
         self.assertEqual(prefs["PREFS_TAB"]["cursel"], 1)
-        try:
-            self.select_tab(pid, 1)  # General by a click, then Save & Edit by the arrow key
-            self.select_tab(pid, 0)  # General by a click again
-        finally:
-            self.press_done(pid)
-            self.close_program(process, pid)
-
+        self.select_tab(pid, 1)  # General by a click, then Save & Edit by the arrow key
+        tab = self.prefs(pid)["PREFS_TAB"]
+        self.click(tab["left"] + 15, tab["top"] + 8)  # General again
+        switched = poll(lambda: self.prefs(pid)["PREFS_TAB"]["cursel"] == 0, 5)
+        self.press_done(pid)
+        self.close_program(process, pid)
+        self.assertTrue(switched, "a click on General left Save & Edit in front")
 
 if __name__ == "__main__":
     unittest.main()
