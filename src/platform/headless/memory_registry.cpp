@@ -127,24 +127,32 @@ long MemoryRegistry::setBinary(RegHandle key, std::string_view name,
     return log(line, platform::kRegOk);
 }
 
-long MemoryRegistry::queryText(RegHandle key, std::string_view name, std::string& text) {
-    std::string line = "queryText " + std::string(name);
+long MemoryRegistry::findForQuery(RegHandle key, std::string_view name, const Value*& value) const {
     const OpenedKey* k = opened(key);
     if (k == nullptr) {
-        return log(line, platform::kRegInvalidHandle);
+        return platform::kRegInvalidHandle;
     }
     if ((k->access & kKeyQueryValue) == 0) {
-        return log(line, platform::kRegAccessDenied);
+        return platform::kRegAccessDenied;
     }
     auto values = keys_.find(k->path);
     if (values == keys_.end() || !values->second.contains(lower(name))) {
-        return log(line, platform::kRegFileNotFound);
+        return platform::kRegFileNotFound;
     }
-    const Value& v = values->second.at(lower(name));
-    if (v.type != kRegSz) {
+    value = &values->second.at(lower(name));
+    return platform::kRegOk;
+}
+
+long MemoryRegistry::queryText(RegHandle key, std::string_view name, std::string& text) {
+    std::string line = "queryText " + std::string(name);
+    const Value* v = nullptr;
+    if (long status = findForQuery(key, name, v); status != platform::kRegOk) {
+        return log(line, status);
+    }
+    if (v->type != kRegSz) {
         return log(line, platform::kRegInvalidDataType);
     }
-    text = v.bytes;
+    text = v->bytes;
     if (text.ends_with('\0')) {
         text.pop_back();
     }
@@ -153,18 +161,11 @@ long MemoryRegistry::queryText(RegHandle key, std::string_view name, std::string
 
 long MemoryRegistry::queryBinary(RegHandle key, std::string_view name, std::string& bytes) {
     std::string line = "queryBinary " + std::string(name);
-    const OpenedKey* k = opened(key);
-    if (k == nullptr) {
-        return log(line, platform::kRegInvalidHandle);
+    const Value* v = nullptr;
+    if (long status = findForQuery(key, name, v); status != platform::kRegOk) {
+        return log(line, status);
     }
-    if ((k->access & kKeyQueryValue) == 0) {
-        return log(line, platform::kRegAccessDenied);
-    }
-    auto values = keys_.find(k->path);
-    if (values == keys_.end() || !values->second.contains(lower(name))) {
-        return log(line, platform::kRegFileNotFound);
-    }
-    bytes = values->second.at(lower(name)).bytes;
+    bytes = v->bytes;
     return log(line, platform::kRegOk);
 }
 

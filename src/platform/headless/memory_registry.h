@@ -57,6 +57,8 @@ private:
     long log(std::string line, long status);
     void ensureKey(const std::string& id);
     const OpenedKey* opened(platform::RegHandle key) const;
+    // The value a query of an opened key reads, or the status a query fails with.
+    long findForQuery(platform::RegHandle key, std::string_view name, const Value*& value) const;
 
     std::map<std::string, Values> keys_; // "80000001\software\x" (lower case) -> values
     std::map<platform::RegHandle, OpenedKey> open_;
