@@ -19,8 +19,24 @@ class XDisplay:
     def env(self):
         return {**os.environ, "DISPLAY": self.name}
 
-    def start(self, first=100, last=400):
+    def start(self, first=100, last=400, attempts=3):
+        """Starts Xvfb and openbox on the first free display number. A display whose number
+        was just given up by another Xvfb can still answer with the old server for a moment;
+        when anything does not come up, everything is stopped and the next number is tried."""
         self.log_dir.mkdir(parents=True, exist_ok=True)
+        number = first
+        for attempt in range(attempts):
+            number = self._start_xvfb(number, last)
+            try:
+                self._start_openbox()
+                return
+            except RuntimeError:
+                if attempt == attempts - 1:
+                    raise
+                self.stop()
+                number += 1
+
+    def _start_xvfb(self, first, last):
         for number in range(first, last):
             if self._taken(number):
                 continue
@@ -31,14 +47,15 @@ class XDisplay:
             # Another session may take the number first; this Xvfb then exits at once.
             if poll(lambda: socket.exists() or xvfb.poll() is not None, 10) and xvfb.poll() is None:
                 self._xvfb, self.name = xvfb, f":{number}"
-                break
+                LIVE.append(self)
+                return number
             self._stop(xvfb)
-        else:
-            raise RuntimeError("no free X display could be started")
-        LIVE.append(self)
+        raise RuntimeError("no free X display could be started")
+
+    def _start_openbox(self):
         # The socket file exists from bind() on, before the server listens: a client that
         # comes too early (openbox, on a loaded machine) is refused and gives up.
-        if not poll(self._accepts_clients, 10):
+        if not poll(self._accepts_clients, 10) or self._xvfb.poll() is not None:
             raise RuntimeError(f"Xvfb on {self.name} does not accept clients")
         self._openbox = self._spawn(["openbox", "--sm-disable"], "openbox.log", self.env())
         if not poll(self._wm_ready, 10):
