@@ -90,6 +90,11 @@ setup_build() {
         return 2
         ;;
     esac
+    # Several work trees build the same sources; a compiler cache (when installed) shares it.
+    if command -v ccache >/dev/null; then
+        export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$PICTORN_ROOT")}"
+        args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    fi
     mkdir -p "$dir"
     if [[ ! -f "$dir/build.ninja" ]]; then
         setup_log "configuring $dir"
