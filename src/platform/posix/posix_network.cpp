@@ -1,0 +1,227 @@
+#include "platform/posix/posix_network.h"
+
+#include "platform/posix/posix_socket.h"
+#include "platform/posix/posix_stream.h"
+
+#include <cerrno>
+#include <condition_variable>
+#include <mutex>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+
+namespace pictorn::platform::posix {
+
+using net::NetResult;
+using net::NetStatus;
+
+namespace {
+
+NetResult fail(NetStatus status, std::string detail) {
+    return NetResult{status, 0, std::move(detail)};
+}
+
+struct AddressListDeleter {
+    void operator()(addrinfo* list) const noexcept { ::freeaddrinfo(list); }
+};
+using AddressList = std::unique_ptr<addrinfo, AddressListDeleter>;
+
+NetResult lookupResult(int rc) {
+    switch (rc) {
+    case 0:
+        return {};
+    case EAI_NONAME:
+#ifdef EAI_NODATA
+    case EAI_NODATA:
+#endif
+    case EAI_FAIL:
+    case EAI_AGAIN:
+        return fail(NetStatus::NotFound, "host not found");
+    case EAI_SYSTEM:
+        return errnoResult(errno);
+    default:
+        return fail(NetStatus::Failed, "host name lookup failed");
+    }
+}
+
+// getaddrinfo cannot be interrupted, so a name is looked up on a thread of its own and
+// waited for in slices; a lookup given up on finishes in the background and frees itself.
+NetResult resolve(AddressList& found, const std::string& host, std::uint16_t port,
+                  Clock::time_point deadline, const net::AbortCheck& abort) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
+    const std::string service = std::to_string(port);
+
+    addrinfo numericHints = hints;
+    numericHints.ai_flags |= AI_NUMERICHOST;
+    addrinfo* list = nullptr;
+    if (::getaddrinfo(host.c_str(), service.c_str(), &numericHints, &list) == 0) {
+        found.reset(list);
+        return {};
+    }
+
+    struct Lookup {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        int rc = 0;
+        int error = 0;
+        AddressList list;
+    };
+    auto lookup = std::make_shared<Lookup>();
+    std::thread([lookup, host, service, hints] {
+        addrinfo* result = nullptr;
+        const int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
+        const int error = errno;
+        std::lock_guard lock(lookup->mutex);
+        lookup->rc = rc;
+        lookup->error = error;
+        lookup->list.reset(result);
+        lookup->finished = true;
+        lookup->done.notify_all();
+    }).detach();
+
+    std::unique_lock lock(lookup->mutex);
+    while (!lookup->finished) {
+        if (abort && abort()) {
+            return fail(NetStatus::Aborted, "cancelled");
+        }
+        if (Clock::now() >= deadline) {
+            return fail(NetStatus::TimedOut, "host name lookup timed out");
+        }
+        lookup->done.wait_for(lock, std::chrono::milliseconds(100));
+    }
+    if (lookup->rc == EAI_SYSTEM) {
+        return errnoResult(lookup->error);
+    }
+    if (auto result = lookupResult(lookup->rc); !result.ok()) {
+        return result;
+    }
+    found = std::move(lookup->list);
+    return {};
+}
+
+Socket openSocket(int family) {
+    return Socket{::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP)};
+}
+
+NetResult connectOne(Socket& connected, const addrinfo& address, Clock::time_point deadline,
+                     const net::AbortCheck& abort) {
+    Socket socket = openSocket(address.ai_family);
+    if (!socket) {
+        return errnoResult(errno);
+    }
+    if (::connect(socket.get(), address.ai_addr, address.ai_addrlen) != 0) {
+        if (errno != EINPROGRESS && errno != EINTR) {
+            return errnoResult(errno);
+        }
+        if (auto waited = waitReady(socket.get(), POLLOUT, deadline, abort); !waited.ok()) {
+            if (waited.status == NetStatus::TimedOut) {
+                waited.detail = "connection timed out";
+            }
+            return waited;
+        }
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0) {
+            return errnoResult(errno);
+        }
+        if (error != 0) {
+            return errnoResult(error);
+        }
+    }
+    connected = std::move(socket);
+    return {};
+}
+
+class PosixListener final : public net::Listener {
+public:
+    PosixListener(Socket socket, std::shared_ptr<TlsContext> tls)
+        : socket_(std::move(socket)), tls_(std::move(tls)) {}
+
+    net::Address address() const override { return socketAddress(socket_.get(), false); }
+
+    NetResult accept(std::unique_ptr<net::ByteStream>& accepted, int timeoutMs,
+                     const net::AbortCheck& abort) override {
+        const auto deadline = deadlineIn(timeoutMs);
+        for (;;) {
+            const int fd = ::accept4(socket_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (fd >= 0) {
+                accepted = std::make_unique<PosixStream>(Socket{fd}, tls_);
+                return {};
+            }
+            // A connection that was reset before we took it is not an error of ours.
+            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR &&
+                errno != ECONNABORTED) {
+                return errnoResult(errno);
+            }
+            if (auto waited = waitReady(socket_.get(), POLLIN, deadline, abort); !waited.ok()) {
+                return waited;
+            }
+        }
+    }
+
+private:
+    Socket socket_;
+    std::shared_ptr<TlsContext> tls_;
+};
+
+} // namespace
+
+PosixNetwork::PosixNetwork(std::vector<std::string>) {}
+
+PosixNetwork::~PosixNetwork() = default;
+
+NetResult PosixNetwork::connect(std::unique_ptr<net::ByteStream>& connected,
+                                const std::string& host, std::uint16_t port, int timeoutMs,
+                                const net::AbortCheck& abort) {
+    if (abort && abort()) {
+        return fail(NetStatus::Aborted, "cancelled");
+    }
+    const auto deadline = deadlineIn(timeoutMs);
+    AddressList addresses;
+    if (auto resolved = resolve(addresses, host, port, deadline, abort); !resolved.ok()) {
+        return resolved;
+    }
+    NetResult last = fail(NetStatus::NotFound, "host not found");
+    for (const addrinfo* address = addresses.get(); address; address = address->ai_next) {
+        Socket socket;
+        last = connectOne(socket, *address, deadline, abort);
+        if (last.ok()) {
+            connected = std::make_unique<PosixStream>(std::move(socket), tls_);
+            return last;
+        }
+        if (last.status == NetStatus::Aborted || last.status == NetStatus::TimedOut) {
+            break;
+        }
+    }
+    return last;
+}
+
+NetResult PosixNetwork::listen(std::unique_ptr<net::Listener>& listener,
+                               const std::string& localIp) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV | AI_PASSIVE;
+    addrinfo* list = nullptr;
+    if (::getaddrinfo(localIp.c_str(), "0", &hints, &list) != 0) {
+        return fail(NetStatus::Failed, "not a numeric local address");
+    }
+    AddressList addresses(list);
+    Socket socket = openSocket(addresses->ai_family);
+    if (!socket) {
+        return errnoResult(errno);
+    }
+    if (::bind(socket.get(), addresses->ai_addr, addresses->ai_addrlen) != 0 ||
+        ::listen(socket.get(), 8) != 0) {
+        return errnoResult(errno);
+    }
+    listener = std::make_unique<PosixListener>(std::move(socket), tls_);
+    return {};
+}
+
+} // namespace pictorn::platform::posix

@@ -1,0 +1,107 @@
+"""A small TCP server for the transport tests.
+
+Prints "PORT <n>" once it listens, then serves each connection on a thread of its own:
+
+  echo (default)   sends back every byte it receives
+  --silent         accepts and then neither reads nor writes
+  --tls            speaks TLS from the first byte (needs --cert and --key)
+  --starttls       echoes lines until "STARTTLS", answers "READY", then turns TLS and echoes
+  --close-after N  ends the connection after echoing N bytes
+  --dial PORT      instead of listening, connects to 127.0.0.1:PORT (as an FTP server opens
+                   an active-mode data connection), prints "PORT <PORT>" and serves that one
+"""
+import argparse
+import socket
+import ssl
+import sys
+import threading
+
+
+def tls_context(args):
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.minimum_version = ssl.TLSVersion.TLSv1_2
+    context.load_cert_chain(args.cert, args.key)
+    return context
+
+
+def echo(conn, limit=None):
+    left = limit
+    while left is None or left > 0:
+        data = conn.recv(65536 if left is None else left)
+        if not data:
+            return
+        conn.sendall(data)
+        if left is not None:
+            left -= len(data)
+
+
+def serve_starttls(conn, context):
+    pending = b""
+    while True:
+        data = conn.recv(4096)
+        if not data:
+            return
+        pending += data
+        while b"\n" in pending:
+            line, pending = pending.split(b"\n", 1)
+            if line.strip() == b"STARTTLS":
+                conn.sendall(b"READY\r\n")
+                echo(context.wrap_socket(conn, server_side=True))
+                return
+            conn.sendall(line + b"\n")
+
+
+def serve(conn, args, context, held):
+    try:
+        if args.silent:
+            held.append(conn)
+            return
+        if args.tls:
+            conn = context.wrap_socket(conn, server_side=True)
+            echo(conn, args.close_after)
+            if args.close_after is not None:
+                conn = conn.unwrap()  # close_notify, then the plain end of the connection
+        elif args.starttls:
+            serve_starttls(conn, context)
+        else:
+            echo(conn, args.close_after)
+    except (OSError, ssl.SSLError) as error:
+        print(f"connection ended: {error}", file=sys.stderr)
+    finally:
+        if not args.silent:
+            conn.close()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--host", default="127.0.0.1")
+    parser.add_argument("--silent", action="store_true")
+    parser.add_argument("--tls", action="store_true")
+    parser.add_argument("--starttls", action="store_true")
+    parser.add_argument("--cert")
+    parser.add_argument("--key")
+    parser.add_argument("--close-after", type=int)
+    parser.add_argument("--dial", type=int)
+    args = parser.parse_args()
+    context = tls_context(args) if (args.tls or args.starttls) else None
+
+    if args.dial:
+        conn = socket.create_connection(("127.0.0.1", args.dial))
+        print(f"PORT {args.dial}", flush=True)
+        serve(conn, args, context, [])
+        return
+
+    family = socket.AF_INET6 if ":" in args.host else socket.AF_INET
+    server = socket.socket(family, socket.SOCK_STREAM)
+    server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    server.bind((args.host, 0))
+    server.listen(16)
+    print(f"PORT {server.getsockname()[1]}", flush=True)
+    held = []  # silent connections stay open until the server is stopped
+    while True:
+        conn, _ = server.accept()
+        threading.Thread(target=serve, args=(conn, args, context, held), daemon=True).start()
+
+
+if __name__ == "__main__":
+    main()
