@@ -39,6 +39,7 @@ PICTORN_PACKAGES=(
     googletest
     libgtest-dev
     openssl
+    libssl-dev
 )
 
 PICTORN_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

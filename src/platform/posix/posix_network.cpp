@@ -2,6 +2,7 @@
 
 #include "platform/posix/posix_socket.h"
 #include "platform/posix/posix_stream.h"
+#include "platform/posix/posix_tls.h"
 
 #include <cerrno>
 #include <condition_variable>
@@ -171,7 +172,8 @@ private:
 
 } // namespace
 
-PosixNetwork::PosixNetwork(std::vector<std::string>) {}
+PosixNetwork::PosixNetwork(std::vector<std::string> extraTrustedCertificateFiles)
+    : tls_(std::make_shared<TlsContext>(extraTrustedCertificateFiles)) {}
 
 PosixNetwork::~PosixNetwork() = default;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -39,6 +40,12 @@ Clock::time_point deadlineIn(int timeoutMs) {
     return Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
 }
 
+int msUntil(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, INT_MAX));
+}
+
 NetResult waitReady(int fd, short events, Clock::time_point deadline,
                     const net::AbortCheck& abort) {
     for (;;) {
@@ -65,6 +72,13 @@ NetResult waitReady(int fd, short events, Clock::time_point deadline,
     }
 }
 
+std::string lowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
+    return text;
+}
+
 NetResult errnoResult(int error) {
     switch (error) {
     case ECONNREFUSED:
@@ -88,13 +102,8 @@ NetResult errnoResult(int error) {
         return fail(NetStatus::Failed, "address is already in use");
     case EAFNOSUPPORT:
         return fail(NetStatus::Failed, "address family is not supported");
-    default: {
-        std::string text = std::strerror(error);
-        std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
-            return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        });
-        return fail(NetStatus::Failed, text);
-    }
+    default:
+        return fail(NetStatus::Failed, lowerCase(std::strerror(error)));
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <span>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -37,11 +38,16 @@ using Clock = std::chrono::steady_clock;
 
 // A point in time `timeoutMs` from now (negative timeouts count as zero).
 Clock::time_point deadlineIn(int timeoutMs);
+// Milliseconds left until `deadline`, never negative.
+int msUntil(Clock::time_point deadline);
 
 // Waits until `fd` is ready for `events` (POLLIN / POLLOUT) or the deadline passes, asking
 // `abort` before every slice of at most 100 ms. Ok when ready.
 net::NetResult waitReady(int fd, short events, Clock::time_point deadline,
                          const net::AbortCheck& abort);
+
+// ASCII lower case, for details made from system texts.
+std::string lowerCase(std::string text);
 
 // The result for a failed system call with this errno value.
 net::NetResult errnoResult(int error);

@@ -1,5 +1,7 @@
 #include "platform/posix/posix_stream.h"
 
+#include "platform/posix/posix_tls.h"
+
 #include <sys/socket.h>
 
 namespace pictorn::platform::posix {
@@ -19,7 +21,9 @@ NetResult PosixStream::readSome(std::span<char> buffer, int timeoutMs,
     if (!socket_) {
         return NetResult{NetStatus::Closed, 0, "connection is closed"};
     }
-    return recvSome(socket_.get(), buffer, deadlineIn(timeoutMs), abort);
+    const auto deadline = deadlineIn(timeoutMs);
+    return session_ ? session_->read(buffer, deadline, abort)
+                    : recvSome(socket_.get(), buffer, deadline, abort);
 }
 
 NetResult PosixStream::writeAll(std::string_view data, int timeoutMs,
@@ -27,15 +31,23 @@ NetResult PosixStream::writeAll(std::string_view data, int timeoutMs,
     if (!socket_) {
         return NetResult{NetStatus::Closed, 0, "connection is closed"};
     }
-    return sendAll(socket_.get(), data, timeoutMs, abort);
+    return session_ ? session_->write(data, timeoutMs, abort)
+                    : sendAll(socket_.get(), data, timeoutMs, abort);
 }
 
-NetResult PosixStream::startTls(const std::string&, int, const net::AbortCheck&) {
-    return NetResult{NetStatus::TlsFailed, 0, "tls is not available"};
+NetResult PosixStream::startTls(const std::string& hostName, int timeoutMs,
+                                const net::AbortCheck& abort) {
+    if (!socket_) {
+        return NetResult{NetStatus::Closed, 0, "connection is closed"};
+    }
+    if (session_) {
+        return NetResult{NetStatus::Failed, 0, "connection is already tls"};
+    }
+    return TlsSession::handshake(session_, *context_, socket_.get(), hostName, timeoutMs, abort);
 }
 
 bool PosixStream::isTls() const noexcept {
-    return false;
+    return session_ != nullptr;
 }
 
 net::Address PosixStream::localAddress() const {
@@ -47,6 +59,10 @@ net::Address PosixStream::peerAddress() const {
 }
 
 void PosixStream::close() noexcept {
+    if (session_) {
+        session_->shutdown();
+        session_.reset();
+    }
     if (socket_) {
         ::shutdown(socket_.get(), SHUT_RDWR);
         socket_.reset();

@@ -7,6 +7,7 @@
 namespace pictorn::platform::posix {
 
 class TlsContext;
+class TlsSession;
 
 // One connected socket, plain or (after startTls) TLS.
 class PosixStream final : public net::ByteStream {
@@ -28,6 +29,7 @@ public:
 private:
     Socket socket_;
     std::shared_ptr<TlsContext> context_;
+    std::unique_ptr<TlsSession> session_;
 };
 
 } // namespace pictorn::platform::posix

@@ -1,0 +1,249 @@
+#include "platform/posix/posix_tls.h"
+
+#include <arpa/inet.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+
+#include <algorithm>
+
+namespace pictorn::platform::posix {
+
+using net::NetResult;
+using net::NetStatus;
+
+namespace {
+
+constexpr std::size_t chunkSize = 64 * 1024;
+constexpr int closeNotifyMs = 500;
+
+NetResult fail(NetStatus status, std::string detail) {
+    return NetResult{status, 0, std::move(detail)};
+}
+
+bool isIpAddress(const std::string& host) {
+    unsigned char buffer[16];
+    return inet_pton(AF_INET, host.c_str(), buffer) == 1 ||
+           inet_pton(AF_INET6, host.c_str(), buffer) == 1;
+}
+
+NetResult verifyFailure(long verdict) {
+    switch (verdict) {
+    case X509_V_ERR_HOSTNAME_MISMATCH:
+    case X509_V_ERR_IP_ADDRESS_MISMATCH:
+        return fail(NetStatus::TlsFailed, "certificate is for another host");
+    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+    case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
+    case X509_V_ERR_CERT_UNTRUSTED:
+        return fail(NetStatus::TlsFailed, "certificate is not trusted");
+    case X509_V_ERR_CERT_HAS_EXPIRED:
+        return fail(NetStatus::TlsFailed, "certificate has expired");
+    case X509_V_ERR_CERT_NOT_YET_VALID:
+        return fail(NetStatus::TlsFailed, "certificate is not valid yet");
+    default:
+        return fail(NetStatus::TlsFailed, "certificate is not valid (" +
+                                              lowerCase(X509_verify_cert_error_string(verdict)) +
+                                              ")");
+    }
+}
+
+// The first queued OpenSSL error as text, for details.
+std::string sslErrorText() {
+    const unsigned long code = ERR_get_error();
+    ERR_clear_error();
+    const char* reason = code != 0 ? ERR_reason_error_string(code) : nullptr;
+    return reason ? lowerCase(reason) : "protocol error";
+}
+
+} // namespace
+
+TlsContext::TlsContext(const std::vector<std::string>& extraTrustedCertificateFiles) {
+    context_ = SSL_CTX_new(TLS_client_method());
+    if (!context_) {
+        problem_ = "tls is not available";
+        return;
+    }
+    SSL_CTX_set_min_proto_version(context_, TLS1_2_VERSION);
+    SSL_CTX_set_verify(context_, SSL_VERIFY_PEER, nullptr);
+    SSL_CTX_set_default_verify_paths(context_);
+    for (const auto& file : extraTrustedCertificateFiles) {
+        if (SSL_CTX_load_verify_locations(context_, file.c_str(), nullptr) != 1) {
+            ERR_clear_error();
+            problem_ = "cannot load trusted certificates from " + file;
+        }
+    }
+}
+
+TlsContext::~TlsContext() {
+    SSL_CTX_free(context_);
+}
+
+NetResult TlsSession::handshake(std::unique_ptr<TlsSession>& session, const TlsContext& context,
+                                int fd, const std::string& hostName, int timeoutMs,
+                                const net::AbortCheck& abort) {
+    if (!context.problem().empty()) {
+        return fail(NetStatus::TlsFailed, context.problem());
+    }
+    SSL* ssl = SSL_new(context.get());
+    BIO* in = BIO_new(BIO_s_mem());
+    BIO* out = BIO_new(BIO_s_mem());
+    if (!ssl || !in || !out) {
+        SSL_free(ssl);
+        BIO_free(in);
+        BIO_free(out);
+        return fail(NetStatus::Failed, "out of memory");
+    }
+    // An empty input buffer means "wait for more", not end of stream.
+    BIO_set_mem_eof_return(in, -1);
+    SSL_set_bio(ssl, in, out);
+    std::unique_ptr<TlsSession> made(new TlsSession(ssl, fd));
+
+    if (isIpAddress(hostName)) {
+        X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl), hostName.c_str());
+    } else {
+        SSL_set_hostflags(ssl, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
+        SSL_set1_host(ssl, hostName.c_str());
+        SSL_set_tlsext_host_name(ssl, hostName.c_str());
+    }
+    SSL_set_connect_state(ssl);
+
+    const auto deadline = deadlineIn(timeoutMs);
+    for (;;) {
+        ERR_clear_error();
+        const int rc = SSL_do_handshake(ssl);
+        const int error = SSL_get_error(ssl, rc);
+        // Whatever OpenSSL produced goes out first, an alert after a failure included.
+        auto flushed = made->flush(timeoutMs, abort);
+        if (rc == 1) {
+            if (!flushed.ok()) {
+                return flushed;
+            }
+            session = std::move(made);
+            return {};
+        }
+        if (error == SSL_ERROR_WANT_READ) {
+            if (!flushed.ok()) {
+                return flushed;
+            }
+            auto filled = made->fill(deadline, abort);
+            if (filled.status == NetStatus::Closed) {
+                return fail(NetStatus::TlsFailed, "the server ended the connection during the "
+                                                  "tls handshake");
+            }
+            if (!filled.ok()) {
+                return filled;
+            }
+            continue;
+        }
+        if (const long verdict = SSL_get_verify_result(ssl); verdict != X509_V_OK) {
+            ERR_clear_error();
+            return verifyFailure(verdict);
+        }
+        return fail(NetStatus::TlsFailed, "tls handshake failed (" + sslErrorText() + ")");
+    }
+}
+
+TlsSession::~TlsSession() {
+    SSL_free(ssl_);
+}
+
+NetResult TlsSession::flush(int timeoutMs, const net::AbortCheck& abort) {
+    BIO* out = SSL_get_wbio(ssl_);
+    char buffer[16384];
+    while (BIO_ctrl_pending(out) > 0) {
+        const int got = BIO_read(out, buffer, sizeof buffer);
+        if (got <= 0) {
+            break;
+        }
+        auto sent =
+            sendAll(fd_, std::string_view(buffer, static_cast<std::size_t>(got)), timeoutMs, abort);
+        if (!sent.ok()) {
+            sent.bytes = 0;
+            return sent;
+        }
+    }
+    return {};
+}
+
+NetResult TlsSession::fill(Clock::time_point deadline, const net::AbortCheck& abort) {
+    char buffer[16384];
+    auto got = recvSome(fd_, buffer, deadline, abort);
+    if (got.ok()) {
+        BIO_write(SSL_get_rbio(ssl_), buffer, static_cast<int>(got.bytes));
+    }
+    return got;
+}
+
+NetResult TlsSession::read(std::span<char> buffer, Clock::time_point deadline,
+                           const net::AbortCheck& abort) {
+    if (buffer.empty()) {
+        return {};
+    }
+    const int wanted = static_cast<int>(std::min(buffer.size(), chunkSize));
+    for (;;) {
+        ERR_clear_error();
+        const int got = SSL_read(ssl_, buffer.data(), wanted);
+        const int error = SSL_get_error(ssl_, got);
+        // Reading can make answers of its own (a key update, say).
+        auto flushed = flush(std::max(100, msUntil(deadline)), abort);
+        if (got > 0) {
+            return NetResult{NetStatus::Ok, static_cast<std::size_t>(got), {}};
+        }
+        if (!flushed.ok()) {
+            return flushed;
+        }
+        switch (error) {
+        case SSL_ERROR_WANT_READ:
+            // Many servers end a TLS transfer without close_notify; the end of the
+            // connection is the end of the data for them, as for a plain connection.
+            if (auto filled = fill(deadline, abort); !filled.ok()) {
+                return filled;
+            }
+            break;
+        case SSL_ERROR_ZERO_RETURN:
+            return fail(NetStatus::Closed, "connection closed by the peer");
+        default:
+            return fail(NetStatus::Failed, "tls error (" + sslErrorText() + ")");
+        }
+    }
+}
+
+NetResult TlsSession::write(std::string_view data, int timeoutMs, const net::AbortCheck& abort) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const int piece = static_cast<int>(std::min(data.size() - done, chunkSize));
+        ERR_clear_error();
+        const int put = SSL_write(ssl_, data.data() + done, piece);
+        const int error = SSL_get_error(ssl_, put);
+        auto flushed = flush(timeoutMs, abort);
+        if (!flushed.ok()) {
+            flushed.bytes = done;
+            return flushed;
+        }
+        if (put > 0) {
+            done += static_cast<std::size_t>(put);
+            continue;
+        }
+        if (error == SSL_ERROR_WANT_READ) {
+            if (auto filled = fill(deadlineIn(timeoutMs), abort); !filled.ok()) {
+                filled.bytes = done;
+                return filled;
+            }
+            continue;
+        }
+        return NetResult{NetStatus::Failed, done, "tls error (" + sslErrorText() + ")"};
+    }
+    return NetResult{NetStatus::Ok, done, {}};
+}
+
+void TlsSession::shutdown() noexcept {
+    ERR_clear_error();
+    SSL_shutdown(ssl_);
+    ERR_clear_error();
+    flush(closeNotifyMs, {});
+}
+
+} // namespace pictorn::platform::posix
