@@ -40,6 +40,9 @@ PICTORN_PACKAGES=(
     libgtest-dev
     openssl
     libssl-dev
+    wixl
+    msitools
+    zip
 )
 
 PICTORN_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

@@ -5,9 +5,10 @@
 #   asan   the same under AddressSanitizer + UBSan (build/native-asan, Debug)
 #   win32  win32_tests.exe under Wine, in a fresh prefix on a private X display
 #   e2e    the real pictorn.exe under Wine, driven from outside (tests/e2e)
+#   package  the MSI and the portable zip (scripts/package.sh, into build/packages)
 #
-# Ends with one line "SUMMARY: unit PASS, asan PASS, win32 PASS, e2e PASS" and a non-zero
-# exit status when any suite failed. A suite with nothing to run yet is reported as SKIP.
+# Ends with one line "SUMMARY: unit PASS, asan PASS, win32 PASS, e2e PASS, package PASS" and
+# a non-zero exit status when any suite failed. A suite with nothing to run yet is reported as SKIP.
 # Logs: build/test-logs/. Set PICTORN_BUILD_DIR to use another build folder.
 set -u -o pipefail
 
@@ -162,6 +163,16 @@ step_e2e() {
     fi
 }
 
+step_package() {
+    local log="$LOGS/package.log"
+    if "$ROOT/scripts/package.sh" >"$log" 2>&1; then
+        RESULT[package]="PASS ($(grep -c -E '\.(msi|zip)$' "$log") files)"
+    else
+        show_tail "$log"
+        RESULT[package]="FAIL"
+    fi
+}
+
 main() {
     local start=$SECONDS
     mkdir -p "$BUILD"
@@ -175,9 +186,10 @@ main() {
     run_step asan step_asan
     run_step win32 step_win32
     run_step e2e step_e2e
+    run_step package step_package
 
     local failed=0 name line=""
-    for name in unit asan win32 e2e; do
+    for name in unit asan win32 e2e package; do
         line+="${line:+, }$name ${RESULT[$name]%% (*}"
         [[ "${RESULT[$name]}" == FAIL* ]] && failed=1
     done

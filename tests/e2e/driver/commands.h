@@ -26,6 +26,8 @@ int clickButton(const Args& args);
 int postCommand(const Args& args);
 int closeWindow(const Args& args);
 int controls(const Args& args);
+int fileVersion(const Args& args);
+int holdHotkey(const Args& args);
 
 // Shared by the commands: parsing numbers and finding the one window a command acts on.
 bool parseNumber(const std::wstring& text, unsigned long& value);

@@ -41,6 +41,8 @@ const CommandEntry commands[] = {
     {L"time-capture", e2e::timeCapture,
      "time-capture <title> <command-id> <file-or-folder> <timeout-ms>"},
     {L"controls", e2e::controls, "controls <title> [class]"},
+    {L"file-version", e2e::fileVersion, "file-version <path>"},
+    {L"hold-hotkey", e2e::holdHotkey, "hold-hotkey <modifiers> <letter> <lifetime-ms>"},
 };
 
 bool parseArgs(int argc, wchar_t** argv, e2e::Args& args) {
