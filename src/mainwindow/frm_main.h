@@ -184,6 +184,7 @@ private:
     enum class CaptureSource { FullScreen, ActiveWindow };
     void captureTrap(std::string_view label, const std::function<void()>& body);
     void refuseWhileModal() const;
+    void hideForCapture();
     void delayWait();
     void captureSequence(CaptureSource source, bool withPointer);
     void enableOutputCommands();
@@ -208,6 +209,7 @@ private:
     int modalDialogs_ = 0;
     bool trayMessageRunning_ = false; // re-entry guard of the tray's messages
     bool pichookEnabled_ = false;
+    bool hiddenForCapture_ = false; // a capture hid the window and has not shown it again
 };
 
 } // namespace pictorn

@@ -24,6 +24,12 @@ void FrmMain::captureTrap(std::string_view label, const std::function<void()>& b
     const auto failure = app::catchError(body);
     if (!failure)
         return;
+    // A capture that fails after hiding the window must not leave the program invisible:
+    // with no window and no tray icon there would be no way back but killing it.
+    if (hiddenForCapture_) {
+        hiddenForCapture_ = false;
+        menuTrayOpen_Click();
+    }
     if (failure->number() == errors::kInvalidProcedureCall ||
         failure->number() == errors::kModalFormOpen)
         services_.messageBox.show(kBusyText, platform::mb::kIconExclamation, kBusyTitle);
@@ -36,6 +42,12 @@ void FrmMain::refuseWhileModal() const {
     if (modalDialogs_ > 0)
         throw AppError(errors::kModalFormOpen,
                        "Can't show non-modal form when modal form is displayed");
+}
+
+void FrmMain::hideForCapture() {
+    refuseWhileModal();
+    hide();
+    hiddenForCapture_ = true;
 }
 
 void FrmMain::delayWait() {
@@ -60,7 +72,8 @@ void FrmMain::menuCaptureFullScreen_Click() {
 }
 
 void FrmMain::menuCaptureFullScreenWithCursor_Click() {
-    captureSequence(CaptureSource::FullScreen, true);
+    captureTrap("frmMain - menuCaptureFullScreenWithCursor_Click",
+                [&] { captureSequence(CaptureSource::FullScreen, true); });
 }
 
 void FrmMain::menuCaptureActiveWindow_Click() {
@@ -78,8 +91,7 @@ void FrmMain::menuCaptureActiveWindowWithCursor_Click() {
 }
 
 void FrmMain::captureSequence(CaptureSource source, bool withPointer) {
-    refuseWhileModal();
-    hide();
+    hideForCapture();
     delayWait();
     capture::ScreenGrab grab =
         source == CaptureSource::FullScreen
@@ -89,6 +101,7 @@ void FrmMain::captureSequence(CaptureSource source, bool withPointer) {
     if (withPointer)
         capture::drawCurrentPointer(services_.screen, grab);
     saveTempandShowPicture(std::move(grab.picture));
+    hiddenForCapture_ = false;
     if (prefs().chkKeepMinimized.value() != 0) {
         setWindowState(ui::WindowState::Minimized);
         setVisible(true);
@@ -111,8 +124,7 @@ void FrmMain::enableOutputCommands() {
 
 void FrmMain::menuCaptureRectangularArea_Click() {
     captureTrap("frmMain - menuCaptureRectangularArea_Click", [&] {
-        refuseWhileModal();
-        hide();
+        hideForCapture();
         delayWait();
         if (!rectangle_)
             rectangle_ = std::make_unique<capture::FrmRectangle>(
@@ -123,6 +135,7 @@ void FrmMain::menuCaptureRectangularArea_Click() {
 }
 
 void FrmMain::rectangleDone(const capture::SelectionResult& result) {
+    hiddenForCapture_ = false;
     if (result.cancelled) {
         // Nothing was captured, but the program must not stay invisible.
         menuTrayOpen_Click();

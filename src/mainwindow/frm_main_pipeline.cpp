@@ -42,16 +42,17 @@ std::string FrmMain::timeStamp() {
 }
 
 void FrmMain::saveTempandShowPicture(imaging::Picture picture) {
+    // The capture is shown and kept from memory before the file is touched: whatever the
+    // disk does, every later step (the auto-save above all) works on this capture, never on
+    // the one before it.
+    auto shared = std::make_shared<const imaging::Picture>(std::move(picture));
+    ImageBox1.setPicture(shared);
     app::trap(services_.messageBox, "saveTempandShowPicture", [&] {
-        auto shared = std::make_shared<const imaging::Picture>(std::move(picture));
         const std::string path = tempPicturePath();
         const auto bytes = imaging::encode(*shared, imaging::ImageFormat::Bmp);
         if (const std::uint32_t code = services_.files.writeFileReplacing(path, bytes))
             throw AppError(errors::kPathNotFound, "Could not write " + path + ": " +
                                                       services_.files.systemErrorText(code));
-        // The bitmap on disk is what the other programs get; the picture shown is the
-        // same pixels, so there is no need to read the file back.
-        ImageBox1.setPicture(std::move(shared));
     });
 }
 
