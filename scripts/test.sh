@@ -114,6 +114,13 @@ step_win32() {
         wine_env_export "$prefix"
         wine_env_start_display "$LOGS/win32-x" || exit 91
         wine_env_prewarm
+        # shellcheck source=SCRIPTDIR/../tests/win32/net_servers.sh
+        source "$ROOT/tests/win32/net_servers.sh"
+        net_servers_start "$LOGS/win32-net" "$BUILD/win/tests/trust_certificate.exe" || {
+            [[ -n "${NET_SERVERS_PID:-}" ]] && WINE_ENV_PIDS+=("$NET_SERVERS_PID")
+            exit 93
+        }
+        WINE_ENV_PIDS+=("$NET_SERVERS_PID") # stopped with the display when the step ends
         cd "$BUILD/win/tests" || exit 92
         timeout -k 10 600 wine "$exe" --gtest_output="xml:$LOGS/win32.xml" </dev/null >"$log" 2>&1
     )
@@ -126,6 +133,7 @@ step_win32() {
         show_tail "$log" 80
         case $status in
         90 | 91) RESULT[win32]="FAIL (wine prefix or display)" ;;
+        93) RESULT[win32]="FAIL (network test servers)" ;;
         124) RESULT[win32]="FAIL (timed out)" ;;
         *) RESULT[win32]="FAIL" ;;
         esac

@@ -9,6 +9,8 @@ Prints "PORT <n>" once it listens, then serves each connection on a thread of it
   --close-after N  ends the connection after echoing N bytes
   --dial PORT      instead of listening, connects to 127.0.0.1:PORT (as an FTP server opens
                    an active-mode data connection), prints "PORT <PORT>" and serves that one
+
+Other test servers import start_server() to run several of these in one process.
 """
 import argparse
 import socket
@@ -17,10 +19,10 @@ import sys
 import threading
 
 
-def tls_context(args):
+def tls_context(cert, key):
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.minimum_version = ssl.TLSVersion.TLSv1_2
-    context.load_cert_chain(args.cert, args.key)
+    context.load_cert_chain(cert, key)
     return context
 
 
@@ -51,25 +53,50 @@ def serve_starttls(conn, context):
             conn.sendall(line + b"\n")
 
 
-def serve(conn, args, context, held):
+class Options:
+    def __init__(self, mode="echo", context=None, close_after=None):
+        self.mode = mode  # echo, silent, tls or starttls
+        self.context = context
+        self.close_after = close_after
+        self.held = []  # silent connections stay open until the server is stopped
+
+
+def serve(conn, options):
     try:
-        if args.silent:
-            held.append(conn)
+        if options.mode == "silent":
+            options.held.append(conn)
             return
-        if args.tls:
-            conn = context.wrap_socket(conn, server_side=True)
-            echo(conn, args.close_after)
-            if args.close_after is not None:
+        if options.mode == "tls":
+            conn = options.context.wrap_socket(conn, server_side=True)
+            echo(conn, options.close_after)
+            if options.close_after is not None:
                 conn = conn.unwrap()  # close_notify, then the plain end of the connection
-        elif args.starttls:
-            serve_starttls(conn, context)
+        elif options.mode == "starttls":
+            serve_starttls(conn, options.context)
         else:
-            echo(conn, args.close_after)
+            echo(conn, options.close_after)
     except (OSError, ssl.SSLError) as error:
         print(f"connection ended: {error}", file=sys.stderr)
     finally:
-        if not args.silent:
+        if options.mode != "silent":
             conn.close()
+
+
+def start_server(options, host="127.0.0.1"):
+    """Listens on host, port 0, serves connections on daemon threads; returns the port."""
+    family = socket.AF_INET6 if ":" in host else socket.AF_INET
+    server = socket.socket(family, socket.SOCK_STREAM)
+    server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    server.bind((host, 0))
+    server.listen(16)
+
+    def accept_loop():
+        while True:
+            conn, _ = server.accept()
+            threading.Thread(target=serve, args=(conn, options), daemon=True).start()
+
+    threading.Thread(target=accept_loop, daemon=True).start()
+    return server.getsockname()[1]
 
 
 def main():
@@ -83,24 +110,17 @@ def main():
     parser.add_argument("--close-after", type=int)
     parser.add_argument("--dial", type=int)
     args = parser.parse_args()
-    context = tls_context(args) if (args.tls or args.starttls) else None
+    mode = "silent" if args.silent else "tls" if args.tls else "starttls" if args.starttls else "echo"
+    context = tls_context(args.cert, args.key) if mode in ("tls", "starttls") else None
+    options = Options(mode, context, args.close_after)
 
     if args.dial:
         conn = socket.create_connection(("127.0.0.1", args.dial))
         print(f"PORT {args.dial}", flush=True)
-        serve(conn, args, context, [])
+        serve(conn, options)
         return
-
-    family = socket.AF_INET6 if ":" in args.host else socket.AF_INET
-    server = socket.socket(family, socket.SOCK_STREAM)
-    server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    server.bind((args.host, 0))
-    server.listen(16)
-    print(f"PORT {server.getsockname()[1]}", flush=True)
-    held = []  # silent connections stay open until the server is stopped
-    while True:
-        conn, _ = server.accept()
-        threading.Thread(target=serve, args=(conn, args, context, held), daemon=True).start()
+    print(f"PORT {start_server(options, args.host)}", flush=True)
+    threading.Event().wait()
 
 
 if __name__ == "__main__":

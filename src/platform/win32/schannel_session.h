@@ -1,0 +1,53 @@
+#pragma once
+// Client TLS 1.2 over a socket we own, with Schannel. Schannel only transforms buffers; the
+// bytes still travel through our own non-blocking waits, so TLS obeys the same timeouts and
+// abort checks. The server's certificate is checked by us after the handshake
+// (certificate_check.h): Wine's Schannel does not check it at all.
+#include "net/byte_stream.h"
+#include "platform/win32/net_handles.h"
+#include "platform/win32/winsock_io.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pictorn::platform::win32 {
+
+class SchannelSession {
+public:
+    static net::NetResult handshake(std::unique_ptr<SchannelSession>& session, SOCKET socket,
+                                    const std::string& hostName, int timeoutMs,
+                                    const net::AbortCheck& abort);
+    SchannelSession(const SchannelSession&) = delete;
+    SchannelSession& operator=(const SchannelSession&) = delete;
+
+    net::NetResult read(std::span<char> buffer, NetClock::time_point deadline,
+                        const net::AbortCheck& abort);
+    net::NetResult write(std::string_view data, int timeoutMs, const net::AbortCheck& abort);
+    // Sends close_notify, briefly, without waiting for the peer's.
+    void shutdown() noexcept;
+
+private:
+    SchannelSession(SOCKET socket, std::wstring hostName) noexcept
+        : socket_(socket), host_(std::move(hostName)) {}
+
+    // Runs handshake messages until the context is complete, starting with what is already
+    // in received_ (also used when the server starts a renegotiation).
+    net::NetResult negotiate(NetClock::time_point deadline, int timeoutMs,
+                             const net::AbortCheck& abort);
+    net::NetResult sendToken(const SecBuffer& token, int timeoutMs, const net::AbortCheck& abort);
+    net::NetResult receiveMore(NetClock::time_point deadline, const net::AbortCheck& abort);
+    // Keeps the bytes Schannel did not consume (a SECBUFFER_EXTRA) for the next step.
+    void keepExtra(const SecBuffer* buffers, int count);
+
+    SOCKET socket_;
+    std::wstring host_;
+    Credentials credentials_;
+    SecurityContext context_;
+    SecPkgContext_StreamSizes sizes_{};
+    std::vector<char> received_; // from the peer, not yet decrypted
+    std::string plain_;          // decrypted, not yet handed out
+    bool peerClosed_ = false;
+};
+
+} // namespace pictorn::platform::win32

@@ -1,0 +1,226 @@
+#include "platform/win32/win32_network.h"
+
+#include "platform/win32/net_handles.h"
+#include "platform/win32/text.h"
+#include "platform/win32/win32_stream.h"
+#include "platform/win32/winsock_io.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace pictorn::platform::win32 {
+
+using net::NetResult;
+using net::NetStatus;
+
+namespace {
+
+NetResult fail(NetStatus status, std::string detail) {
+    return NetResult{status, 0, std::move(detail)};
+}
+
+struct AddressListDeleter {
+    void operator()(ADDRINFOW* list) const noexcept { FreeAddrInfoW(list); }
+};
+using AddressList = std::unique_ptr<ADDRINFOW, AddressListDeleter>;
+
+// GetAddrInfoW cannot be interrupted, so a name is looked up on a thread of its own and
+// waited for in slices; a lookup given up on finishes in the background and frees itself.
+NetResult resolve(AddressList& found, const std::string& host, std::uint16_t port,
+                  NetClock::time_point deadline, const net::AbortCheck& abort) {
+    ADDRINFOW hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    const std::wstring wideHost = toWide(host);
+    const std::wstring service = std::to_wstring(port);
+
+    ADDRINFOW numericHints = hints;
+    numericHints.ai_flags = AI_NUMERICHOST;
+    ADDRINFOW* list = nullptr;
+    if (GetAddrInfoW(wideHost.c_str(), service.c_str(), &numericHints, &list) == 0) {
+        found.reset(list);
+        return {};
+    }
+
+    struct Lookup {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        int rc = 0;
+        AddressList list;
+    };
+    auto lookup = std::make_shared<Lookup>();
+    std::thread([lookup, wideHost, service, hints] {
+        ADDRINFOW* result = nullptr;
+        const int rc = GetAddrInfoW(wideHost.c_str(), service.c_str(), &hints, &result);
+        std::lock_guard lock(lookup->mutex);
+        lookup->rc = rc;
+        lookup->list.reset(result);
+        lookup->finished = true;
+        lookup->done.notify_all();
+    }).detach();
+
+    std::unique_lock lock(lookup->mutex);
+    while (!lookup->finished) {
+        if (abort && abort()) {
+            return fail(NetStatus::Aborted, "cancelled");
+        }
+        if (NetClock::now() >= deadline) {
+            return fail(NetStatus::TimedOut, "host name lookup timed out");
+        }
+        lookup->done.wait_for(lock, std::chrono::milliseconds(100));
+    }
+    if (lookup->rc != 0) {
+        auto result = wsaResult(lookup->rc);
+        return result.status == NetStatus::NotFound
+                   ? result
+                   : fail(NetStatus::NotFound, "host not found (" + result.detail + ")");
+    }
+    found = std::move(lookup->list);
+    return {};
+}
+
+Socket openSocket(int family) {
+    Socket socket(::socket(family, SOCK_STREAM, IPPROTO_TCP));
+    if (socket) {
+        u_long nonBlocking = 1;
+        if (ioctlsocket(socket.get(), FIONBIO, &nonBlocking) != 0) {
+            socket.reset();
+        }
+    }
+    return socket;
+}
+
+NetResult connectOne(Socket& connected, const ADDRINFOW& address, NetClock::time_point deadline,
+                     const net::AbortCheck& abort) {
+    Socket socket = openSocket(address.ai_family);
+    if (!socket) {
+        return wsaResult(WSAGetLastError());
+    }
+    if (::connect(socket.get(), address.ai_addr, static_cast<int>(address.ai_addrlen)) != 0) {
+        const int error = WSAGetLastError();
+        if (error != WSAEWOULDBLOCK && error != WSAEINPROGRESS) {
+            return wsaResult(error);
+        }
+        auto waited = waitReady(socket.get(), WaitFor::Connect, deadline, abort);
+        if (!waited.ok()) {
+            if (waited.status == NetStatus::TimedOut) {
+                waited.detail = "connection timed out";
+            }
+            return waited;
+        }
+    }
+    connected = std::move(socket);
+    return {};
+}
+
+class Win32Listener final : public net::Listener {
+public:
+    explicit Win32Listener(Socket socket) : socket_(std::move(socket)) {}
+
+    net::Address address() const override { return socketAddress(socket_.get(), false); }
+
+    NetResult accept(std::unique_ptr<net::ByteStream>& accepted, int timeoutMs,
+                     const net::AbortCheck& abort) override {
+        const auto deadline = netDeadlineIn(timeoutMs);
+        for (;;) {
+            Socket socket(::accept(socket_.get(), nullptr, nullptr));
+            if (socket) {
+                // Accepted sockets inherit non-blocking mode; set it anyway, it costs nothing.
+                u_long nonBlocking = 1;
+                ioctlsocket(socket.get(), FIONBIO, &nonBlocking);
+                accepted = std::make_unique<Win32Stream>(std::move(socket));
+                return {};
+            }
+            const int error = WSAGetLastError();
+            // A connection that was reset before we took it is not an error of ours.
+            if (error != WSAEWOULDBLOCK && error != WSAEINTR && error != WSAECONNRESET) {
+                return wsaResult(error);
+            }
+            if (auto waited = waitReady(socket_.get(), WaitFor::Read, deadline, abort);
+                !waited.ok()) {
+                return waited;
+            }
+        }
+    }
+
+private:
+    Socket socket_;
+};
+
+} // namespace
+
+Win32Network::Win32Network() {
+    WSADATA data{};
+    started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+}
+
+Win32Network::~Win32Network() {
+    if (started_) {
+        WSACleanup();
+    }
+}
+
+NetResult Win32Network::connect(std::unique_ptr<net::ByteStream>& connected,
+                                const std::string& host, std::uint16_t port, int timeoutMs,
+                                const net::AbortCheck& abort) {
+    if (!started_) {
+        return fail(NetStatus::Failed, "networking is not available");
+    }
+    if (abort && abort()) {
+        return fail(NetStatus::Aborted, "cancelled");
+    }
+    const auto deadline = netDeadlineIn(timeoutMs);
+    AddressList addresses;
+    if (auto resolved = resolve(addresses, host, port, deadline, abort); !resolved.ok()) {
+        return resolved;
+    }
+    NetResult last = fail(NetStatus::NotFound, "host not found");
+    for (const ADDRINFOW* address = addresses.get(); address; address = address->ai_next) {
+        Socket socket;
+        last = connectOne(socket, *address, deadline, abort);
+        if (last.ok()) {
+            connected = std::make_unique<Win32Stream>(std::move(socket));
+            return last;
+        }
+        if (last.status == NetStatus::Aborted || last.status == NetStatus::TimedOut) {
+            break;
+        }
+    }
+    return last;
+}
+
+NetResult Win32Network::listen(std::unique_ptr<net::Listener>& listener,
+                               const std::string& localIp) {
+    if (!started_) {
+        return fail(NetStatus::Failed, "networking is not available");
+    }
+    ADDRINFOW hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    hints.ai_flags = AI_NUMERICHOST | AI_PASSIVE;
+    ADDRINFOW* list = nullptr;
+    if (GetAddrInfoW(toWide(localIp).c_str(), L"0", &hints, &list) != 0) {
+        return fail(NetStatus::Failed, "not a numeric local address");
+    }
+    AddressList addresses(list);
+    Socket socket = openSocket(addresses->ai_family);
+    if (!socket) {
+        return wsaResult(WSAGetLastError());
+    }
+    // Nobody else may take over the port we announce to the server.
+    BOOL exclusive = TRUE;
+    setsockopt(socket.get(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<char*>(&exclusive),
+               sizeof exclusive);
+    if (bind(socket.get(), addresses->ai_addr, static_cast<int>(addresses->ai_addrlen)) != 0 ||
+        ::listen(socket.get(), 8) != 0) {
+        return wsaResult(WSAGetLastError());
+    }
+    listener = std::make_unique<Win32Listener>(std::move(socket));
+    return {};
+}
+
+} // namespace pictorn::platform::win32

@@ -1,0 +1,78 @@
+#include "platform/win32/win32_stream.h"
+
+#include "platform/win32/schannel_session.h"
+#include "platform/win32/winsock_io.h"
+
+namespace pictorn::platform::win32 {
+
+using net::NetResult;
+using net::NetStatus;
+
+namespace {
+
+NetResult closedResult() {
+    return NetResult{NetStatus::Closed, 0, "connection is closed"};
+}
+
+} // namespace
+
+Win32Stream::Win32Stream(Socket socket) : socket_(std::move(socket)) {}
+
+Win32Stream::~Win32Stream() {
+    close();
+}
+
+NetResult Win32Stream::readSome(std::span<char> buffer, int timeoutMs,
+                                const net::AbortCheck& abort) {
+    if (!socket_) {
+        return closedResult();
+    }
+    const auto deadline = netDeadlineIn(timeoutMs);
+    return session_ ? session_->read(buffer, deadline, abort)
+                    : recvSome(socket_.get(), buffer, deadline, abort);
+}
+
+NetResult Win32Stream::writeAll(std::string_view data, int timeoutMs,
+                                const net::AbortCheck& abort) {
+    if (!socket_) {
+        return closedResult();
+    }
+    return session_ ? session_->write(data, timeoutMs, abort)
+                    : sendAll(socket_.get(), data, timeoutMs, abort);
+}
+
+NetResult Win32Stream::startTls(const std::string& hostName, int timeoutMs,
+                                const net::AbortCheck& abort) {
+    if (!socket_) {
+        return closedResult();
+    }
+    if (session_) {
+        return NetResult{NetStatus::Failed, 0, "connection is already tls"};
+    }
+    return SchannelSession::handshake(session_, socket_.get(), hostName, timeoutMs, abort);
+}
+
+bool Win32Stream::isTls() const noexcept {
+    return session_ != nullptr;
+}
+
+net::Address Win32Stream::localAddress() const {
+    return socketAddress(socket_.get(), false);
+}
+
+net::Address Win32Stream::peerAddress() const {
+    return socketAddress(socket_.get(), true);
+}
+
+void Win32Stream::close() noexcept {
+    if (session_) {
+        session_->shutdown();
+        session_.reset();
+    }
+    if (socket_) {
+        shutdown(socket_.get(), SD_BOTH);
+        socket_.reset();
+    }
+}
+
+} // namespace pictorn::platform::win32

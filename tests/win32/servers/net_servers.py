@@ -1,0 +1,57 @@
+"""The local servers win32_tests.exe talks to, all in this one process (stopped by its pid).
+
+  net_servers.py DIR
+
+Makes two self-signed certificates for "localhost" in DIR with openssl: trusted.pem (the
+test step adds it to the Wine prefix's trusted roots) and untrusted.pem (never trusted).
+Starts the servers, prints NAME=VALUE lines for the test environment and then READY:
+
+  PICTORN_TEST_NET_ECHO_PORT       plain echo
+  PICTORN_TEST_NET_SILENT_PORT     accepts, never answers
+  PICTORN_TEST_NET_TLS_PORT        implicit TLS, trusted certificate
+  PICTORN_TEST_NET_STARTTLS_PORT   plain lines, "STARTTLS" -> "READY", then TLS (trusted)
+  PICTORN_TEST_NET_UNTRUSTED_PORT  implicit TLS, untrusted certificate
+  PICTORN_TEST_NET_TRUSTED_CERT    path of trusted.pem
+"""
+import os
+import subprocess
+import sys
+import threading
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "unit", "net", "servers"))
+import echo_server  # noqa: E402
+
+
+def make_certificate(folder, name):
+    cert = os.path.join(folder, name + ".pem")
+    key = os.path.join(folder, name + ".key")
+    subprocess.run(["/usr/bin/openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes",
+                    "-keyout", key, "-out", cert, "-days", "30", "-subj", "/CN=localhost",
+                    "-addext", "subjectAltName=DNS:localhost"],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    return cert, key
+
+
+def main():
+    folder = sys.argv[1]
+    os.makedirs(folder, exist_ok=True)
+    trusted = make_certificate(folder, "trusted")
+    untrusted = make_certificate(folder, "untrusted")
+    trusted_context = echo_server.tls_context(*trusted)
+    Options = echo_server.Options
+    ports = {
+        "ECHO": Options("echo"),
+        "SILENT": Options("silent"),
+        "TLS": Options("tls", trusted_context),
+        "STARTTLS": Options("starttls", trusted_context),
+        "UNTRUSTED": Options("tls", echo_server.tls_context(*untrusted)),
+    }
+    for name, options in ports.items():
+        print(f"PICTORN_TEST_NET_{name}_PORT={echo_server.start_server(options)}")
+    print(f"PICTORN_TEST_NET_TRUSTED_CERT={trusted[0]}")
+    print("READY", flush=True)
+    threading.Event().wait()
+
+
+if __name__ == "__main__":
+    main()
