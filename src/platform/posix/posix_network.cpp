@@ -1,16 +1,15 @@
 #include "platform/posix/posix_network.h"
 
+#include "net/background_wait.h"
+
 #include "platform/posix/posix_socket.h"
 #include "platform/posix/posix_stream.h"
 #include "platform/posix/posix_tls.h"
 
 #include <cerrno>
-#include <condition_variable>
-#include <mutex>
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <thread>
 
 namespace pictorn::platform::posix {
 
@@ -46,8 +45,8 @@ NetResult lookupResult(int rc) {
     }
 }
 
-// getaddrinfo cannot be interrupted, so a name is looked up on a thread of its own and
-// waited for in slices; a lookup given up on finishes in the background and frees itself.
+// getaddrinfo cannot be interrupted: a name (not a numeric address) is looked up in the
+// background, so the lookup still obeys the timeout and the abort check.
 NetResult resolve(AddressList& found, const std::string& host, std::uint16_t port,
                   Clock::time_point deadline, const net::AbortCheck& abort) {
     addrinfo hints{};
@@ -65,43 +64,31 @@ NetResult resolve(AddressList& found, const std::string& host, std::uint16_t por
     }
 
     struct Lookup {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool finished = false;
         int rc = 0;
         int error = 0;
         AddressList list;
     };
-    auto lookup = std::make_shared<Lookup>();
-    std::thread([lookup, host, service, hints] {
-        addrinfo* result = nullptr;
-        const int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
-        const int error = errno;
-        std::lock_guard lock(lookup->mutex);
-        lookup->rc = rc;
-        lookup->error = error;
-        lookup->list.reset(result);
-        lookup->finished = true;
-        lookup->done.notify_all();
-    }).detach();
-
-    std::unique_lock lock(lookup->mutex);
-    while (!lookup->finished) {
-        if (abort && abort()) {
-            return fail(NetStatus::Aborted, "cancelled");
-        }
-        if (Clock::now() >= deadline) {
-            return fail(NetStatus::TimedOut, "host name lookup timed out");
-        }
-        lookup->done.wait_for(lock, std::chrono::milliseconds(100));
+    Lookup lookup;
+    auto waited = net::waitInBackground(
+        [host, service, hints] {
+            addrinfo* result = nullptr;
+            Lookup done;
+            done.rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
+            done.error = errno;
+            done.list.reset(result);
+            return done;
+        },
+        lookup, deadline, abort, "host name lookup timed out");
+    if (!waited.ok()) {
+        return waited;
     }
-    if (lookup->rc == EAI_SYSTEM) {
-        return errnoResult(lookup->error);
+    if (lookup.rc == EAI_SYSTEM) {
+        return errnoResult(lookup.error);
     }
-    if (auto result = lookupResult(lookup->rc); !result.ok()) {
+    if (auto result = lookupResult(lookup.rc); !result.ok()) {
         return result;
     }
-    found = std::move(lookup->list);
+    found = std::move(lookup.list);
     return {};
 }
 

@@ -1,13 +1,11 @@
 #include "platform/win32/win32_network.h"
 
+#include "net/background_wait.h"
+
 #include "platform/win32/net_handles.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_stream.h"
 #include "platform/win32/winsock_io.h"
-
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 
 namespace pictorn::platform::win32 {
 
@@ -25,8 +23,8 @@ struct AddressListDeleter {
 };
 using AddressList = std::unique_ptr<ADDRINFOW, AddressListDeleter>;
 
-// GetAddrInfoW cannot be interrupted, so a name is looked up on a thread of its own and
-// waited for in slices; a lookup given up on finishes in the background and frees itself.
+// GetAddrInfoW cannot be interrupted: a name (not a numeric address) is looked up in the
+// background, so the lookup still obeys the timeout and the abort check.
 NetResult resolve(AddressList& found, const std::string& host, std::uint16_t port,
                   NetClock::time_point deadline, const net::AbortCheck& abort) {
     ADDRINFOW hints{};
@@ -45,40 +43,29 @@ NetResult resolve(AddressList& found, const std::string& host, std::uint16_t por
     }
 
     struct Lookup {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool finished = false;
         int rc = 0;
         AddressList list;
     };
-    auto lookup = std::make_shared<Lookup>();
-    std::thread([lookup, wideHost, service, hints] {
-        ADDRINFOW* result = nullptr;
-        const int rc = GetAddrInfoW(wideHost.c_str(), service.c_str(), &hints, &result);
-        std::lock_guard lock(lookup->mutex);
-        lookup->rc = rc;
-        lookup->list.reset(result);
-        lookup->finished = true;
-        lookup->done.notify_all();
-    }).detach();
-
-    std::unique_lock lock(lookup->mutex);
-    while (!lookup->finished) {
-        if (abort && abort()) {
-            return fail(NetStatus::Aborted, "cancelled");
-        }
-        if (NetClock::now() >= deadline) {
-            return fail(NetStatus::TimedOut, "host name lookup timed out");
-        }
-        lookup->done.wait_for(lock, std::chrono::milliseconds(100));
+    Lookup lookup;
+    auto waited = net::waitInBackground(
+        [wideHost, service, hints] {
+            ADDRINFOW* result = nullptr;
+            Lookup done;
+            done.rc = GetAddrInfoW(wideHost.c_str(), service.c_str(), &hints, &result);
+            done.list.reset(result);
+            return done;
+        },
+        lookup, deadline, abort, "host name lookup timed out");
+    if (!waited.ok()) {
+        return waited;
     }
-    if (lookup->rc != 0) {
-        auto result = wsaResult(lookup->rc);
+    if (lookup.rc != 0) {
+        auto result = wsaResult(lookup.rc);
         return result.status == NetStatus::NotFound
                    ? result
                    : fail(NetStatus::NotFound, "host not found (" + result.detail + ")");
     }
-    found = std::move(lookup->list);
+    found = std::move(lookup.list);
     return {};
 }
 

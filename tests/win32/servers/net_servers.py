@@ -8,6 +8,7 @@ Starts the servers, prints NAME=VALUE lines for the test environment and then RE
 
   PICTORN_TEST_NET_ECHO_PORT       plain echo
   PICTORN_TEST_NET_SILENT_PORT     accepts, never answers
+  PICTORN_TEST_NET_FULL_PORT       never accepts, connects to it get no answer
   PICTORN_TEST_NET_TLS_PORT        implicit TLS, trusted certificate
   PICTORN_TEST_NET_STARTTLS_PORT   plain lines, "STARTTLS" -> "READY", then TLS (trusted)
   PICTORN_TEST_NET_UNTRUSTED_PORT  implicit TLS, untrusted certificate
@@ -42,6 +43,7 @@ def main():
     ports = {
         "ECHO": Options("echo"),
         "SILENT": Options("silent"),
+        "FULL": Options("full"),
         "TLS": Options("tls", trusted_context),
         "STARTTLS": Options("starttls", trusted_context),
         "UNTRUSTED": Options("tls", echo_server.tls_context(*untrusted)),

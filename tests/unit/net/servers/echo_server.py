@@ -6,6 +6,8 @@ Prints "PORT <n>" once it listens, then serves each connection on a thread of it
   --silent         accepts and then neither reads nor writes
   --tls            speaks TLS from the first byte (needs --cert and --key)
   --starttls       echoes lines until "STARTTLS", answers "READY", then turns TLS and echoes
+  --full           never accepts, and its queue of waiting connections is kept full, so a
+                   connect to it gets no answer at all (as from a host that is down)
   --close-after N  ends the connection after echoing N bytes
   --dial PORT      instead of listening, connects to 127.0.0.1:PORT (as an FTP server opens
                    an active-mode data connection), prints "PORT <PORT>" and serves that one
@@ -55,7 +57,7 @@ def serve_starttls(conn, context):
 
 class Options:
     def __init__(self, mode="echo", context=None, close_after=None):
-        self.mode = mode  # echo, silent, tls or starttls
+        self.mode = mode  # echo, silent, tls, starttls or full
         self.context = context
         self.close_after = close_after
         self.held = []  # silent connections stay open until the server is stopped
@@ -88,6 +90,12 @@ def start_server(options, host="127.0.0.1"):
     server = socket.socket(family, socket.SOCK_STREAM)
     server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     server.bind((host, 0))
+    if options.mode == "full":
+        # Linux queues one connection beyond a backlog of 0 and ignores the next attempts.
+        server.listen(0)
+        filler = socket.create_connection(server.getsockname()[:2])
+        options.held.extend([server, filler])
+        return server.getsockname()[1]
     server.listen(16)
 
     def accept_loop():
@@ -105,12 +113,14 @@ def main():
     parser.add_argument("--silent", action="store_true")
     parser.add_argument("--tls", action="store_true")
     parser.add_argument("--starttls", action="store_true")
+    parser.add_argument("--full", action="store_true")
     parser.add_argument("--cert")
     parser.add_argument("--key")
     parser.add_argument("--close-after", type=int)
     parser.add_argument("--dial", type=int)
     args = parser.parse_args()
-    mode = "silent" if args.silent else "tls" if args.tls else "starttls" if args.starttls else "echo"
+    modes = [name for name in ("silent", "tls", "starttls", "full") if getattr(args, name)]
+    mode = modes[0] if modes else "echo"
     context = tls_context(args.cert, args.key) if mode in ("tls", "starttls") else None
     options = Options(mode, context, args.close_after)
 
