@@ -125,6 +125,18 @@ TEST_F(Win32NetworkTest, ImplicitTlsWithTheTrustedCertificate) {
     EXPECT_EQ(exchange(*stream, "hello\r\n"), "hello\r\n");
 }
 
+TEST_F(Win32NetworkTest, TlsServerEndingTheConnectionIsClosedNotAnError) {
+    CONNECT_OR_SKIP(stream, "PICTORN_TEST_NET_TLS_CLOSING_PORT");
+    ASSERT_TRUE(stream->startTls("localhost", longWait, {}).ok());
+    EXPECT_EQ(exchange(*stream, "12345"), "12345");
+    char byte;
+    auto ended = stream->readSome(std::span<char>(&byte, 1), longWait, {});
+    EXPECT_EQ(ended.status, NetStatus::Closed);
+    EXPECT_EQ(ended.bytes, 0u);
+    // Reading again after the end keeps saying so.
+    EXPECT_EQ(stream->readSome(std::span<char>(&byte, 1), 100, {}).status, NetStatus::Closed);
+}
+
 TEST_F(Win32NetworkTest, RefusesAnUntrustedCertificate) {
     CONNECT_OR_SKIP(stream, "PICTORN_TEST_NET_UNTRUSTED_PORT");
     auto refused = stream->startTls("localhost", longWait, {});

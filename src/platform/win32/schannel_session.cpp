@@ -19,6 +19,7 @@ constexpr DWORD requestFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT |
                                ISC_REQ_EXTENDED_ERROR | ISC_REQ_MANUAL_CRED_VALIDATION;
 constexpr int closeNotifyMs = 500;
 constexpr std::size_t receiveChunk = 16 * 1024 + 512;
+constexpr unsigned char alertContentType = 21; // the first byte of a TLS alert record
 
 NetResult fail(NetStatus status, std::string detail) {
     return NetResult{status, 0, std::move(detail)};
@@ -198,6 +199,10 @@ NetResult SchannelSession::read(std::span<char> buffer, NetClock::time_point dea
             return fail(NetStatus::Closed, "connection closed by the peer");
         }
         if (!received_.empty()) {
+            // After the handshake the server sends an alert only to end the connection
+            // (close_notify, or a fatal error). Windows reports close_notify as
+            // SEC_I_CONTEXT_EXPIRED; Wine as a record with no data, so we look ourselves.
+            const bool alert = static_cast<unsigned char>(received_[0]) == alertContentType;
             SecBuffer buffers[4] = {
                 {static_cast<ULONG>(received_.size()), SECBUFFER_DATA, received_.data()},
                 {0, SECBUFFER_EMPTY, nullptr},
@@ -215,10 +220,10 @@ NetResult SchannelSession::read(std::span<char> buffer, NetClock::time_point dea
                 }
                 keepExtra(buffers, 4);
             }
-            if (status == SEC_E_OK) {
+            if (status == SEC_E_OK && !alert) {
                 continue;
             }
-            if (status == SEC_I_CONTEXT_EXPIRED) {
+            if (status == SEC_E_OK || status == SEC_I_CONTEXT_EXPIRED) {
                 // close_notify: the data before it is still handed out first.
                 peerClosed_ = true;
                 continue;

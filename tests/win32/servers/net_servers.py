@@ -12,6 +12,8 @@ Starts the servers, prints NAME=VALUE lines for the test environment and then RE
   PICTORN_TEST_NET_TLS_PORT        implicit TLS, trusted certificate
   PICTORN_TEST_NET_STARTTLS_PORT   plain lines, "STARTTLS" -> "READY", then TLS (trusted)
   PICTORN_TEST_NET_UNTRUSTED_PORT  implicit TLS, untrusted certificate
+  PICTORN_TEST_NET_TLS_CLOSING_PORT implicit TLS (trusted), ends the connection with
+                                   close_notify after echoing 5 bytes
   PICTORN_TEST_NET_TRUSTED_CERT    path of trusted.pem
 """
 import os
@@ -47,6 +49,7 @@ def main():
         "TLS": Options("tls", trusted_context),
         "STARTTLS": Options("starttls", trusted_context),
         "UNTRUSTED": Options("tls", echo_server.tls_context(*untrusted)),
+        "TLS_CLOSING": Options("tls", trusted_context, close_after=5),
     }
     for name, options in ports.items():
         print(f"PICTORN_TEST_NET_{name}_PORT={echo_server.start_server(options)}")
