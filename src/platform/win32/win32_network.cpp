@@ -69,13 +69,18 @@ NetResult resolve(AddressList& found, const std::string& host, std::uint16_t por
     return {};
 }
 
+// Non-blocking, and not inherited: an editor or viewer the program starts must not keep a
+// mail or FTP connection open after we have closed it.
+bool prepareSocket(SOCKET socket) {
+    SetHandleInformation(reinterpret_cast<HANDLE>(socket), HANDLE_FLAG_INHERIT, 0);
+    u_long nonBlocking = 1;
+    return ioctlsocket(socket, FIONBIO, &nonBlocking) == 0;
+}
+
 Socket openSocket(int family) {
     Socket socket(::socket(family, SOCK_STREAM, IPPROTO_TCP));
-    if (socket) {
-        u_long nonBlocking = 1;
-        if (ioctlsocket(socket.get(), FIONBIO, &nonBlocking) != 0) {
-            socket.reset();
-        }
+    if (socket && !prepareSocket(socket.get())) {
+        socket.reset();
     }
     return socket;
 }
@@ -115,9 +120,7 @@ public:
         for (;;) {
             Socket socket(::accept(socket_.get(), nullptr, nullptr));
             if (socket) {
-                // Accepted sockets inherit non-blocking mode; set it anyway, it costs nothing.
-                u_long nonBlocking = 1;
-                ioctlsocket(socket.get(), FIONBIO, &nonBlocking);
+                prepareSocket(socket.get());
                 accepted = std::make_unique<Win32Stream>(std::move(socket));
                 return {};
             }
