@@ -1,0 +1,396 @@
+#include "net/ftp_session.h"
+
+#include "net/ftp_session_parts.h"
+
+#include <algorithm>
+#include <array>
+
+namespace pictorn::net {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+bool hasLineBreak(const std::string& text) {
+    return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+}
+
+int remainingMs(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::max<long long>(left, 0));
+}
+
+bool offersTls(const std::vector<std::string>& features) {
+    return std::any_of(features.begin(), features.end(), [](const std::string& feature) {
+        return feature.rfind("AUTH", 0) == 0 && feature.find("TLS") != std::string::npos;
+    });
+}
+
+} // namespace
+
+const char* ftpStepName(FtpStep step) {
+    switch (step) {
+    case FtpStep::Connect:
+        return "Connect";
+    case FtpStep::ChangeFolder:
+        return "Change folder";
+    case FtpStep::PutFile:
+        return "Put file";
+    case FtpStep::Quit:
+        return "Quit";
+    }
+    return "FTP";
+}
+
+std::string secondsText(int ms) {
+    if (ms % 1000 == 0) {
+        return std::to_string(ms / 1000) + " s";
+    }
+    return std::to_string(ms / 1000) + "." + std::to_string(ms % 1000 / 100) + " s";
+}
+
+std::string errorLine(FtpStep step, const std::string& what, const std::string& reason) {
+    std::string line = std::string(ftpStepName(step)) + ": " + what;
+    if (!reason.empty()) {
+        line += ": " + reason;
+    }
+    if (line.back() != '.') {
+        line += '.';
+    }
+    return line;
+}
+
+FtpStatus statusFor(NetStatus status) {
+    switch (status) {
+    case NetStatus::Ok:
+        return FtpStatus::Ok;
+    case NetStatus::TimedOut:
+        return FtpStatus::TimedOut;
+    case NetStatus::Aborted:
+        return FtpStatus::Aborted;
+    case NetStatus::TlsFailed:
+        return FtpStatus::TlsFailed;
+    case NetStatus::Closed:
+    case NetStatus::Refused:
+    case NetStatus::NotFound:
+    case NetStatus::Failed:
+        break;
+    }
+    return FtpStatus::NetworkFailed;
+}
+
+std::string netReason(const NetResult& net, int timeoutMs) {
+    switch (net.status) {
+    case NetStatus::Ok:
+        return {};
+    case NetStatus::TimedOut:
+        return "no answer within " + secondsText(timeoutMs);
+    case NetStatus::Aborted:
+        return "aborted";
+    case NetStatus::Closed:
+        return "the server closed the connection";
+    case NetStatus::Refused:
+        return "connection refused";
+    case NetStatus::NotFound:
+        return "the server name is not known";
+    case NetStatus::TlsFailed:
+        return "the secure connection failed" + (net.detail.empty() ? "" : " (" + net.detail + ")");
+    case NetStatus::Failed:
+        break;
+    }
+    return net.detail.empty() ? "network failure" : net.detail;
+}
+
+FtpSession::FtpSession(Network& network, AbortCheck abortCheck, FtpTimeouts timeouts)
+    : network_(network),
+      abort_(std::make_shared<PacedAbort>(std::move(abortCheck), timeouts.abortCheckMs)),
+      timeouts_(timeouts) {
+    pacedAbort_ = [abort = abort_] {
+        return (*abort)();
+    };
+}
+
+FtpSession::~FtpSession() {
+    dropConnection();
+}
+
+void FtpSession::note(const std::string& line) {
+    log_ += line;
+    log_ += "\r\n";
+}
+
+void FtpSession::dropConnection() {
+    if (control_) {
+        control_->close();
+        control_.reset();
+    }
+    buffer_.clear();
+}
+
+bool FtpSession::checkAbort() {
+    return pacedAbort_();
+}
+
+NetResult FtpSession::send(const std::string& command, const std::string& shown) {
+    note("> " + (shown.empty() ? command : shown));
+    return control_->writeAll(command + "\r\n", timeouts_.replyMs, pacedAbort_);
+}
+
+FtpSession::Exchange FtpSession::readReply(int timeoutMs, bool withAbort) {
+    Exchange exchange;
+    exchange.timeoutMs = timeoutMs;
+    const AbortCheck noAbort;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::array<char, 4096> chunk{};
+    while (true) {
+        ReplyParse parsed = parseReply(buffer_);
+        if (parsed.status == ReplyParseStatus::Complete) {
+            buffer_.erase(0, parsed.consumed);
+            for (const std::string& line : parsed.reply.lines) {
+                note("< " + line);
+            }
+            exchange.reply = std::move(parsed.reply);
+            return exchange;
+        }
+        if (parsed.status == ReplyParseStatus::Malformed) {
+            const std::string shown = buffer_.substr(0, std::min<std::size_t>(buffer_.size(), 80));
+            note("< " + shown.substr(0, shown.find_first_of("\r\n")));
+            exchange.malformed = true;
+            return exchange;
+        }
+        const int left = remainingMs(deadline);
+        if (left == 0) {
+            exchange.net.status = NetStatus::TimedOut;
+            return exchange;
+        }
+        exchange.net = control_->readSome(chunk, left, withAbort ? pacedAbort_ : noAbort);
+        if (exchange.net.ok() && exchange.net.bytes == 0) {
+            exchange.net.status = NetStatus::Closed;
+        }
+        if (!exchange.net.ok()) {
+            return exchange;
+        }
+        buffer_.append(chunk.data(), exchange.net.bytes);
+    }
+}
+
+FtpSession::Exchange FtpSession::readFinalReply(int timeoutMs, bool withAbort) {
+    Exchange exchange = readReply(timeoutMs, withAbort);
+    while (exchange.answered() && exchange.reply.preliminary()) {
+        exchange = readReply(timeoutMs, withAbort);
+    }
+    return exchange;
+}
+
+FtpSession::Exchange FtpSession::command(const std::string& text, const std::string& shown) {
+    Exchange exchange;
+    exchange.timeoutMs = timeouts_.replyMs;
+    exchange.net = send(text, shown);
+    if (!exchange.net.ok()) {
+        return exchange;
+    }
+    return readFinalReply(timeouts_.replyMs);
+}
+
+FtpResult FtpSession::fail(FtpStep step, FtpStatus status, const std::string& text) {
+    FtpResult result;
+    result.status = status;
+    result.step = step;
+    result.error = text;
+    if (status == FtpStatus::Aborted) {
+        aborted_ = true;
+    }
+    return result;
+}
+
+FtpResult FtpSession::failure(FtpStep step, const Exchange& exchange, const std::string& what) {
+    FtpResult result;
+    result.step = step;
+    if (exchange.malformed) {
+        result.status = FtpStatus::ProtocolError;
+        result.error = errorLine(step, what, "the server's answer is not FTP");
+        dropConnection();
+    } else if (!exchange.net.ok()) {
+        result.status = statusFor(exchange.net.status);
+        result.error = errorLine(step, what, netReason(exchange.net, exchange.timeoutMs));
+        // Without the reply we cannot tell where the conversation stands: start no more.
+        dropConnection();
+    } else {
+        result.status = FtpStatus::Refused;
+        result.reply = exchange.reply.text();
+        result.error = errorLine(step, what, result.reply);
+        if (exchange.reply.code == 421) { // the server is closing this connection
+            dropConnection();
+        }
+    }
+    if (result.status == FtpStatus::Aborted) {
+        aborted_ = true;
+    }
+    if (!result.error.empty()) {
+        note("! " + result.error);
+    }
+    return result;
+}
+
+FtpResult FtpSession::connect(const FtpLogin& login) {
+    dropConnection();
+    protectData_ = epsvRefused_ = eprtRefused_ = renameRefused_ = false;
+    passive_ = login.passive;
+    const ServerText server = parseServerText(login.server);
+    if (!server.ok()) {
+        return fail(FtpStep::Connect, FtpStatus::InvalidInput,
+                    errorLine(FtpStep::Connect, "the server name is not usable", server.error));
+    }
+    if (hasLineBreak(login.user) || hasLineBreak(login.password)) {
+        return fail(
+            FtpStep::Connect, FtpStatus::InvalidInput,
+            errorLine(FtpStep::Connect, "the user name or password holds a line break", {}));
+    }
+    if (aborted_ || checkAbort()) {
+        return fail(FtpStep::Connect, FtpStatus::Aborted,
+                    errorLine(FtpStep::Connect, "not connected", "aborted"));
+    }
+    tlsHost_ = server.host;
+    note("Connecting to " + server.display() + (passive_ ? " (passive mode)" : " (active mode)"));
+    const NetResult connected =
+        network_.connect(control_, server.host, server.port, timeouts_.connectMs, pacedAbort_);
+    if (!connected.ok()) {
+        control_.reset();
+        Exchange exchange;
+        exchange.net = connected;
+        exchange.timeoutMs = timeouts_.connectMs;
+        return failure(FtpStep::Connect, exchange, "cannot reach " + server.display());
+    }
+    const Exchange greeting = readFinalReply(timeouts_.replyMs);
+    if (!greeting.answered() || !greeting.reply.positive()) {
+        FtpResult result =
+            failure(FtpStep::Connect, greeting,
+                    greeting.answered() ? "the server refused the connection" : "no greeting");
+        dropConnection();
+        return result;
+    }
+    const Exchange feat = command("FEAT");
+    if (!feat.answered()) {
+        return failure(FtpStep::Connect, feat, "no answer to FEAT");
+    }
+    const std::vector<std::string> features = parseFeatures(feat.reply);
+    FtpResult result = secureControl(features, feat.reply.positive());
+    if (result.ok()) {
+        result = this->login(login);
+    }
+    if (!result.ok()) {
+        dropConnection();
+    }
+    return result;
+}
+
+FtpResult FtpSession::secureControl(const std::vector<std::string>& features, bool featuresKnown) {
+    if (featuresKnown && !offersTls(features)) {
+        note("* The server does not offer TLS: the session is not encrypted.");
+        return {};
+    }
+    const Exchange auth = command("AUTH TLS");
+    if (!auth.answered()) {
+        return failure(FtpStep::Connect, auth, "no answer to AUTH TLS");
+    }
+    if (auth.reply.code != 234) {
+        note("* The server does not offer TLS: the session is not encrypted.");
+        return {};
+    }
+    if (!buffer_.empty()) { // bytes sent before the handshake could be injected: refuse
+        Exchange odd;
+        odd.malformed = true;
+        return failure(FtpStep::Connect, odd, "unexpected data before the TLS handshake");
+    }
+    const NetResult tls = control_->startTls(tlsHost_, timeouts_.connectMs, pacedAbort_);
+    if (!tls.ok()) {
+        Exchange exchange;
+        exchange.net = tls;
+        exchange.timeoutMs = timeouts_.connectMs;
+        return failure(FtpStep::Connect, exchange, "TLS with " + tlsHost_);
+    }
+    note("* TLS established: the control connection is encrypted.");
+    const Exchange pbsz = command("PBSZ 0");
+    if (!pbsz.answered()) {
+        return failure(FtpStep::Connect, pbsz, "no answer to PBSZ");
+    }
+    const Exchange prot = command("PROT P");
+    if (!prot.answered()) {
+        return failure(FtpStep::Connect, prot, "no answer to PROT");
+    }
+    protectData_ = prot.reply.positive();
+    if (!protectData_) {
+        note("* The server refused encrypted data connections: file contents go unencrypted.");
+    }
+    return {};
+}
+
+FtpResult FtpSession::login(const FtpLogin& credentials) {
+    const Exchange user = command("USER " + credentials.user);
+    if (!user.answered() || (!user.reply.positive() && user.reply.code != 331)) {
+        return failure(FtpStep::Connect, user, "the server refused the login");
+    }
+    if (user.reply.code == 331) {
+        const Exchange pass = command("PASS " + credentials.password, "PASS ****");
+        if (!pass.answered() || !pass.reply.positive()) {
+            if (pass.answered() && pass.reply.code == 332) {
+                return fail(FtpStep::Connect, FtpStatus::Refused,
+                            errorLine(FtpStep::Connect,
+                                      "the server asks for an account, which is not supported",
+                                      pass.reply.text()));
+            }
+            return failure(FtpStep::Connect, pass, "the server refused the login");
+        }
+    }
+    const Exchange type = command("TYPE I");
+    if (!type.answered() || !type.reply.positive()) {
+        return failure(FtpStep::Connect, type, "the server refused binary mode");
+    }
+    return {};
+}
+
+FtpResult FtpSession::changeFolder(const std::string& folder) {
+    if (!control_) {
+        return fail(FtpStep::ChangeFolder, aborted_ ? FtpStatus::Aborted : FtpStatus::InvalidInput,
+                    errorLine(FtpStep::ChangeFolder, "not connected", aborted_ ? "aborted" : ""));
+    }
+    if (folder.empty()) {
+        return {};
+    }
+    if (hasLineBreak(folder)) {
+        return fail(FtpStep::ChangeFolder, FtpStatus::InvalidInput,
+                    errorLine(FtpStep::ChangeFolder, "the folder name holds a line break", {}));
+    }
+    const Exchange cwd = command("CWD " + folder);
+    if (!cwd.answered() || !cwd.reply.positive()) {
+        return failure(FtpStep::ChangeFolder, cwd,
+                       "the server refused to change to \"" + folder + "\"");
+    }
+    return {};
+}
+
+FtpSession::Exchange FtpSession::cleanupCommand(const std::string& text) {
+    Exchange exchange;
+    exchange.timeoutMs = timeouts_.cleanupMs;
+    if (!control_) {
+        exchange.net.status = NetStatus::Closed;
+        return exchange;
+    }
+    note("> " + text);
+    exchange.net = control_->writeAll(text + "\r\n", timeouts_.cleanupMs, AbortCheck{});
+    if (exchange.net.ok()) {
+        exchange = readFinalReply(timeouts_.cleanupMs, false);
+    }
+    if (!exchange.answered()) {
+        dropConnection();
+    }
+    return exchange;
+}
+
+void FtpSession::quit() {
+    cleanupCommand("QUIT");
+    dropConnection();
+}
+
+} // namespace pictorn::net

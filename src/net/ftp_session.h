@@ -1,0 +1,177 @@
+#pragma once
+// Our FTP client: one session on one control connection, built on the shared byte-stream
+// transport. The FTP window drives it step by step:
+//
+//   net::FtpSession ftp(network, [&] { return checkAbortAndPumpEvents(); });
+//   FtpResult r = ftp.connect({server, user, password, passive});   // greeting, TLS, login
+//   if (r.ok()) r = ftp.changeFolder(remoteFolder);
+//   if (r.ok()) r = ftp.putFile(localPath, remoteName, onProgress);  // once per file
+//   ftp.quit();
+//   show ftp.log() (commands and replies, the password as ****) and r.error
+//
+// Every wait is bounded by a timeout and asks the abort check about every 100 ms (during
+// connect, login, replies and transfers), so Abort and a hung server end a call within a
+// fraction of a second of the check answering true or the timeout passing. The abort check
+// is also the place for the caller to read uploadRate() and keep its window alive.
+//
+// TLS: when the server offers AUTH TLS (or does not answer FEAT), the control connection
+// and the data connections are secured (AUTH TLS, PBSZ 0, PROT P) with the transport's
+// certificate checks; a failed check fails the connect, it never falls back to plain text.
+//
+// Uploads never leave half a file under the target name: the bytes go to "<name>.part",
+// which is renamed (RNFR/RNTO) once the server has confirmed the whole file; a failed or
+// aborted upload deletes it when the server still answers. A server that refuses the
+// temporary name or the rename gets the file under its own name directly (logged).
+#include "net/byte_stream.h"
+#include "net/ftp_reply.h"
+#include "net/ftp_server_text.h"
+#include "net/upload_source.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pictorn::net {
+
+// The step a result belongs to; its name opens every error text.
+enum class FtpStep { Connect, ChangeFolder, PutFile, Quit };
+const char* ftpStepName(FtpStep step); // "Connect", "Change folder", "Put file", "Quit"
+
+enum class FtpStatus {
+    Ok,
+    InvalidInput,    // unusable server text, a line break in a name, not connected
+    NetworkFailed,   // host not found, connection refused or lost
+    TimedOut,        // the server did not answer or stopped taking data in time
+    Aborted,         // the abort check said stop
+    TlsFailed,       // the secure connection or its certificate check failed
+    Refused,         // the server answered no; `reply` holds its answer
+    ProtocolError,   // the server's answer is not FTP or not what the step needs
+    LocalFileFailed, // the local file cannot be opened or read
+};
+
+struct FtpResult {
+    FtpStatus status = FtpStatus::Ok;
+    FtpStep step = FtpStep::Connect;
+    std::string reply; // the server's last reply ("550 No such file or directory."), if any
+    // One line for the user, naming the step and, when there is one, the server's reply:
+    // `Change folder: the server refused to change to "/www": 550 No such file or directory.`
+    std::string error;
+
+    bool ok() const noexcept { return status == FtpStatus::Ok; }
+};
+
+struct FtpLogin {
+    std::string server; // "host", "host:port", "[v6]:port" (port 21 when none is given)
+    std::string user;
+    std::string password; // sent as given; shown as **** in the log
+    bool passive = true;  // EPSV/PASV; false: EPRT/PORT on the control connection's address
+};
+
+struct FtpTimeouts {
+    int connectMs = 20000; // TCP connect and the TLS handshake
+    int replyMs = 30000;   // each server reply
+    int dataMs = 30000;    // the data connection: opening, each wait to send, the final reply
+    int cleanupMs = 2000;  // tidying up after a failure (deleting the temporary file, QUIT)
+    int abortCheckMs = 90; // the abort check is asked no more often than this
+};
+
+struct PutProgress {
+    std::uint64_t bytesSent = 0;
+    std::uint64_t totalBytes = 0;
+    int percent = 0;                  // 0..100 of the current file
+    std::uint64_t bytesPerSecond = 0; // since the file's data connection opened
+};
+// Called at 0 %, whenever the percentage changes or about every 100 ms, and at 100 %.
+using PutProgressFn = std::function<void(const PutProgress&)>;
+
+class FtpSession {
+public:
+    // `abortCheck` is asked about every 100 ms while any call runs (not much more often);
+    // answering true ends the running call with Aborted. `network` must outlive the session.
+    FtpSession(Network& network, AbortCheck abortCheck, FtpTimeouts timeouts = {});
+    ~FtpSession(); // closes the connection (without QUIT) if still open
+    FtpSession(const FtpSession&) = delete;
+    FtpSession& operator=(const FtpSession&) = delete;
+
+    // Connects, reads the greeting, secures the connection when offered, logs in and sets
+    // binary mode. On failure the connection is closed again.
+    FtpResult connect(const FtpLogin& login);
+    // CWD; an empty folder leaves the current folder as it is.
+    FtpResult changeFolder(const std::string& folder);
+    // Stores a local file (by UTF-8 path) or any source as `remoteName` in the current
+    // folder. Calls after an abort fail at once with Aborted; after a lost connection with
+    // NetworkFailed or TimedOut.
+    FtpResult putFile(const std::string& localPath, const std::string& remoteName,
+                      const PutProgressFn& progress = {});
+    FtpResult putFile(UploadSource& source, const std::string& remoteName,
+                      const PutProgressFn& progress = {});
+    // QUIT (waiting briefly for the goodbye) and close; safe when not connected.
+    void quit();
+
+    bool connected() const noexcept { return control_ != nullptr; }
+    bool secured() const noexcept { return control_ && control_->isTls(); }
+    // The rate of the running (or last) upload in bytes per second.
+    std::uint64_t uploadRate() const noexcept { return rate_; }
+    // Everything so far: the commands sent (PASS as ****), the replies, and notes of what
+    // the client decided, one line each, joined by CR LF.
+    const std::string& log() const noexcept { return log_; }
+
+private:
+    struct Exchange; // a reply or why none came
+    class PacedAbort;
+
+    // control connection
+    void note(const std::string& line);
+    NetResult send(const std::string& command, const std::string& shown = {});
+    Exchange readReply(int timeoutMs, bool withAbort = true);
+    Exchange readFinalReply(int timeoutMs, bool withAbort = true);
+    Exchange command(const std::string& command, const std::string& shown = {});
+    // A command after a failure or abort: short timeout, no abort check; a silent server
+    // loses the connection.
+    Exchange cleanupCommand(const std::string& command);
+    FtpResult failure(FtpStep step, const Exchange& exchange, const std::string& what);
+    FtpResult fail(FtpStep step, FtpStatus status, const std::string& text);
+    void dropConnection();
+    bool checkAbort();
+
+    // connect
+    FtpResult secureControl(const std::vector<std::string>& features, bool featuresKnown);
+    FtpResult login(const FtpLogin& login);
+
+    // transfer
+    struct DataChannel;
+    FtpResult storeAs(UploadSource& source, const std::string& storeName,
+                      const std::string& shownName, const PutProgressFn& progress,
+                      bool& refusedName);
+    FtpResult openDataChannel(DataChannel& channel, const std::string& shownName);
+    FtpResult sendData(ByteStream& data, UploadSource& source, const std::string& shownName,
+                       const PutProgressFn& progress);
+    FtpResult renameInto(const std::string& from, const std::string& to,
+                         const std::string& shownName, bool& refused);
+    // After the data side of a STOR failed: collect the server's answer and remove what it
+    // stored, or drop a connection whose server stays silent.
+    void abandonTransfer(const std::string& storeName);
+    void deleteQuietly(const std::string& name);
+
+    Network& network_;
+    std::shared_ptr<PacedAbort> abort_;
+    AbortCheck pacedAbort_;
+    FtpTimeouts timeouts_;
+    std::unique_ptr<ByteStream> control_;
+    std::string buffer_; // control bytes received but not yet parsed
+    std::string log_;
+    std::string tlsHost_;
+    bool passive_ = true;
+    bool protectData_ = false;
+    bool epsvRefused_ = false;
+    bool eprtRefused_ = false;
+    bool renameRefused_ = false;
+    bool aborted_ = false;
+    std::uint64_t rate_ = 0;
+};
+
+} // namespace pictorn::net

@@ -1,0 +1,63 @@
+#pragma once
+// Pieces of FtpSession shared by its two source files (connection and upload).
+#include "net/ftp_session.h"
+
+#include <chrono>
+
+namespace pictorn::net {
+
+// A server reply, or why none came.
+struct FtpSession::Exchange {
+    NetResult net;
+    bool malformed = false; // bytes came, but not an FTP reply
+    FtpReply reply;
+    int timeoutMs = 0; // the wait that was allowed, for the error text
+
+    bool answered() const noexcept { return net.ok() && !malformed; }
+};
+
+// Hands the caller's abort check to every wait, but asks it at most about every 100 ms:
+// the caller's check may repaint a window and process its events, which must neither slow
+// a fast transfer down nor run far more often than the progress display expects. Once it
+// has answered true it stays true for the rest of the session.
+class FtpSession::PacedAbort {
+public:
+    PacedAbort(AbortCheck check, int intervalMs)
+        : check_(std::move(check)), interval_(intervalMs) {}
+    bool operator()() {
+        if (fired_ || !check_) {
+            return fired_;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (asked_ && now - last_ < interval_) {
+            return false;
+        }
+        asked_ = true;
+        last_ = now;
+        fired_ = check_();
+        return fired_;
+    }
+    bool fired() const noexcept { return fired_; }
+
+private:
+    AbortCheck check_;
+    std::chrono::milliseconds interval_;
+    std::chrono::steady_clock::time_point last_{};
+    bool asked_ = false;
+    bool fired_ = false;
+};
+
+struct FtpSession::DataChannel {
+    std::unique_ptr<ByteStream> stream; // passive: connected before STOR
+    std::unique_ptr<Listener> listener; // active: accepts after STOR
+};
+
+// "30 s", "1.5 s": how long a wait was allowed, for error texts.
+std::string secondsText(int ms);
+// Joins "what" and "reason" into "Step: what: reason." without doubling the final period.
+std::string errorLine(FtpStep step, const std::string& what, const std::string& reason);
+// The reason part for a wait that ended without a reply.
+std::string netReason(const NetResult& net, int timeoutMs);
+FtpStatus statusFor(NetStatus status);
+
+} // namespace pictorn::net

@@ -1,0 +1,369 @@
+// FtpSession's uploads: the data connection (passive or active, with TLS when the control
+// connection has it), STOR of the bytes in chunks with progress and abort checks, and the
+// temporary name that is renamed into place once the server has the whole file.
+#include "net/ftp_session.h"
+
+#include "net/ftp_session_parts.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace pictorn::net {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Large enough that a fast local transfer is not slowed by per-call costs, small enough
+// that the abort check and the progress run several times a second on a slow line.
+constexpr std::size_t kChunkBytes = 256 * 1024;
+constexpr auto kProgressInterval = std::chrono::milliseconds(100);
+
+bool hasLineBreak(const std::string& text) {
+    return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+}
+
+std::string quoted(const std::string& name) {
+    return "\"" + name + "\"";
+}
+
+bool permanentNo(const FtpReply& reply) {
+    return reply.code >= 500 && reply.code < 600;
+}
+
+} // namespace
+
+FtpResult FtpSession::putFile(const std::string& localPath, const std::string& remoteName,
+                              const PutProgressFn& progress) {
+    const std::string what = quoted(remoteName) + " was not stored";
+    if (aborted_ || abort_->fired()) {
+        return fail(FtpStep::PutFile, FtpStatus::Aborted,
+                    errorLine(FtpStep::PutFile, what, "aborted"));
+    }
+    std::string error;
+    const std::unique_ptr<FileUploadSource> source = FileUploadSource::open(localPath, error);
+    if (!source) {
+        note("! " + errorLine(FtpStep::PutFile, what, error));
+        return fail(FtpStep::PutFile, FtpStatus::LocalFileFailed,
+                    errorLine(FtpStep::PutFile, what, error));
+    }
+    return putFile(*source, remoteName, progress);
+}
+
+FtpResult FtpSession::putFile(UploadSource& source, const std::string& remoteName,
+                              const PutProgressFn& progress) {
+    const std::string shown = quoted(remoteName);
+    const std::string what = shown + " was not stored";
+    rate_ = 0;
+    if (aborted_ || abort_->fired()) {
+        return fail(FtpStep::PutFile, FtpStatus::Aborted,
+                    errorLine(FtpStep::PutFile, what, "aborted"));
+    }
+    if (!control_) {
+        return fail(FtpStep::PutFile, FtpStatus::InvalidInput,
+                    errorLine(FtpStep::PutFile, what, "not connected"));
+    }
+    if (remoteName.empty() || hasLineBreak(remoteName)) {
+        return fail(FtpStep::PutFile, FtpStatus::InvalidInput,
+                    errorLine(FtpStep::PutFile, what, "the name is empty or holds a line break"));
+    }
+    if (!renameRefused_) {
+        const std::string temporary = remoteName + ".part";
+        bool refusedName = false;
+        FtpResult result = storeAs(source, temporary, shown, progress, refusedName);
+        if (result.ok()) {
+            bool refusedRename = false;
+            result = renameInto(temporary, remoteName, shown, refusedRename);
+            if (result.ok() || !refusedRename) {
+                return result;
+            }
+            note("* The server refused the rename: storing " + shown +
+                 " under its own name directly.");
+            deleteQuietly(temporary);
+        } else if (refusedName) {
+            note("* The server refused the temporary name " + quoted(temporary) + ": storing " +
+                 shown + " under its own name directly.");
+        } else {
+            return result;
+        }
+        renameRefused_ = true;
+        std::string error;
+        if (!source.rewind(error)) {
+            return fail(FtpStep::PutFile, FtpStatus::LocalFileFailed,
+                        errorLine(FtpStep::PutFile, what, error));
+        }
+        if (!control_) {
+            return fail(FtpStep::PutFile, FtpStatus::NetworkFailed,
+                        errorLine(FtpStep::PutFile, what, "the connection was lost"));
+        }
+    } else {
+        note("* Storing " + shown + " under its own name directly (the server refuses renames).");
+    }
+    bool ignored = false;
+    return storeAs(source, remoteName, shown, progress, ignored);
+}
+
+FtpResult FtpSession::storeAs(UploadSource& source, const std::string& storeName,
+                              const std::string& shownName, const PutProgressFn& progress,
+                              bool& refusedName) {
+    const std::string what = shownName + " was not stored";
+    DataChannel channel;
+    if (FtpResult opened = openDataChannel(channel, shownName); !opened.ok()) {
+        return opened;
+    }
+    Exchange stor;
+    stor.timeoutMs = timeouts_.replyMs;
+    stor.net = send("STOR " + storeName);
+    if (stor.net.ok()) {
+        stor = readReply(timeouts_.replyMs);
+    }
+    if (!stor.answered() || !stor.reply.preliminary()) {
+        refusedName = stor.answered() && permanentNo(stor.reply);
+        return failure(FtpStep::PutFile, stor, what);
+    }
+    if (channel.listener) {
+        const NetResult accepted =
+            channel.listener->accept(channel.stream, timeouts_.dataMs, pacedAbort_);
+        if (!accepted.ok()) {
+            const FtpStatus status = statusFor(accepted.status);
+            const std::string reason = accepted.status == NetStatus::TimedOut
+                                           ? "the server did not open the data connection within " +
+                                                 secondsText(timeouts_.dataMs) +
+                                                 " (try passive mode)"
+                                           : netReason(accepted, timeouts_.dataMs);
+            channel.listener.reset();
+            abandonTransfer(storeName);
+            note("! " + errorLine(FtpStep::PutFile, what, reason));
+            return fail(FtpStep::PutFile, status, errorLine(FtpStep::PutFile, what, reason));
+        }
+    }
+    if (protectData_) {
+        const NetResult tls = channel.stream->startTls(tlsHost_, timeouts_.dataMs, pacedAbort_);
+        if (!tls.ok()) {
+            const std::string reason = netReason(tls, timeouts_.dataMs);
+            channel.stream->close();
+            abandonTransfer(storeName);
+            note("! " + errorLine(FtpStep::PutFile, what, reason));
+            return fail(FtpStep::PutFile, statusFor(tls.status),
+                        errorLine(FtpStep::PutFile, what, reason));
+        }
+    }
+    FtpResult sent = sendData(*channel.stream, source, shownName, progress);
+    channel.stream->close();
+    if (!sent.ok()) {
+        note("! " + sent.error);
+        abandonTransfer(storeName);
+        return sent;
+    }
+    const Exchange done = readFinalReply(timeouts_.dataMs);
+    if (!done.answered() || !done.reply.positive()) {
+        const bool serverAnswered = done.answered();
+        FtpResult result = failure(FtpStep::PutFile, done, what);
+        if (serverAnswered) {
+            deleteQuietly(storeName);
+        }
+        return result;
+    }
+    return {};
+}
+
+FtpResult FtpSession::openDataChannel(DataChannel& channel, const std::string& shownName) {
+    const std::string what = shownName + " was not stored";
+    if (passive_) {
+        const Address peer = control_->peerAddress();
+        std::optional<Address> target;
+        if (!epsvRefused_) {
+            const Exchange epsv = command("EPSV");
+            if (!epsv.answered()) {
+                return failure(FtpStep::PutFile, epsv, what);
+            }
+            if (const std::optional<std::uint16_t> port = parseEpsvReply(epsv.reply)) {
+                target = Address{peer.ip, *port};
+            } else if (epsv.reply.code == 229) {
+                Exchange odd = epsv;
+                odd.malformed = true;
+                return failure(FtpStep::PutFile, odd, what);
+            } else if (permanentNo(epsv.reply)) {
+                epsvRefused_ = true;
+                note("* The server does not know EPSV: using PASV.");
+            } else {
+                return failure(FtpStep::PutFile, epsv, what);
+            }
+        }
+        if (!target) {
+            if (peer.isV6()) {
+                return fail(FtpStep::PutFile, FtpStatus::Refused,
+                            errorLine(FtpStep::PutFile, what,
+                                      "the server offers no passive mode over IPv6"));
+            }
+            const Exchange pasv = command("PASV");
+            if (!pasv.answered() || pasv.reply.code != 227) {
+                return failure(FtpStep::PutFile, pasv, what);
+            }
+            const std::optional<Address> announced = parsePasvReply(pasv.reply);
+            if (!announced) {
+                Exchange odd = pasv;
+                odd.malformed = true;
+                return failure(FtpStep::PutFile, odd, what);
+            }
+            target = choosePassiveAddress(*announced, peer);
+            if (target->ip != announced->ip) {
+                note("* The server announced the address " + announced->ip +
+                     ", which cannot be reached from here: using " + target->ip + ".");
+            }
+        }
+        const NetResult connected = network_.connect(channel.stream, target->ip, target->port,
+                                                     timeouts_.dataMs, pacedAbort_);
+        if (!connected.ok()) {
+            const std::string reason = "cannot open the data connection to " + target->ip + ":" +
+                                       std::to_string(target->port) + " (" +
+                                       netReason(connected, timeouts_.dataMs) + ")";
+            note("! " + errorLine(FtpStep::PutFile, what, reason));
+            return fail(FtpStep::PutFile, statusFor(connected.status),
+                        errorLine(FtpStep::PutFile, what, reason));
+        }
+        return {};
+    }
+    const Address local = control_->localAddress();
+    const NetResult listening = network_.listen(channel.listener, local.ip);
+    if (!listening.ok()) {
+        const std::string reason =
+            "cannot listen on " + local.ip + " for active mode (" + netReason(listening, 0) + ")";
+        note("! " + errorLine(FtpStep::PutFile, what, reason));
+        return fail(FtpStep::PutFile, statusFor(listening.status),
+                    errorLine(FtpStep::PutFile, what, reason));
+    }
+    const Address address = channel.listener->address();
+    if (!eprtRefused_) {
+        const Exchange eprt = command(eprtCommand(address));
+        if (!eprt.answered()) {
+            return failure(FtpStep::PutFile, eprt, what);
+        }
+        if (eprt.reply.positive()) {
+            return {};
+        }
+        if (!permanentNo(eprt.reply) || address.isV6()) {
+            return failure(FtpStep::PutFile, eprt, what);
+        }
+        eprtRefused_ = true;
+        note("* The server does not know EPRT: using PORT.");
+    }
+    const std::optional<std::string> port = portCommand(address);
+    if (!port) {
+        return fail(
+            FtpStep::PutFile, FtpStatus::Refused,
+            errorLine(FtpStep::PutFile, what, "the server offers no active mode over IPv6"));
+    }
+    const Exchange portReply = command(*port);
+    if (!portReply.answered() || !portReply.reply.positive()) {
+        return failure(FtpStep::PutFile, portReply, what);
+    }
+    return {};
+}
+
+FtpResult FtpSession::sendData(ByteStream& data, UploadSource& source, const std::string& shownName,
+                               const PutProgressFn& progress) {
+    const std::string what = shownName + " was not stored";
+    std::vector<char> chunk(kChunkBytes);
+    const std::uint64_t total = source.size();
+    std::uint64_t sent = 0;
+    const Clock::time_point start = Clock::now();
+    Clock::time_point lastReport = start;
+    int lastPercent = -1;
+    const auto report = [&](bool finished) {
+        const Clock::time_point now = Clock::now();
+        const auto micros =
+            std::chrono::duration_cast<std::chrono::microseconds>(now - start).count();
+        rate_ = micros > 0 ? static_cast<std::uint64_t>(static_cast<double>(sent) * 1e6 /
+                                                        static_cast<double>(micros))
+                           : 0;
+        int percent = finished ? 100 : 0;
+        if (!finished && total > 0) {
+            percent = static_cast<int>(std::min<std::uint64_t>(99, sent * 100 / total));
+        }
+        if (progress &&
+            (finished || percent != lastPercent || now - lastReport >= kProgressInterval)) {
+            lastReport = now;
+            lastPercent = percent;
+            progress(PutProgress{sent, std::max(total, sent), percent, rate_});
+        }
+    };
+    report(false);
+    while (true) {
+        if (checkAbort()) {
+            return fail(FtpStep::PutFile, FtpStatus::Aborted,
+                        errorLine(FtpStep::PutFile, what, "aborted"));
+        }
+        std::size_t got = 0;
+        std::string error;
+        if (!source.read(chunk, got, error)) {
+            return fail(FtpStep::PutFile, FtpStatus::LocalFileFailed,
+                        errorLine(FtpStep::PutFile, what, error));
+        }
+        if (got == 0) {
+            break;
+        }
+        const NetResult written =
+            data.writeAll(std::string_view(chunk.data(), got), timeouts_.dataMs, pacedAbort_);
+        if (!written.ok()) {
+            std::string reason = netReason(written, timeouts_.dataMs);
+            if (written.status == NetStatus::TimedOut) {
+                reason = "the server stopped taking data (nothing accepted within " +
+                         secondsText(timeouts_.dataMs) + ")";
+            } else if (written.status == NetStatus::Closed) {
+                reason = "the server closed the data connection";
+            }
+            return fail(FtpStep::PutFile, statusFor(written.status),
+                        errorLine(FtpStep::PutFile, what, reason));
+        }
+        sent += got;
+        report(false);
+    }
+    report(true);
+    return {};
+}
+
+FtpResult FtpSession::renameInto(const std::string& from, const std::string& to,
+                                 const std::string& shownName, bool& refused) {
+    const std::string what = shownName + " was stored as " + quoted(from) + " but not renamed";
+    const Exchange rnfr = command("RNFR " + from);
+    const bool ready = rnfr.answered() && rnfr.reply.code == 350;
+    const Exchange last = ready ? command("RNTO " + to) : rnfr;
+    if (ready && last.answered() && last.reply.positive()) {
+        return {};
+    }
+    refused = last.answered() && permanentNo(last.reply);
+    if (refused) { // the caller stores under the name directly
+        return fail(FtpStep::PutFile, FtpStatus::Refused, {});
+    }
+    FtpResult result = failure(FtpStep::PutFile, last, what);
+    deleteQuietly(from);
+    return result;
+}
+
+void FtpSession::abandonTransfer(const std::string& storeName) {
+    if (!control_) {
+        return;
+    }
+    // The server answers the STOR once the data connection has ended (426, or 226 when it
+    // took the closing for the end of the file); a server that stays silent is hung.
+    const Exchange reply = readFinalReply(timeouts_.cleanupMs, false);
+    if (!reply.answered()) {
+        note("* The server does not answer any more: closing the connection.");
+        dropConnection();
+        return;
+    }
+    deleteQuietly(storeName);
+}
+
+void FtpSession::deleteQuietly(const std::string& name) {
+    if (!control_) {
+        return;
+    }
+    const Exchange dele = cleanupCommand("DELE " + name);
+    if (dele.answered() && !dele.reply.positive()) {
+        note("* " + quoted(name) + " could not be deleted.");
+    }
+}
+
+} // namespace pictorn::net

@@ -1,0 +1,226 @@
+// The FTP client against a real pyftpdlib server on 127.0.0.1, started and stopped by pid.
+#include "net/ftp_session.h"
+#include "platform/posix/posix_network.h"
+#include "support/server_process.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace pictorn::net {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::posix::PosixNetwork;
+using test::ServerProcess;
+using Clock = std::chrono::steady_clock;
+
+std::string pattern(std::size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    std::mt19937 random(seed);
+    for (char& c : bytes) {
+        c = static_cast<char>(random() & 0xff);
+    }
+    return bytes;
+}
+
+std::string readWhole(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class FtpServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        base_ = fs::temp_directory_path() /
+                ("pictorn_ftp_" + std::to_string(::getpid()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(base_);
+        fs::create_directories(root() / "shots");
+        fs::create_directories(local());
+    }
+    void TearDown() override {
+        server_.reset();
+        fs::remove_all(base_);
+    }
+
+    fs::path root() const { return base_ / "root"; }
+    fs::path local() const { return base_ / "local"; }
+
+    void startServer(std::vector<std::string> extra = {}) {
+        std::vector<std::string> args{"--root", root().string(), "--user",
+                                      "bob",    "--password",    "s3cret"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        server_ = std::make_unique<ServerProcess>(test::testScriptPath("net/servers/ftp_server.py"),
+                                                  args);
+        ASSERT_TRUE(server_->started()) << server_->error();
+    }
+    std::string serverText() const { return "127.0.0.1:" + std::to_string(server_->port()); }
+    FtpLogin bob(bool passive) const { return {serverText(), "bob", "s3cret", passive}; }
+
+    fs::path writeLocal(const std::string& name, const std::string& bytes) {
+        const fs::path path = local() / fs::u8path(name);
+        std::ofstream(path, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+
+    fs::path base_;
+    std::unique_ptr<ServerProcess> server_;
+    PosixNetwork network_;
+};
+
+TEST_F(FtpServerTest, UploadsArriveByteForByteInPassiveAndActiveMode) {
+    startServer();
+    const std::string big = pattern(20 * 1024 * 1024, 1);
+    const std::string small = pattern(1234, 2);
+    const std::string accented = "Bildschirmfoto \xc3\xa4\xc3\xb6\xc3\xbc \xe6\x97\xa5.png";
+    const fs::path bigPath = writeLocal("big.bin", big);
+    const fs::path emptyPath = writeLocal("empty.bin", "");
+    const fs::path accentedPath = writeLocal(accented, small);
+    for (const bool passive : {true, false}) {
+        SCOPED_TRACE(passive ? "passive" : "active");
+        FtpSession ftp(network_, {});
+        FtpResult r = ftp.connect(bob(passive));
+        ASSERT_TRUE(r.ok()) << r.error << "\n" << ftp.log();
+        ASSERT_TRUE(ftp.changeFolder("/shots").ok()) << ftp.log();
+        int lastPercent = -1;
+        r = ftp.putFile(bigPath.string(), "big.bin",
+                        [&](const PutProgress& p) { lastPercent = p.percent; });
+        ASSERT_TRUE(r.ok()) << r.error << "\n" << ftp.log();
+        EXPECT_EQ(lastPercent, 100);
+        EXPECT_GT(ftp.uploadRate(), 0u);
+        ASSERT_TRUE(ftp.putFile(emptyPath.string(), "empty.bin").ok()) << ftp.log();
+        ASSERT_TRUE(ftp.putFile(accentedPath.string(), accented).ok()) << ftp.log();
+        ftp.quit();
+        EXPECT_TRUE(readWhole(root() / "shots" / "big.bin") == big);
+        EXPECT_TRUE(fs::exists(root() / "shots" / "empty.bin"));
+        EXPECT_EQ(fs::file_size(root() / "shots" / "empty.bin"), 0u);
+        EXPECT_EQ(readWhole(root() / "shots" / fs::u8path(accented)), small);
+        // Nothing is left under a temporary name.
+        EXPECT_EQ(namesIn(root() / "shots"),
+                  (std::vector<std::string>{accented, "big.bin", "empty.bin"}));
+        EXPECT_EQ(ftp.log().find("s3cret"), std::string::npos);
+        fs::remove_all(root() / "shots");
+        fs::create_directories(root() / "shots");
+    }
+}
+
+TEST_F(FtpServerTest, WrongPasswordAndMissingFolderNameTheStepAndReply) {
+    startServer();
+    {
+        FtpSession ftp(network_, {});
+        const FtpResult r = ftp.connect({serverText(), "bob", "wrong", true});
+        EXPECT_EQ(r.status, FtpStatus::Refused);
+        EXPECT_EQ(r.error.rfind("Connect: the server refused the login: 530", 0), 0u) << r.error;
+        EXPECT_FALSE(ftp.connected());
+        EXPECT_NE(ftp.log().find("> PASS ****"), std::string::npos);
+    }
+    FtpSession ftp(network_, {});
+    ASSERT_TRUE(ftp.connect(bob(true)).ok()) << ftp.log();
+    const FtpResult r = ftp.changeFolder("/no/such/folder");
+    EXPECT_EQ(r.status, FtpStatus::Refused);
+    EXPECT_EQ(r.error.rfind("Change folder: the server refused to change to \"/no/such/folder\": "
+                            "550",
+                            0),
+              0u)
+        << r.error;
+}
+
+TEST_F(FtpServerTest, OldStyleServerGetsPasvAndPortAndItsPrivateAddressIsIgnored) {
+    startServer({"--no-epsv", "--no-eprt", "--masquerade", "10.9.8.7"});
+    const std::string bytes = pattern(300000, 3);
+    const fs::path path = writeLocal("a.png", bytes);
+    for (const bool passive : {true, false}) {
+        FtpSession ftp(network_, {});
+        ASSERT_TRUE(ftp.connect(bob(passive)).ok()) << ftp.log();
+        ASSERT_TRUE(ftp.putFile(path.string(), passive ? "p.png" : "a.png").ok()) << ftp.log();
+        EXPECT_NE(ftp.log().find(passive ? "> PASV" : "> PORT 127,0,0,1,"), std::string::npos)
+            << ftp.log();
+    }
+    EXPECT_EQ(readWhole(root() / "p.png"), bytes);
+    EXPECT_EQ(readWhole(root() / "a.png"), bytes);
+}
+
+TEST_F(FtpServerTest, UploadOnlyAccountGetsTheFileUnderItsOwnName) {
+    startServer();
+    const std::string bytes = pattern(5000, 4);
+    const fs::path path = writeLocal("shot.png", bytes);
+    FtpSession ftp(network_, {});
+    ASSERT_TRUE(ftp.connect({serverText(), "uploader", "uploader", true}).ok()) << ftp.log();
+    const FtpResult r = ftp.putFile(path.string(), "shot.png");
+    ASSERT_TRUE(r.ok()) << r.error << "\n" << ftp.log();
+    EXPECT_EQ(readWhole(root() / "shot.png"), bytes);
+    EXPECT_NE(ftp.log().find("refused the rename"), std::string::npos) << ftp.log();
+}
+
+TEST_F(FtpServerTest, ServerThatStopsAnsweringMidTransferTimesOutWithoutATargetFile) {
+    startServer({"--stall-after", "1000000"});
+    const fs::path path = writeLocal("big.bin", pattern(20 * 1024 * 1024, 5));
+    FtpTimeouts timeouts;
+    timeouts.dataMs = 1500;
+    timeouts.cleanupMs = 500;
+    FtpSession ftp(network_, {}, timeouts);
+    ASSERT_TRUE(ftp.connect(bob(true)).ok()) << ftp.log();
+    const Clock::time_point start = Clock::now();
+    const FtpResult r = ftp.putFile(path.string(), "big.bin");
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    EXPECT_EQ(r.status, FtpStatus::TimedOut);
+    EXPECT_EQ(r.error, "Put file: \"big.bin\" was not stored: the server stopped taking data "
+                       "(nothing accepted within 1.5 s).");
+    EXPECT_LT(seconds, 10.0);
+    EXPECT_FALSE(ftp.connected());
+    EXPECT_FALSE(fs::exists(root() / "big.bin"));
+}
+
+TEST_F(FtpServerTest, AbortDuringTheSecondOfThreeFilesStopsItAndTheThird) {
+    startServer();
+    const std::string bytes = pattern(8 * 1024 * 1024, 6);
+    const std::vector<fs::path> paths{writeLocal("one.bin", bytes), writeLocal("two.bin", bytes),
+                                      writeLocal("three.bin", bytes)};
+    bool abortRequested = false;
+    Clock::time_point abortedAt;
+    // Unpaced, so that a local transfer, which takes a few tens of milliseconds, cannot end
+    // between the click and the next check.
+    FtpTimeouts unpaced;
+    unpaced.abortCheckMs = 0;
+    FtpSession ftp(
+        network_, [&] { return abortRequested; }, unpaced);
+    ASSERT_TRUE(ftp.connect(bob(true)).ok()) << ftp.log();
+    std::vector<FtpStatus> results;
+    double answerSeconds = 0;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const FtpResult r =
+            ftp.putFile(paths[i].string(), paths[i].filename().string(), [&](const PutProgress& p) {
+                if (i == 1 && p.bytesSent > 0 && !abortRequested) {
+                    abortRequested = true;
+                    abortedAt = Clock::now();
+                }
+            });
+        if (i == 1) {
+            answerSeconds = std::chrono::duration<double>(Clock::now() - abortedAt).count();
+        }
+        results.push_back(r.status);
+    }
+    EXPECT_EQ(results,
+              (std::vector<FtpStatus>{FtpStatus::Ok, FtpStatus::Aborted, FtpStatus::Aborted}));
+    EXPECT_LT(answerSeconds, 0.5);
+    ftp.quit();
+    EXPECT_EQ(readWhole(root() / "one.bin"), bytes);
+    EXPECT_EQ(namesIn(root()), (std::vector<std::string>{"one.bin", "shots"})) << ftp.log();
+}
+
+} // namespace
+} // namespace pictorn::net

@@ -1,0 +1,65 @@
+#pragma once
+// An in-memory network for the FTP session's logic: the control connection answers each
+// command line from a script, data connections collect what is written to them.
+#include "net/byte_stream.h"
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pictorn::net::testing {
+
+struct DataLog {
+    std::string bytes;
+    bool tls = false;
+    bool closed = false;
+    std::string connectedTo; // "ip:port", empty for an accepted connection
+};
+
+// What a data connection does once the client has written `stallAfter` bytes.
+struct DataBehaviour {
+    std::size_t stallAfter = std::string::npos;
+    NetStatus stallStatus = NetStatus::TimedOut;
+};
+
+class ScriptedControl;
+
+class ScriptedNetwork final : public Network {
+public:
+    ScriptedNetwork();
+    ~ScriptedNetwork() override;
+
+    // The greeting and the answer to each command, in order: the command must start with
+    // `expected`; a mismatch is recorded in `mismatches` and answered "500 unexpected".
+    ScriptedNetwork& greet(std::string reply);
+    ScriptedNetwork& on(std::string expected, std::string reply);
+
+    NetResult connect(std::unique_ptr<ByteStream>& connected, const std::string& host,
+                      std::uint16_t port, int timeoutMs, const AbortCheck& abort) override;
+    NetResult listen(std::unique_ptr<Listener>& listener, const std::string& localIp) override;
+
+    // Test settings
+    NetResult connectResult; // for the control connection
+    NetResult tlsResult;     // for every startTls
+    Address controlPeer{"127.0.0.1", 21};
+    Address controlLocal{"127.0.0.1", 50000};
+    DataBehaviour data;
+
+    // What happened
+    std::vector<std::string> commands; // lines the client sent, without CR LF
+    std::vector<std::string> mismatches;
+    std::vector<std::string> tlsHosts; // the host name of each startTls
+    std::vector<std::shared_ptr<DataLog>> dataConnections;
+    std::vector<std::string> listenedOn;
+    bool controlClosed = false;
+
+private:
+    friend class ScriptedControl;
+    void answer(const std::string& line, std::string& incoming);
+    std::deque<std::pair<std::string, std::string>> script_;
+    std::string greeting_;
+    bool controlMade_ = false;
+};
+
+} // namespace pictorn::net::testing
