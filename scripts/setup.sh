@@ -27,6 +27,7 @@ PICTORN_PACKAGES=(
     fonts-wine
     python3-aiosmtpd
     python3-pyftpdlib
+    python3-openssl
     cups
     printer-driver-cups-pdf
     poppler-utils

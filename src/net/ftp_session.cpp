@@ -132,6 +132,12 @@ bool FtpSession::checkAbort() {
     return pacedAbort_();
 }
 
+int FtpSession::cleanupWaitMs() const {
+    // After Abort the user waits for us: a healthy server answers within milliseconds, and
+    // a hung one must not hold the window for long.
+    return abort_->fired() ? std::min(timeouts_.cleanupMs, 500) : timeouts_.cleanupMs;
+}
+
 NetResult FtpSession::send(const std::string& command, const std::string& shown) {
     note("> " + (shown.empty() ? command : shown));
     return control_->writeAll(command + "\r\n", timeouts_.replyMs, pacedAbort_);
@@ -177,7 +183,12 @@ FtpSession::Exchange FtpSession::readReply(int timeoutMs, bool withAbort) {
 
 FtpSession::Exchange FtpSession::readFinalReply(int timeoutMs, bool withAbort) {
     Exchange exchange = readReply(timeoutMs, withAbort);
-    while (exchange.answered() && exchange.reply.preliminary()) {
+    // A server that keeps sending "wait" replies must not hold us beyond a few timeouts.
+    for (int waits = 0; exchange.answered() && exchange.reply.preliminary(); ++waits) {
+        if (waits == 10) {
+            exchange.malformed = true;
+            break;
+        }
         exchange = readReply(timeoutMs, withAbort);
     }
     return exchange;
@@ -372,15 +383,15 @@ FtpResult FtpSession::changeFolder(const std::string& folder) {
 
 FtpSession::Exchange FtpSession::cleanupCommand(const std::string& text) {
     Exchange exchange;
-    exchange.timeoutMs = timeouts_.cleanupMs;
+    exchange.timeoutMs = cleanupWaitMs();
     if (!control_) {
         exchange.net.status = NetStatus::Closed;
         return exchange;
     }
     note("> " + text);
-    exchange.net = control_->writeAll(text + "\r\n", timeouts_.cleanupMs, AbortCheck{});
+    exchange.net = control_->writeAll(text + "\r\n", exchange.timeoutMs, AbortCheck{});
     if (exchange.net.ok()) {
-        exchange = readFinalReply(timeouts_.cleanupMs, false);
+        exchange = readFinalReply(exchange.timeoutMs, false);
     }
     if (!exchange.answered()) {
         dropConnection();

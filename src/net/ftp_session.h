@@ -75,7 +75,8 @@ struct FtpTimeouts {
     int connectMs = 20000; // TCP connect and the TLS handshake
     int replyMs = 30000;   // each server reply
     int dataMs = 30000;    // the data connection: opening, each wait to send, the final reply
-    int cleanupMs = 2000;  // tidying up after a failure (deleting the temporary file, QUIT)
+    int cleanupMs = 2000;  // tidying up after a failure (deleting the temporary file, QUIT);
+                           // at most 0.5 s after an abort
     int abortCheckMs = 90; // the abort check is asked no more often than this
 };
 
@@ -137,6 +138,7 @@ private:
     FtpResult fail(FtpStep step, FtpStatus status, const std::string& text);
     void dropConnection();
     bool checkAbort();
+    int cleanupWaitMs() const;
 
     // connect
     FtpResult secureControl(const std::vector<std::string>& features, bool featuresKnown);

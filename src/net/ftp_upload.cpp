@@ -347,7 +347,7 @@ void FtpSession::abandonTransfer(const std::string& storeName) {
     }
     // The server answers the STOR once the data connection has ended (426, or 226 when it
     // took the closing for the end of the file); a server that stays silent is hung.
-    const Exchange reply = readFinalReply(timeouts_.cleanupMs, false);
+    const Exchange reply = readFinalReply(cleanupWaitMs(), false);
     if (!reply.answered()) {
         note("* The server does not answer any more: closing the connection.");
         dropConnection();

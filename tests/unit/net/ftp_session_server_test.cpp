@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -183,6 +186,41 @@ TEST_F(FtpServerTest, ServerThatStopsAnsweringMidTransferTimesOutWithoutATargetF
     EXPECT_LT(seconds, 10.0);
     EXPECT_FALSE(ftp.connected());
     EXPECT_FALSE(fs::exists(root() / "big.bin"));
+}
+
+TEST_F(FtpServerTest, AbortOnAHungServerIsAnsweredWithinAFractionOfASecond) {
+    startServer({"--stall-after", "1000000"});
+    const fs::path path = writeLocal("big.bin", pattern(20 * 1024 * 1024, 7));
+    Clock::time_point abortAt = Clock::time_point::max();
+    int checks = 0;
+    FtpSession ftp(network_, [&] {
+        ++checks;
+        return Clock::now() >= abortAt;
+    }); // the real pacing and the default 30 s timeouts
+    ASSERT_TRUE(ftp.connect(bob(true)).ok()) << ftp.log();
+    abortAt = Clock::now() + std::chrono::milliseconds(1000);
+    const FtpResult r = ftp.putFile(path.string(), "big.bin");
+    const double late = std::chrono::duration<double>(Clock::now() - abortAt).count();
+    EXPECT_EQ(r.status, FtpStatus::Aborted) << r.error;
+    EXPECT_LT(late, 1.0);
+    EXPECT_GE(checks, 5); // asked while the transfer waited, not only between chunks
+    EXPECT_FALSE(fs::exists(root() / "big.bin"));
+}
+
+TEST_F(FtpServerTest, Ipv6ServerInBracketsInBothModes) {
+    startServer({"--host", "::1"});
+    const std::string bytes = pattern(100000, 8);
+    const fs::path path = writeLocal("six.bin", bytes);
+    for (const bool passive : {true, false}) {
+        FtpSession ftp(network_, {});
+        const FtpResult r =
+            ftp.connect({"[::1]:" + std::to_string(server_->port()), "bob", "s3cret", passive});
+        ASSERT_TRUE(r.ok()) << r.error << "\n" << ftp.log();
+        ASSERT_TRUE(ftp.putFile(path.string(), passive ? "p.bin" : "a.bin").ok()) << ftp.log();
+        EXPECT_NE(ftp.log().find(passive ? "> EPSV" : "> EPRT |2|::1|"), std::string::npos);
+    }
+    EXPECT_EQ(readWhole(root() / "p.bin"), bytes);
+    EXPECT_EQ(readWhole(root() / "a.bin"), bytes);
 }
 
 TEST_F(FtpServerTest, AbortDuringTheSecondOfThreeFilesStopsItAndTheThird) {

@@ -5,7 +5,7 @@ Prints "PORT <n>" once it listens. Users: the one given (full rights in the root
 "uploader" / "uploader" who may only change folders and store files (no rename, no
 delete), like the upload-only accounts of some hosts.
 
-  ftp_server.py --root DIR --user U --password P [--port N] [--tls CERT KEY]
+  ftp_server.py --root DIR --user U --password P [--host IP] [--port N] [--tls CERT KEY]
                 [--stall-after BYTES] [--no-epsv] [--no-eprt] [--masquerade IP]
 """
 import argparse
@@ -23,6 +23,7 @@ def main():
     parser.add_argument("--root", required=True)
     parser.add_argument("--user", required=True)
     parser.add_argument("--password", required=True)
+    parser.add_argument("--host", default="127.0.0.1")
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
     parser.add_argument("--stall-after", type=int, default=0,
@@ -80,7 +81,7 @@ def main():
         Handler.tls_control_required = False
         Handler.tls_data_required = False
 
-    server = FTPServer(("127.0.0.1", args.port), Handler)
+    server = FTPServer((args.host, args.port), Handler)
     print("PORT %d" % server.socket.getsockname()[1], flush=True)
     server.serve_forever(handle_exit=False)
 
