@@ -9,6 +9,20 @@ namespace pictorn::platform::posix {
 using net::NetResult;
 using net::NetStatus;
 
+namespace {
+
+// Reads and drops whatever the peer has sent that nobody read. Closing a socket with unread
+// bytes makes the kernel reset the connection instead of ending it, and the peer then loses
+// what it has not read yet: the tail of an upload, when the unread bytes were the session
+// tickets a TLS 1.3 server sends after the handshake.
+void dropUnreadBytes(int fd) noexcept {
+    char sink[4096];
+    while (::recv(fd, sink, sizeof sink, MSG_DONTWAIT) > 0) {
+    }
+}
+
+} // namespace
+
 PosixStream::PosixStream(Socket socket, std::shared_ptr<TlsContext> tls)
     : socket_(std::move(socket)), context_(std::move(tls)) {}
 
@@ -64,6 +78,7 @@ void PosixStream::close() noexcept {
         session_.reset();
     }
     if (socket_) {
+        dropUnreadBytes(socket_.get());
         ::shutdown(socket_.get(), SHUT_RDWR);
         socket_.reset();
     }

@@ -14,6 +14,16 @@ NetResult closedResult() {
     return NetResult{NetStatus::Closed, 0, "connection is closed"};
 }
 
+// Reads and drops whatever the peer has sent that nobody read (the socket does not block).
+// Closing a socket with unread bytes resets the connection instead of ending it, and the
+// peer then loses what it has not read yet: the tail of an upload, when the unread bytes
+// were the session tickets a TLS 1.3 server sends after the handshake.
+void dropUnreadBytes(SOCKET socket) noexcept {
+    char sink[4096];
+    while (recv(socket, sink, sizeof sink, 0) > 0) {
+    }
+}
+
 } // namespace
 
 Win32Stream::Win32Stream(Socket socket) : socket_(std::move(socket)) {}
@@ -70,6 +80,7 @@ void Win32Stream::close() noexcept {
         session_.reset();
     }
     if (socket_) {
+        dropUnreadBytes(socket_.get());
         shutdown(socket_.get(), SD_BOTH);
         socket_.reset();
     }

@@ -2,6 +2,7 @@
 #include "net/ftp_session.h"
 #include "platform/posix/posix_network.h"
 #include "support/server_process.h"
+#include "support/test_certificates.h"
 
 #include <gtest/gtest.h>
 
@@ -118,6 +119,44 @@ TEST_F(FtpServerTest, UploadsArriveByteForByteInPassiveAndActiveMode) {
         EXPECT_EQ(ftp.log().find("s3cret"), std::string::npos);
         fs::remove_all(root() / "shots");
         fs::create_directories(root() / "shots");
+    }
+}
+
+TEST_F(FtpServerTest, TlsServerSecuresLoginAndDataAndIsCheckedLikeMail) {
+    test::TestCertificates certificates;
+    std::string error;
+    ASSERT_TRUE(certificates.make("ftp", "localhost", error)) << error;
+    const std::string cert = certificates.certificateFile("ftp");
+    startServer({"--tls", cert, certificates.keyFile("ftp")});
+    const std::string server = "localhost:" + std::to_string(server_->port());
+    {
+        PosixNetwork untrusting;
+        FtpSession ftp(untrusting, {});
+        const FtpResult r = ftp.connect({server, "bob", "s3cret", true});
+        EXPECT_EQ(r.status, FtpStatus::TlsFailed) << r.error;
+        EXPECT_EQ(r.error.rfind("Connect: TLS with localhost: the secure connection failed", 0), 0u)
+            << r.error;
+        EXPECT_EQ(ftp.log().find("> USER"), std::string::npos);
+    }
+    PosixNetwork trusting({cert});
+    const std::string big = pattern(20 * 1024 * 1024, 9);
+    const fs::path bigPath = writeLocal("big.bin", big);
+    const fs::path emptyPath = writeLocal("empty.bin", "");
+    for (const bool passive : {true, false}) {
+        SCOPED_TRACE(passive ? "passive" : "active");
+        FtpSession ftp(trusting, {});
+        const FtpResult r = ftp.connect({server, "bob", "s3cret", passive});
+        ASSERT_TRUE(r.ok()) << r.error << "\n" << ftp.log();
+        EXPECT_TRUE(ftp.secured());
+        EXPECT_NE(ftp.log().find("> PROT P"), std::string::npos);
+        ASSERT_TRUE(ftp.putFile(bigPath.string(), "big.bin").ok()) << ftp.log();
+        ASSERT_TRUE(ftp.putFile(emptyPath.string(), "empty.bin").ok()) << ftp.log();
+        ftp.quit();
+        EXPECT_EQ(readWhole(root() / "big.bin").size(), big.size()) << ftp.log();
+        EXPECT_TRUE(readWhole(root() / "big.bin") == big);
+        EXPECT_EQ(fs::file_size(root() / "empty.bin"), 0u);
+        fs::remove(root() / "big.bin");
+        fs::remove(root() / "empty.bin");
     }
 }
 
