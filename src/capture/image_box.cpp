@@ -15,6 +15,8 @@ namespace {
 
 constexpr std::string_view kSource = "Pictorn.ImageBox";
 constexpr std::int32_t kInvalidPropertyValue = 380;
+constexpr std::uint32_t kErrorHandleDiskFull = 39;
+constexpr std::uint32_t kErrorDiskFull = 112;
 
 [[noreturn]] void raise(std::int32_t number, std::string description) {
     throw AppError(number, std::move(description), std::string(kSource));
@@ -91,7 +93,10 @@ void ImageBox::savePictureFile(std::string_view path) {
         if (reason.empty()) {
             reason = "system error " + std::to_string(code) + ".";
         }
-        raise(errors::kUnexpected, "Cannot write " + quoted(path) + ": " + reason);
+        // A full disk is not a wrong path: the user has to free space, not pick a new name.
+        const bool full = code == kErrorDiskFull || code == kErrorHandleDiskFull;
+        raise(full ? errors::kDiskFull : errors::kUnexpected,
+              "Cannot write " + quoted(path) + ": " + reason);
     }
 }
 

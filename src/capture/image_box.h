@@ -41,8 +41,8 @@ public:
     // Writes the picture in the format its extension names (.bmp .gif .jpg .pcx .png .psd
     // .tif, any letter case; .jpeg and .tiff too), creating or replacing the file. The file is
     // replaced only once the whole new content is on the disk, so a failed save leaves an existing
-    // file as it was. An unknown extension raises errors::kInvalidProcedureCall; a path that cannot
-    // be written raises errors::kUnexpected.
+    // file as it was. An unknown extension raises errors::kInvalidProcedureCall; a full disk raises
+    // errors::kDiskFull; any other path that cannot be written raises errors::kUnexpected.
     void savePictureFile(std::string_view path);
 
     // Quality of later JPEG saves, 1 to 100; other values raise 380.

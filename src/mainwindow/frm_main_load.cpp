@@ -2,6 +2,7 @@
 // and put into place. Until the window's own set-up at the end, a step that fails (an
 // unreadable or unconvertible value) is skipped silently and the control keeps its
 // initial state, so a damaged store can never stop the program from starting.
+#include "app/app_data.h"
 #include "app/conversions.h"
 #include "app/error_report.h"
 #include "mainwindow/frm_main.h"
@@ -77,6 +78,12 @@ void FrmMain::Form_Load() {
         menuSendMail.setEnabled(false);
         menuUploadFTP.setEnabled(false);
         prefs().hotkeyPrefsClicked = "NOT Clicked!";
+    });
+    // A save cut short by a crash or a kill leaves its temporary file behind, often tens of
+    // megabytes; nothing else would ever remove it.
+    app::ignoreErrors([&] {
+        services_.files.removeStaleTemporaryFiles(
+            app::AppDataFolder(services_.files, services_.shell, services_.shell.programFolder()));
     });
 }
 

@@ -26,14 +26,25 @@ constexpr auto kExclamation = platform::mb::kIconExclamation;
 } // namespace
 
 void FrmMain::menuSave_Click() {
+    bool fileGone = false;
     const auto failure = app::catchError([&] {
         ImageBox1.setJpegQuality(prefs().HScroll1.value());
         if (app::FileExists(services_.files, Filename))
             ImageBox1.savePictureFile(Filename);
+        else
+            fileGone = true;
     });
+    // The file was deleted or moved since: doing nothing would look like a save that
+    // worked, so the user picks the place again.
+    if (fileGone) {
+        menuSaveAs_Click();
+        return;
+    }
     if (!failure)
         return;
-    if (failure->number() == errors::kUnexpected)
+    if (failure->number() == errors::kDiskFull)
+        services_.messageBox.show(failure->description(), kExclamation, "Save");
+    else if (failure->number() == errors::kUnexpected)
         services_.messageBox.show("Your path/file name is invalid.", kExclamation, "Save");
     else
         app::showErrorReport(services_.messageBox, *failure, "frmMain - menuSave_Click");

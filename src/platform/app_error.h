@@ -44,6 +44,7 @@ inline constexpr std::int32_t kUnexpected = static_cast<std::int32_t>(0x8000FFFF
 // Base of the numbers raised for system error codes: -2147221504 + 29000.
 inline constexpr std::int32_t kSystemErrorBase = -2147221504 + 29000;
 inline constexpr std::int32_t kInvalidPicture = 481; // no picture, or a file that is none
+inline constexpr std::int32_t kDiskFull = 61;
 } // namespace errors
 
 } // namespace pictorn

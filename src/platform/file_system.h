@@ -36,6 +36,11 @@ public:
     // or the system error code.
     virtual std::uint32_t writeFileReplacing(std::string_view path,
                                              std::span<const std::uint8_t> bytes) = 0;
+    // Removes the temporary files that replacing writes left in a folder when they were cut
+    // short (see temporary_names.h), except those a write in progress still uses; anything
+    // else in the folder is never touched. writeFileReplacing does this for its own folder
+    // first. Returns how many were removed; failures are silent.
+    virtual int removeStaleTemporaryFiles(std::string_view folder) = 0;
     // Makes an empty file and closes it again, only when nothing of that name exists: an
     // existing file is never opened. Returns 0 or the system error code (80 when taken).
     virtual std::uint32_t createNewFile(std::string_view path) = 0;

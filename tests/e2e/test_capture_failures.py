@@ -59,6 +59,24 @@ class CaptureFailureTest(CaptureCase):
         self.assertTrue(self.driver.click_button("Error", "OK", pid=pid).ok)
         self.wait_main_visible(pid)
 
+    def test_leftovers_of_killed_saves_go_at_start_and_before_the_next_auto_save(self):
+        folder = self.auto_save_folder()
+        data = data_folder(self.prefix)
+        data.mkdir(parents=True, exist_ok=True)
+        leftover, lookalike = "~pictorn4711_3.tmp", "~pictorn-notes.tmp"
+        for place in (data, folder):
+            (place / leftover).write_bytes(bytes(1 << 20))
+            (place / lookalike).write_text("mine")
+        main = self.start_and_wait(self.auto_save_settings(folder))
+        self.assertTrue(poll(lambda: not (data / leftover).exists(), CAPTURE_TIMEOUT),
+                        "the leftover in the data folder is still there")
+        self.assertTrue((folder / leftover).exists(), "nothing was written there yet")
+        self.capture(CMD_FULL_SCREEN, main["pid"])
+        self.wait_files(folder, 1)
+        self.assertFalse((folder / leftover).exists())
+        for place in (data, folder):
+            self.assertEqual((place / lookalike).read_text(), "mine")
+
     # --- helpers --------------------------------------------------------------------------
 
     def auto_save_folder(self):

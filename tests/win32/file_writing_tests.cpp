@@ -110,6 +110,32 @@ TEST_F(FileWritingTest, FailuresReportACodeAndLeaveTheOldFileIntact) {
     EXPECT_EQ(names, (std::vector<std::string>{"folder.png", "locked.png", "readonly.png"}));
 }
 
+TEST_F(FileWritingTest, LeftoversOfKilledWritesGoBeforeTheNextWriteIntoTheirFolder) {
+    const auto plant = [&](const std::string& name) {
+        const Handle file{CreateFileW(toWide(root_ + "\\" + name).c_str(), GENERIC_WRITE, 0,
+                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)};
+        ASSERT_TRUE(file) << name;
+    };
+    for (const char* name : {"~pictorn9_1.tmp", "~pictorn9_2.tmp", "~pictorn9_3.tmp",
+                             "~pictorn.tmp", "~pictorn9_x.tmp", "~pictorn9_1.tmp.txt"})
+        plant(name);
+    ASSERT_TRUE(CreateDirectoryW(toWide(root_ + "\\~pictorn9_4.tmp").c_str(), nullptr));
+    {
+        // A write of another program still in progress: open, not shared.
+        const Handle busy{CreateFileW(toWide(root_ + "\\~pictorn9_3.tmp").c_str(), GENERIC_WRITE, 0,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+        ASSERT_TRUE(busy);
+        ASSERT_EQ(files_.writeFileReplacing(root_ + "\\shot.png", bytes("new")), 0u);
+    }
+    auto names = entries();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"shot.png", "~pictorn.tmp", "~pictorn9_1.tmp.txt",
+                                        "~pictorn9_3.tmp", "~pictorn9_4.tmp", "~pictorn9_x.tmp"}));
+    EXPECT_EQ(files_.removeStaleTemporaryFiles(root_), 1);
+    EXPECT_EQ(files_.removeStaleTemporaryFiles(root_ + "\\missing"), 0);
+}
+
 TEST_F(FileWritingTest, ReadingMissingOrFolderPathsGivesNothing) {
     EXPECT_FALSE(files_.readFile(root_ + "\\missing.bmp"));
     EXPECT_FALSE(files_.readFile(root_));

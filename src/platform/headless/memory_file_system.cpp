@@ -306,6 +306,8 @@ std::string MemoryFileSystem::systemErrorText(std::uint32_t code) {
         return "Access is denied.";
     case kErrorInvalidName:
         return "The filename, directory name, or volume label syntax is incorrect.";
+    case 112:
+        return "There is not enough space on the disk.";
     case 161:
         return "The specified path is invalid.";
     default:

@@ -31,6 +31,7 @@ public:
     std::optional<std::vector<std::uint8_t>> readFile(std::string_view path) override;
     std::uint32_t writeFileReplacing(std::string_view path,
                                      std::span<const std::uint8_t> bytes) override;
+    int removeStaleTemporaryFiles(std::string_view folder) override;
     // In memory_file_creation.cpp.
     std::uint32_t createNewFile(std::string_view path) override;
     std::uint32_t deleteFile(std::string_view path) override;
@@ -62,6 +63,8 @@ public:
     std::optional<std::uint32_t> fullPathFailure;  // error code fullPathName returns
     std::map<std::string, std::string> shortNames; // full path as given -> short form
     std::vector<std::string> createdDirectories;   // full paths, in order
+    // The process id in the names of this file system's temporary files.
+    std::uint32_t processId = 4242;
 
 private:
     struct Entry {
@@ -77,7 +80,7 @@ private:
     std::map<std::string, Entry> entries_; // lower-case full path -> entry
     std::set<std::string> failingDirectories_;
     std::map<std::string, std::uint32_t> failingWrites_; // lower-case full path -> code
-    std::set<std::string> foldersDenyingNewFiles_; // lower-case full paths
+    std::set<std::string> foldersDenyingNewFiles_;       // lower-case full paths
 };
 
 } // namespace pictorn::headless

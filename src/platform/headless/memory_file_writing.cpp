@@ -2,6 +2,8 @@
 // real disk produces (missing folder, locked or read-only target, full disk).
 #include "platform/headless/memory_file_system.h"
 
+#include "platform/temporary_names.h"
+
 #include <algorithm>
 
 namespace pictorn::headless {
@@ -52,10 +54,11 @@ std::uint32_t MemoryFileSystem::writeFileReplacing(std::string_view path,
         return kErrorPathNotFound;
     }
 
+    removeStaleTemporaryFiles(folder);
     // The temporary file really exists for a moment, so a test can see that it goes again.
-    static unsigned serial = 0;
-    const std::string temp = folder + (folder.ends_with('\\') ? "" : "\\") + "~pictorn_" +
-                             std::to_string(serial++) + ".tmp";
+    static std::uint32_t serial = 0;
+    const std::string temp = folder + (folder.ends_with('\\') ? "" : "\\") +
+                             platform::temporaryFileName(processId, serial++);
     addFile(temp, std::string(bytes.begin(), bytes.end()));
 
     std::uint32_t error = 0;
@@ -74,6 +77,18 @@ std::uint32_t MemoryFileSystem::writeFileReplacing(std::string_view path,
         addFile(*full, *written);
     }
     return error;
+}
+
+int MemoryFileSystem::removeStaleTemporaryFiles(std::string_view folder) {
+    int removed = 0;
+    for (const std::string& path : filesIn(folder)) {
+        const std::string name = path.substr(path.find_last_of('\\') + 1);
+        if (platform::isTemporaryFileName(name) && !isFolder(path)) {
+            remove(path);
+            ++removed;
+        }
+    }
+    return removed;
 }
 
 void MemoryFileSystem::failWriting(std::string_view path, std::uint32_t code) {

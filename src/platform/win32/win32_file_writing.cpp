@@ -1,4 +1,5 @@
 // Reading a whole file, and replacing a file without ever leaving it half written.
+#include "platform/temporary_names.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_file_system.h"
@@ -7,6 +8,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <set>
 #include <string>
 
 namespace pictorn::platform::win32 {
@@ -41,19 +44,68 @@ DWORD writeAll(HANDLE file, std::span<const std::uint8_t> bytes) {
     return FlushFileBuffers(file) ? ERROR_SUCCESS : lastErrorOr(ERROR_WRITE_FAULT);
 }
 
+// The temporary files writes of this process are using right now (full paths, lower case),
+// so that clearing leftovers on one thread never takes the file another thread is about to
+// move into place.
+class FilesInUse {
+public:
+    static FilesInUse& instance() {
+        static FilesInUse files;
+        return files;
+    }
+    void add(const std::wstring& path) {
+        const std::lock_guard lock(mutex_);
+        paths_.insert(lowered(path));
+    }
+    void remove(const std::wstring& path) {
+        const std::lock_guard lock(mutex_);
+        paths_.erase(lowered(path));
+    }
+    bool contains(const std::wstring& path) {
+        const std::lock_guard lock(mutex_);
+        return paths_.contains(lowered(path));
+    }
+
+private:
+    static std::wstring lowered(std::wstring text) {
+        for (wchar_t& c : text) {
+            if (c >= L'A' && c <= L'Z') {
+                c = static_cast<wchar_t>(c - L'A' + L'a');
+            }
+        }
+        return text;
+    }
+    std::mutex mutex_;
+    std::set<std::wstring> paths_;
+};
+
+// Gives up the claim createTemporaryFile made, however the write ends.
+class ReleaseClaim {
+public:
+    explicit ReleaseClaim(std::wstring path) : path_(std::move(path)) {}
+    ~ReleaseClaim() { FilesInUse::instance().remove(path_); }
+    ReleaseClaim(const ReleaseClaim&) = delete;
+    ReleaseClaim& operator=(const ReleaseClaim&) = delete;
+
+private:
+    std::wstring path_;
+};
+
 // Makes a new, empty file next to the target under a name nobody else uses. The name is
 // short so that even a target name at the length limit leaves room for it.
 Handle createTemporaryFile(const std::wstring& folder, std::wstring& tempPath, DWORD& error) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         const unsigned serial = counter.fetch_add(1);
-        tempPath = folder + L"~pictorn" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-                   std::to_wstring(serial) + L".tmp";
+        tempPath = folder + toWide(temporaryFileName(GetCurrentProcessId(), serial));
+        // Claimed before it exists, so a sweep can never catch it between the two.
+        FilesInUse::instance().add(tempPath);
         Handle file{CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr)};
         if (file) {
             return file;
         }
+        FilesInUse::instance().remove(tempPath);
         error = lastErrorOr(ERROR_CANNOT_MAKE);
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
             return {};
@@ -133,12 +185,15 @@ std::uint32_t Win32FileSystem::writeFileReplacing(std::string_view path,
         return ERROR_ACCESS_DENIED;
     }
 
+    const std::wstring folder = folderOf(full);
+    removeStaleTemporaryFiles(toUtf8(folder));
     std::wstring tempPath;
     DWORD error = ERROR_SUCCESS;
-    Handle temp = createTemporaryFile(folderOf(full), tempPath, error);
+    Handle temp = createTemporaryFile(folder, tempPath, error);
     if (!temp) {
         return error;
     }
+    const ReleaseClaim claim(tempPath);
     error = writeAll(temp.get(), bytes);
     // Closing can report a failed delayed write; only a cleanly closed file may replace.
     if (!CloseHandle(temp.release()) && error == ERROR_SUCCESS) {
@@ -151,6 +206,35 @@ std::uint32_t Win32FileSystem::writeFileReplacing(std::string_view path,
         DeleteFileW(tempPath.c_str());
     }
     return error;
+}
+
+int Win32FileSystem::removeStaleTemporaryFiles(std::string_view folder) {
+    if (folder.empty()) {
+        return 0;
+    }
+    std::wstring base = toWide(folder);
+    if (base.back() != L'\\' && base.back() != L'/') {
+        base += L'\\';
+    }
+    WIN32_FIND_DATAW found{};
+    const FindHandle search{FindFirstFileW((base + L"~pictorn*.tmp").c_str(), &found)};
+    if (!search) {
+        return 0;
+    }
+    int removed = 0;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+            !isTemporaryFileName(toUtf8(found.cFileName))) {
+            continue;
+        }
+        const std::wstring path = base + found.cFileName;
+        // A write of another process still has its file open without sharing, so the
+        // delete fails and the file stays; one of ours is skipped by name.
+        if (!FilesInUse::instance().contains(path) && DeleteFileW(path.c_str())) {
+            ++removed;
+        }
+    } while (FindNextFileW(search.get(), &found));
+    return removed;
 }
 
 } // namespace pictorn::platform::win32

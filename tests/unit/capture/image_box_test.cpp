@@ -145,8 +145,9 @@ TEST_F(ImageBoxTest, AFailedSaveLeavesTheOldFileAsItWasAndNoTemporaryFile) {
     files.failWriting("C:\\Shots\\keep.png", kErrorDiskFull);
     files.protectFromReading("C:\\Shots\\locked.png");
 
-    for (const char* path :
-         {"C:\\Shots\\keep.png", "C:\\Shots\\locked.png", "C:\\Shots\\readonly.png"}) {
+    // A full disk is told apart from a path that cannot be written.
+    EXPECT_EQ(raised([&] { box.savePictureFile("C:\\Shots\\keep.png"); }), errors::kDiskFull);
+    for (const char* path : {"C:\\Shots\\locked.png", "C:\\Shots\\readonly.png"}) {
         EXPECT_EQ(raised([&] { box.savePictureFile(path); }), errors::kUnexpected) << path;
     }
     EXPECT_EQ(files.contents("C:\\Shots\\keep.png"), "old picture");

@@ -107,4 +107,57 @@ TEST_F(CaptureFailures, WindowComesBackWhenTheCaptureFailsAfterHidingIt) {
     EXPECT_TRUE(h.screen.grabs.empty());
 }
 
+TEST_F(CaptureFailures, LeftoverTemporaryFilesGoAtStartAndBeforeTheNextWriteIntoTheirFolder) {
+    // What a killed save leaves, next to files that only look alike.
+    const std::vector<std::string> leftovers{"~pictorn4242_7.tmp", "~pictorn17_0.tmp"};
+    const std::vector<std::string> keep{"~pictorn.tmp",         "~pictorn17_.tmp",
+                                        "~pictorn17_0.tmp.bak", "x~pictorn17_0.tmp",
+                                        "~pictorn17_0.png",     "tmpPictorn.bmp"};
+    main.reset();
+    for (const std::string& folder : {dataFolder, std::string("C:\\Shots\\")})
+        for (const auto& names : {leftovers, keep})
+            for (const std::string& name : names)
+                h.files.addFile(folder + name, "old");
+    main = std::make_unique<FrmMain>(h.services);
+    main->show();
+    for (const std::string& name : leftovers) {
+        EXPECT_FALSE(h.files.exists(dataFolder + name)) << name;
+        EXPECT_TRUE(h.files.exists("C:\\Shots\\" + name)) << "not written into yet: " << name;
+    }
+    autoSaveAsBitmaps();
+    main->menuCaptureFullScreen.click();
+    for (const std::string& name : leftovers)
+        EXPECT_FALSE(h.files.exists("C:\\Shots\\" + name)) << name;
+    for (const std::string& folder : {dataFolder, std::string("C:\\Shots\\")})
+        for (const std::string& name : keep)
+            EXPECT_TRUE(h.files.exists(folder + name)) << folder << name;
+}
+
+TEST_F(CaptureFailures, SaveToAFileThatWentAsksForAPlaceAndAFullDiskIsCalledSo) {
+    h.files.addFolder("C:\\Out");
+    main->menuCaptureFullScreen.click();
+    h.fileDialogs.saveAnswers.push_back(platform::SaveFileAnswer{"C:\\Out\\shot.png", 5});
+    main->menuSaveAs.click();
+    ASSERT_TRUE(h.files.exists("C:\\Out\\shot.png"));
+
+    h.files.remove("C:\\Out\\shot.png");
+    h.fileDialogs.saveAnswers.push_back(platform::SaveFileAnswer{"C:\\Out\\again.png", 5});
+    main->menuSave.click();
+    EXPECT_EQ(h.fileDialogs.saveRequests.size(), 2u) << "Save As did not open";
+    EXPECT_TRUE(h.files.exists("C:\\Out\\again.png"));
+    EXPECT_EQ(main->Filename, "C:\\Out\\again.png");
+    ASSERT_TRUE(h.messageBox.shown.empty());
+
+    h.files.failWriting("C:\\Out\\again.png", 112);
+    main->menuSave.click();
+    ASSERT_EQ(h.messageBox.shown.size(), 1u);
+    EXPECT_EQ(h.messageBox.last().title, "Save");
+    EXPECT_NE(h.messageBox.last().text.find("not enough space on the disk"), std::string::npos);
+
+    h.files.failWriting("C:\\Out\\again.png", kAccessDenied);
+    main->menuSave.click();
+    EXPECT_EQ(h.messageBox.last().text, "Your path/file name is invalid.");
+    EXPECT_EQ(h.fileDialogs.saveRequests.size(), 2u);
+}
+
 } // namespace
