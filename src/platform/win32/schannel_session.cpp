@@ -143,6 +143,7 @@ NetResult SchannelSession::negotiate(NetClock::time_point deadline, int timeoutM
         }
         needInput = true;
     }
+    int credentialRequests = 0;
     for (;;) {
         if (needInput || received_.empty()) {
             auto got = receiveMore(deadline, abort);
@@ -173,8 +174,13 @@ NetResult SchannelSession::negotiate(NetClock::time_point deadline, int timeoutM
         }
         // Tokens go out even with an error: they tell the server why we stop.
         auto sent = sendToken(out[0], timeoutMs, abort);
-        if (status == SEC_E_OK || status == SEC_I_CONTINUE_NEEDED ||
-            status == SEC_I_INCOMPLETE_CREDENTIALS) {
+        if (status == SEC_I_INCOMPLETE_CREDENTIALS && sent.ok() && ++credentialRequests <= 2) {
+            // The server asks for a client certificate; we have none, and the same input
+            // run again makes Schannel answer without one.
+            needInput = false;
+            continue;
+        }
+        if (status == SEC_E_OK || status == SEC_I_CONTINUE_NEEDED) {
             if (!sent.ok()) {
                 return sent;
             }

@@ -12,11 +12,14 @@ Starts the servers, prints NAME=VALUE lines for the test environment and then RE
   PICTORN_TEST_NET_TLS_PORT        implicit TLS, trusted certificate
   PICTORN_TEST_NET_STARTTLS_PORT   plain lines, "STARTTLS" -> "READY", then TLS (trusted)
   PICTORN_TEST_NET_UNTRUSTED_PORT  implicit TLS, untrusted certificate
+  PICTORN_TEST_NET_TLS_ASKS_CERT_PORT implicit TLS (trusted) that asks for a client
+                                   certificate but does not insist
   PICTORN_TEST_NET_TLS_CLOSING_PORT implicit TLS (trusted), ends the connection with
                                    close_notify after echoing 5 bytes
   PICTORN_TEST_NET_TRUSTED_CERT    path of trusted.pem
 """
 import os
+import ssl
 import subprocess
 import sys
 import threading
@@ -41,6 +44,9 @@ def main():
     trusted = make_certificate(folder, "trusted")
     untrusted = make_certificate(folder, "untrusted")
     trusted_context = echo_server.tls_context(*trusted)
+    asks_cert_context = echo_server.tls_context(*trusted)
+    asks_cert_context.verify_mode = ssl.CERT_OPTIONAL
+    asks_cert_context.load_verify_locations(trusted[0])
     Options = echo_server.Options
     ports = {
         "ECHO": Options("echo"),
@@ -49,6 +55,7 @@ def main():
         "TLS": Options("tls", trusted_context),
         "STARTTLS": Options("starttls", trusted_context),
         "UNTRUSTED": Options("tls", echo_server.tls_context(*untrusted)),
+        "TLS_ASKS_CERT": Options("tls", asks_cert_context),
         "TLS_CLOSING": Options("tls", trusted_context, close_after=5),
     }
     for name, options in ports.items():
