@@ -14,6 +14,8 @@ constexpr wchar_t kOverlayClass[] = L"PictornRectangleOverlay";
 
 // Mouse buttons and shift keys as the model's handlers number them.
 constexpr int kLeftButton = 1, kRightButton = 2, kMiddleButton = 4;
+// The id under which the overlay holds Esc while it is shown.
+constexpr int kEscapeHotkey = 1;
 
 int buttonsOf(WPARAM keys) {
     return ((keys & MK_LBUTTON) ? kLeftButton : 0) | ((keys & MK_RBUTTON) ? kRightButton : 0) |
@@ -58,10 +60,12 @@ RectangleOverlayWindow::~RectangleOverlayWindow() {
 void RectangleOverlayWindow::update(const ui::Form& form, ui::Property what) {
     if (!hwnd() || what != ui::Property::Visible)
         return;
-    if (form.visible())
+    if (form.visible()) {
         showOverlay();
-    else
+    } else {
+        releaseEscape();
         ShowWindow(hwnd(), SW_HIDE);
+    }
 }
 
 // The overlay is never modal: the rectangle command shows it and returns.
@@ -75,6 +79,7 @@ void RectangleOverlayWindow::destroy() {
     destroying_ = true;
     if (model_.peer() == this)
         model_.setPeer(nullptr);
+    releaseEscape();
     if (GetCapture() == hwnd())
         ReleaseCapture();
     if (hwnd())
@@ -97,11 +102,26 @@ void RectangleOverlayWindow::showOverlay() {
     shown_.reset();
     syncOutline();
     cursor_ = crosshairFor(model_.cursorId());
+    // Esc must cancel even when the keyboard went elsewhere: held system-wide, and only
+    // while the overlay is open (taken before the window appears, so no early press is lost).
+    if (!escapeHeld_)
+        escapeHeld_ = RegisterHotKey(hwnd(), kEscapeHotkey, MOD_NOREPEAT, VK_ESCAPE) != FALSE;
     SetWindowPos(hwnd(), HWND_TOPMOST, model_.originX(), model_.originY(), width_, height_,
                  SWP_SHOWWINDOW);
+    // The window manager (Wine's, at least) does not always hand the keyboard to a new
+    // pop-up: the overlay asks for it, and takes the mouse at once, so the very first press
+    // starts the drag even before the window is active.
     SetForegroundWindow(hwnd());
+    SetActiveWindow(hwnd());
     SetFocus(hwnd());
+    SetCapture(hwnd());
     SetCursor(cursor_);
+}
+
+void RectangleOverlayWindow::releaseEscape() {
+    if (escapeHeld_ && hwnd())
+        UnregisterHotKey(hwnd(), kEscapeHotkey);
+    escapeHeld_ = false;
 }
 
 void RectangleOverlayWindow::buildCanvas() {
@@ -221,6 +241,10 @@ LRESULT RectangleOverlayWindow::handle(UINT message, WPARAM wParam, LPARAM lPara
         return onButtonUp(kMiddleButton, lParam);
     case WM_KEYDOWN:
         return onKeyDown(wParam);
+    case WM_HOTKEY:
+        if (wParam == kEscapeHotkey)
+            return onKeyDown(VK_ESCAPE);
+        return 0;
     case WM_CLOSE:
         // Alt+F4 and the like: the same as Esc, so the owner hears of it.
         model_.Form_KeyDown(capture::FrmRectangle::kEscape, 0);

@@ -35,6 +35,7 @@ protected:
 
 private:
     void showOverlay();
+    void releaseEscape();
     void buildCanvas();
     // Brings the canvas and the screen in line with the model's outline.
     void syncOutline();
@@ -58,6 +59,7 @@ private:
     HGDIOBJ canvasOld_ = nullptr;
     std::uint32_t* canvasBits_ = nullptr;
     int width_ = 0, height_ = 0;
+    bool escapeHeld_ = false;
     std::optional<capture::Outline> shown_;
     HCURSOR cursor_ = nullptr;
     bool destroying_ = false;
