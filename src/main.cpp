@@ -1,8 +1,10 @@
 // The Windows entry point: builds the real platform and hands it to the start-up code.
+#include "app/command_options.h"
 #include "app/startup.h"
 #include "mainwindow/frm_main.h"
 #include "platform/services.h"
 #include "platform/win32/about_box_controls.h"
+#include "platform/win32/text.h"
 #include "platform/win32/ui_toolkit_win32.h"
 #include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_clock.h"
@@ -19,9 +21,41 @@
 #include "platform/win32/win32_sound.h"
 #include "platform/win32/win32_tray_icon.h"
 
+#include <shellapi.h>
 #include <windows.h>
 
 #include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The program's arguments (without its own name), in UTF-8.
+std::vector<std::string> commandLineArguments() {
+    std::vector<std::string> arguments;
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!argv)
+        return arguments;
+    for (int i = 1; i < count; ++i)
+        arguments.push_back(pictorn::platform::win32::toUtf8(argv[i]));
+    LocalFree(argv);
+    return arguments;
+}
+
+// A copy that is still starting has the program's name but no window yet: it is given a
+// few seconds to make one before this copy gives up.
+bool forwardToRunningCopy(pictorn::platform::InstanceGuard& instance,
+                          const std::vector<std::string>& arguments) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (instance.forward(arguments))
+            return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+} // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace pictorn;
@@ -32,6 +66,25 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform::win32::Win32Shell shell;
     platform::win32::Win32Clock clock;
     platform::win32::Win32InstanceGuard instance;
+
+    const app::cli::ParseResult parsed = app::cli::parse(commandLineArguments());
+    if (!parsed.ok()) {
+        messageBox.show(app::cli::errorMessage(parsed), platform::mb::kIconExclamation, "Pictorn");
+        return 2;
+    }
+    if (parsed.request.showUsage) {
+        messageBox.show(app::cli::usageText(), platform::mb::kIconInformation, "Pictorn");
+        return 0;
+    }
+    app::cli::Request request = parsed.request;
+    // A relative name means the folder this command was given in, which the running copy
+    // does not know.
+    std::string fullPath;
+    if (!request.savePath.empty() && files.fullPathName(request.savePath, fullPath) == 0)
+        request.savePath = fullPath;
+    if (!request.empty() && !instance.claim() &&
+        forwardToRunningCopy(instance, app::cli::toArguments(request)))
+        return 0;
     platform::win32::Win32Toolkit toolkit;
     // The about box's title and link classes must exist before its dialog is made.
     platform::win32::registerAboutBoxControls();
@@ -65,6 +118,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         [&] {
             mainWindow = std::make_unique<FrmMain>(services);
             mainWindow->show();
+            instance.onForwarded = [&](const std::vector<std::string>& arguments) {
+                const app::cli::ParseResult forwarded = app::cli::parse(arguments);
+                if (forwarded.ok() && mainWindow)
+                    mainWindow->queueCommandLine(forwarded.request);
+            };
+            instance.listen(*mainWindow);
+            mainWindow->queueCommandLine(request);
         });
     if (!running || !mainWindow || !mainWindow->loaded())
         return 0;

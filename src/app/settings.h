@@ -69,6 +69,8 @@ inline constexpr auto kSettingsCatalogue = [] {
         {"Tab", Text, MainWindow, kNone},
         {"Extension4Attachments", Text, MainWindow, "4", true},
         {"Extension4SaveAs", Text, MainWindow, "5"},
+        // The hotkeys found taken by another program when the user was last told so.
+        {"HotkeysTakenNoticed", Text, MainWindow, ""},
         {"MailFrom", Text, Mail, ""},
         {"MailTo", Text, Mail, ""},
         {"MailCC", Text, Mail, ""},

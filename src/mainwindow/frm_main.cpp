@@ -19,6 +19,8 @@ FrmMain::FrmMain(platform::Services& services)
     txtInfo.setFontPoints(7);
     TimerRandomName.setInterval(500);
     TimerRandomName.setEnabled(false);
+    TimerPending.setInterval(1);
+    TimerPending.setEnabled(false);
     buildMenus();
     wireHandlers();
 }
@@ -150,6 +152,9 @@ void FrmMain::wireHandlers() {
     TimerRandomName.Tick = [this] {
         TimerRandomName_Timer();
     };
+    TimerPending.Tick = [this] {
+        TimerPending_Timer();
+    };
     VBHotKey1.Hotkey = [this] {
         menuCaptureFullScreen_Click();
     };
@@ -186,10 +191,12 @@ void FrmMain::menuIncludeMousepointer_Click() {
 
 void FrmMain::menuCapture_Click() {
     FrmPrefs& p = prefs();
-    menuCaptureFullScreen.setCaption("Capture Full Screen\t" + p.hotkeyPrefixFull + "F");
-    menuCaptureActiveWindow.setCaption("Capture Active Window\t" + p.hotkeyPrefixWindow + "W");
-    menuCaptureRectangularArea.setCaption("Capture Rectangular Area\t" + p.hotkeyPrefixRectangle +
-                                          "R");
+    menuCaptureFullScreen.setCaption("Capture Full Screen\t" +
+                                     hotkeyLabel(VBHotKey1, p.hotkeyPrefixFull));
+    menuCaptureActiveWindow.setCaption("Capture Active Window\t" +
+                                       hotkeyLabel(VBHotKey2, p.hotkeyPrefixWindow));
+    menuCaptureRectangularArea.setCaption("Capture Rectangular Area\t" +
+                                          hotkeyLabel(VBHotKey3, p.hotkeyPrefixRectangle));
 }
 
 } // namespace pictorn

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the menus every command starts from, the current picture and the
 // summary of the hotkeys. Closing it ends the program.
+#include "app/command_options.h"
 #include "app/registry.h"
 #include "app/settings.h"
 #include "capture/image_box.h"
@@ -12,8 +13,10 @@
 #include "platform/ui/menu_item.h"
 #include "platform/ui/timer.h"
 
+#include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace pictorn {
@@ -38,11 +41,14 @@ public:
     // Control ids of the window's own children.
     static constexpr int kIdInfo = 101;
     static constexpr int kIdTimerRandomName = 102;
+    static constexpr int kIdTimerPending = 103;
 
     // The current picture: shown here and the source of every output command.
     capture::ImageBox ImageBox1{this, "ImageBox1", capture::kImageBox1Id, services_};
     ui::TextBox txtInfo{this, "txtInfo", kIdInfo};
     ui::Timer TimerRandomName{this, "TimerRandomName", kIdTimerRandomName};
+    // Runs what waits for the message loop: notices after start-up, command-line captures.
+    ui::Timer TimerPending{this, "TimerPending", kIdTimerPending};
 
     ui::MenuItem menuFile{this, "menuFile", cmd::kMenuFile, "&File"};
     ui::MenuItem menuSave{this, "menuSave", cmd::kSave, "Save", ctrl('S')};
@@ -133,6 +139,10 @@ public:
     void menuPreferences_Click();
     void pichook_MouseMove(int trayMessage);
     void hotkeyPressed(int id);
+    // A capture asked for on the command line (this copy's own, or forwarded by a later
+    // copy); it runs from the message loop, then saves, copies and ends as asked.
+    void queueCommandLine(const app::cli::Request& request);
+    void TimerPending_Timer();
 
     // After-capture steps and output commands.
     void saveTempandShowPicture(imaging::Picture picture);
@@ -192,6 +202,12 @@ private:
     std::string timeStamp();
     std::string uniqueName(const std::string& stem, const std::string& extension);
     void openPreferencesOnTab(int tab);
+    void runCommandLine(const app::cli::Request& request);
+    void finishCommandLine(bool captured);
+    // Hotkeys another program holds: shown as not available, and told once per change.
+    std::string hotkeyLabel(const HotkeyControl& hotkey, const std::string& prefix) const;
+    void showHotkeySummary();
+    void noticeTakenHotkeys();
     // Counts the program's own modal dialogs that the main window owns while they are open.
     struct ModalScope {
         explicit ModalScope(FrmMain& owner) : owner_(owner) { ++owner_.modalDialogs_; }
@@ -200,6 +216,14 @@ private:
         ModalScope& operator=(const ModalScope&) = delete;
         FrmMain& owner_;
     };
+    // Marks a capture as under way from its start until it is done, failed or not.
+    struct CaptureScope {
+        explicit CaptureScope(bool& flag) : flag_(flag) { flag_ = true; }
+        ~CaptureScope() { flag_ = false; }
+        CaptureScope(const CaptureScope&) = delete;
+        CaptureScope& operator=(const CaptureScope&) = delete;
+        bool& flag_;
+    };
     // Whether a dialog of the program that blocks captures is in front.
     bool blockingWindowVisible() const;
 
@@ -207,6 +231,12 @@ private:
     std::unique_ptr<capture::FrmRectangle> rectangle_;
     FrmAbout* about_ = nullptr; // while the about box is open
     int modalDialogs_ = 0;
+    bool captureInProgress_ = false; // from a capture command's start to its picture
+    int captures_ = 0;               // pictures taken so far
+    std::optional<int> delayOverride_;
+    std::deque<app::cli::Request> pendingRequests_;
+    std::optional<app::cli::Request> commandLine_; // the one running
+    bool hotkeyNoticePending_ = false;
     bool trayMessageRunning_ = false; // re-entry guard of the tray's messages
     bool pichookEnabled_ = false;
     bool hiddenForCapture_ = false; // a capture hid the window and has not shown it again

@@ -53,7 +53,7 @@ void FrmMain::hideForCapture() {
 void FrmMain::delayWait() {
     // The delay counts from the moment the window is gone, on a clock that never jumps;
     // the wait keeps every window responsive.
-    const int seconds = app::toShort(prefs().txtSeconds.text());
+    const int seconds = delayOverride_ ? *delayOverride_ : app::toShort(prefs().txtSeconds.text());
     services_.ui.doEvents();
     const std::int64_t target =
         services_.clock.monotonicMs() + kSettleMs + std::int64_t{seconds > 0 ? seconds : 0} * 1000;
@@ -91,6 +91,11 @@ void FrmMain::menuCaptureActiveWindowWithCursor_Click() {
 }
 
 void FrmMain::captureSequence(CaptureSource source, bool withPointer) {
+    // The delay lets other events run: a second request from the tray or a hotkey would
+    // otherwise start a capture inside this one and bring the window back into its grab.
+    if (captureInProgress_)
+        return;
+    const CaptureScope busy(captureInProgress_);
     hideForCapture();
     delayWait();
     capture::ScreenGrab grab =
@@ -102,6 +107,7 @@ void FrmMain::captureSequence(CaptureSource source, bool withPointer) {
         capture::drawCurrentPointer(services_.screen, grab);
     saveTempandShowPicture(std::move(grab.picture));
     hiddenForCapture_ = false;
+    ++captures_;
     if (prefs().chkKeepMinimized.value() != 0) {
         setWindowState(ui::WindowState::Minimized);
         setVisible(true);
@@ -124,6 +130,9 @@ void FrmMain::enableOutputCommands() {
 
 void FrmMain::menuCaptureRectangularArea_Click() {
     captureTrap("frmMain - menuCaptureRectangularArea_Click", [&] {
+        if (captureInProgress_)
+            return;
+        const CaptureScope busy(captureInProgress_);
         hideForCapture();
         delayWait();
         if (!rectangle_)
@@ -139,9 +148,12 @@ void FrmMain::rectangleDone(const capture::SelectionResult& result) {
     if (result.cancelled) {
         // Nothing was captured, but the program must not stay invisible.
         menuTrayOpen_Click();
+        if (commandLine_)
+            finishCommandLine(false);
         return;
     }
     saveTempandShowPicture(result.picture);
+    ++captures_;
     if (prefs().chkSound.value() == 1)
         PlaySound("pictorn.wav");
     if (prefs().chkKeepMinimized.value() != 0) {
@@ -156,6 +168,8 @@ void FrmMain::rectangleDone(const capture::SelectionResult& result) {
     enableOutputCommands();
     if (prefs().chkAutoSave.value() == 1)
         AutoSave();
+    if (commandLine_)
+        finishCommandLine(true);
 }
 
 } // namespace pictorn

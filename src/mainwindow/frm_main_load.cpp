@@ -188,9 +188,10 @@ void FrmMain::loadHotkeys() {
     p.hotkeyPrefixFull = prefix(p.chkCTRLvbHotkey1, p.chkALTvbHotkey1, p.chkSHIFTvbHotkey1);
     p.hotkeyPrefixWindow = prefix(p.chkCTRLvbHotkey2, p.chkALTvbHotkey2, p.chkSHIFTvbHotkey2);
     p.hotkeyPrefixRectangle = prefix(p.chkCTRLvbHotkey3, p.chkALTvbHotkey3, p.chkSHIFTvbHotkey3);
-    txtInfo.setText(p.hotkeyPrefixFull + "F  = Full Screen   -   " + p.hotkeyPrefixWindow +
-                    "W  = Active Window   -   " + p.hotkeyPrefixRectangle +
-                    "R  = Rectangle (mouse selection)");
+    showHotkeySummary();
+    // Told from the message loop, so the notice appears over the shown main window.
+    hotkeyNoticePending_ = true;
+    TimerPending.setEnabled(true);
 }
 
 } // namespace pictorn

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,8 @@ public:
 class FakeHotkeys : public platform::Hotkeys {
 public:
     bool registerHotkey(ui::Form&, int id, const platform::HotkeyCombination& c) override {
+        if (heldElsewhere.count(id))
+            return false;
         registered[id] = c;
         return true;
     }
@@ -58,6 +61,7 @@ public:
     }
     std::map<int, platform::HotkeyCombination> registered;
     std::vector<int> released;
+    std::set<int> heldElsewhere; // ids whose combination another program holds
 };
 
 } // namespace pictorn::headless

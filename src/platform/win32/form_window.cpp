@@ -264,6 +264,10 @@ void FormWindow::destroy() {
     toolkit_.forget(this);
 }
 
+const wchar_t* FormWindow::className() {
+    return kFormClass;
+}
+
 FormWindow* FormWindow::of(const ui::Form& form) {
     return dynamic_cast<FormWindow*>(form.peer());
 }

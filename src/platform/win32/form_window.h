@@ -51,6 +51,8 @@ public:
     void addMessageHook(MessageHook hook) { hooks_.push_back(std::move(hook)); }
     // The real window of a form, or nullptr before it exists.
     static FormWindow* of(const ui::Form& form);
+    // The window class of every plain (not template-made) form window.
+    static const wchar_t* className();
 
 protected:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;

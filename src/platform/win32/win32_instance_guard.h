@@ -14,6 +14,10 @@ class Win32InstanceGuard final : public InstanceGuard {
 public:
     explicit Win32InstanceGuard(std::string_view programId = "Pictorn");
     bool claim() override;
+    // Sent as WM_COPYDATA to the running copy's main window: the arguments in UTF-8, each
+    // ended by a NUL.
+    bool forward(const std::vector<std::string>& arguments) override;
+    void listen(ui::Form& mainWindow) override;
 
     const std::wstring& mutexName() const noexcept { return name_; }
 

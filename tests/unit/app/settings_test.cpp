@@ -61,6 +61,7 @@ TEST_F(SettingsTest, EmptyStoreGivesEveryDefault) {
         {"Tab", std::nullopt},
         {"Extension4Attachments", "4"},
         {"Extension4SaveAs", "5"},
+        {"HotkeysTakenNoticed", ""},
         {"MailFrom", ""},
         {"MailTo", ""},
         {"MailCC", ""},

@@ -294,4 +294,122 @@ TEST_F(Capture, EditorHandOffQuotesBothPaths) {
     EXPECT_EQ(h.launcher.started[0].rfind("\"C:\\Tools\\My Editor\\edit.exe\" ", 0), 0u);
 }
 
+// While a capture waits out its delay, the tray menu and the hotkeys still get events; each
+// must be ignored rather than start a capture inside the capture.
+TEST_F(Capture, RequestsDuringACaptureAreIgnored) {
+    main->prefs().txtSeconds.setText("2");
+    h.files.addFolder("C:\\Shots");
+    main->prefs().txtDefaultFolder.setText("C:\\Shots");
+    main->prefs().chkAutoSave.setValue(1);
+    const auto advance = h.ui.onWait;
+    int nested = 0;
+    h.ui.onWait = [&](int ms) {
+        advance(ms);
+        if (nested++ == 0) {
+            main->menuTrayCaptureFull.click();
+            h.hotkeys.press(FrmMain::kHotkeyWindow);
+            h.hotkeys.press(FrmMain::kHotkeyRectangle);
+            EXPECT_FALSE(main->visible()) << "a second request brought the window back";
+        }
+    };
+    main->menuCaptureFullScreen.click();
+    EXPECT_EQ(h.screen.grabs.size(), 1u);
+    EXPECT_TRUE(main->visible());
+    EXPECT_EQ(h.files.filesIn("C:\\Shots").size(), 1u);
+    EXPECT_TRUE(h.messageBox.shown.empty());
+
+    // Once it is done, the next request captures again.
+    h.ui.onWait = advance;
+    main->menuTrayCaptureFull.click();
+    EXPECT_EQ(h.screen.grabs.size(), 2u);
+}
+
+// Another program holds a combination: the summary and the menu say so, one notice after
+// start-up names it, and a restart with the same combinations taken asks nothing more.
+TEST_F(MainWindow, HotkeysHeldElsewhereAreNamedOncePerChange) {
+    h.hotkeys.heldElsewhere = {FrmMain::kHotkeyFull};
+    h.screen.setMonitors({{0, 0, 1920, 1080}}, 0x336699);
+    h.screen.foreground = platform::PixelRect{100, 50, 640, 480};
+    start();
+    EXPECT_TRUE(h.messageBox.shown.empty()) << "the notice came before the window was up";
+    main->TimerPending.tick();
+    ASSERT_EQ(h.messageBox.shown.size(), 1u);
+    EXPECT_EQ(h.messageBox.last().title, "Hotkeys not available");
+    EXPECT_NE(h.messageBox.last().text.find("CTRL+SHIFT+F  (Capture Full Screen)"),
+              std::string::npos);
+    EXPECT_EQ(h.messageBox.last().text.find("CTRL+W"), std::string::npos);
+    EXPECT_NE(h.messageBox.last().text.find("Preferences -> General"), std::string::npos);
+    EXPECT_EQ(main->txtInfo.text(), "CTRL+SHIFT+F (not available)  = Full Screen   -   CTRL+W  = "
+                                    "Active Window   -   CTRL+R  = Rectangle (mouse selection)");
+    main->menuCapture.click();
+    EXPECT_EQ(main->menuCaptureFullScreen.caption(),
+              "Capture Full Screen\tCTRL+SHIFT+F (not available)");
+    EXPECT_EQ(main->menuCaptureActiveWindow.caption(), "Capture Active Window\tCTRL+W");
+    // The others still capture.
+    h.hotkeys.press(FrmMain::kHotkeyWindow);
+    EXPECT_EQ(h.screen.grabs.size(), 1u);
+
+    auto restart = [&] {
+        main->menuExit.click();
+        main.reset();
+        h.messageBox.shown.clear();
+        start();
+        main->TimerPending.tick();
+    };
+    restart();
+    EXPECT_TRUE(h.messageBox.shown.empty()) << "asked again about the same combination";
+
+    h.hotkeys.heldElsewhere = {FrmMain::kHotkeyFull, FrmMain::kHotkeyRectangle};
+    restart();
+    ASSERT_EQ(h.messageBox.shown.size(), 1u);
+    EXPECT_NE(h.messageBox.last().text.find("CTRL+R  (Capture Rectangular Area)"),
+              std::string::npos);
+
+    h.hotkeys.heldElsewhere.clear();
+    restart();
+    EXPECT_TRUE(h.messageBox.shown.empty());
+    h.hotkeys.heldElsewhere = {FrmMain::kHotkeyFull};
+    restart();
+    EXPECT_EQ(h.messageBox.shown.size(), 1u) << "taken again after being free: worth a word";
+}
+
+TEST_F(Capture, CommandLineCapturesSavesCopiesAndEnds) {
+    h.files.addFolder("C:\\Out");
+    app::cli::Request request;
+    request.capture = app::cli::CaptureKind::FullScreen;
+    request.delaySeconds = 3;
+    request.savePath = "C:\\Out\\shot.png";
+    request.clipboard = true;
+    request.exitAfter = true;
+    const auto before = h.clock.monotonicMs();
+    main->queueCommandLine(request);
+    EXPECT_TRUE(h.screen.grabs.empty()) << "ran inside the message that brought it";
+    main->TimerPending.tick();
+    EXPECT_EQ(h.screen.grabs.size(), 1u);
+    EXPECT_GE(h.clock.monotonicMs() - before, 3000) << "the delay of the command line";
+    const auto png = h.files.contents("C:\\Out\\shot.png");
+    ASSERT_TRUE(png);
+    EXPECT_EQ(png->substr(1, 3), "PNG");
+    EXPECT_TRUE(h.clipboard.picture);
+    EXPECT_TRUE(h.messageBox.shown.empty());
+    EXPECT_FALSE(main->loaded()) << "/exit left the program running";
+}
+
+TEST_F(Capture, CommandLineSaveFailureIsToldAndTheProgramStays) {
+    app::cli::Request request;
+    request.capture = app::cli::CaptureKind::ActiveWindow;
+    request.savePath = "C:\\Missing\\shot.bmp";
+    h.screen.foreground = platform::PixelRect{100, 50, 640, 480};
+    main->queueCommandLine(request);
+    // A second request while the first waits its turn runs after it, not inside it.
+    request.savePath.clear();
+    main->queueCommandLine(request);
+    main->TimerPending.tick();
+    EXPECT_EQ(h.screen.grabs.size(), 2u);
+    ASSERT_EQ(h.messageBox.shown.size(), 1u);
+    EXPECT_NE(h.messageBox.last().text.find("C:\\Missing\\shot.bmp"), std::string::npos);
+    EXPECT_TRUE(main->loaded());
+    EXPECT_TRUE(main->visible());
+}
+
 } // namespace
