@@ -264,6 +264,29 @@ void FormWindow::destroy() {
     toolkit_.forget(this);
 }
 
+bool FormWindow::switchTabByKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || GetKeyState(VK_CONTROL) >= 0)
+        return false;
+    int step = 0;
+    if (msg.wParam == VK_TAB)
+        step = GetKeyState(VK_SHIFT) < 0 ? -1 : 1;
+    else if (msg.wParam == VK_NEXT)
+        step = 1;
+    else if (msg.wParam == VK_PRIOR)
+        step = -1;
+    if (step == 0)
+        return false;
+    for (ui::Control* control : form_.controls()) {
+        auto* tabs = dynamic_cast<ui::TabStrip*>(control);
+        if (!tabs || !tabs->enabled() || tabs->tabs().empty())
+            continue;
+        const int count = static_cast<int>(tabs->tabs().size());
+        tabs->userSelect((tabs->currentTab() + step + count) % count);
+        return true;
+    }
+    return false;
+}
+
 const wchar_t* FormWindow::className() {
     return kFormClass;
 }

@@ -51,6 +51,9 @@ public:
     void addMessageHook(MessageHook hook) { hooks_.push_back(std::move(hook)); }
     // The real window of a form, or nullptr before it exists.
     static FormWindow* of(const ui::Form& form);
+    // Ctrl+Tab and Ctrl+Shift+Tab (and Ctrl+PageDown/PageUp) move between the pages of the
+    // form's tab strip, as in every tabbed dialog; false when the key is no such switch.
+    bool switchTabByKey(const MSG& msg);
     // The window class of every plain (not template-made) form window.
     static const wchar_t* className();
 

@@ -7,6 +7,7 @@
 #include "platform/win32/ui_units.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 namespace pictorn::platform::win32 {
 namespace {
@@ -217,13 +218,41 @@ protected:
 
 class TabPeer : public ChildPeer {
 public:
-    using ChildPeer::ChildPeer;
+    TabPeer(ui::Control& model, HWND child, FormWindow& form) : ChildPeer(model, child, form) {
+        SetWindowSubclass(hwnd_, &TabPeer::clickFirst, 0, reinterpret_cast<DWORD_PTR>(this));
+    }
+    ~TabPeer() override { RemoveWindowSubclass(hwnd_, &TabPeer::clickFirst, 0); }
+
     void onNotifyHeader(const NMHDR& header) override {
         if (header.code == TCN_SELCHANGE) {
             auto& tabs = static_cast<ui::TabStrip&>(model_);
             tabs.userSelect(static_cast<int>(SendMessageW(hwnd_, TCM_GETCURSEL, 0, 0)));
             updateOwn(ui::Property::Selection); // a refused switch stays on the old tab
         }
+    }
+
+private:
+    // A click on a tab switches through the model before the control sees it. The tab
+    // control's own bookkeeping (Wine's, after the selection was set from code and then
+    // moved with the arrow keys) can otherwise take a click on another tab for nothing.
+    static LRESULT CALLBACK clickFirst(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR, DWORD_PTR self) {
+        if (message == WM_LBUTTONDOWN) {
+            auto* peer = reinterpret_cast<TabPeer*>(self);
+            auto& tabs = static_cast<ui::TabStrip&>(peer->model_);
+            TCHITTESTINFO hit{};
+            hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            const int index = static_cast<int>(
+                SendMessageW(window, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+            if (index >= 0 && index != tabs.currentTab()) {
+                tabs.userSelect(index);
+                peer->updateOwn(ui::Property::Selection);
+                // Refused (a field did not validate): the click is used up.
+                if (tabs.currentTab() != index)
+                    return 0;
+            }
+        }
+        return DefSubclassProc(window, message, wParam, lParam);
     }
 
 protected:

@@ -49,6 +49,8 @@ bool Win32Toolkit::dispatch(MSG& msg) {
             if (HACCEL accel = window->accelerators())
                 if (TranslateAcceleratorW(root, accel, &msg))
                     return true;
+            if (window->switchTabByKey(msg))
+                return true;
             if (window->usesDialogKeys() && IsDialogMessageW(root, &msg))
                 return true;
             break;
