@@ -17,6 +17,8 @@ Starts the servers, prints NAME=VALUE lines for the test environment and then RE
   PICTORN_TEST_NET_TLS_CLOSING_PORT implicit TLS (trusted), ends the connection with
                                    close_notify after echoing 5 bytes
   PICTORN_TEST_NET_TRUSTED_CERT    path of trusted.pem
+  PICTORN_TEST_NET_FTP_PORT        FTP with AUTH TLS (trusted certificate), user "bob",
+                                   password "s3cret", files in PICTORN_TEST_NET_FTP_ROOT
 """
 import os
 import ssl
@@ -26,6 +28,7 @@ import threading
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "unit", "net", "servers"))
 import echo_server  # noqa: E402
+import ftp_server  # noqa: E402
 
 
 def make_certificate(folder, name):
@@ -61,6 +64,13 @@ def main():
     for name, options in ports.items():
         print(f"PICTORN_TEST_NET_{name}_PORT={echo_server.start_server(options)}")
     print(f"PICTORN_TEST_NET_TRUSTED_CERT={trusted[0]}")
+    ftp_root = os.path.join(folder, "ftp-root")
+    os.makedirs(ftp_root, exist_ok=True)
+    ftp = ftp_server.make_server(ftp_root, "bob", "s3cret", tls=trusted)
+    threading.Thread(target=ftp.serve_forever, kwargs={"handle_exit": False},
+                     daemon=True).start()
+    print(f"PICTORN_TEST_NET_FTP_PORT={ftp.socket.getsockname()[1]}")
+    print(f"PICTORN_TEST_NET_FTP_ROOT={ftp_root}")
     print("READY", flush=True)
     threading.Event().wait()
 

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""A local FTP server for the FTP client's tests (pyftpdlib, one process, 127.0.0.1).
+"""A local FTP server for the FTP client's tests (pyftpdlib, one process).
 
 Prints "PORT <n>" once it listens. Users: the one given (full rights in the root) and
 "uploader" / "uploader" who may only change folders and store files (no rename, no
@@ -7,6 +7,8 @@ delete), like the upload-only accounts of some hosts.
 
   ftp_server.py --root DIR --user U --password P [--host IP] [--port N] [--tls CERT KEY]
                 [--stall-after BYTES] [--no-epsv] [--no-eprt] [--masquerade IP]
+
+make_server() builds the same server for other scripts (the Wine tests' servers).
 """
 import argparse
 import os
@@ -16,6 +18,58 @@ import time
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
+
+
+def make_server(root, user, password, host="127.0.0.1", port=0, tls=None, stall_after=0,
+                no_epsv=False, no_eprt=False, masquerade=None):
+    """An FTPServer listening on (host, port); tls is (certificate file, key file)."""
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(user, password, root, perm="elradfmwMT")
+    authorizer.add_user("uploader", "uploader", root, perm="ew")
+
+    if tls:
+        from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
+        base_handler, base_dtp = TLS_FTPHandler, TLS_DTPHandler
+    else:
+        base_handler, base_dtp = FTPHandler, DTPHandler
+
+    class Dtp(base_dtp):
+        def handle_read(self):
+            super().handle_read()
+            if stall_after and self.tot_bytes_received >= stall_after:
+                print("STALLED", flush=True)
+                time.sleep(3600)  # the whole server hangs, control connection included
+
+    if not tls:
+        # The plain handler binds its read event to the base class's handle_read.
+        Dtp.handle_read_event = Dtp.handle_read
+
+    class Handler(base_handler):
+        dtp_handler = Dtp
+        # A wrong password is answered after this delay (3 s by default).
+        auth_failed_timeout = 0.2
+
+        def ftp_EPSV(self, line):
+            if no_epsv:
+                self.respond("502 EPSV not implemented.")
+            else:
+                super().ftp_EPSV(line)
+
+        def ftp_EPRT(self, line):
+            if no_eprt:
+                self.respond("502 EPRT not implemented.")
+            else:
+                super().ftp_EPRT(line)
+
+    Handler.authorizer = authorizer
+    Handler.permit_foreign_addresses = False
+    if masquerade:
+        Handler.masquerade_address = masquerade
+    if tls:
+        Handler.certfile, Handler.keyfile = tls
+        Handler.tls_control_required = False
+        Handler.tls_data_required = False
+    return FTPServer((host, port), Handler)
 
 
 def main():
@@ -32,56 +86,9 @@ def main():
     parser.add_argument("--no-eprt", action="store_true")
     parser.add_argument("--masquerade", help="address announced in PASV replies")
     args = parser.parse_args()
-
-    authorizer = DummyAuthorizer()
-    authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
-    authorizer.add_user("uploader", "uploader", args.root, perm="ew")
-
-    if args.tls:
-        from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
-        base_handler, base_dtp = TLS_FTPHandler, TLS_DTPHandler
-    else:
-        base_handler, base_dtp = FTPHandler, DTPHandler
-
-    class Dtp(base_dtp):
-        def handle_read(self):
-            super().handle_read()
-            if args.stall_after and self.tot_bytes_received >= args.stall_after:
-                print("STALLED", flush=True)
-                time.sleep(3600)  # the whole server hangs, control connection included
-
-    if not args.tls:
-        # The plain handler binds its read event to the base class's handle_read.
-        Dtp.handle_read_event = Dtp.handle_read
-
-    class Handler(base_handler):
-        dtp_handler = Dtp
-        # A wrong password is answered after this delay (3 s by default).
-        auth_failed_timeout = 0.2
-
-        def ftp_EPSV(self, line):
-            if args.no_epsv:
-                self.respond("502 EPSV not implemented.")
-            else:
-                super().ftp_EPSV(line)
-
-        def ftp_EPRT(self, line):
-            if args.no_eprt:
-                self.respond("502 EPRT not implemented.")
-            else:
-                super().ftp_EPRT(line)
-
-    Handler.authorizer = authorizer
-    Handler.permit_foreign_addresses = False
-    if args.masquerade:
-        Handler.masquerade_address = args.masquerade
-    if args.tls:
-        Handler.certfile = args.tls[0]
-        Handler.keyfile = args.tls[1]
-        Handler.tls_control_required = False
-        Handler.tls_data_required = False
-
-    server = FTPServer((args.host, args.port), Handler)
+    server = make_server(args.root, args.user, args.password, args.host, args.port,
+                         tuple(args.tls) if args.tls else None, args.stall_after,
+                         args.no_epsv, args.no_eprt, args.masquerade)
     print("PORT %d" % server.socket.getsockname()[1], flush=True)
     server.serve_forever(handle_exit=False)
 
