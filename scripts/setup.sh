@@ -13,6 +13,7 @@ PICTORN_PACKAGES=(
     cmake
     ninja-build
     clang-format
+    clang
     g++-mingw-w64-x86-64-posix
     mingw-w64-tools
     libz-mingw-w64-dev

@@ -3,11 +3,12 @@
 #
 #   unit   native GoogleTest (build/native, Release)
 #   asan   the same under AddressSanitizer + UBSan (build/native-asan, Debug)
+#   fuzz   every libFuzzer target of tests/fuzz for 20 s (scripts/fuzz.sh, build/fuzz)
 #   win32  win32_tests.exe under Wine, in a fresh prefix on a private X display
 #   e2e    the real pictorn.exe under Wine, driven from outside (tests/e2e)
 #   package  the MSI and the portable zip (scripts/package.sh, into build/packages)
 #
-# Ends with one line "SUMMARY: unit PASS, asan PASS, win32 PASS, e2e PASS, package PASS" and
+# Ends with one line "SUMMARY: unit PASS, asan PASS, fuzz PASS, win32 PASS, e2e PASS, package PASS" and
 # a non-zero exit status when any suite failed. A suite with nothing to run yet is reported as SKIP.
 # Logs: build/test-logs/. Set PICTORN_BUILD_DIR to use another build folder.
 set -u -o pipefail
@@ -75,6 +76,21 @@ native_suite() {
 }
 
 step_unit() { native_suite unit native; }
+
+step_fuzz() {
+    local log="$LOGS/fuzz.log"
+    if [[ ! -d "$ROOT/tests/fuzz" ]]; then
+        RESULT[fuzz]="SKIP (no targets)"
+        return
+    fi
+    # A short run of every target; scripts/fuzz.sh 600 is the long one, by hand.
+    if PICTORN_BUILD_DIR="$BUILD" "$ROOT/scripts/fuzz.sh" 20 >"$log" 2>&1; then
+        RESULT[fuzz]="PASS ($(sed -n 's/^fuzz: //p' "$log"))"
+    else
+        show_tail "$log" 40
+        RESULT[fuzz]="FAIL"
+    fi
+}
 
 step_asan() {
     # Leaks and undefined behaviour fail the test that causes them.
@@ -192,12 +208,13 @@ main() {
     fi
     run_step unit step_unit
     run_step asan step_asan
+    run_step fuzz step_fuzz
     run_step win32 step_win32
     run_step e2e step_e2e
     run_step package step_package
 
     local failed=0 name line=""
-    for name in unit asan win32 e2e package; do
+    for name in unit asan fuzz win32 e2e package; do
         line+="${line:+, }$name ${RESULT[$name]%% (*}"
         [[ "${RESULT[$name]}" == FAIL* ]] && failed=1
     done

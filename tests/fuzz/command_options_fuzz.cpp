@@ -1,9 +1,5 @@
 // libFuzzer target for the command-line parser: the input is split at NUL bytes into
-// arguments. Build and run by hand (see README):
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -Isrc \
-//       tests/fuzz/command_options_fuzz.cpp src/app/command_options.cpp \
-//       src/imaging/image_format.cpp -o build/command_options_fuzz
-//   build/command_options_fuzz -max_total_time=60 build/fuzz-corpus
+// arguments (scripts/fuzz.sh builds and runs it).
 #include "app/command_options.h"
 
 #include <cstddef>
