@@ -239,7 +239,8 @@ private:
     bool hotkeyNoticePending_ = false;
     bool trayMessageRunning_ = false; // re-entry guard of the tray's messages
     bool pichookEnabled_ = false;
-    bool hiddenForCapture_ = false; // a capture hid the window and has not shown it again
+    bool hiddenForCapture_ = false;     // a capture hid the window and has not shown it again
+    bool wasOnScreenForCapture_ = true; // the window covered part of the screen before it
 };
 
 } // namespace pictorn

@@ -15,7 +15,8 @@ namespace {
 constexpr std::string_view kBusyText =
     "Please save (or cancel) your current screenshot before you take a new one.";
 constexpr std::string_view kBusyTitle = "I'm afraid I can't do that Pellam...";
-// Long enough for the windows that were under ours to repaint before the grab.
+// Long enough for the windows that were under ours to repaint before the grab; only needed
+// when our window was on the screen.
 constexpr int kSettleMs = 150;
 
 } // namespace
@@ -46,6 +47,8 @@ void FrmMain::refuseWhileModal() const {
 
 void FrmMain::hideForCapture() {
     refuseWhileModal();
+    // In the tray or minimized, the window covers nothing the grab could show.
+    wasOnScreenForCapture_ = visible() && windowState() != ui::WindowState::Minimized;
     hide();
     hiddenForCapture_ = true;
 }
@@ -55,8 +58,9 @@ void FrmMain::delayWait() {
     // the wait keeps every window responsive.
     const int seconds = delayOverride_ ? *delayOverride_ : app::toShort(prefs().txtSeconds.text());
     services_.ui.doEvents();
-    const std::int64_t target =
-        services_.clock.monotonicMs() + kSettleMs + std::int64_t{seconds > 0 ? seconds : 0} * 1000;
+    const std::int64_t target = services_.clock.monotonicMs() +
+                                (wasOnScreenForCapture_ ? kSettleMs : 0) +
+                                std::int64_t{seconds > 0 ? seconds : 0} * 1000;
     for (std::int64_t now = services_.clock.monotonicMs(); now < target;
          now = services_.clock.monotonicMs())
         services_.ui.waitEvents(static_cast<int>(std::min<std::int64_t>(target - now, 50)));

@@ -160,4 +160,24 @@ TEST_F(CaptureFailures, SaveToAFileThatWentAsksForAPlaceAndAFullDiskIsCalledSo) 
     EXPECT_EQ(h.fileDialogs.saveRequests.size(), 2u);
 }
 
+TEST_F(CaptureFailures, OnlyAWindowThatWasOnTheScreenIsWaitedForBeforeTheGrab) {
+    // Visible: the windows beneath get a moment to repaint the area ours covered.
+    auto start = h.clock.monotonicMs();
+    main->menuCaptureFullScreen.click();
+    EXPECT_GT(h.clock.monotonicMs() - start, 0);
+
+    // From the tray or minimized there is nothing to wait for; the delay still counts whole.
+    main->prefs().chkTray.setValue(1);
+    for (const int seconds : {0, 2}) {
+        main->prefs().txtSeconds.setText(std::to_string(seconds));
+        main->setWindowState(ui::WindowState::Minimized);
+        ASSERT_FALSE(main->visible());
+        start = h.clock.monotonicMs();
+        h.hotkeys.press(FrmMain::kHotkeyFull);
+        EXPECT_EQ(h.clock.monotonicMs() - start, seconds * 1000);
+        EXPECT_TRUE(main->visible());
+    }
+    EXPECT_EQ(h.screen.grabs.size(), 3u);
+}
+
 } // namespace
