@@ -2,58 +2,40 @@
 
 #include "app/error_report.h"
 #include "platform/ui/ui_toolkit.h"
+#include "resource_ids.h"
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 
 namespace pictorn::capture {
 namespace {
 
 struct CrosshairChoice {
-    std::string_view color;
+    app::Colour colour;
     int cursorId;
 };
-// Compared as text, in this order: the colour swatches of the preferences store these.
+// One crosshair for each colour the preferences offer.
 constexpr std::array<CrosshairChoice, 6> kCrosshairs{{
-    {"16711680", 101}, // blue
-    {"16776960", 102}, // cyan
-    {"16711935", 103}, // magenta
-    {"65280", 104},    // green
-    {"255", 105},      // red
-    {"65535", 106},    // yellow
+    {app::kBlue, IDCUR_CROSSHAIR_BLUE},
+    {app::kCyan, IDCUR_CROSSHAIR_CYAN},
+    {app::kMagenta, IDCUR_CROSSHAIR_MAGENTA},
+    {app::kGreen, IDCUR_CROSSHAIR_GREEN},
+    {app::kRed, IDCUR_CROSSHAIR_RED},
+    {app::kYellow, IDCUR_CROSSHAIR_YELLOW},
 }};
-
-constexpr std::uint32_t kDefaultOutline = 0xFF0000; // red
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return text;
-}
 
 } // namespace
 
-int crosshairCursorFor(std::string_view rectangleColor) {
+int crosshairCursorFor(app::Colour rectangleColour) {
     for (const auto& choice : kCrosshairs)
-        if (choice.color == rectangleColor)
+        if (choice.colour == rectangleColour)
             return choice.cursorId;
     return kStandardCrosshair;
 }
 
-std::uint32_t outlineColorFor(std::string_view rectangleColor) {
-    const std::string_view text = trimmed(rectangleColor);
-    long long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    // A broken setting must not stop the drag: the mouse handlers run without a trap.
-    if (error != std::errc{} || end != text.data() + text.size())
-        return kDefaultOutline;
-    const auto bgr = static_cast<std::uint32_t>(value);
-    return imaging::rgb(static_cast<std::uint8_t>(bgr), static_cast<std::uint8_t>(bgr >> 8),
-                        static_cast<std::uint8_t>(bgr >> 16));
+std::uint32_t outlineColorFor(app::Colour rectangleColour) {
+    return rectangleColour.rgb();
 }
 
 FrmRectangle::FrmRectangle(ui::UiToolkit& toolkit, platform::ScreenCapture& screen,
@@ -77,7 +59,7 @@ void FrmRectangle::Form_Load() {
     dragStartX = dragStartY = 0;
     outline_.reset();
     dpi_ = std::max(1, toolkit().screen().dpi);
-    cursorId_ = crosshairCursorFor(rectangleColor_ ? rectangleColor_() : std::string{});
+    cursorId_ = crosshairCursorFor(rectangleColor_ ? rectangleColor_() : app::kRed);
     frozen_ = grabScreen(screen_);
 }
 
@@ -104,8 +86,7 @@ void FrmRectangle::Form_MouseDown(int, int, float x, float y) {
 }
 
 void FrmRectangle::Form_MouseMove(int, int, float x, float y) {
-    const std::uint32_t color =
-        outlineColorFor(rectangleColor_ ? rectangleColor_() : std::string{});
+    const std::uint32_t color = outlineColorFor(rectangleColor_ ? rectangleColor_() : app::kRed);
     if (!isDragging)
         return;
     const int x0 = toPixels(dragStartX), y0 = toPixels(dragStartY);

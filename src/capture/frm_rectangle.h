@@ -3,6 +3,7 @@
 // shows a frozen grab of it. The user drags a rectangle; on release the selected part is
 // handed to the owner. The mouse and key methods are what the real window calls with
 // positions in overlay twips; tests call them the same way.
+#include "app/colour.h"
 #include "capture/grab.h"
 #include "imaging/picture.h"
 #include "platform/screen_capture.h"
@@ -18,11 +19,10 @@ namespace pictorn::capture {
 
 // Resource ids of the crosshair pointers, one per outline colour; 0 is the system's own.
 inline constexpr int kStandardCrosshair = 0;
-int crosshairCursorFor(std::string_view rectangleColor);
+int crosshairCursorFor(app::Colour rectangleColour);
 
-// The outline colour as 0x00RRGGBB from the stored colour value (red in the low byte).
-// Text that is not a number gives the default colour, red.
-std::uint32_t outlineColorFor(std::string_view rectangleColor);
+// The outline colour as 0x00RRGGBB.
+std::uint32_t outlineColorFor(app::Colour rectangleColour);
 
 struct SelectionResult {
     bool cancelled = true;
@@ -42,8 +42,8 @@ struct Outline {
 
 class FrmRectangle : public ui::Form {
 public:
-    // Reads the live outline colour each time it is needed (the stored decimal text).
-    using ColorSource = std::function<std::string()>;
+    // Reads the live outline colour each time it is needed.
+    using ColorSource = std::function<app::Colour()>;
     // Told once per opening: the selection, or that the user cancelled. A failure it raises
     // is reported and leaves the overlay open. It must not destroy this object.
     using DoneHandler = std::function<void(const SelectionResult&)>;

@@ -29,7 +29,8 @@ FrmMain::~FrmMain() = default;
 
 FrmPrefs& FrmMain::prefs() {
     if (!prefs_) {
-        prefs_ = std::make_unique<FrmPrefs>(services_, settings_, *this, TimerRandomName);
+        prefs_ =
+            std::make_unique<FrmPrefs>(services_, settings_, preferences_, *this, TimerRandomName);
         prefs_->load();
     }
     return *prefs_;
@@ -190,13 +191,12 @@ void FrmMain::menuIncludeMousepointer_Click() {
 }
 
 void FrmMain::menuCapture_Click() {
-    FrmPrefs& p = prefs();
     menuCaptureFullScreen.setCaption("Capture Full Screen\t" +
-                                     hotkeyLabel(VBHotKey1, p.hotkeyPrefixFull));
-    menuCaptureActiveWindow.setCaption("Capture Active Window\t" +
-                                       hotkeyLabel(VBHotKey2, p.hotkeyPrefixWindow));
-    menuCaptureRectangularArea.setCaption("Capture Rectangular Area\t" +
-                                          hotkeyLabel(VBHotKey3, p.hotkeyPrefixRectangle));
+                                     hotkeyLabel(VBHotKey1, hotkeyPrefix(app::kFullScreenHotkey)));
+    menuCaptureActiveWindow.setCaption(
+        "Capture Active Window\t" + hotkeyLabel(VBHotKey2, hotkeyPrefix(app::kActiveWindowHotkey)));
+    menuCaptureRectangularArea.setCaption(
+        "Capture Rectangular Area\t" + hotkeyLabel(VBHotKey3, hotkeyPrefix(app::kRectangleHotkey)));
 }
 
 } // namespace pictorn

@@ -2,6 +2,7 @@
 // The main window: the menus every command starts from, the current picture and the
 // summary of the hotkeys. Closing it ends the program.
 #include "app/command_options.h"
+#include "app/preferences.h"
 #include "app/registry.h"
 #include "app/settings.h"
 #include "capture/image_box.h"
@@ -13,11 +14,14 @@
 #include "platform/ui/menu_item.h"
 #include "platform/ui/timer.h"
 
+#include <array>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace pictorn {
 
@@ -33,6 +37,8 @@ class FrmMain : public ui::Form {
     platform::Services& services_;
     app::Registry registry_;
     app::SettingsStore settings_;
+    // The live preferences: loaded at start-up, changed in the preferences dialog.
+    app::Preferences preferences_;
 
 public:
     explicit FrmMain(platform::Services& services);
@@ -123,9 +129,9 @@ public:
     HotkeyControl VBHotKey2{services_.hotkeys, *this, kHotkeyWindow, 'W', true, false};
     HotkeyControl VBHotKey3{services_.hotkeys, *this, kHotkeyRectangle, 'R', true, false};
 
-    // The live preferences: the preferences dialog, made hidden by the load and kept for
-    // the whole run.
+    // The preferences dialog, made hidden by the load and kept for the whole run.
     FrmPrefs& prefs();
+    const app::Preferences& preferences() const { return preferences_; }
     app::SettingsStore& settings() { return settings_; }
 
     // Commands that the tray menu, the hotkeys and other windows run as well.
@@ -180,7 +186,9 @@ private:
     void wireHandlers();
     void Form_Load();
     void loadPreferences();
-    void loadHotkeys();
+    void loadHotkeys(const std::vector<std::string_view>& unusable);
+    // The modifier text of a hotkey as registered at start-up (app::HotkeyIndex).
+    std::string hotkeyPrefix(int hotkey) const;
     void centre();
     void Form_Resize();
     void layoutControls();
@@ -228,6 +236,7 @@ private:
     bool blockingWindowVisible() const;
 
     std::unique_ptr<FrmPrefs> prefs_;
+    std::array<app::HotkeyModifiers, 3> hotkeysInForce_{};
     std::unique_ptr<capture::FrmRectangle> rectangle_;
     FrmAbout* about_ = nullptr; // while the about box is open
     int modalDialogs_ = 0;

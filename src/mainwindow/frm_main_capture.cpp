@@ -56,7 +56,7 @@ void FrmMain::hideForCapture() {
 void FrmMain::delayWait() {
     // The delay counts from the moment the window is gone, on a clock that never jumps;
     // the wait keeps every window responsive.
-    const int seconds = delayOverride_ ? *delayOverride_ : app::toShort(prefs().txtSeconds.text());
+    const int seconds = delayOverride_ ? *delayOverride_ : preferences_.delaySeconds;
     services_.ui.doEvents();
     const std::int64_t target = services_.clock.monotonicMs() +
                                 (wasOnScreenForCapture_ ? kSettleMs : 0) +
@@ -112,16 +112,16 @@ void FrmMain::captureSequence(CaptureSource source, bool withPointer) {
     saveTempandShowPicture(std::move(grab.picture));
     hiddenForCapture_ = false;
     ++captures_;
-    if (prefs().chkKeepMinimized.value() != 0) {
+    if (preferences_.keepMinimized) {
         setWindowState(ui::WindowState::Minimized);
         setVisible(true);
     } else {
         menuTrayOpen_Click();
     }
-    if (prefs().chkSound.value() == 1)
+    if (preferences_.playSound)
         PlaySound("pictorn.wav");
     enableOutputCommands();
-    if (prefs().chkAutoSave.value() == 1)
+    if (preferences_.autoSave)
         AutoSave();
 }
 
@@ -141,7 +141,7 @@ void FrmMain::menuCaptureRectangularArea_Click() {
         delayWait();
         if (!rectangle_)
             rectangle_ = std::make_unique<capture::FrmRectangle>(
-                services_, [this] { return prefs().rectangleColor; },
+                services_, [this] { return preferences_.rectangleColour; },
                 [this](const capture::SelectionResult& result) { rectangleDone(result); });
         rectangle_->show();
     });
@@ -158,9 +158,9 @@ void FrmMain::rectangleDone(const capture::SelectionResult& result) {
     }
     saveTempandShowPicture(result.picture);
     ++captures_;
-    if (prefs().chkSound.value() == 1)
+    if (preferences_.playSound)
         PlaySound("pictorn.wav");
-    if (prefs().chkKeepMinimized.value() != 0) {
+    if (preferences_.keepMinimized) {
         setWindowState(ui::WindowState::Minimized);
         setVisible(true);
     } else {
@@ -170,7 +170,7 @@ void FrmMain::rectangleDone(const capture::SelectionResult& result) {
         show();
     }
     enableOutputCommands();
-    if (prefs().chkAutoSave.value() == 1)
+    if (preferences_.autoSave)
         AutoSave();
     if (commandLine_)
         finishCommandLine(true);

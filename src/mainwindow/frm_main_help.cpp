@@ -17,7 +17,7 @@ void FrmMain::menuHelp2_Click() {
 
 void FrmMain::menuOpenAutoSaveFolder_Click() {
     openAutoSaveFolder(
-        services_, prefs().txtDefaultFolder.text(), [this](int tab) { openPreferencesOnTab(tab); },
+        services_, preferences_.defaultFolder, [this](int tab) { openPreferencesOnTab(tab); },
         *this);
 }
 

@@ -3,7 +3,6 @@
 // of taken combinations changes, so a user who cannot free them is not asked every time.
 #include "app/error_report.h"
 #include "mainwindow/frm_main.h"
-#include "prefs/frm_prefs.h"
 
 namespace pictorn {
 namespace {
@@ -24,23 +23,22 @@ std::string FrmMain::hotkeyLabel(const HotkeyControl& hotkey, const std::string&
 }
 
 void FrmMain::showHotkeySummary() {
-    FrmPrefs& p = prefs();
-    txtInfo.setText(hotkeyLabel(VBHotKey1, p.hotkeyPrefixFull) + "  = Full Screen   -   " +
-                    hotkeyLabel(VBHotKey2, p.hotkeyPrefixWindow) + "  = Active Window   -   " +
-                    hotkeyLabel(VBHotKey3, p.hotkeyPrefixRectangle) +
-                    "  = Rectangle (mouse selection)");
+    txtInfo.setText(
+        hotkeyLabel(VBHotKey1, hotkeyPrefix(app::kFullScreenHotkey)) + "  = Full Screen   -   " +
+        hotkeyLabel(VBHotKey2, hotkeyPrefix(app::kActiveWindowHotkey)) +
+        "  = Active Window   -   " + hotkeyLabel(VBHotKey3, hotkeyPrefix(app::kRectangleHotkey)) +
+        "  = Rectangle (mouse selection)");
 }
 
 void FrmMain::noticeTakenHotkeys() {
-    FrmPrefs& p = prefs();
     struct Taken {
         const HotkeyControl& hotkey;
-        const std::string& prefix;
+        std::string prefix;
         std::string_view capture;
     };
-    const Taken all[] = {{VBHotKey1, p.hotkeyPrefixFull, "Full Screen"},
-                         {VBHotKey2, p.hotkeyPrefixWindow, "Active Window"},
-                         {VBHotKey3, p.hotkeyPrefixRectangle, "Rectangular Area"}};
+    const Taken all[] = {{VBHotKey1, hotkeyPrefix(app::kFullScreenHotkey), "Full Screen"},
+                         {VBHotKey2, hotkeyPrefix(app::kActiveWindowHotkey), "Active Window"},
+                         {VBHotKey3, hotkeyPrefix(app::kRectangleHotkey), "Rectangular Area"}};
     std::string names, lines;
     for (const Taken& t : all) {
         if (t.hotkey.armed())

@@ -1,38 +1,19 @@
-// The main window's start-up: every setting of the window and of the preferences is read
-// and put into place. Until the window's own set-up at the end, a step that fails (an
-// unreadable or unconvertible value) is skipped silently and the control keeps its
-// initial state, so a damaged store can never stop the program from starting.
+// The main window's start-up: every setting of the window is read and put into place, and
+// the preferences are loaded into the live values (shown by the hidden preferences dialog).
+// Until the window's own set-up at the end, a step that fails (an unreadable or unconvertible
+// value) is skipped silently and the control keeps its initial state, so a damaged store can
+// never stop the program from starting.
 #include "app/app_data.h"
 #include "app/conversions.h"
 #include "app/error_report.h"
+#include "app/preferences.h"
 #include "mainwindow/frm_main.h"
 #include "platform/ui/ui_toolkit.h"
 #include "prefs/frm_prefs.h"
 
+#include <algorithm>
+
 namespace pictorn {
-namespace {
-
-constexpr std::string_view kFailed = "Error";
-
-std::string orDefault(std::string text, std::string_view fallback, bool emptyToo = false) {
-    if (text == kFailed || (emptyToo && text.empty()))
-        return std::string(fallback);
-    return text;
-}
-
-// A colour value is a number from 0 to 0xFFFFFF; anything else would only fail later,
-// when the rectangle is drawn, so it falls back to red here.
-std::string validColour(const std::string& text) {
-    try {
-        const long long value = app::toNumber(text);
-        if (value >= 0 && value <= 0xFFFFFF)
-            return std::to_string(value);
-    } catch (const AppError&) {
-    }
-    return "255";
-}
-
-} // namespace
 
 void FrmMain::centre() {
     const ui::ScreenInfo screen = services_.ui.screen();
@@ -48,9 +29,9 @@ void FrmMain::Form_Load() {
 
     bool startedBefore = false;
     ignoreErrors([&] { startedBefore = app::toBoolean(store.readRaw("Startup")); });
+    // On a first start the preferences open on their first tab, as the dialog is made.
     if (!startedBefore) {
         ignoreErrors([&] { centre(); });
-        ignoreErrors([&] { prefs().SSTab1.setCurrentTab(0); });
     } else {
         ui::Geometry g = geometry();
         ignoreErrors([&] { g.top = app::toInteger(store.readRaw("Top")); });
@@ -77,7 +58,6 @@ void FrmMain::Form_Load() {
         menuSendImagetoPaint.setEnabled(false);
         menuSendMail.setEnabled(false);
         menuUploadFTP.setEnabled(false);
-        prefs().hotkeyPrefsClicked = "NOT Clicked!";
     });
     // A save cut short by a crash or a kill leaves its temporary file behind, often tens of
     // megabytes; nothing else would ever remove it.
@@ -89,109 +69,58 @@ void FrmMain::Form_Load() {
 
 void FrmMain::loadPreferences() {
     using app::ignoreErrors;
-    app::SettingsStore& store = settings_;
-    FrmPrefs& p = prefs();
-    auto number = [](const std::string& text) {
-        return app::toInteger(text);
-    };
-
+    const std::vector<std::string_view> unusable = prefs().loadFromStore();
     ignoreErrors([&] {
-        p.txtSeconds.setText(store.readRaw("DelayActiveWindow"));
-        if (p.txtSeconds.text() == "Er")
-            p.txtSeconds.setText("0");
-    });
-    ignoreErrors([&] { p.chkSound.setValue(number(orDefault(store.readRaw("PlaySound"), "1"))); });
-    ignoreErrors([&] {
-        p.chkStartMinimized.setValue(number(orDefault(store.readRaw("StartMinimized"), "0")));
-        if (p.chkStartMinimized.value() != 0)
+        if (preferences_.startMinimized)
             setWindowState(ui::WindowState::Minimized);
     });
-    ignoreErrors([&] { p.chkTray.setValue(number(orDefault(store.readRaw("SystemTray"), "0"))); });
     ignoreErrors([&] {
-        p.chkKeepMinimized.setValue(number(orDefault(store.readRaw("KeepMinimized"), "0")));
-    });
-    ignoreErrors([&] {
-        p.chkKeepOnTop.setValue(number(orDefault(store.readRaw("KeepOnTop"), "0")));
-        if (p.chkKeepOnTop.value() == 1)
+        if (preferences_.keepOnTop)
             setTopmost(true);
     });
-    ignoreErrors([&] {
-        p.txtEditorPath.setText(store.readRaw("Editor"));
-        if (p.txtEditorPath.text() == kFailed)
-            p.txtEditorPath.setText(std::string(app::kEditorPlaceholder));
-    });
-    ignoreErrors(
-        [&] { p.chkAutoSave.setValue(number(orDefault(store.readRaw("AutoSave"), "0"))); });
-    ignoreErrors(
-        [&] { p.txtPrefix.setText(orDefault(store.readRaw("Prefix"), "Pictorn_", true)); });
-    ignoreErrors([&] {
-        p.cboExtension.setListIndex(number(orDefault(store.readRaw("Extension"), "4", true)));
-    });
-    ignoreErrors(
-        [&] { p.txtDefaultFolder.setText(orDefault(store.readRaw("DefaultFolder"), "")); });
-    loadHotkeys();
-    ignoreErrors(
-        [&] { p.HScroll1.setValue(number(orDefault(store.readRaw("JPEGquality"), "90"))); });
-    ignoreErrors([&] {
-        p.rectangleColor = validColour(orDefault(store.readRaw("SelectedColor"), "255"));
-        p.showRectangleColor();
-    });
-    ignoreErrors([&] { p.SSTab1.setCurrentTab(number(store.readRaw("Tab"))); });
-    ignoreErrors([&] {
-        p.cboExtension4Attachments.setListIndex(
-            number(orDefault(store.readRaw("Extension4Attachments"), "4", true)));
-    });
+    loadHotkeys(unusable);
 }
 
-void FrmMain::loadHotkeys() {
-    using app::ignoreErrors;
-    FrmPrefs& p = prefs();
+void FrmMain::loadHotkeys(const std::vector<std::string_view>& unusable) {
+    using app::HotkeyModifiers;
     struct Modifier {
         std::string_view name;
-        std::string_view fallback;
-        ui::CheckBox& box;
         HotkeyControl& hotkey;
+        bool HotkeyModifiers::*held;
         void (HotkeyControl::*set)(bool);
     };
     const Modifier modifiers[] = {
-        {"HotKeyCTRL1", "1", p.chkCTRLvbHotkey1, VBHotKey1, &HotkeyControl::setCtrl},
-        {"HotKeyCTRL2", "1", p.chkCTRLvbHotkey2, VBHotKey2, &HotkeyControl::setCtrl},
-        {"HotKeyCTRL3", "1", p.chkCTRLvbHotkey3, VBHotKey3, &HotkeyControl::setCtrl},
-        {"HotKeyALT1", "0", p.chkALTvbHotkey1, VBHotKey1, &HotkeyControl::setAlt},
-        {"HotKeyALT2", "0", p.chkALTvbHotkey2, VBHotKey2, &HotkeyControl::setAlt},
-        {"HotKeyALT3", "0", p.chkALTvbHotkey3, VBHotKey3, &HotkeyControl::setAlt},
-        {"HotKeySHIFT1", "1", p.chkSHIFTvbHotkey1, VBHotKey1, &HotkeyControl::setShift},
-        {"HotKeySHIFT2", "0", p.chkSHIFTvbHotkey2, VBHotKey2, &HotkeyControl::setShift},
-        {"HotKeySHIFT3", "0", p.chkSHIFTvbHotkey3, VBHotKey3, &HotkeyControl::setShift},
+        {"HotKeyCTRL1", VBHotKey1, &HotkeyModifiers::ctrl, &HotkeyControl::setCtrl},
+        {"HotKeyCTRL2", VBHotKey2, &HotkeyModifiers::ctrl, &HotkeyControl::setCtrl},
+        {"HotKeyCTRL3", VBHotKey3, &HotkeyModifiers::ctrl, &HotkeyControl::setCtrl},
+        {"HotKeyALT1", VBHotKey1, &HotkeyModifiers::alt, &HotkeyControl::setAlt},
+        {"HotKeyALT2", VBHotKey2, &HotkeyModifiers::alt, &HotkeyControl::setAlt},
+        {"HotKeyALT3", VBHotKey3, &HotkeyModifiers::alt, &HotkeyControl::setAlt},
+        {"HotKeySHIFT1", VBHotKey1, &HotkeyModifiers::shift, &HotkeyControl::setShift},
+        {"HotKeySHIFT2", VBHotKey2, &HotkeyModifiers::shift, &HotkeyControl::setShift},
+        {"HotKeySHIFT3", VBHotKey3, &HotkeyModifiers::shift, &HotkeyControl::setShift},
     };
     for (const Modifier& m : modifiers) {
-        ignoreErrors([&] {
-            const std::string text = orDefault(settings_.readRaw(m.name), m.fallback);
-            const int value = app::toInteger(text);
-            m.box.setValue(value);
-            (m.hotkey.*m.set)(value != 0);
-        });
+        // A stored modifier that cannot be used leaves the hotkey's own.
+        if (std::find(unusable.begin(), unusable.end(), m.name) != unusable.end())
+            continue;
+        const int hotkey = m.hotkey.id() - kHotkeyFull;
+        (m.hotkey.*m.set)(preferences_.hotkeys[static_cast<std::size_t>(hotkey)].*m.held);
     }
     for (HotkeyControl* hotkey : {&VBHotKey1, &VBHotKey2, &VBHotKey3})
-        ignoreErrors([&] { hotkey->arm(); });
+        app::ignoreErrors([&] { hotkey->arm(); });
 
-    auto prefix = [](const ui::CheckBox& ctrl, const ui::CheckBox& alt, const ui::CheckBox& shift) {
-        std::string text;
-        if (ctrl.checked())
-            text += "CTRL+";
-        if (alt.checked())
-            text += "ALT+";
-        if (shift.checked())
-            text += "SHIFT+";
-        return text;
-    };
-    p.hotkeyPrefixFull = prefix(p.chkCTRLvbHotkey1, p.chkALTvbHotkey1, p.chkSHIFTvbHotkey1);
-    p.hotkeyPrefixWindow = prefix(p.chkCTRLvbHotkey2, p.chkALTvbHotkey2, p.chkSHIFTvbHotkey2);
-    p.hotkeyPrefixRectangle = prefix(p.chkCTRLvbHotkey3, p.chkALTvbHotkey3, p.chkSHIFTvbHotkey3);
+    // The summary describes the hotkeys in force; changes in the preferences wait for the
+    // next start.
+    hotkeysInForce_ = preferences_.hotkeys;
     showHotkeySummary();
     // Told from the message loop, so the notice appears over the shown main window.
     hotkeyNoticePending_ = true;
     TimerPending.setEnabled(true);
+}
+
+std::string FrmMain::hotkeyPrefix(int hotkey) const {
+    return hotkeysInForce_[static_cast<std::size_t>(hotkey)].prefix();
 }
 
 } // namespace pictorn

@@ -19,8 +19,6 @@ constexpr std::string_view kSaveAsFilter =
     "Windows Bitmap file (*.bmp)|*.bmp|GIF file (*.gif)|*.gif|JPEG file (*.jpg)|*.jpg|PCX file "
     "(*.pcx)|*.pcx|PNG Portable Graphics file (*.png)|*.png|PSD Adobe Photoshop file "
     "(*.psd)|*.psd|TIFF file (*.tif)|*.tif|";
-constexpr std::array<std::string_view, 7> kSaveAsExtensions{".bmp", ".gif", ".jpg", ".pcx",
-                                                            ".png", ".psd", ".tif"};
 constexpr auto kExclamation = platform::mb::kIconExclamation;
 
 } // namespace
@@ -28,7 +26,7 @@ constexpr auto kExclamation = platform::mb::kIconExclamation;
 void FrmMain::menuSave_Click() {
     bool fileGone = false;
     const auto failure = app::catchError([&] {
-        ImageBox1.setJpegQuality(prefs().HScroll1.value());
+        ImageBox1.setJpegQuality(preferences_.jpegQuality);
         if (app::FileExists(services_.files, Filename))
             ImageBox1.savePictureFile(Filename);
         else
@@ -52,12 +50,12 @@ void FrmMain::menuSave_Click() {
 
 void FrmMain::menuSaveAs_Click() {
     const auto failure = app::catchError([&] {
-        ImageBox1.setJpegQuality(prefs().HScroll1.value());
-        if (prefs().chkKeepOnTop.value() == 1)
+        ImageBox1.setJpegQuality(preferences_.jpegQuality);
+        if (preferences_.keepOnTop)
             setWindowState(ui::WindowState::Minimized);
-        std::string index = settings_.readRaw("Extension4SaveAs");
-        if (index == "Error" || !app::isNumeric(index))
-            index = "5";
+        std::string index = settings_.read("Extension4SaveAs").value_or("");
+        if (!app::isNumeric(index))
+            index = *app::findSetting("Extension4SaveAs").missing;
         platform::SaveFileRequest request;
         request.title = "Save";
         request.filters = platform::parseFilterList(kSaveAsFilter);
@@ -78,8 +76,8 @@ void FrmMain::menuSaveAs_Click() {
         const std::string extension =
             app::GetFileExtension(services_.files, services_.shell, Filename);
         std::string stored = extension;
-        for (std::size_t i = 0; i < kSaveAsExtensions.size(); ++i)
-            if (extension == kSaveAsExtensions[i])
+        for (std::size_t i = 0; i < app::kPictureExtensions.size(); ++i)
+            if (extension == app::kPictureExtensions[i])
                 stored = std::to_string(i + 1);
         settings_.write("Extension4SaveAs", stored);
     });
@@ -149,9 +147,9 @@ void FrmMain::menuSendImagetoEditor_Click() {
         "Could not locate your image editor.\r\n\r\nIn the Preferences window, under the "
         "\"Save & Edit\" tab, please enter a correct path to your image editor, or use the [...] "
         "browse button.";
-    FrmPrefs& p = prefs();
     const auto failure = app::catchError([&] {
-        if (p.txtEditorPath.text().empty() || p.txtEditorPath.text() == app::kEditorPlaceholder) {
+        const std::string& editorPath = preferences_.editorPath;
+        if (editorPath.empty() || editorPath == app::kEditorPlaceholder) {
             services_.messageBox.show(
                 "You haven't defined an image editor.\r\n\r\nIn the Preferences window, under the "
                 "[Save & Edit] tab, please select a program you would like to use as image "
@@ -160,13 +158,13 @@ void FrmMain::menuSendImagetoEditor_Click() {
             openPreferencesOnTab(kSaveAndEditTab);
             return;
         }
-        const std::string editor = app::trim(p.txtEditorPath.text());
+        const std::string editor = app::trim(editorPath);
         if (!app::FileExists(services_.files, editor)) {
             services_.messageBox.show(editorNotFound, kExclamation, "Image Editor not found");
             openPreferencesOnTab(kSaveAndEditTab);
             return;
         }
-        if (p.chkKeepOnTop.value() == 1)
+        if (preferences_.keepOnTop)
             setWindowState(ui::WindowState::Minimized);
         const std::string picture = tempPicturePath();
         ImageBox1.savePictureFile(picture);
@@ -195,7 +193,7 @@ void FrmMain::menuSendImagetoEditor_Click() {
 
 void FrmMain::menuSendImagetoPaint_Click() {
     const auto failure = app::catchError([&] {
-        if (prefs().chkKeepOnTop.value() == 1)
+        if (preferences_.keepOnTop)
             setWindowState(ui::WindowState::Minimized);
         const std::string picture = tempPicturePath();
         ImageBox1.savePictureFile(picture);

@@ -13,21 +13,6 @@
 #include <cstdio>
 
 namespace pictorn {
-namespace {
-
-constexpr std::array<std::string_view, 7> kExtensions{".bmp", ".gif", ".jpg", ".pcx",
-                                                      ".png", ".psd", ".tif"};
-constexpr int kPngIndex = 4;
-
-std::string lowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-} // namespace
-
 std::string FrmMain::tempPicturePath() {
     return app::AppDataFolder(services_.files, services_.shell, services_.shell.programFolder()) +
            "tmpPictorn.bmp";
@@ -61,34 +46,31 @@ void FrmMain::TimerRandomName_Timer() {
 }
 
 void FrmMain::AutoSave() {
-    FrmPrefs& p = prefs();
-    if (!app::FolderExists(services_.files, p.txtDefaultFolder.text())) {
+    const app::Preferences& p = preferences_;
+    if (!app::FolderExists(services_.files, p.defaultFolder)) {
         services_.messageBox.show(
             "The location you have chosen to automatically save screenshots to is not available "
             "(anymore).         \r\nIn the Preferences window, under the [Save & Edit] tab at "
             "[Auto Save], please pick another folder.    ",
             platform::mb::kIconExclamation, "Folder for screenshots unavailable");
-        p.showModal(this);
+        prefs().showModal(this);
         return;
     }
     app::trap(services_.messageBox, "frmMain - AutoSave", [&] {
-        const std::string folder = app::AddTrailingBackslash(p.txtDefaultFolder.text());
-        const std::string prefix = app::trim(p.txtPrefix.text());
-        if (p.txtPrefix.text().empty() || p.txtPrefix.text() == " ")
-            p.txtPrefix.setText("Pictorn_");
-        std::string extension = lowerAscii(p.cboExtension.selectedText());
-        if (extension.empty() || extension == " ")
-            extension = ".png";
-        if (std::find(kExtensions.begin(), kExtensions.end(), extension) == kExtensions.end()) {
-            p.cboExtension.setListIndex(kPngIndex);
-            extension = ".png";
+        const std::string folder = app::AddTrailingBackslash(p.defaultFolder);
+        const std::string prefix = app::trim(p.prefix);
+        // The dialog then shows what an empty prefix stands for.
+        if (p.prefix.empty() || p.prefix == " ") {
+            preferences_.prefix = std::string(app::kDefaultPrefix);
+            prefs().showValues();
         }
+        const std::string extension(app::pictureExtension(p.extensionIndex));
         // The timer refreshes the stamp twice a second; before its first tick there is none
         // yet, so take the time now rather than write a name without one.
         if (myRandomName.empty())
             myRandomName = timeStamp();
         Filename = uniqueName(folder + prefix + myRandomName, extension);
-        ImageBox1.setJpegQuality(p.HScroll1.value());
+        ImageBox1.setJpegQuality(p.jpegQuality);
         ImageBox1.savePictureFile(Filename);
     });
 }

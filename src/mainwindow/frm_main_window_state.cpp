@@ -17,7 +17,7 @@ std::string FrmMain::trayTip() const {
 
 void FrmMain::Form_Resize() {
     const bool trayDone = app::trap(services_.messageBox, "frmMain - Form_Resize", [&] {
-        if (prefs().chkTray.value() == 1) {
+        if (preferences_.systemTray) {
             services_.tray.add(*this, trayTip());
             services_.tray.hideTaskbarButton(*this);
             pichookEnabled_ = true;

@@ -4,16 +4,13 @@
 #include "app/error_report.h"
 #include "prefs/prefs_texts.h"
 
-#include <algorithm>
-#include <charconv>
-
 namespace pictorn {
 
 using namespace prefs;
 
-FrmPrefs::FrmPrefs(platform::Services& services, app::SettingsStore& store, ui::Form& mainWindow,
-                   ui::Timer& timerRandomName)
-    : ui::Form(services.ui, "frmPrefs"), services_(services), store_(store),
+FrmPrefs::FrmPrefs(platform::Services& services, app::SettingsStore& store, app::Preferences& live,
+                   ui::Form& mainWindow, ui::Timer& timerRandomName)
+    : ui::Form(services.ui, "frmPrefs"), services_(services), store_(store), live_(live),
       mainWindow_(mainWindow), timerRandomName_(timerRandomName) {
     setStyle(
         {.templateId = IDD_PREFS, .sizable = false, .showInTaskbar = false, .minMaxBoxes = false});
@@ -21,6 +18,7 @@ FrmPrefs::FrmPrefs(platform::Services& services, app::SettingsStore& store, ui::
     buildPages();
     wireHandlers();
     wireValidation();
+    wireLiveValues();
     showCurrentTab();
 }
 
@@ -68,9 +66,9 @@ void FrmPrefs::setDesignState() {
     lblBestQuality.setCaption("Best\r\nquality");
     HScroll1.setRange(1, 100);
     HScroll1.setLargeChange(20);
-    HScroll1.setValue(kDefaultJpegQuality);
+    HScroll1.setValue(app::kDefaultJpegQuality);
     // The number and the caption show the design value from the start.
-    lblQualityNumber.setCaption(std::to_string(kDefaultJpegQuality));
+    lblQualityNumber.setCaption(std::to_string(app::kDefaultJpegQuality));
     frameJPGquality.setCaption("JPEG Quality: Very High");
     cmdDefault.setCaption("&Default");
     cmdDefault.setToolTip("Default = 90");
@@ -87,26 +85,26 @@ void FrmPrefs::setDesignState() {
     cmdBrowse4Folder.setToolTip("Click here to Browse");
     frameAttachments.setCaption("Attachments && FTP");
     lblAttachmentsInfo.setCaption("Default file type for attachments && uploads:");
-    for (std::string_view extension : kExtensions) {
+    for (std::string_view extension : app::kPictureExtensions) {
         cboExtension.addItem(std::string(extension));
         cboExtension4Attachments.addItem(std::string(extension));
     }
     // A stored index that cannot be used leaves the lists on ".png", never on nothing.
-    cboExtension.setListIndex(kDefaultExtensionIndex);
-    cboExtension4Attachments.setListIndex(kDefaultExtensionIndex);
+    cboExtension.setListIndex(app::kPngIndex);
+    cboExtension4Attachments.setListIndex(app::kPngIndex);
 
     frameColors.setCaption("Colors Rectangle Box");
-    const std::array<std::pair<ui::Label*, std::uint32_t>, 6> swatches{{{&picBlue, kBlue},
-                                                                        {&picCyan, kCyan},
-                                                                        {&picMagenta, kMagenta},
-                                                                        {&picGreen, kGreen},
-                                                                        {&picRed, kRed},
-                                                                        {&picYellow, kYellow}}};
-    for (const auto& [swatch, color] : swatches)
-        swatch->setBackColor(color);
+    const std::array<std::pair<ui::Label*, app::Colour>, 6> swatches{{{&picBlue, app::kBlue},
+                                                                      {&picCyan, app::kCyan},
+                                                                      {&picMagenta, app::kMagenta},
+                                                                      {&picGreen, app::kGreen},
+                                                                      {&picRed, app::kRed},
+                                                                      {&picYellow, app::kYellow}}};
+    for (const auto& [swatch, colour] : swatches)
+        swatch->setBackColor(colour.value);
     lblColor.setCaption(
         "Select a color for the rectangle box && cursor (Capture Rectangular Area)");
-    setRectangleColor(std::to_string(kRed));
+    paintPreview(app::kRed);
 
     frameDelay.setCaption("Delay Time");
     picContainerFrameDelay.setToolTip("More is slower, less is quicker");
@@ -115,7 +113,6 @@ void FrmPrefs::setDesignState() {
     txtSeconds.setText("0");
     lblDelaySeconds.setCaption("Seconds");
 
-    hotkeyPrefsClicked = std::string(kHotkeysNotClicked);
     // The browse buttons start without validation: a field's own browse button is always
     // reachable from that field; the checks switch them later.
     cmdBrowse4Editor.setCausesValidation(false);
@@ -183,8 +180,8 @@ void FrmPrefs::wireHandlers() {
     };
     for (int hotkey = 1; hotkey <= 3; ++hotkey)
         for (ui::CheckBox* box : hotkeyBoxes(hotkey))
-            box->Click = [this, box] {
-                setBoldorNot(*box);
+            box->Click = [this, hotkey, box] {
+                hotkeyBox_Click(hotkey, *box);
             };
     picBlue.Click = [this] {
         picBlue_Click();
@@ -244,16 +241,6 @@ void FrmPrefs::wireValidation() {
     txtEditorPath.MouseMove = [this](int, int, float, float) {
         txtEditorPath_MouseMove();
     };
-    // The real fields report no mouse moves, so the tooltip also follows every edit.
-    txtPrefix.Change = [this] {
-        txtPrefix_MouseMove();
-    };
-    txtDefaultFolder.Change = [this] {
-        txtDefaultFolder_MouseMove();
-    };
-    txtEditorPath.Change = [this] {
-        txtEditorPath_MouseMove();
-    };
 }
 
 std::array<ui::CheckBox*, 3> FrmPrefs::hotkeyBoxes(int hotkey) {
@@ -267,18 +254,6 @@ std::array<ui::CheckBox*, 3> FrmPrefs::hotkeyBoxes(int hotkey) {
     }
 }
 
-std::string FrmPrefs::modifierPrefix(int hotkey) const {
-    const auto boxes = const_cast<FrmPrefs*>(this)->hotkeyBoxes(hotkey);
-    std::string prefix;
-    if (boxes[0]->checked())
-        prefix += "CTRL+";
-    if (boxes[1]->checked())
-        prefix += "ALT+";
-    if (boxes[2]->checked())
-        prefix += "SHIFT+";
-    return prefix;
-}
-
 void FrmPrefs::showCurrentTab() {
     for (int tab = 0; tab < static_cast<int>(pages_.size()); ++tab)
         for (ui::Control* control : pages_[static_cast<std::size_t>(tab)])
@@ -286,6 +261,7 @@ void FrmPrefs::showCurrentTab() {
 }
 
 void FrmPrefs::SSTab1_Click(int) {
+    live_.tab = SSTab1.currentTab();
     showCurrentTab();
 }
 
@@ -309,23 +285,14 @@ void FrmPrefs::SetSelected() {
     });
 }
 
-void FrmPrefs::setRectangleColor(std::string colorText) {
-    rectangleColor = std::move(colorText);
-    showRectangleColor();
+void FrmPrefs::setRectangleColour(app::Colour colour) {
+    live_.rectangleColour = colour;
+    paintPreview(colour);
 }
 
-void FrmPrefs::showRectangleColor() {
-    // The leading number of the text, as the rectangle selection reads it; 0 without one.
-    const std::string_view text = rectangleColor;
-    const auto start = std::min(text.size(), text.find_first_not_of(' '));
-    std::uint32_t color = 0;
-    std::from_chars(text.data() + start, text.data() + text.size(), color);
-    paintPreview(color & 0xFFFFFF);
-}
-
-void FrmPrefs::paintPreview(std::uint32_t color) {
+void FrmPrefs::paintPreview(app::Colour colour) {
     for (ui::Label* part : {&ShapeRectangle, &Line1, &Line2})
-        part->setBackColor(color);
+        part->setBackColor(colour.value);
 }
 
 } // namespace pictorn

@@ -1,8 +1,11 @@
 #pragma once
-// The preferences dialog, which is at the same time the holder of the live preferences:
-// the rest of the program reads the current settings from its controls and hidden fields.
-// Created (hidden) at start-up, filled from the settings store by the main window, shown
-// modally from the Preferences menu and hidden again by Done; it lives for the whole run.
+// The preferences dialog: the place where the live preferences (app::Preferences, owned by
+// the main window) are changed. Every control writes its value into them the moment it
+// changes, so the rest of the program, which reads only the typed values, sees an edit at
+// once; there is no Cancel. Created (hidden) at start-up, filled from the settings store,
+// shown modally from the Preferences menu and hidden again by Done, which stores the values;
+// it lives for the whole run.
+#include "app/preferences.h"
 #include "app/settings.h"
 #include "platform/services.h"
 #include "platform/ui/controls.h"
@@ -21,8 +24,8 @@ class FrmPrefs : public ui::Form {
 public:
     // The dialog acts on the main window only through these: its caption and keep-on-top
     // state, and the time-stamp timer that auto-save needs.
-    FrmPrefs(platform::Services& services, app::SettingsStore& store, ui::Form& mainWindow,
-             ui::Timer& timerRandomName);
+    FrmPrefs(platform::Services& services, app::SettingsStore& store, app::Preferences& live,
+             ui::Form& mainWindow, ui::Timer& timerRandomName);
 
     enum Tab { kTabGeneral = 0, kTabSaveEdit = 1, kTabMiscellaneous = 2 };
 
@@ -104,24 +107,19 @@ public:
     ui::TextBox txtSeconds{this, "txtSeconds", IDC_PREFS_SECONDS};
     ui::Label lblDelaySeconds{this, "lblDelaySeconds", IDC_PREFS_LBL_SECONDS};
 
-    // Hidden state of the live preferences.
-    // The rectangle colour as decimal text of a Windows colour value ("255": red).
-    std::string rectangleColor;
-    // "Clicked!" once a hotkey box or the hotkey Default button was used, "NOT Clicked!"
-    // after start-up and after Done's restart notice.
-    std::string hotkeyPrefsClicked;
-    // Modifier prefixes of the hotkeys as registered at start-up ("CTRL+SHIFT+").
-    std::string hotkeyPrefixFull;
-    std::string hotkeyPrefixWindow;
-    std::string hotkeyPrefixRectangle;
+    // Start-up: reads the store into the live preferences and shows them, each control
+    // firing its own events as a user's change would. Returns the names of stored values
+    // that could not be used (those controls keep their state as made).
+    std::vector<std::string_view> loadFromStore();
+    // Puts the live preferences into the controls, in the order start-up fills them.
+    void showValues();
+    const app::Preferences& values() const { return live_; }
+    // Whether a hotkey box or the hotkey Default button was used since start-up or since
+    // Done's restart notice.
+    bool hotkeysChanged() const { return hotkeysChanged_; }
 
-    // Paints the preview in the numeric value of rectangleColor (its leading number).
-    void showRectangleColor();
-    // Sets rectangleColor and paints the preview.
-    void setRectangleColor(std::string colorText);
-    // The prefix the three boxes of hotkey 1, 2 or 3 give now: "CTRL+", "ALT+", "SHIFT+"
-    // for each checked box, in that order.
-    std::string modifierPrefix(int hotkey) const;
+    // Sets the rectangle colour and paints the preview in it.
+    void setRectangleColour(app::Colour colour);
     // The hotkey boxes of one hotkey (1..3): CTRL, ALT, SHIFT.
     std::array<ui::CheckBox*, 3> hotkeyBoxes(int hotkey);
 
@@ -144,7 +142,9 @@ private:
     void showCurrentTab();
     // Moves the model's focus and, when the dialog is on the screen, the real one.
     bool moveFocus(ui::Control& target);
-    void paintPreview(std::uint32_t color);
+    void wireLiveValues();
+    void paintPreview(app::Colour colour);
+    void hotkeyBox_Click(int hotkey, ui::CheckBox& box);
     void failField(bool& cancel, std::string_view text, std::string_view title);
 
     // Load, activation and the controls that act at once (frm_prefs_live.cpp).
@@ -157,7 +157,7 @@ private:
     void cmdHotkeysDefault_Click();
     void cboExtension_Click();
     void cboExtension4Attachments_Click();
-    void swatchClick(ui::Label& swatch, std::string_view label, std::uint32_t color);
+    void swatchClick(ui::Label& swatch, std::string_view label, app::Colour colour);
     void picBlue_Click();
     void picCyan_Click();
     void picGreen_Click();
@@ -188,6 +188,8 @@ private:
 
     platform::Services& services_;
     app::SettingsStore& store_;
+    app::Preferences& live_;
+    bool hotkeysChanged_ = false;
     ui::Form& mainWindow_;
     ui::Timer& timerRandomName_;
     std::array<std::vector<ui::Control*>, 3> pages_;

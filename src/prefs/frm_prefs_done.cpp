@@ -11,23 +11,15 @@ namespace pictorn {
 
 using namespace prefs;
 
-namespace {
-
-std::string boxValue(const ui::CheckBox& box) {
-    return std::to_string(box.value());
-}
-
-} // namespace
-
 void FrmPrefs::cmdDone_Click() {
     app::trap(services_.messageBox, "frmPrefs - cmdDone_Click", [&] {
         if (!checkEntriesForDone() || !writeSettings())
             return;
         focusSink();
-        if (hotkeyPrefsClicked == kHotkeysClicked) {
+        if (hotkeysChanged_) {
             services_.messageBox.show(kAllGood, platform::mb::kOk | platform::mb::kIconInformation,
                                       kAllGoodTitle);
-            hotkeyPrefsClicked = std::string(kHotkeysNotClicked);
+            hotkeysChanged_ = false;
         }
         hide();
     });
@@ -48,7 +40,7 @@ bool FrmPrefs::checkEntriesForDone() {
 
     const std::string prefix = txtPrefix.text();
     if (prefix.empty() || prefix == " ")
-        txtPrefix.setText(std::string(kDefaultPrefix));
+        txtPrefix.setText(std::string(app::kDefaultPrefix));
     else if (!app::StringChk(prefix, app::kReservedFileNameChars).empty())
         return stopAt(txtPrefix, reservedCharactersMessage(), kReservedTitle);
 
@@ -69,43 +61,24 @@ void FrmPrefs::write(std::string_view name, const std::string& value) {
 // Phase 2: every value in the store's order. False when auto-save has no folder: what was
 // written so far stays written, the rest waits for the next Done.
 bool FrmPrefs::writeSettings() {
-    write("DelayActiveWindow", txtSeconds.text());
-    write("PlaySound", boxValue(chkSound));
-    write("KeepOnTop", boxValue(chkKeepOnTop));
-    write("StartMinimized", boxValue(chkStartMinimized));
-    write("SystemTray", boxValue(chkTray));
-    write("KeepMinimized", boxValue(chkKeepMinimized));
-    app::ignoreErrors([&] {
-        if (trimSpaces(txtEditorPath.text()).empty())
-            txtEditorPath.setText(std::string(app::kEditorPlaceholder));
-        store_.write("Editor", txtEditorPath.text());
-    });
-    write("AutoSave", boxValue(chkAutoSave));
-    const bool autoSave = chkAutoSave.value() == 1;
-    if (autoSave) {
-        app::ignoreErrors([&] {
-            if (trimSpaces(txtPrefix.text()).empty())
-                txtPrefix.setText(std::string(kDefaultPrefix));
-            store_.write("Prefix", txtPrefix.text());
-        });
-        write("Extension", std::to_string(cboExtension.listIndex()));
-        const std::string folder = txtDefaultFolder.text();
-        if (trimSpaces(folder).empty() || folder == app::kEditorPlaceholder) {
+    for (std::string_view name : app::kWriteOrderAtDone) {
+        const bool autoSaveOnly =
+            name == "Prefix" || name == "Extension" || name == "DefaultFolder";
+        if (autoSaveOnly && !live_.autoSave)
+            continue;
+        // An emptied field shows (and stores) what an empty value stands for.
+        if (name == "Editor" && trimSpaces(live_.editorPath).empty())
+            app::ignoreErrors([&] { txtEditorPath.setText(std::string(app::kEditorPlaceholder)); });
+        if (name == "Prefix" && trimSpaces(live_.prefix).empty())
+            app::ignoreErrors([&] { txtPrefix.setText(std::string(app::kDefaultPrefix)); });
+        if (name == "DefaultFolder" && (trimSpaces(live_.defaultFolder).empty() ||
+                                        live_.defaultFolder == app::kEditorPlaceholder)) {
             services_.messageBox.show(kNoFolder, platform::mb::kOk | platform::mb::kIconExclamation,
                                       kNoFolderTitle);
             return false;
         }
-        write("DefaultFolder", folder);
+        write(name, app::preferenceText(live_, name));
     }
-    const std::array<std::string_view, 3> modifiers{"CTRL", "ALT", "SHIFT"};
-    for (std::size_t column = 0; column < modifiers.size(); ++column)
-        for (int hotkey = 1; hotkey <= 3; ++hotkey)
-            write("HotKey" + std::string(modifiers[column]) + std::to_string(hotkey),
-                  boxValue(*hotkeyBoxes(hotkey)[column]));
-    write("JPEGquality", std::to_string(HScroll1.value()));
-    write("Extension4Attachments", std::to_string(cboExtension4Attachments.listIndex()));
-    write("SelectedColor", rectangleColor);
-    write("Tab", std::to_string(SSTab1.currentTab()));
     return true;
 }
 

@@ -59,7 +59,7 @@ void FrmPrefs::txtPrefix_Validate(bool& cancel) {
         cmdBrowse4Editor.setCausesValidation(true);
         const std::string text = txtPrefix.text();
         if (text.empty() || text == " ") {
-            txtPrefix.setText(std::string(kDefaultPrefix));
+            txtPrefix.setText(std::string(app::kDefaultPrefix));
             return;
         }
         if (!app::StringChk(text, app::kReservedFileNameChars).empty())

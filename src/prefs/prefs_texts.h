@@ -1,7 +1,6 @@
 #pragma once
 // The fixed texts of the preferences dialog's messages and the values its controls stand
 // for. Messages join their lines with CR LF.
-#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -9,26 +8,9 @@ namespace pictorn::prefs {
 
 inline constexpr std::string_view kNewLine = "\r\n";
 
-inline constexpr std::string_view kDefaultPrefix = "Pictorn_";
 inline constexpr std::string_view kMainCaption = "Pictorn";
 inline constexpr std::string_view kMainCaptionAutoSave = "Pictorn - AutoSave activated";
-inline constexpr std::string_view kHotkeysClicked = "Clicked!";
-inline constexpr std::string_view kHotkeysNotClicked = "NOT Clicked!";
-
-// List positions of the two type lists: the same seven extensions, ".png" by default.
-inline constexpr std::array<std::string_view, 7> kExtensions{".bmp", ".gif", ".jpg", ".pcx",
-                                                             ".png", ".psd", ".tif"};
-inline constexpr int kDefaultExtensionIndex = 4;
-inline constexpr int kDefaultJpegQuality = 90;
 inline constexpr int kMaxDelaySeconds = 60;
-
-// Rectangle colours: Windows colour values (red in the low byte).
-inline constexpr std::uint32_t kBlue = 16711680;
-inline constexpr std::uint32_t kCyan = 16776960;
-inline constexpr std::uint32_t kGreen = 65280;
-inline constexpr std::uint32_t kMagenta = 16711935;
-inline constexpr std::uint32_t kRed = 255;
-inline constexpr std::uint32_t kYellow = 65535;
 
 // Text colours of the hotkey rows.
 inline constexpr std::uint32_t kFullScreenRowColor = 0xC00000;

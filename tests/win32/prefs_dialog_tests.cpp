@@ -33,7 +33,7 @@ protected:
         mainWindow.move(1440, 1440, 9000, 6000);
         mainWindow.show();
         store.createKey();
-        prefs = std::make_unique<FrmPrefs>(services, store, mainWindow, timer);
+        prefs = std::make_unique<FrmPrefs>(services, store, live, mainWindow, timer);
         prefs->load();
     }
     void TearDown() override {
@@ -136,6 +136,7 @@ protected:
                       .screen = fakes.screen};
     app::Registry settingsRegistry{fakes.registry, fakes.messageBox};
     app::SettingsStore store{settingsRegistry};
+    app::Preferences live;
     ui::Form mainWindow{toolkit, "frmMain"};
     ui::Timer timer{&mainWindow, "TimerRandomName", 102};
     std::unique_ptr<FrmPrefs> prefs;

@@ -48,7 +48,7 @@ protected:
     Win32Toolkit toolkit;
     headless::FakeScreenCapture frozenScreen;
     headless::ScriptedMessageBox messageBox;
-    std::string color = "65280";
+    app::Colour color = app::kGreen;
     std::optional<capture::SelectionResult> result;
     capture::FrmRectangle overlay{toolkit, frozenScreen, messageBox, [this] { return color; },
                                   [this](const capture::SelectionResult& r) {
@@ -118,7 +118,7 @@ TEST_F(RectangleOverlay, EscapeAndShortClicksCancel) {
 }
 
 TEST_F(RectangleOverlay, UsesTheCrosshairOfTheColourOrTheSystemOne) {
-    color = "12345"; // not one of the six: the system crosshair
+    color = app::Colour{12345}; // not one of the six: the system crosshair
     overlay.show();
     HWND window = overlayWindow();
     ASSERT_TRUE(window);

@@ -29,6 +29,8 @@ std::uint32_t& FakeScreenCapture::pixel(int x, int y) {
 }
 
 imaging::Picture FakeScreenCapture::grab(const platform::PixelRect& area) {
+    if (failGrabs)
+        throw std::runtime_error(*failGrabs);
     grabs.push_back(area);
     imaging::Picture out(std::max(area.width, 0), std::max(area.height, 0));
     for (int y = 0; y < out.height; ++y) {

@@ -4,6 +4,7 @@
 #include "platform/screen_capture.h"
 
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace pictorn::headless {
@@ -28,6 +29,8 @@ public:
     std::optional<platform::PixelRect> foreground;
     platform::CursorState pointer;
     std::vector<platform::PixelRect> grabs; // every rectangle asked for, in order
+    // When set, grab raises an error with this description instead of copying.
+    std::optional<std::string> failGrabs;
 
 private:
     std::vector<platform::PixelRect> monitors_;

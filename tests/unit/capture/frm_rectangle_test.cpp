@@ -31,7 +31,7 @@ protected:
     }
 
     headless::HeadlessServices platform;
-    std::string color = "255";
+    app::Colour color = app::kRed;
     std::vector<SelectionResult> results;
     std::function<void(const SelectionResult&)> onDone = [this](const SelectionResult& r) {
         results.push_back(r);
@@ -42,29 +42,24 @@ protected:
                          }};
 };
 
-TEST(CrosshairChoice, EachTableColourHasItsPointerOthersTheStandardOne) {
-    EXPECT_EQ(crosshairCursorFor("16711680"), 101);
-    EXPECT_EQ(crosshairCursorFor("16776960"), 102);
-    EXPECT_EQ(crosshairCursorFor("16711935"), 103);
-    EXPECT_EQ(crosshairCursorFor("65280"), 104);
-    EXPECT_EQ(crosshairCursorFor("255"), 105);
-    EXPECT_EQ(crosshairCursorFor("65535"), 106);
-    // Compared as text: the same number written differently is not in the table.
-    EXPECT_EQ(crosshairCursorFor(" 255"), kStandardCrosshair);
-    EXPECT_EQ(crosshairCursorFor("0"), kStandardCrosshair);
-    EXPECT_EQ(crosshairCursorFor(""), kStandardCrosshair);
+TEST(CrosshairChoice, EachOfferedColourHasItsPointerOthersTheStandardOne) {
+    EXPECT_EQ(crosshairCursorFor(app::kBlue), 101);
+    EXPECT_EQ(crosshairCursorFor(app::kCyan), 102);
+    EXPECT_EQ(crosshairCursorFor(app::kMagenta), 103);
+    EXPECT_EQ(crosshairCursorFor(app::kGreen), 104);
+    EXPECT_EQ(crosshairCursorFor(app::kRed), 105);
+    EXPECT_EQ(crosshairCursorFor(app::kYellow), 106);
+    EXPECT_EQ(crosshairCursorFor(app::Colour{0}), kStandardCrosshair);
 }
 
 TEST(OutlineColour, StoredValueHasRedInTheLowByte) {
-    EXPECT_EQ(outlineColorFor("255"), 0xFF0000u);
-    EXPECT_EQ(outlineColorFor("16711680"), 0x0000FFu);
-    EXPECT_EQ(outlineColorFor("8421631"), 0xFF8080u); // a colour outside the table
-    EXPECT_EQ(outlineColorFor("junk"), 0xFF0000u);
-    EXPECT_EQ(outlineColorFor(""), 0xFF0000u);
+    EXPECT_EQ(outlineColorFor(app::kRed), 0xFF0000u);
+    EXPECT_EQ(outlineColorFor(app::kBlue), 0x0000FFu);
+    EXPECT_EQ(outlineColorFor(app::Colour{8421631}), 0xFF8080u); // a colour outside the table
 }
 
 TEST_F(FrmRectangleTest, LoadFreezesTheScreenAndPicksThePointer) {
-    color = "65280";
+    color = app::kGreen;
     open();
     EXPECT_EQ(overlay.name(), "frmRectangle");
     EXPECT_FALSE(overlay.style().showInTaskbar);
@@ -157,7 +152,7 @@ TEST_F(FrmRectangleTest, OutlineFollowsTheDragInTheLiveColour) {
     overlay.Form_MouseDown(1, 0, 1500, 750);
     overlay.Form_MouseMove(1, 0, 600, 1500);
     EXPECT_EQ(overlay.outline(), (Outline{40, 50, 100, 100, 0xFF0000}));
-    color = "16711680";
+    color = app::kBlue;
     overlay.Form_MouseMove(1, 0, 3000, 1500);
     EXPECT_EQ(overlay.outline(), (Outline{100, 50, 200, 100, 0x0000FF}));
     overlay.Form_MouseDown(1, 0, 0, 0); // a new press clears the drawing

@@ -89,9 +89,10 @@ TEST_F(CaptureFailures, FirstCaptureIsNotLostWhenTheDataFolderRefusesTheBitmap) 
 }
 
 TEST_F(CaptureFailures, WindowComesBackWhenTheCaptureFailsAfterHidingIt) {
-    // A delay the store handed over unchecked cannot be converted: the capture fails after
-    // the window was hidden, for the grab commands and for the rectangle alike.
-    main->prefs().txtSeconds.setText("abc");
+    // The screen cannot be read: the capture fails after the window was hidden, for the
+    // grab commands and for the rectangle alike.
+    h.screen.foreground = platform::PixelRect{10, 10, 100, 80};
+    h.screen.failGrabs = "The screen cannot be read";
     for (ui::MenuItem* command :
          {&main->menuCaptureFullScreen, &main->menuCaptureFullScreenWithCursor,
           &main->menuCaptureActiveWindow, &main->menuCaptureActiveWindowWithCursor,
@@ -99,7 +100,7 @@ TEST_F(CaptureFailures, WindowComesBackWhenTheCaptureFailsAfterHidingIt) {
         h.messageBox.shown.clear();
         command->click();
         ASSERT_EQ(h.messageBox.shown.size(), 1u) << command->name();
-        EXPECT_NE(h.messageBox.last().text.find("Type mismatch"), std::string::npos);
+        EXPECT_NE(h.messageBox.last().text.find("The screen cannot be read"), std::string::npos);
         EXPECT_TRUE(main->visible()) << command->name();
         EXPECT_EQ(main->windowState(), ui::WindowState::Normal) << command->name();
         EXPECT_FALSE(main->rectangleOpen()) << command->name();

@@ -71,8 +71,8 @@ TEST_F(MainWindow, FirstStartShowsTheDefaultsCentredWithoutAnyMessage) {
     EXPECT_EQ(p.txtPrefix.text(), "Pictorn_");
     EXPECT_EQ(p.cboExtension.selectedText(), ".png");
     EXPECT_EQ(p.HScroll1.value(), 90);
-    EXPECT_EQ(p.rectangleColor, "255");
-    EXPECT_EQ(p.hotkeyPrefsClicked, "NOT Clicked!");
+    EXPECT_EQ(p.values().rectangleColour, app::kRed);
+    EXPECT_FALSE(p.hotkeysChanged());
     for (ui::MenuItem* item :
          {&main->menuSave, &main->menuSaveAs, &main->menuPrint, &main->menuCopyImagetoClipboard,
           &main->menuSendImagetoEditor, &main->menuSendImagetoPaint, &main->menuSendMail,
@@ -120,11 +120,22 @@ TEST_F(MainWindow, DamagedValuesFallBackSilently) {
     EXPECT_EQ(p.txtEditorPath.text().size(), 100000u);
     EXPECT_EQ(p.txtSeconds.text(), "0");
     EXPECT_EQ(p.cboExtension.selectedText(), ".png");
-    EXPECT_EQ(p.rectangleColor, "255");
+    EXPECT_EQ(p.values().rectangleColour, app::kRed);
     EXPECT_EQ(p.HScroll1.value(), 90);
     EXPECT_EQ(p.SSTab1.currentTab(), 0);
     EXPECT_NE(main->txtInfo.text().find("CTRL+ALT+W  = Active Window"), std::string::npos);
     EXPECT_TRUE(h.messageBox.shown.empty());
+
+    // Hotkey boxes ticked now act at the next start: the summary and the capture menu keep
+    // the combinations registered at this one.
+    const std::string summary = main->txtInfo.text();
+    p.chkALTvbHotkey2.click();
+    p.chkALTvbHotkey1.click();
+    main->menuCapture.click();
+    EXPECT_EQ(main->menuCaptureActiveWindow.caption(), "Capture Active Window\tCTRL+ALT+W");
+    EXPECT_EQ(main->menuCaptureFullScreen.caption(), "Capture Full Screen\tCTRL+SHIFT+F");
+    EXPECT_EQ(main->txtInfo.text(), summary);
+    EXPECT_EQ(main->preferences().hotkeys[app::kActiveWindowHotkey].prefix(), "CTRL+");
 }
 
 TEST_F(MainWindow, ClosingStoresPositionAndMarksInOrderAndRemovesTheTrayIcon) {

@@ -3,6 +3,7 @@
 // main window's start-up fills it, with helpers to arrange stored values and to read back
 // what Done wrote.
 #include "app/error_report.h"
+#include "app/preferences.h"
 #include "app/registry.h"
 #include "app/settings.h"
 #include "platform/headless/headless_services.h"
@@ -43,66 +44,11 @@ protected:
     // default) goes into its control through the control's own events.
     FrmPrefs& start() {
         store.createKey();
-        prefs = std::make_unique<FrmPrefs>(hs.services, store, mainWindow, timer);
-        FrmPrefs& p = *prefs;
-        p.load();
-        const auto read = [&](std::string_view name) {
-            return store.readRaw(name);
-        };
-        const auto orDefault = [](std::string value, std::string fallback, bool emptyToo = false) {
-            return value == "Error" || (emptyToo && value.empty()) ? fallback : value;
-        };
-        const auto number = [](const std::string& text) {
-            return std::stoi(text);
-        };
-        using app::ignoreErrors;
-        if (read("Startup") != "True")
-            ignoreErrors([&] { p.SSTab1.setCurrentTab(0); });
-        ignoreErrors([&] {
-            p.txtSeconds.setText(read("DelayActiveWindow"));
-            if (p.txtSeconds.text() == "Er")
-                p.txtSeconds.setText("0");
-        });
-        ignoreErrors([&] { p.chkSound.setValue(number(orDefault(read("PlaySound"), "1"))); });
-        ignoreErrors(
-            [&] { p.chkStartMinimized.setValue(number(orDefault(read("StartMinimized"), "0"))); });
-        ignoreErrors([&] { p.chkTray.setValue(number(orDefault(read("SystemTray"), "0"))); });
-        ignoreErrors(
-            [&] { p.chkKeepMinimized.setValue(number(orDefault(read("KeepMinimized"), "0"))); });
-        ignoreErrors([&] { p.chkKeepOnTop.setValue(number(orDefault(read("KeepOnTop"), "0"))); });
-        ignoreErrors([&] {
-            p.txtEditorPath.setText(read("Editor"));
-            if (p.txtEditorPath.text() == "Error")
-                p.txtEditorPath.setText(std::string(app::kEditorPlaceholder));
-        });
-        ignoreErrors([&] { p.chkAutoSave.setValue(number(orDefault(read("AutoSave"), "0"))); });
-        ignoreErrors([&] { p.txtPrefix.setText(orDefault(read("Prefix"), "Pictorn_", true)); });
-        ignoreErrors(
-            [&] { p.cboExtension.setListIndex(number(orDefault(read("Extension"), "4", true))); });
-        ignoreErrors([&] { p.txtDefaultFolder.setText(orDefault(read("DefaultFolder"), "")); });
-        const char* hotkeyValues[] = {"HotKeyCTRL1",  "HotKeyCTRL2",  "HotKeyCTRL3",
-                                      "HotKeyALT1",   "HotKeyALT2",   "HotKeyALT3",
-                                      "HotKeySHIFT1", "HotKeySHIFT2", "HotKeySHIFT3"};
-        for (int i = 0; i < 9; ++i) {
-            const std::string fallback = i < 3 || i == 6 ? "1" : "0";
-            ignoreErrors([&] {
-                p.hotkeyBoxes(i % 3 + 1)[static_cast<std::size_t>(i / 3)]->setValue(
-                    number(orDefault(read(hotkeyValues[i]), fallback)));
-            });
-        }
-        p.hotkeyPrefixFull = p.modifierPrefix(1);
-        p.hotkeyPrefixWindow = p.modifierPrefix(2);
-        p.hotkeyPrefixRectangle = p.modifierPrefix(3);
-        ignoreErrors([&] { p.HScroll1.setValue(number(orDefault(read("JPEGquality"), "90"))); });
-        ignoreErrors([&] { p.setRectangleColor(orDefault(read("SelectedColor"), "255")); });
-        ignoreErrors([&] { p.SSTab1.setCurrentTab(number(read("Tab"))); });
-        ignoreErrors([&] {
-            p.cboExtension4Attachments.setListIndex(
-                number(orDefault(read("Extension4Attachments"), "4", true)));
-        });
-        p.hotkeyPrefsClicked = "NOT Clicked!";
+        prefs = std::make_unique<FrmPrefs>(hs.services, store, live, mainWindow, timer);
+        prefs->load();
+        prefs->loadFromStore();
         hs.registry.clearCalls();
-        return p;
+        return *prefs;
     }
 
     // Shows the dialog modally; `user` plays the user while it is open.
@@ -122,6 +68,7 @@ protected:
     headless::HeadlessServices hs;
     app::Registry registry{hs.registry, hs.messageBox};
     app::SettingsStore store{registry};
+    app::Preferences live;
     ui::Form mainWindow{hs.ui, "frmMain"};
     ui::Timer timer{&mainWindow, "TimerRandomName", 102};
     std::unique_ptr<FrmPrefs> prefs;

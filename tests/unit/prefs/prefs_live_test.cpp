@@ -53,18 +53,17 @@ TEST_F(PrefsTest, HotkeyBoxesAreBoldWhenCheckedAndMarkTheChange) {
     FrmPrefs& p = start();
     p.chkALTvbHotkey3.click();
     EXPECT_TRUE(p.chkALTvbHotkey3.bold());
-    EXPECT_EQ(p.hotkeyPrefsClicked, "Clicked!");
+    EXPECT_TRUE(p.hotkeysChanged());
     p.chkALTvbHotkey3.click();
     EXPECT_FALSE(p.chkALTvbHotkey3.bold());
     // Back to the old state, but still a change as far as the restart notice goes.
-    EXPECT_EQ(p.hotkeyPrefsClicked, "Clicked!");
+    EXPECT_TRUE(p.hotkeysChanged());
     // A greyed box counts as unchecked.
     p.chkCTRLvbHotkey2.setValue(2);
     EXPECT_EQ(p.chkCTRLvbHotkey2.value(), 0);
     EXPECT_FALSE(p.chkCTRLvbHotkey2.bold());
-    // The prefixes keep what was registered at start-up.
-    EXPECT_EQ(p.hotkeyPrefixWindow, "CTRL+");
-    EXPECT_EQ(p.modifierPrefix(2), "");
+    // The live values follow the boxes at once.
+    EXPECT_EQ(p.values().hotkeys[1].prefix(), "");
 }
 
 TEST_F(PrefsTest, HotkeyDefaultsRestoreCtrlShiftFCtrlWCtrlR) {
@@ -74,12 +73,13 @@ TEST_F(PrefsTest, HotkeyDefaultsRestoreCtrlShiftFCtrlWCtrlR) {
     plant("HotKeySHIFT3", "1");
     FrmPrefs& p = start();
     p.cmdHotkeysDefault.click();
-    EXPECT_EQ(p.modifierPrefix(1) + "F " + p.modifierPrefix(2) + "W " + p.modifierPrefix(3) + "R",
+    EXPECT_EQ(p.values().hotkeys[0].prefix() + "F " + p.values().hotkeys[1].prefix() + "W " +
+                  p.values().hotkeys[2].prefix() + "R",
               "CTRL+SHIFT+F CTRL+W CTRL+R");
     for (int hotkey = 1; hotkey <= 3; ++hotkey)
         for (ui::CheckBox* box : p.hotkeyBoxes(hotkey))
             EXPECT_EQ(box->bold(), box->checked()) << box->name();
-    EXPECT_EQ(p.hotkeyPrefsClicked, "Clicked!");
+    EXPECT_TRUE(p.hotkeysChanged());
 }
 
 TEST_F(PrefsTest, SwatchesChooseTheRectangleColour) {
@@ -90,7 +90,7 @@ TEST_F(PrefsTest, SwatchesChooseTheRectangleColour) {
     for (const auto& [swatch, color] : swatches) {
         EXPECT_EQ(swatch->backColor(), color) << swatch->name();
         swatch->click();
-        EXPECT_EQ(p.rectangleColor, std::to_string(color));
+        EXPECT_EQ(p.values().rectangleColour, app::Colour{color});
         EXPECT_EQ(p.ShapeRectangle.backColor(), color);
         EXPECT_EQ(p.Line1.backColor(), color);
         EXPECT_EQ(p.Line2.backColor(), color);
@@ -98,7 +98,7 @@ TEST_F(PrefsTest, SwatchesChooseTheRectangleColour) {
     // A field that refuses to be left keeps the colour as it was.
     typeInto(p.txtSeconds, "75");
     p.picBlue.click();
-    EXPECT_EQ(p.rectangleColor, "255");
+    EXPECT_EQ(p.values().rectangleColour, app::kRed);
     EXPECT_EQ(lastBox().text, "Please enter a value in the range of 0 - 60.");
 }
 

@@ -18,14 +18,14 @@ TEST_F(PrefsTest, EmptyStoreShowsTheDefaults) {
     EXPECT_EQ(p.HScroll1.value(), 90);
     EXPECT_EQ(p.lblQualityNumber.caption(), "90");
     EXPECT_EQ(p.frameJPGquality.caption(), "JPEG Quality: Very High");
-    EXPECT_EQ(p.rectangleColor, "255");
+    EXPECT_EQ(p.values().rectangleColour, app::kRed);
     EXPECT_EQ(p.ShapeRectangle.backColor(), 255u);
     EXPECT_EQ(p.Line1.backColor(), 255u);
     EXPECT_EQ(p.Line2.backColor(), 255u);
     EXPECT_EQ(p.txtEditorPath.text(), "Click the browse button [...]");
     EXPECT_EQ(p.txtDefaultFolder.text(), "");
-    EXPECT_EQ(p.hotkeyPrefixFull + "F " + p.hotkeyPrefixWindow + "W " + p.hotkeyPrefixRectangle +
-                  "R",
+    EXPECT_EQ(p.values().hotkeys[0].prefix() + "F " + p.values().hotkeys[1].prefix() + "W " +
+                  p.values().hotkeys[2].prefix() + "R",
               "CTRL+SHIFT+F CTRL+W CTRL+R");
     for (int hotkey = 1; hotkey <= 3; ++hotkey)
         for (ui::CheckBox* box : p.hotkeyBoxes(hotkey))
@@ -37,7 +37,7 @@ TEST_F(PrefsTest, EmptyStoreShowsTheDefaults) {
         EXPECT_FALSE(control->enabled()) << control->name();
     EXPECT_EQ(mainWindow.caption(), "Pictorn");
     EXPECT_FALSE(timer.enabled());
-    EXPECT_EQ(p.hotkeyPrefsClicked, "NOT Clicked!");
+    EXPECT_FALSE(p.hotkeysChanged());
     EXPECT_EQ(p.SSTab1.currentTab(), 0);
     EXPECT_FALSE(p.visible());
 }
@@ -64,13 +64,13 @@ TEST_F(PrefsTest, StoredValuesAndTheirEdgeCases) {
     EXPECT_EQ(p.cboExtension.listIndex(), 4);
     EXPECT_EQ(p.txtDefaultFolder.text(), "");
     EXPECT_EQ(p.txtEditorPath.text(), "");
-    EXPECT_EQ(p.hotkeyPrefixFull, "SHIFT+");
-    EXPECT_EQ(p.hotkeyPrefixWindow, "CTRL+ALT+");
+    EXPECT_EQ(p.values().hotkeys[0].prefix(), "SHIFT+");
+    EXPECT_EQ(p.values().hotkeys[1].prefix(), "CTRL+ALT+");
     EXPECT_FALSE(p.chkCTRLvbHotkey1.bold());
     EXPECT_TRUE(p.chkALTvbHotkey2.bold());
     EXPECT_EQ(p.frameJPGquality.caption(), "JPEG Quality: Low");
     EXPECT_EQ(p.lblQualityNumber.caption(), "39");
-    EXPECT_EQ(p.rectangleColor, "65280");
+    EXPECT_EQ(p.values().rectangleColour, app::kGreen);
     EXPECT_EQ(p.ShapeRectangle.backColor(), 65280u);
     EXPECT_EQ(p.cboExtension4Attachments.selectedText(), ".jpg");
     // Auto-save came on while filling: its controls, the caption and the timer follow.
