@@ -1,6 +1,7 @@
 #pragma once
 // The main window's Help command (the readme in Notepad) and "Open my folder (AutoSaved)"
 // (the auto-save folder in Explorer, or the preferences when there is no usable folder).
+#include "app/preferences.h"
 #include "platform/services.h"
 #include "platform/ui/form.h"
 
@@ -12,7 +13,7 @@ namespace pictorn {
 
 inline constexpr std::string_view kReadmeFile = "readme.txt";
 // The preferences tab that holds the auto-save folder and the editor ("Save & Edit").
-inline constexpr int kPrefsSaveAndEditTab = 1;
+inline constexpr int kPrefsSaveAndEditTab = app::kTabSaveAndEdit;
 
 // Brings the given preferences tab to the front and shows the preferences modally, owned
 // by the main window.

@@ -21,6 +21,9 @@ inline constexpr int kPngIndex = 4;
 inline constexpr int kDefaultJpegQuality = 90;
 inline constexpr std::string_view kDefaultPrefix = "Pictorn_";
 
+// The preferences' tabs, as the stored "Tab" counts them.
+enum PreferencesTab { kTabGeneral = 0, kTabSaveAndEdit = 1, kTabMiscellaneous = 2 };
+
 // The modifiers of one capture hotkey.
 struct HotkeyModifiers {
     bool ctrl = false;

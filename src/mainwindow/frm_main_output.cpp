@@ -142,7 +142,6 @@ void FrmMain::openPreferencesOnTab(int tab) {
 }
 
 void FrmMain::menuSendImagetoEditor_Click() {
-    constexpr int kSaveAndEditTab = 1;
     const std::string editorNotFound =
         "Could not locate your image editor.\r\n\r\nIn the Preferences window, under the "
         "\"Save & Edit\" tab, please enter a correct path to your image editor, or use the [...] "
@@ -155,13 +154,13 @@ void FrmMain::menuSendImagetoEditor_Click() {
                 "[Save & Edit] tab, please select a program you would like to use as image "
                 "editor.",
                 platform::mb::kIconInformation, "Image Editor not defined yet");
-            openPreferencesOnTab(kSaveAndEditTab);
+            openPreferencesOnTab(app::kTabSaveAndEdit);
             return;
         }
         const std::string editor = app::trim(editorPath);
         if (!app::FileExists(services_.files, editor)) {
             services_.messageBox.show(editorNotFound, kExclamation, "Image Editor not found");
-            openPreferencesOnTab(kSaveAndEditTab);
+            openPreferencesOnTab(app::kTabSaveAndEdit);
             return;
         }
         if (preferences_.keepOnTop)
@@ -183,7 +182,7 @@ void FrmMain::menuSendImagetoEditor_Click() {
         services_.messageBox.show(editorNotFound, kExclamation, "Image Editor not found");
         if (windowState() == ui::WindowState::Minimized)
             setWindowState(ui::WindowState::Normal);
-        openPreferencesOnTab(kSaveAndEditTab);
+        openPreferencesOnTab(app::kTabSaveAndEdit);
         return;
     }
     app::showErrorReport(services_.messageBox, *failure, "frmMain - menuSendImagetoEditor_Click");

@@ -73,14 +73,6 @@ char32_t lower(char32_t cp) {
 
 } // namespace
 
-std::string trimSpaces(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
-}
-
 std::string lowerCase(std::string_view text) {
     std::string out;
     out.reserve(text.size());

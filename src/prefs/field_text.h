@@ -5,8 +5,6 @@
 
 namespace pictorn::prefs {
 
-// Without leading and trailing spaces (only spaces: tabs and the like are kept).
-std::string trimSpaces(std::string_view text);
 // Letters in lower case: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic capitals.
 // Paths are compared without regard to case on Windows, so this only changes the look.
 std::string lowerCase(std::string_view text);

@@ -27,7 +27,9 @@ public:
     FrmPrefs(platform::Services& services, app::SettingsStore& store, app::Preferences& live,
              ui::Form& mainWindow, ui::Timer& timerRandomName);
 
-    enum Tab { kTabGeneral = 0, kTabSaveEdit = 1, kTabMiscellaneous = 2 };
+    static constexpr int kTabGeneral = app::kTabGeneral;
+    static constexpr int kTabSaveEdit = app::kTabSaveAndEdit;
+    static constexpr int kTabMiscellaneous = app::kTabMiscellaneous;
 
     ui::TabStrip SSTab1{this, "SSTab1", IDC_PREFS_TAB};
     ui::Button cmdDone{this, "cmdDone", IDC_PREFS_DONE};

@@ -1,5 +1,6 @@
 // Done: the entries are checked once more, every setting is written to the store, the
 // user hears about hotkeys that need a restart, and the dialog is hidden.
+#include "app/conversions.h"
 #include "app/error_report.h"
 #include "app/global_routines.h"
 #include "prefs/field_text.h"
@@ -35,7 +36,7 @@ bool FrmPrefs::checkEntriesForDone() {
         return false;
     };
     const std::string editor = txtEditorPath.text();
-    if (!noPathGiven(editor) && !app::FileExists(services_.files, trimSpaces(editor)))
+    if (!noPathGiven(editor) && !app::FileExists(services_.files, app::trim(editor)))
         return stopAt(txtEditorPath, kPathNotCorrect, kPellamTitle);
 
     const std::string prefix = txtPrefix.text();
@@ -46,7 +47,7 @@ bool FrmPrefs::checkEntriesForDone() {
 
     const std::string folder = txtDefaultFolder.text();
     if (chkAutoSave.value() == 1 && !noPathGiven(folder)) {
-        if (!app::FolderExists(services_.files, trimSpaces(folder)))
+        if (!app::FolderExists(services_.files, app::trim(folder)))
             return stopAt(txtDefaultFolder, kPathNotCorrect, kPellamTitle);
         if (probeFolderForWriting(services_.files, folder) == ProbeResult::Refused)
             return stopAt(txtDefaultFolder, kLocationNotAvailable, kAttentionTitle);
@@ -67,11 +68,11 @@ bool FrmPrefs::writeSettings() {
         if (autoSaveOnly && !live_.autoSave)
             continue;
         // An emptied field shows (and stores) what an empty value stands for.
-        if (name == "Editor" && trimSpaces(live_.editorPath).empty())
+        if (name == "Editor" && app::trim(live_.editorPath).empty())
             app::ignoreErrors([&] { txtEditorPath.setText(std::string(app::kEditorPlaceholder)); });
-        if (name == "Prefix" && trimSpaces(live_.prefix).empty())
+        if (name == "Prefix" && app::trim(live_.prefix).empty())
             app::ignoreErrors([&] { txtPrefix.setText(std::string(app::kDefaultPrefix)); });
-        if (name == "DefaultFolder" && (trimSpaces(live_.defaultFolder).empty() ||
+        if (name == "DefaultFolder" && (app::trim(live_.defaultFolder).empty() ||
                                         live_.defaultFolder == app::kEditorPlaceholder)) {
             services_.messageBox.show(kNoFolder, platform::mb::kOk | platform::mb::kIconExclamation,
                                       kNoFolderTitle);

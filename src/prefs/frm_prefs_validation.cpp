@@ -1,5 +1,6 @@
 // The checks of the four free-text fields when the focus leaves them, the delay key filter
 // and the tooltips that show a field's whole text.
+#include "app/conversions.h"
 #include "app/error_report.h"
 #include "app/global_routines.h"
 #include "prefs/field_text.h"
@@ -74,7 +75,7 @@ void FrmPrefs::txtDefaultFolder_Validate(bool& cancel) {
         const std::string text = txtDefaultFolder.text();
         if (noPathGiven(text))
             return;
-        if (!app::FolderExists(services_.files, trimSpaces(text)))
+        if (!app::FolderExists(services_.files, app::trim(text)))
             failField(cancel, kPathNotCorrect, kPellamTitle);
         // The probe takes the text as typed; a folder that is missing was reported above.
         if (probeFolderForWriting(services_.files, text) == ProbeResult::Refused)
@@ -87,7 +88,7 @@ void FrmPrefs::txtEditorPath_Validate(bool& cancel) {
         cmdBrowse4Editor.setCausesValidation(false);
         cmdBrowse4Folder.setCausesValidation(true);
         const std::string text = txtEditorPath.text();
-        if (!noPathGiven(text) && !app::FileExists(services_.files, trimSpaces(text)))
+        if (!noPathGiven(text) && !app::FileExists(services_.files, app::trim(text)))
             failField(cancel, kPathNotCorrect, kPellamTitle);
     });
 }

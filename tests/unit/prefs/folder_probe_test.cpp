@@ -1,3 +1,4 @@
+#include "app/conversions.h"
 #include "platform/headless/memory_file_system.h"
 #include "prefs/field_text.h"
 #include "prefs/folder_probe.h"
@@ -54,8 +55,8 @@ TEST(FolderProbe, TellsRefusalFromAPathThatLeadsNowhere) {
 }
 
 TEST(FieldText, TrimLowerAndTheReservedLine) {
-    EXPECT_EQ(trimSpaces("  a b \t "), "a b \t");
-    EXPECT_EQ(trimSpaces("   "), "");
+    EXPECT_EQ(app::trim("  a b \t "), "a b \t");
+    EXPECT_EQ(app::trim("   "), "");
     EXPECT_EQ(lowerCase("C:\\PROGRAMME\\Äbc ŁÓDŹ ΣΩ ЖЁ x.EXE"),
               "c:\\programme\\äbc łódź σω жё x.exe");
     EXPECT_EQ(lowerCase("\xFF\xC3"), "\xFF\xC3"); // broken bytes pass unchanged
