@@ -19,13 +19,13 @@ using AbortCheck = std::function<bool()>;
 
 enum class NetStatus {
     Ok,
-    Closed,   // the peer ended the connection (a read then returns 0 bytes)
-    TimedOut, // nothing happened within the call's timeout
-    Aborted,  // the abort check said stop
-    Refused,  // nobody listens there (connect only)
-    NotFound, // the host name does not resolve (connect only)
+    Closed,    // the peer ended the connection (a read then returns 0 bytes)
+    TimedOut,  // nothing happened within the call's timeout
+    Aborted,   // the abort check said stop
+    Refused,   // nobody listens there (connect only)
+    NotFound,  // the host name does not resolve (connect only)
     TlsFailed, // handshake failed, or the certificate is untrusted or names another host
-    Failed,   // any other system failure; the detail says which
+    Failed,    // any other system failure; the detail says which
 };
 
 // What a call did. `detail` is a short lower-case text for error messages

@@ -1,0 +1,424 @@
+#include "net/smtp_client.h"
+
+#include "net/mail_address.h"
+#include "net/mime_encoding.h"
+#include "net/server_address.h"
+#include "net/smtp_reply.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <optional>
+#include <vector>
+
+namespace pictorn::net {
+
+namespace {
+
+constexpr std::uint16_t kSubmissionPort = 587;
+constexpr std::uint16_t kRelayPort = 25;
+constexpr std::uint16_t kImplicitTlsPort = 465;
+constexpr std::size_t kDataChunk = 32 * 1024;
+constexpr int kQuitTimeoutMs = 5'000;
+
+std::string upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+std::string seconds(int ms) {
+    const int s = (ms + 999) / 1000;
+    return std::to_string(s) + (s == 1 ? " second" : " seconds");
+}
+
+// Why a transport call failed, in the words of an error message.
+std::string reason(const NetResult& result, int timeoutMs) {
+    switch (result.status) {
+    case NetStatus::TimedOut:
+        return "no answer within " + seconds(timeoutMs);
+    case NetStatus::Aborted:
+        return "cancelled";
+    case NetStatus::Closed:
+        return "the server closed the connection";
+    default:
+        break;
+    }
+    if (!result.detail.empty()) {
+        return result.detail;
+    }
+    switch (result.status) {
+    case NetStatus::Refused:
+        return "connection refused";
+    case NetStatus::NotFound:
+        return "host not found";
+    case NetStatus::TlsFailed:
+        return "secure connection failed";
+    default:
+        return "network error";
+    }
+}
+
+struct ServerFeatures {
+    bool startTls = false;
+    bool authPlain = false;
+    bool authLogin = false;
+    bool anyAuth = false;
+};
+
+ServerFeatures featuresOf(const SmtpReply& ehlo) {
+    ServerFeatures features;
+    for (std::size_t i = 1; i < ehlo.lines.size(); ++i) {
+        const std::string line = upper(ehlo.lines[i]);
+        if (line == "STARTTLS" || line.starts_with("STARTTLS ")) {
+            features.startTls = true;
+        }
+        if (line.starts_with("AUTH ") || line.starts_with("AUTH=")) {
+            features.anyAuth = true;
+            std::string mechanisms = " " + line.substr(5) + " ";
+            features.authPlain |= mechanisms.find(" PLAIN ") != std::string::npos;
+            features.authLogin |= mechanisms.find(" LOGIN ") != std::string::npos;
+        }
+    }
+    return features;
+}
+
+// The outcome of one step: Ok, or an error text for the user.
+struct Failure {
+    std::string text;
+    bool refusedConnect = false; // nobody listens: the caller may try the next port
+    bool canQuit = false;        // the conversation still works: say goodbye
+};
+
+class Session {
+public:
+    Session(Network& network, const SmtpOptions& options, const AbortCheck& abort,
+            const SendStatus& status)
+        : network_(network), options_(options), abort_(abort), status_(status) {}
+
+    ~Session() {
+        if (stream_) {
+            stream_->close();
+        }
+    }
+
+    std::optional<Failure> run(const std::string& host, std::uint16_t port, bool implicitTls,
+                               const std::vector<MailAddress>& recipients,
+                               const std::string& sender, const std::string& mime) {
+        host_ = host;
+        where_ = hostPortText(host, port);
+        report(SendStage::Connecting, "Connecting to " + where_);
+        NetResult connected =
+            network_.connect(stream_, host, port, options_.connectTimeoutMs, abort_);
+        if (!connected.ok()) {
+            Failure failure{fail("Connect", reason(connected, options_.connectTimeoutMs))};
+            failure.refusedConnect = connected.status == NetStatus::Refused;
+            return failure;
+        }
+        if (implicitTls) {
+            report(SendStage::Securing, "Securing the connection to " + where_);
+            const NetResult secured = stream_->startTls(host, options_.replyTimeoutMs, abort_);
+            if (!secured.ok()) {
+                return Failure{fail("TLS", reason(secured, options_.replyTimeoutMs))};
+            }
+        }
+        SmtpReply reply;
+        if (auto failure = expect("Greeting", reply, 220)) {
+            return failure;
+        }
+        ServerFeatures features;
+        if (auto failure = hello(features)) {
+            return failure;
+        }
+        if (!stream_->isTls() && features.startTls) {
+            report(SendStage::Securing, "Securing the connection to " + where_);
+            if (auto failure = command("STARTTLS", "STARTTLS", reply, 220)) {
+                return failure;
+            }
+            const NetResult secured = stream_->startTls(host, options_.replyTimeoutMs, abort_);
+            if (!secured.ok()) {
+                return Failure{fail("STARTTLS", reason(secured, options_.replyTimeoutMs))};
+            }
+            if (auto failure = hello(features)) {
+                return failure;
+            }
+        }
+        if (options_.authenticate) {
+            if (auto failure = authenticate(features)) {
+                return failure;
+            }
+        }
+        report(SendStage::Sending, "Sending the message to " + where_);
+        if (auto failure = command("Sender", "MAIL FROM:<" + sender + ">", reply, 250)) {
+            return failure;
+        }
+        for (const MailAddress& recipient : recipients) {
+            if (auto failure =
+                    command("Recipient", "RCPT TO:<" + recipient.address + ">", reply, 250, 251)) {
+                failure->text += " (" + recipient.address + ")";
+                return failure;
+            }
+        }
+        if (auto failure = command("DATA", "DATA", reply, 354)) {
+            return failure;
+        }
+        if (auto failure = sendContent(dotStuffed(mime))) {
+            return failure;
+        }
+        if (auto failure = expect("Message", reply, 250)) {
+            return failure;
+        }
+        report(SendStage::Finishing, "Closing the connection to " + where_);
+        // The mail is accepted: a QUIT that goes wrong changes nothing for the user.
+        if (write("QUIT\r\n").ok()) {
+            readReply(reply, std::min(options_.replyTimeoutMs, kQuitTimeoutMs));
+        }
+        return std::nullopt;
+    }
+
+    // Ends a failed session politely, without waiting long for the server.
+    void quit() {
+        if (stream_ && write("QUIT\r\n").ok()) {
+            SmtpReply reply;
+            readReply(reply, std::min(options_.replyTimeoutMs, 1'000));
+        }
+    }
+
+private:
+    std::string fail(std::string_view step, const std::string& why) const {
+        return std::string(step) + " failed; " + where_ + "; " + why;
+    }
+
+    void report(SendStage stage, std::string text, std::size_t sent = 0, std::size_t total = 0) {
+        if (status_) {
+            status_(SendProgress{stage, std::move(text), sent, total});
+        }
+    }
+
+    NetResult write(std::string_view data) {
+        return stream_->writeAll(data, options_.replyTimeoutMs, abort_);
+    }
+
+    NetResult readReply(SmtpReply& reply, int timeoutMs) {
+        for (;;) {
+            const ParsedReply parsed = parseReply(buffer_);
+            if (parsed.status == ReplyStatus::Complete) {
+                reply = parsed.reply;
+                buffer_.erase(0, parsed.consumed);
+                return {};
+            }
+            if (parsed.status == ReplyStatus::Malformed) {
+                return {NetStatus::Failed, 0, "the server's answer is not SMTP"};
+            }
+            std::array<char, 4096> chunk{};
+            const NetResult got = stream_->readSome(chunk, timeoutMs, abort_);
+            if (!got.ok()) {
+                return got;
+            }
+            if (got.bytes == 0) {
+                return {NetStatus::Closed, 0, {}};
+            }
+            buffer_.append(chunk.data(), got.bytes);
+        }
+    }
+
+    // Reads a reply and checks its code; `step` names it in the error text.
+    std::optional<Failure> expect(std::string_view step, SmtpReply& reply, int wanted,
+                                  int alsoWanted = 0) {
+        const NetResult got = readReply(reply, options_.replyTimeoutMs);
+        if (!got.ok()) {
+            return Failure{fail(step, reason(got, options_.replyTimeoutMs))};
+        }
+        if (reply.code != wanted && reply.code != alsoWanted) {
+            return Failure{fail(step, reply.describe()), false, true};
+        }
+        return std::nullopt;
+    }
+
+    std::optional<Failure> command(std::string_view step, const std::string& line, SmtpReply& reply,
+                                   int wanted, int alsoWanted = 0) {
+        const NetResult sent = write(line + "\r\n");
+        if (!sent.ok()) {
+            return Failure{fail(step, reason(sent, options_.replyTimeoutMs))};
+        }
+        return expect(step, reply, wanted, alsoWanted);
+    }
+
+    std::string helloName() const {
+        const Address local = stream_->localAddress();
+        if (local.ip.empty()) {
+            return "[127.0.0.1]";
+        }
+        return local.isV6() ? "[IPv6:" + local.ip + "]" : "[" + local.ip + "]";
+    }
+
+    std::optional<Failure> hello(ServerFeatures& features) {
+        SmtpReply reply;
+        const std::string name = helloName();
+        const NetResult sent = write("EHLO " + name + "\r\n");
+        if (!sent.ok()) {
+            return Failure{fail("EHLO", reason(sent, options_.replyTimeoutMs))};
+        }
+        const NetResult got = readReply(reply, options_.replyTimeoutMs);
+        if (!got.ok()) {
+            return Failure{fail("EHLO", reason(got, options_.replyTimeoutMs))};
+        }
+        if (reply.code == 250) {
+            features = featuresOf(reply);
+            return std::nullopt;
+        }
+        // An old server that knows no extensions: plain HELO, and no STARTTLS or AUTH.
+        features = {};
+        return command("HELO", "HELO " + name, reply, 250);
+    }
+
+    std::optional<Failure> authenticate(const ServerFeatures& features) {
+        if (!stream_->isTls()) {
+            return Failure{fail("Authentication",
+                                "the server offers no encryption, so the password was not sent"),
+                           false, true};
+        }
+        report(SendStage::Authenticating, "Logging in to " + where_);
+        SmtpReply reply;
+        if (features.authPlain) {
+            const std::string credentials = base64(std::string(1, '\0') + options_.user +
+                                                   std::string(1, '\0') + options_.password);
+            if (auto failure =
+                    command("Authentication", "AUTH PLAIN " + credentials, reply, 235, 334)) {
+                return failure;
+            }
+            if (reply.code == 334) { // the server did not take the initial response
+                return command("Authentication", credentials, reply, 235);
+            }
+            return std::nullopt;
+        }
+        if (features.authLogin) {
+            if (auto failure = command("Authentication", "AUTH LOGIN", reply, 334)) {
+                return failure;
+            }
+            if (auto failure = command("Authentication", base64(options_.user), reply, 334)) {
+                return failure;
+            }
+            return command("Authentication", base64(options_.password), reply, 235);
+        }
+        return Failure{fail("Authentication", features.anyAuth
+                                                  ? "the server offers neither AUTH PLAIN nor "
+                                                    "AUTH LOGIN"
+                                                  : "the server offers no authentication"),
+                       false, true};
+    }
+
+    std::optional<Failure> sendContent(const std::string& data) {
+        for (std::size_t at = 0; at < data.size(); at += kDataChunk) {
+            const std::string_view chunk = std::string_view(data).substr(at, kDataChunk);
+            const NetResult sent = write(chunk);
+            if (!sent.ok()) {
+                return Failure{fail("Message", reason(sent, options_.replyTimeoutMs))};
+            }
+            report(SendStage::Sending, "Sending the message to " + where_, at + chunk.size(),
+                   data.size());
+        }
+        return std::nullopt;
+    }
+
+    Network& network_;
+    const SmtpOptions& options_;
+    const AbortCheck& abort_;
+    const SendStatus& status_;
+    std::unique_ptr<ByteStream> stream_;
+    std::string buffer_;
+    std::string host_;
+    std::string where_;
+};
+
+std::vector<MailAddress> recipientsOf(const MailMessage& message) {
+    std::vector<MailAddress> all = parseAddressList(message.to);
+    for (MailAddress& address : parseAddressList(message.cc)) {
+        all.push_back(std::move(address));
+    }
+    return all;
+}
+
+bool isCleanAddress(std::string_view address) {
+    return !address.empty() && address.find_first_of("\r\n<>") == std::string_view::npos;
+}
+
+} // namespace
+
+std::string dotStuffed(std::string_view crlfMessage) {
+    std::string out;
+    out.reserve(crlfMessage.size() + crlfMessage.size() / 64 + 8);
+    bool lineStart = true;
+    for (const char c : crlfMessage) {
+        if (lineStart && c == '.') {
+            out += '.';
+        }
+        out += c;
+        lineStart = c == '\n';
+    }
+    if (!out.empty() && !out.ends_with("\r\n")) {
+        out += "\r\n";
+    }
+    out += ".\r\n";
+    return out;
+}
+
+SendResult SmtpClient::send(const MailMessage& message, const SmtpOptions& options,
+                            const AbortCheck& abort, const SendStatus& status) {
+    SendResult result;
+    const std::optional<ServerAddress> server = parseServerAddress(options.server);
+    if (!server) {
+        result.errorText =
+            "Server name not valid; " + options.server + "; use a host name or host:port";
+        return result;
+    }
+    const std::vector<MailAddress> recipients = recipientsOf(message);
+    if (recipients.empty()) {
+        result.errorText =
+            "No recipient; " + server->host + "; the To and Cc lists hold no address";
+        return result;
+    }
+    // A line break in an address would let the text smuggle in commands of its own.
+    for (const MailAddress& recipient : recipients) {
+        if (!isCleanAddress(recipient.address)) {
+            result.errorText = "Recipient not valid; " + server->host + "; " + recipient.address;
+            return result;
+        }
+    }
+    if (!isCleanAddress(message.fromAddress)) {
+        result.errorText = "Sender not valid; " + server->host + "; " + message.fromAddress;
+        return result;
+    }
+    MimeMail mime = buildMime(message, charsets_);
+    result.charset = mime.charset;
+
+    std::vector<std::uint16_t> ports;
+    if (server->port) {
+        ports.push_back(*server->port);
+    } else {
+        ports = {kSubmissionPort, kRelayPort};
+    }
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        Session session(network_, options, abort, status);
+        std::optional<Failure> failure =
+            session.run(server->host, ports[i], ports[i] == kImplicitTlsPort, recipients,
+                        message.fromAddress, mime.bytes);
+        if (!failure) {
+            result.ok = true;
+            return result;
+        }
+        if (failure->refusedConnect && i + 1 < ports.size()) {
+            continue;
+        }
+        if (failure->canQuit) {
+            session.quit();
+        }
+        result.errorText = std::move(failure->text);
+        return result;
+    }
+    return result;
+}
+
+} // namespace pictorn::net

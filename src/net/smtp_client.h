@@ -1,0 +1,69 @@
+#pragma once
+// Our SMTP client: sends one MailMessage through the server the user named, over the
+// byte-stream transport (Winsock + Schannel in the program, POSIX sockets in the tests).
+//
+//   net::SmtpClient client(network, charsets);
+//   net::SendResult r = client.send(message, options, abortCheck, onProgress);
+//   if (!r.ok) show r.errorText;   // "Connect failed; smtp.example.com:587; connection refused"
+//
+// The call returns when the attempt is over; every wait is bounded by the options'
+// timeouts and asks the abort check about every 100 ms.
+#include "net/byte_stream.h"
+#include "net/mail_message.h"
+#include "platform/charset.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace pictorn::net {
+
+struct SmtpOptions {
+    // "host" or "host:port" ("[IPv6]:port"). Without a port: 587, or 25 when nothing listens
+    // on 587. Port 465 speaks TLS from the first byte; elsewhere STARTTLS is used whenever
+    // the server offers it.
+    std::string server;
+    bool authenticate = false; // AUTH PLAIN or LOGIN, only ever over TLS
+    std::string user;
+    std::string password;
+    int connectTimeoutMs = 30'000;
+    int replyTimeoutMs = 60'000; // each reply, and each wait while sending the message
+};
+
+enum class SendStage { Connecting, Securing, Authenticating, Sending, Finishing };
+
+struct SendProgress {
+    SendStage stage = SendStage::Connecting;
+    std::string text;           // for a status line: "Connecting to smtp.example.com:587"
+    std::size_t bytesSent = 0;  // while Sending: message bytes handed to the server so far
+    std::size_t bytesTotal = 0; // while Sending: the whole message
+};
+using SendStatus = std::function<void(const SendProgress&)>;
+
+struct SendResult {
+    bool ok = false;
+    // On failure, parts separated by semicolons: the step, host:port, the reason or the
+    // server's reply, e.g. "Recipient refused; mail.example.org:25; 550 5.1.1 no such user".
+    std::string errorText;
+    std::string charset; // the charset the message went out in ("utf-8" after a fallback)
+};
+
+class SmtpClient {
+public:
+    SmtpClient(Network& network, const platform::Charsets& charsets)
+        : network_(network), charsets_(charsets) {}
+
+    SendResult send(const MailMessage& message, const SmtpOptions& options,
+                    const AbortCheck& abort = {}, const SendStatus& status = {});
+
+private:
+    Network& network_;
+    const platform::Charsets& charsets_;
+};
+
+// A message in the form DATA carries it: CRLF line ends, every line that starts with "."
+// gets a second one, and the terminating "." line appended.
+std::string dotStuffed(std::string_view crlfMessage);
+
+} // namespace pictorn::net
