@@ -403,8 +403,8 @@ SendResult SmtpClient::send(const MailMessage& message, const SmtpOptions& optio
     for (std::size_t i = 0; i < ports.size(); ++i) {
         Session session(network_, options, abort, status);
         std::optional<Failure> failure =
-            session.run(server->host, ports[i], ports[i] == kImplicitTlsPort, recipients,
-                        message.fromAddress, mime.bytes);
+            session.run(server->host, ports[i], options.implicitTls || ports[i] == kImplicitTlsPort,
+                        recipients, message.fromAddress, mime.bytes);
         if (!failure) {
             result.ok = true;
             return result;

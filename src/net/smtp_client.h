@@ -24,6 +24,7 @@ struct SmtpOptions {
     // on 587. Port 465 speaks TLS from the first byte; elsewhere STARTTLS is used whenever
     // the server offers it.
     std::string server;
+    bool implicitTls = false;  // TLS from the first byte on any port, as always on 465
     bool authenticate = false; // AUTH PLAIN or LOGIN, only ever over TLS
     std::string user;
     std::string password;

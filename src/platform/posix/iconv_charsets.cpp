@@ -1,4 +1,3 @@
-#ifndef _WIN32
 #include "platform/posix/iconv_charsets.h"
 
 #include "platform/charset_table.h"
@@ -7,12 +6,9 @@
 #include <iconv.h>
 #include <string>
 
-namespace pictorn::posix {
+namespace pictorn::platform::posix {
 
 namespace {
-
-using platform::CharsetResult;
-using platform::CharsetStatus;
 
 class Converter {
 public:
@@ -72,21 +68,19 @@ CharsetResult convert(const std::string& iconvName, std::string_view utf8) {
 } // namespace
 
 CharsetResult IconvCharsets::fromUtf8(std::string_view charset, std::string_view utf8) const {
-    const platform::CharsetInfo* info = platform::findCharset(charset);
+    const CharsetInfo* info = findCharset(charset);
     if (info == nullptr) {
         return {CharsetStatus::Unknown, {}};
     }
     const bool hz = info->iconvName.empty();
     CharsetResult result = convert(hz ? "GB2312" : std::string(info->iconvName), utf8);
-    if (result.ok() && info->check == platform::CharsetCheck::EucStrict &&
-        !platform::isStrictEuc(result.bytes)) {
+    if (result.ok() && info->check == CharsetCheck::EucStrict && !isStrictEuc(result.bytes)) {
         return {CharsetStatus::CannotHold, {}};
     }
     if (result.ok() && hz) {
-        result.bytes = platform::hzFromGb2312(result.bytes);
+        result.bytes = hzFromGb2312(result.bytes);
     }
     return result;
 }
 
-} // namespace pictorn::posix
-#endif
+} // namespace pictorn::platform::posix

@@ -3,12 +3,11 @@
 // through it). Windows uses code pages instead (win32/win32_charsets.h).
 #include "platform/charset.h"
 
-namespace pictorn::posix {
+namespace pictorn::platform::posix {
 
-class IconvCharsets : public platform::Charsets {
+class IconvCharsets : public Charsets {
 public:
-    platform::CharsetResult fromUtf8(std::string_view charset,
-                                     std::string_view utf8) const override;
+    CharsetResult fromUtf8(std::string_view charset, std::string_view utf8) const override;
 };
 
-} // namespace pictorn::posix
+} // namespace pictorn::platform::posix

@@ -1,6 +1,9 @@
 #include "net/mail_check.h"
 
-#include <cstdio>
+#include "support/server_process.h"
+
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -39,18 +42,13 @@ std::vector<std::string> ReadMail::all(const std::string& key) const {
 
 ReadMail readMailFile(const std::string& path) {
     ReadMail mail;
-    const std::string command =
-        "/usr/bin/python3 " PICTORN_TEST_SOURCE_DIR"/unit/net/servers/eml_summary.py '" + path + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
+    std::string output;
+    if (test::runProgram(
+            {"/usr/bin/python3", test::testScriptPath("net/servers/eml_summary.py"), path},
+            output) != 0) {
+        ADD_FAILURE() << "eml_summary.py failed: " << output;
         return mail;
     }
-    std::string output;
-    char buffer[4096];
-    while (const std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) {
-        output.append(buffer, n);
-    }
-    pclose(pipe);
     std::istringstream lines(output);
     std::string line;
     while (std::getline(lines, line)) {

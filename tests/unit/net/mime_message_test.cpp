@@ -86,7 +86,7 @@ MailMessage sampleMessage(const Sample& sample) {
 }
 
 TEST(MimeMessageTest, EveryCharsetReadsBackInAMailProgram) {
-    const posix::IconvCharsets charsets;
+    const platform::posix::IconvCharsets charsets;
     for (const Sample& sample : kSamples) {
         SCOPED_TRACE(sample.charset);
         const MailMessage message = sampleMessage(sample);
@@ -130,7 +130,7 @@ TEST(MimeMessageTest, EveryCharsetReadsBackInAMailProgram) {
 }
 
 TEST(MimeMessageTest, TextTheCharsetCannotHoldGoesOutAsUtf8) {
-    const posix::IconvCharsets charsets;
+    const platform::posix::IconvCharsets charsets;
     MailMessage message = sampleMessage({"iso-8859-1", "Grüße"});
     message.subject = "Снимок";
     message.charset = "iso-8859-1";
@@ -147,7 +147,7 @@ TEST(MimeMessageTest, TextTheCharsetCannotHoldGoesOutAsUtf8) {
 }
 
 TEST(MimeMessageTest, SubjectsAndNamesOfAnyLengthFoldAndSurvive) {
-    const posix::IconvCharsets charsets;
+    const platform::posix::IconvCharsets charsets;
     MailMessage message = sampleMessage({"utf-8", "x"});
     message.subject = std::string(300, 'a') + " " + std::string(50, 'b') + " =?not-a-word?= end";
     message.fromName = "O'Brien, \"Pat\" \\ co";

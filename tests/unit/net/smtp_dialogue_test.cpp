@@ -41,7 +41,7 @@ protected:
         return {kOk, kOk, kOk, kOk, "354 go ahead\r\n", "250 queued as 1\r\n", "221 bye\r\n"};
     }
 
-    posix::IconvCharsets charsets;
+    platform::posix::IconvCharsets charsets;
     ScriptedNetwork network;
     MailMessage message;
     SmtpOptions options;

@@ -7,7 +7,7 @@ namespace pictorn::platform {
 namespace {
 
 TEST(CharsetTest, ConvertsExactlyOrSaysWhyNot) {
-    const posix::IconvCharsets charsets;
+    const platform::posix::IconvCharsets charsets;
     EXPECT_EQ(charsets.fromUtf8("ISO-8859-1", "Grüße").bytes, "Gr\xFC\xDF"
                                                               "e");
     EXPECT_EQ(charsets.fromUtf8("Windows-1252", "€").bytes, "\x80");
@@ -21,7 +21,7 @@ TEST(CharsetTest, ConvertsExactlyOrSaysWhyNot) {
 }
 
 TEST(CharsetTest, StrictGb2312AndEucKrRefuseTheirSupersets) {
-    const posix::IconvCharsets charsets;
+    const platform::posix::IconvCharsets charsets;
     EXPECT_EQ(charsets.fromUtf8("gb2312", "你好").bytes, "\xC4\xE3\xBA\xC3");
     EXPECT_EQ(charsets.fromUtf8("gb2312", "𠀀").status, CharsetStatus::CannotHold);
     EXPECT_TRUE(charsets.fromUtf8("GB18030", "𠀀").ok());
@@ -34,7 +34,7 @@ TEST(CharsetTest, StrictGb2312AndEucKrRefuseTheirSupersets) {
 }
 
 TEST(CharsetTest, HzWrapsTwoByteRunsAndDoublesTildes) {
-    const posix::IconvCharsets charsets;
+    const platform::posix::IconvCharsets charsets;
     // The same bytes Python's "hz" codec gives.
     EXPECT_EQ(charsets.fromUtf8("hz-gb-2312", "你好").bytes, "~{Dc:C~}");
     EXPECT_EQ(charsets.fromUtf8("HZ-GB-2312", "a~你\r\n好").bytes, "a~~~{Dc~}\r\n~{:C~}");
