@@ -203,7 +203,7 @@ private:
 
     NetResult readReply(SmtpReply& reply, int timeoutMs) {
         for (;;) {
-            const ParsedReply parsed = parseReply(buffer_);
+            const ParsedReply parsed = parseSmtpReply(buffer_);
             if (parsed.status == ReplyStatus::Complete) {
                 reply = parsed.reply;
                 buffer_.erase(0, parsed.consumed);

@@ -25,7 +25,7 @@ std::string SmtpReply::describe() const {
     return out;
 }
 
-ParsedReply parseReply(std::string_view input) {
+ParsedReply parseSmtpReply(std::string_view input) {
     ParsedReply result;
     std::size_t at = 0;
     for (;;) {

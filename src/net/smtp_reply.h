@@ -33,6 +33,6 @@ struct ParsedReply {
 // reply. A reply longer than kMaxReplyBytes is Malformed, so a server cannot make us
 // buffer without end.
 inline constexpr std::size_t kMaxReplyBytes = 64 * 1024;
-ParsedReply parseReply(std::string_view input);
+ParsedReply parseSmtpReply(std::string_view input);
 
 } // namespace pictorn::net
