@@ -9,7 +9,7 @@
 #include <sstream>
 #include <unistd.h>
 
-namespace pictorn::net::testing {
+namespace pictorn::net::mail_testing {
 
 namespace {
 
@@ -79,4 +79,4 @@ ReadMail readMailBytes(const std::string& bytes) {
     return mail;
 }
 
-} // namespace pictorn::net::testing
+} // namespace pictorn::net::mail_testing

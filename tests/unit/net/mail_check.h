@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace pictorn::net::testing {
+namespace pictorn::net::mail_testing {
 
 struct ReadAttachment {
     std::string fileName;
@@ -28,4 +28,4 @@ ReadMail readMailFile(const std::string& path);
 // Writes the bytes to a temporary file and reads that.
 ReadMail readMailBytes(const std::string& bytes);
 
-} // namespace pictorn::net::testing
+} // namespace pictorn::net::mail_testing

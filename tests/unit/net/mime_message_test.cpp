@@ -8,7 +8,7 @@
 namespace pictorn::net {
 namespace {
 
-using testing::readMailBytes;
+using mail_testing::readMailBytes;
 
 std::string lf(std::string text) {
     std::string out;

@@ -1,6 +1,6 @@
 // The SMTP dialogue against scripted replies: which commands go out in which order, and
 // what the user is told when a step fails.
-#include "net/scripted_network.h"
+#include "net/scripted_smtp.h"
 #include "net/smtp_client.h"
 #include "platform/posix/iconv_charsets.h"
 
@@ -9,8 +9,8 @@
 namespace pictorn::net {
 namespace {
 
-using testing::Script;
-using testing::ScriptedNetwork;
+using mail_testing::Script;
+using mail_testing::ScriptedNetwork;
 
 constexpr const char* kGreeting = "220 mail.example.org ESMTP\r\n";
 constexpr const char* kEhloTlsAuth = "250-mail.example.org\r\n250-STARTTLS\r\n"

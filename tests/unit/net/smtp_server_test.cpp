@@ -110,8 +110,8 @@ protected:
         }
         return count;
     }
-    testing::ReadMail readMail(int number) const {
-        return testing::readMailFile((mails_ / (std::to_string(number) + ".eml")).string());
+    mail_testing::ReadMail readMail(int number) const {
+        return mail_testing::readMailFile((mails_ / (std::to_string(number) + ".eml")).string());
     }
 
     static inline test::TestCertificates* certificates_ = nullptr;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace pictorn::net::testing {
+namespace pictorn::net::mail_testing {
 
 struct Script {
     std::deque<std::string> replies; // one per read the client will do
@@ -86,4 +86,4 @@ public:
     std::vector<int> connectTimeouts;
 };
 
-} // namespace pictorn::net::testing
+} // namespace pictorn::net::mail_testing
