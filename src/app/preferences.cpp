@@ -149,8 +149,9 @@ using NamedText = std::pair<std::string_view, std::string>;
 // The texts in the order given, then the password scrambled; a write that fails is skipped.
 void saveGroup(SettingsStore& store, std::initializer_list<NamedText> texts,
                const NamedText& password) {
-    for (const auto& [name, text] : texts)
-        ignoreErrors([&] { store.write(name, text); });
+    // Not a structured binding: clang 14 cannot capture one in a lambda.
+    for (const NamedText& named : texts)
+        ignoreErrors([&] { store.write(named.first, named.second); });
     ignoreErrors([&] { store.writePassword(password.first, password.second); });
 }
 
