@@ -19,7 +19,7 @@ class XDisplay:
     def env(self):
         return {**os.environ, "DISPLAY": self.name}
 
-    def start(self, first=100, last=400, attempts=3):
+    def start(self, first=100, last=400, attempts=5):
         """Starts Xvfb and openbox on the first free display number. A display whose number
         was just given up by another Xvfb can still answer with the old server for a moment;
         when anything does not come up, everything is stopped and the next number is tried."""
@@ -58,7 +58,8 @@ class XDisplay:
         if not poll(self._accepts_clients, 10) or self._xvfb.poll() is not None:
             raise RuntimeError(f"Xvfb on {self.name} does not accept clients")
         self._openbox = self._spawn(["openbox", "--sm-disable"], "openbox.log", self.env())
-        if not poll(self._wm_ready, 10):
+        # On a loaded machine openbox has been seen to need more than ten seconds.
+        if not poll(self._wm_ready, 30):
             raise RuntimeError(f"openbox did not come up on {self.name}")
 
     def stop(self):
