@@ -4,7 +4,7 @@ taking a capture through its menu commands and waiting for the picture it keeps.
 import time
 
 from picture_checks import data_folder, make_screen_picture, paint_root, read_bitmap_when_complete
-from pictorn_case import MAIN_TITLE, SETTINGS_KEY, PictornTestCase
+from pictorn_case import MAIN_TITLE, PictornTestCase
 from support import poll
 from xdisplay import HEIGHT, WIDTH
 
@@ -38,16 +38,11 @@ class CaptureCase(PictornTestCase):
         self.temp_bitmap.unlink(missing_ok=True)
         self.main_title = MAIN_TITLE
 
-    def set_settings(self, values):
-        for name, text in values.items():
-            result = self.prefix.reg_add(SETTINGS_KEY, name, "REG_SZ", text)
-            self.assertEqual(result.returncode, 0, f"reg add {name}: {result}")
-
     def start_and_wait(self, settings=None, start=None):
         """Starts the program (with these settings stored first, through `start` when given);
         returns its main window's record."""
         settings = settings or {}
-        self.set_settings(settings)
+        self.store_settings(settings)
         # The caption tells while auto-save is on.
         self.main_title = AUTO_SAVE_TITLE if settings.get("AutoSave") == "1" else MAIN_TITLE
         if start:

@@ -70,6 +70,18 @@ class PictornTestCase(unittest.TestCase):
 
     # --- helpers for the tests -----------------------------------------------------------
 
+    def store_setting(self, name, data, kind="REG_SZ"):
+        result = self.prefix.reg_add(SETTINGS_KEY, name, kind, str(data))
+        if result.returncode != 0:
+            # On a loaded machine Wine's reg.exe has ended with 1 without a word and without
+            # touching the registry; a failure that repeats is a real one.
+            result = self.prefix.reg_add(SETTINGS_KEY, name, kind, str(data))
+        self.assertEqual(result.returncode, 0, f"reg add {name}: {result}")
+
+    def store_settings(self, values):
+        for name, text in values.items():
+            self.store_setting(name, text)
+
     def start_pictorn(self):
         process = self.prefix.start([pictorn_exe()])
         self.processes.append(process)

@@ -77,8 +77,7 @@ class DamagedSettingsTest(PictornTestCase):
                                  ("Left", "REG_SZ", "-99999999999999999999"),
                                  ("Prefix", "REG_BINARY", "00ff10"),
                                  ("DelayActiveWindow", "REG_SZ", "\u00e9\u20ac7x")]:
-            result = self.prefix.reg_add(key, name, kind, data)
-            self.assertEqual(result.returncode, 0, f"reg add {name}: {result}")
+            self.store_setting(name, data, kind)
         long_editor = "C:\\" + "e" * 99_997
         imported = self.prefix.reg_import_strings(key, {"Editor": long_editor})
         self.assertEqual(imported.returncode, 0, f"reg import: {imported}")

@@ -54,9 +54,7 @@ class UiSteps:
         return values
 
     def store(self, **values):
-        for name, text in values.items():
-            result = self.prefix.reg_add(SETTINGS_KEY, name, "REG_SZ", str(text))
-            self.assertEqual(result.returncode, 0, f"reg add {name}: {result}")
+        self.store_settings(values)
 
     # --- the preferences dialog -----------------------------------------------------------
 
