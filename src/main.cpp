@@ -6,8 +6,10 @@
 #include "platform/win32/about_box_controls.h"
 #include "platform/win32/text.h"
 #include "platform/win32/ui_toolkit_win32.h"
+#include "platform/win32/win32_charsets.h"
 #include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_data_protection.h"
 #include "platform/win32/win32_file_dialogs.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_hotkeys.h"
@@ -95,6 +97,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform::win32::Win32Clipboard clipboard;
     platform::win32::Win32Printers printers;
     platform::win32::Win32ScreenCapture screen;
+    platform::win32::Win32DataProtection protection;
+    platform::win32::Win32Charsets charsets;
     // Designated, so each service is named where it is handed over.
     platform::Services services{.registry = registry,
                                 .messageBox = messageBox,
@@ -110,7 +114,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                                 .hotkeys = hotkeys,
                                 .clipboard = clipboard,
                                 .printers = printers,
-                                .screen = screen};
+                                .screen = screen,
+                                .protection = protection,
+                                .charsets = charsets};
 
     std::unique_ptr<FrmMain> mainWindow;
     const bool running = app::Main(

@@ -1,6 +1,6 @@
 #include "app/settings.h"
 
-#include "app/global_routines.h"
+#include "app/password_storage.h"
 
 #include <stdexcept>
 
@@ -52,17 +52,17 @@ void SettingsStore::writeBytes(std::string_view name, std::string_view bytes) {
 }
 
 void SettingsStore::writePassword(std::string_view name, std::string_view password) {
-    writeBytes(name, ScramblePassword(password));
+    writeBytes(name, StoredPasswordForm(protection_, password));
 }
 
 std::string SettingsStore::readPassword(std::string_view name) {
     findSetting(name);
-    std::string password = UnscramblePassword(registry_.ReadBinaryValue(keyPath_, name));
-    // A failed read comes back as the failure marker, which unscrambles to this text.
-    if (password == UnscramblePassword(kFailureMarker)) {
-        password.clear();
+    const std::string stored = registry_.ReadBinaryValue(keyPath_, name);
+    // A failed read comes back as the failure marker.
+    if (stored == kFailureMarker) {
+        return {};
     }
-    return password;
+    return PasswordFromStoredForm(protection_, stored);
 }
 
 } // namespace pictorn::app

@@ -2,6 +2,7 @@
 // Every persisted value of the program in one table: its name, how it is stored and what
 // a missing value stands for. All values live flat in one key of the current user.
 #include "app/registry.h"
+#include "platform/data_protection.h"
 
 #include <array>
 #include <optional>
@@ -123,8 +124,9 @@ inline constexpr std::array<std::string_view, 24> kWriteOrderAtDone{"DelayActive
 // The settings key seen through the registry layer, with the catalogue's defaults.
 class SettingsStore {
 public:
-    explicit SettingsStore(Registry& registry, std::string keyPath = std::string(kSettingsKeyPath))
-        : registry_(registry), keyPath_(std::move(keyPath)) {}
+    SettingsStore(Registry& registry, platform::DataProtection& protection,
+                  std::string keyPath = std::string(kSettingsKeyPath))
+        : registry_(registry), protection_(protection), keyPath_(std::move(keyPath)) {}
 
     void createKey();
     // The value as stored (in its catalogue form), or "Error" when it cannot be read.
@@ -134,8 +136,10 @@ public:
     std::optional<std::string> read(std::string_view name);
     void write(std::string_view name, std::string_view text);
     void writeBytes(std::string_view name, std::string_view bytes);
-    // Passwords are stored scrambled as byte values. A failed read gives an empty password;
-    // stored bytes that cannot be unscrambled raise AppError 5 (loaders ignore it).
+    // Passwords are stored as byte values, sealed for the current user (password_storage.h);
+    // the scrambled form of older versions is still read. A failed read, or a seal that does
+    // not open, gives an empty password; scrambled bytes that cannot be unscrambled raise
+    // AppError 5 (loaders ignore it).
     void writePassword(std::string_view name, std::string_view password);
     std::string readPassword(std::string_view name);
 
@@ -143,6 +147,7 @@ public:
 
 private:
     Registry& registry_;
+    platform::DataProtection& protection_;
     std::string keyPath_;
 };
 

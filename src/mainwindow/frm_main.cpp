@@ -9,7 +9,7 @@ namespace pictorn {
 
 FrmMain::FrmMain(platform::Services& services)
     : ui::Form(services.ui, "frmMain"), services_(services),
-      registry_(services.registry, services.messageBox), settings_(registry_) {
+      registry_(services.registry, services.messageBox), settings_(registry_, services.protection) {
     setCaption("Pictorn");
     // Inner size 8055 x 4290 twips until the load applies the window's own size. Setting
     // it must not load the window yet: the handlers are not connected.

@@ -1,8 +1,10 @@
 #pragma once
 // The operating-system services a window or routine may use, handed down by whoever
 // creates it (no global singletons). Each platform supplies one implementation of each.
+#include "platform/charset.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
+#include "platform/data_protection.h"
 #include "platform/file_dialogs.h"
 #include "platform/file_system.h"
 #include "platform/hotkeys.h"
@@ -38,6 +40,8 @@ struct Services {
     Clipboard& clipboard;
     Printers& printers;
     ScreenCapture& screen;
+    DataProtection& protection; // stored passwords
+    Charsets& charsets;         // mail texts
 };
 
 } // namespace pictorn::platform

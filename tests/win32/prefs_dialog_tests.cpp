@@ -133,9 +133,11 @@ protected:
                       .hotkeys = fakes.hotkeys,
                       .clipboard = fakes.clipboard,
                       .printers = fakes.printers,
-                      .screen = fakes.screen};
+                      .screen = fakes.screen,
+                      .protection = fakes.protection,
+                      .charsets = fakes.charsets};
     app::Registry settingsRegistry{fakes.registry, fakes.messageBox};
-    app::SettingsStore store{settingsRegistry};
+    app::SettingsStore store{settingsRegistry, fakes.protection};
     app::Preferences live;
     ui::Form mainWindow{toolkit, "frmMain"};
     ui::Timer timer{&mainWindow, "TimerRandomName", 102};

@@ -1,8 +1,10 @@
 #pragma once
 // Every headless service in one place, with the Services view the windows take. Tests
 // build one of these, arrange the fakes, then drive the windows as a user would.
+#include "platform/headless/fake_charsets.h"
 #include "platform/headless/fake_clipboard.h"
 #include "platform/headless/fake_clock.h"
+#include "platform/headless/fake_data_protection.h"
 #include "platform/headless/fake_instance_guard.h"
 #include "platform/headless/fake_launcher.h"
 #include "platform/headless/fake_printers.h"
@@ -44,6 +46,8 @@ struct HeadlessServices {
     FakeClipboard clipboard;
     FakePrinters printers;
     FakeScreenCapture screen;
+    FakeDataProtection protection;
+    FakeCharsets charsets;
 
 private:
     ui::UiToolkit* realToolkit_ = nullptr;
@@ -63,7 +67,9 @@ public:
                                 .hotkeys = hotkeys,
                                 .clipboard = clipboard,
                                 .printers = printers,
-                                .screen = screen};
+                                .screen = screen,
+                                .protection = protection,
+                                .charsets = charsets};
 };
 
 } // namespace pictorn::headless

@@ -1,4 +1,5 @@
 #include "app/preferences.h"
+#include "platform/headless/fake_data_protection.h"
 #include "platform/headless/memory_registry.h"
 #include "platform/headless/scripted_message_box.h"
 
@@ -36,7 +37,8 @@ protected:
     headless::MemoryRegistry api;
     headless::ScriptedMessageBox box;
     Registry registry{api, box};
-    SettingsStore store{registry};
+    headless::FakeDataProtection protection;
+    SettingsStore store{registry, protection};
 };
 
 TEST_F(PreferencesTest, EmptyStoreGivesTheFirstRunValues) {

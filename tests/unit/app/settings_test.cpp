@@ -1,5 +1,8 @@
+#include "app/global_routines.h"
+#include "app/password_storage.h"
 #include "app/settings.h"
 #include "platform/app_error.h"
+#include "platform/headless/fake_data_protection.h"
 #include "platform/headless/memory_registry.h"
 #include "platform/headless/scripted_message_box.h"
 
@@ -25,7 +28,8 @@ protected:
     headless::MemoryRegistry api;
     headless::ScriptedMessageBox box;
     Registry registry{api, box};
-    SettingsStore store{registry};
+    headless::FakeDataProtection protection;
+    SettingsStore store{registry, protection};
 };
 
 TEST_F(SettingsTest, EmptyStoreGivesEveryDefault) {
@@ -126,25 +130,39 @@ TEST_F(SettingsTest, StoredTextsWinAndTheMarkerCountsAsMissing) {
     EXPECT_EQ(api.value(kHkeyCurrentUser, kSubKey, "Prefix")->bytes, " shot ");
 }
 
-TEST_F(SettingsTest, PasswordsAreStoredScrambledAndReadBack) {
-    store.writePassword("FTPPw", "secret");
-    const auto stored = api.value(kHkeyCurrentUser, kSubKey, "FTPPw");
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(stored->type, headless::kRegBinary);
-    EXPECT_EQ(stored->bytes, "xjhwjy");
+TEST_F(SettingsTest, PasswordsAreStoredSealedForTheUserAndReadBack) {
+    for (const std::string password : {"secret", "Pässwörd €😀", "Error", "@mmjm", "pass word "}) {
+        store.writePassword("FTPPw", password);
+        const auto stored = api.value(kHkeyCurrentUser, kSubKey, "FTPPw");
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(stored->type, headless::kRegBinary);
+        EXPECT_TRUE(stored->bytes.starts_with(kSealedPasswordMarker));
+        EXPECT_EQ(stored->bytes.find(password), std::string::npos);
+        EXPECT_EQ(store.readPassword("FTPPw"), password);
+    }
+    store.writePassword("MailSMTPauthPW", "");
+    EXPECT_EQ(api.value(kHkeyCurrentUser, kSubKey, "MailSMTPauthPW")->bytes, "");
+    EXPECT_EQ(store.readPassword("MailSMTPauthPW"), "");
+}
+
+TEST_F(SettingsTest, OldScrambledPasswordsAreStillRead) {
+    api.plant(kHkeyCurrentUser, kSubKey, "FTPPw", headless::kRegBinary, "xjhwjy");
     EXPECT_EQ(store.readPassword("FTPPw"), "secret");
-
-    store.writePassword("MailSMTPauthPW", "Pässwörd €😀");
-    EXPECT_NE(api.value(kHkeyCurrentUser, kSubKey, "MailSMTPauthPW")->bytes, "Pässwörd €😀");
-    EXPECT_EQ(store.readPassword("MailSMTPauthPW"), "Pässwörd €😀");
-
-    store.writePassword("FTPPw", "");
-    EXPECT_EQ(api.value(kHkeyCurrentUser, kSubKey, "FTPPw")->bytes, "");
-    EXPECT_EQ(store.readPassword("FTPPw"), "");
+    api.plant(kHkeyCurrentUser, kSubKey, "FTPPw", headless::kRegBinary,
+              ScramblePassword("Pässwörd €😀"));
+    EXPECT_EQ(store.readPassword("FTPPw"), "Pässwörd €😀");
+    // Written again, it is sealed.
+    store.writePassword("FTPPw", store.readPassword("FTPPw"));
+    EXPECT_TRUE(
+        api.value(kHkeyCurrentUser, kSubKey, "FTPPw")->bytes.starts_with(kSealedPasswordMarker));
 }
 
 TEST_F(SettingsTest, UnreadablePasswordsComeBackEmptyOrRaise) {
     EXPECT_EQ(store.readPassword("MailSMTPauthPW"), ""); // never written
+    // Sealed for someone else (another user or machine): the user types it again.
+    store.writePassword("MailSMTPauthPW", "secret");
+    protection.user = "bob";
+    EXPECT_EQ(store.readPassword("MailSMTPauthPW"), "");
     // Bytes no scrambling can have produced cannot be unscrambled; the loaders ignore it.
     api.plant(kHkeyCurrentUser, kSubKey, "FTPPw", headless::kRegBinary, "\x02");
     try {
@@ -153,6 +171,14 @@ TEST_F(SettingsTest, UnreadablePasswordsComeBackEmptyOrRaise) {
     } catch (const AppError& error) {
         EXPECT_EQ(error.number(), errors::kInvalidProcedureCall);
     }
+}
+
+TEST_F(SettingsTest, APasswordIsKeptScrambledWhenTheSystemCannotSeal) {
+    protection.failing = true;
+    store.writePassword("FTPPw", "secret");
+    EXPECT_EQ(api.value(kHkeyCurrentUser, kSubKey, "FTPPw")->bytes, "xjhwjy");
+    protection.failing = false;
+    EXPECT_EQ(store.readPassword("FTPPw"), "secret");
 }
 
 } // namespace

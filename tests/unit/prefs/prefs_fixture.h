@@ -67,7 +67,7 @@ protected:
 
     headless::HeadlessServices hs;
     app::Registry registry{hs.registry, hs.messageBox};
-    app::SettingsStore store{registry};
+    app::SettingsStore store{registry, hs.protection};
     app::Preferences live;
     ui::Form mainWindow{hs.ui, "frmMain"};
     ui::Timer timer{&mainWindow, "TimerRandomName", 102};
