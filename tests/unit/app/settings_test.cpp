@@ -163,6 +163,12 @@ TEST_F(SettingsTest, UnreadablePasswordsComeBackEmptyOrRaise) {
     store.writePassword("MailSMTPauthPW", "secret");
     protection.user = "bob";
     EXPECT_EQ(store.readPassword("MailSMTPauthPW"), "");
+    protection.user = "ann";
+    // A damaged seal gives no password rather than a wrong one.
+    std::string damaged = api.value(kHkeyCurrentUser, kSubKey, "MailSMTPauthPW")->bytes;
+    damaged.back() ^= 1;
+    api.plant(kHkeyCurrentUser, kSubKey, "MailSMTPauthPW", headless::kRegBinary, damaged);
+    EXPECT_EQ(store.readPassword("MailSMTPauthPW"), "");
     // Bytes no scrambling can have produced cannot be unscrambled; the loaders ignore it.
     api.plant(kHkeyCurrentUser, kSubKey, "FTPPw", headless::kRegBinary, "\x02");
     try {
