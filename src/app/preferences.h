@@ -82,7 +82,7 @@ struct MailSettings {
     std::string subject;
     std::string server;
     bool authenticate = false;
-    // Read only when the server wants authentication; stored scrambled.
+    // Read only when the server wants authentication; the password is stored sealed.
     std::string user;
     std::string password;
 
@@ -95,7 +95,7 @@ struct FtpSettings {
     std::string user;
     std::string remoteDir;
     bool passiveMode = false;
-    std::string password; // stored scrambled
+    std::string password; // stored sealed
 
     bool operator==(const FtpSettings&) const = default;
 };
