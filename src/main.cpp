@@ -16,6 +16,7 @@
 #include "platform/win32/win32_instance_guard.h"
 #include "platform/win32/win32_launcher.h"
 #include "platform/win32/win32_message_box.h"
+#include "platform/win32/win32_network.h"
 #include "platform/win32/win32_printer.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_screen_capture.h"
@@ -98,6 +99,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform::win32::Win32Printers printers;
     platform::win32::Win32ScreenCapture screen;
     platform::win32::Win32DataProtection protection;
+    platform::win32::Win32Network network;
     platform::win32::Win32Charsets charsets;
     // Designated, so each service is named where it is handed over.
     platform::Services services{.registry = registry,
@@ -116,6 +118,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                                 .printers = printers,
                                 .screen = screen,
                                 .protection = protection,
+                                .network = network,
                                 .charsets = charsets};
 
     std::unique_ptr<FrmMain> mainWindow;

@@ -1,6 +1,7 @@
 #pragma once
 // The operating-system services a window or routine may use, handed down by whoever
 // creates it (no global singletons). Each platform supplies one implementation of each.
+#include "net/byte_stream.h"
 #include "platform/charset.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
@@ -41,7 +42,10 @@ struct Services {
     Printers& printers;
     ScreenCapture& screen;
     DataProtection& protection; // stored passwords
-    Charsets& charsets;         // mail texts
+    // Connections to mail and FTP servers; one per program, outliving every connection.
+    net::Network& network;
+    // Mail texts in the charset the user picked.
+    Charsets& charsets;
 };
 
 } // namespace pictorn::platform

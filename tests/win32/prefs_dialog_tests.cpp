@@ -135,6 +135,7 @@ protected:
                       .printers = fakes.printers,
                       .screen = fakes.screen,
                       .protection = fakes.protection,
+                      .network = fakes.network,
                       .charsets = fakes.charsets};
     app::Registry settingsRegistry{fakes.registry, fakes.messageBox};
     app::SettingsStore store{settingsRegistry, fakes.protection};

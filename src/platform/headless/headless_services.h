@@ -15,6 +15,7 @@
 #include "platform/headless/headless_toolkit.h"
 #include "platform/headless/memory_file_system.h"
 #include "platform/headless/memory_registry.h"
+#include "platform/headless/offline_network.h"
 #include "platform/headless/scripted_file_dialogs.h"
 #include "platform/headless/scripted_message_box.h"
 #include "platform/services.h"
@@ -48,6 +49,7 @@ struct HeadlessServices {
     FakeScreenCapture screen;
     FakeDataProtection protection;
     FakeCharsets charsets;
+    OfflineNetwork network;
 
 private:
     ui::UiToolkit* realToolkit_ = nullptr;
@@ -69,6 +71,7 @@ public:
                                 .printers = printers,
                                 .screen = screen,
                                 .protection = protection,
+                                .network = network,
                                 .charsets = charsets};
 };
 

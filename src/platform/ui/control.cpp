@@ -56,6 +56,13 @@ void Control::setBackColor(std::uint32_t color) {
     changed(Property::Colors);
 }
 
+void Control::setFontName(std::string name) {
+    if (fontName_ == name)
+        return;
+    fontName_ = std::move(name);
+    changed(Property::Font);
+}
+
 void Control::setFontPoints(int points) {
     if (fontPoints_ == points)
         return;

@@ -48,6 +48,13 @@ template <typename... Args> void fire(const Event<Args...>& event, Args... args)
 }
 
 inline constexpr std::uint32_t kDefaultColor = 0xFFFFFFFFu; // "use the system colour"
+// One of the system's colours by its index (15: button face), as a colour value.
+constexpr std::uint32_t systemColor(int index) {
+    return 0x80000000u | static_cast<std::uint32_t>(index);
+}
+constexpr bool isSystemColor(std::uint32_t color) {
+    return color != kDefaultColor && (color & 0x80000000u) != 0;
+}
 
 // A control's place inside its form's client area, in twips.
 struct Bounds {
@@ -83,6 +90,9 @@ public:
     // The font size in points; 0 for the window's own font.
     int fontPoints() const { return fontPoints_; }
     void setFontPoints(int points);
+    // The typeface; empty for the window's own.
+    const std::string& fontName() const { return fontName_; }
+    void setFontName(std::string name);
     const Bounds& bounds() const { return bounds_; }
     // A negative width or height cannot be applied and raises error 380.
     void setBounds(const Bounds& bounds);
@@ -113,6 +123,7 @@ private:
     std::uint32_t backColor_ = kDefaultColor;
     bool bold_ = false;
     int fontPoints_ = 0;
+    std::string fontName_;
     Bounds bounds_;
     bool causesValidation_ = true;
     ControlPeer* peer_ = nullptr;

@@ -19,6 +19,12 @@ std::wstring windowText(HWND hwnd) {
     return text;
 }
 
+// A colour value as GDI takes it: the system's colour for system-colour values.
+COLORREF realColor(std::uint32_t color) {
+    return ui::isSystemColor(color) ? GetSysColor(static_cast<int>(color & 0xFF))
+                                    : static_cast<COLORREF>(color);
+}
+
 void setTextIfDifferent(HWND hwnd, const std::string& utf8) {
     const std::wstring wanted = toWide(utf8);
     if (windowText(hwnd) != wanted)
@@ -320,7 +326,7 @@ void ChildPeer::update(const ui::Control&, ui::Property what) {
     case ui::Property::Colors:
         backBrush_.reset(model_.backColor() == ui::kDefaultColor
                              ? nullptr
-                             : CreateSolidBrush(model_.backColor()));
+                             : CreateSolidBrush(realColor(model_.backColor())));
         InvalidateRect(hwnd_, nullptr, TRUE);
         break;
     case ui::Property::ToolTip:
@@ -334,7 +340,7 @@ void ChildPeer::update(const ui::Control&, ui::Property what) {
 
 void ChildPeer::applyFont() {
     HFONT base = form_.font();
-    if (!model_.bold() && model_.fontPoints() == 0) {
+    if (!model_.bold() && model_.fontPoints() == 0 && model_.fontName().empty()) {
         SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(base), TRUE);
         return;
     }
@@ -344,6 +350,10 @@ void ChildPeer::applyFont() {
         lf.lfWeight = FW_BOLD;
     if (model_.fontPoints() > 0)
         lf.lfHeight = -MulDiv(model_.fontPoints(), windowDpi(hwnd_), 72);
+    if (!model_.fontName().empty()) {
+        const std::wstring face = toWide(model_.fontName());
+        lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
+    }
     Font own{CreateFontIndirectW(&lf)};
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(own.get()), TRUE);
     ownFont_ = std::move(own);
@@ -353,9 +363,9 @@ HBRUSH ChildPeer::colors(HDC dc) {
     if (model_.foreColor() == ui::kDefaultColor && !backBrush_)
         return nullptr;
     if (model_.foreColor() != ui::kDefaultColor)
-        SetTextColor(dc, model_.foreColor());
+        SetTextColor(dc, realColor(model_.foreColor()));
     if (backBrush_) {
-        SetBkColor(dc, model_.backColor());
+        SetBkColor(dc, realColor(model_.backColor()));
         return backBrush_.get();
     }
     SetBkMode(dc, TRANSPARENT);
