@@ -6,6 +6,8 @@
 //
 // An empty command line starts the program as usual. Parsing is a pure function of the
 // arguments (no file or window is touched), so it can be tested and fuzzed on its own.
+#include "app/preferences.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,8 +33,6 @@ struct ParseResult {
     std::string error;
     bool ok() const { return error.empty(); }
 };
-
-inline constexpr int kMaxDelaySeconds = 60;
 
 // Switches start with '/' or '-' and are matched without regard to case.
 ParseResult parse(const std::vector<std::string>& arguments);

@@ -3,6 +3,7 @@
 #include "app/conversions.h"
 #include "app/error_report.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <optional>
 #include <stdexcept>
@@ -96,8 +97,11 @@ const std::array<PreferenceField, 24> kPreferenceFields{{
          // The delay field holds two characters: a failure marker arrives as "Er".
          text = text.substr(0, 2);
          const auto seconds = text == "Er" ? std::optional<long long>(0) : number(text, -99, 99);
+         // A value the delay check would refuse ("99999" arrives as "99") is held to the
+         // nearest one it accepts rather than making every capture wait minutes.
          if (seconds)
-             p.delaySeconds = static_cast<int>(*seconds);
+             p.delaySeconds =
+                 static_cast<int>(std::clamp<long long>(*seconds, 0, kMaxDelaySeconds));
          return seconds.has_value();
      },
      [](const Preferences& p) {

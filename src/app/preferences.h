@@ -20,6 +20,8 @@ inline constexpr std::array<std::string_view, 7> kPictureExtensions{".bmp", ".gi
 inline constexpr int kPngIndex = 4;
 inline constexpr int kDefaultJpegQuality = 90;
 inline constexpr std::string_view kDefaultPrefix = "Pictorn_";
+// The capture delay in whole seconds: 0 (none) to this.
+inline constexpr int kMaxDelaySeconds = 60;
 
 // The preferences' tabs, as the stored "Tab" counts them.
 enum PreferencesTab { kTabGeneral = 0, kTabSaveAndEdit = 1, kTabMiscellaneous = 2 };

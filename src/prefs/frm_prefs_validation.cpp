@@ -49,7 +49,7 @@ void FrmPrefs::txtSeconds_Validate(bool& cancel) {
             failField(cancel, kRange, kPellamTitle);
             return;
         }
-        if (!text.empty() && std::stoi(text) > kMaxDelaySeconds)
+        if (!text.empty() && std::stoi(text) > app::kMaxDelaySeconds)
             failField(cancel, kRange, kPellamTitle);
     });
 }

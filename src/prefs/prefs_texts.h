@@ -10,7 +10,6 @@ inline constexpr std::string_view kNewLine = "\r\n";
 
 inline constexpr std::string_view kMainCaption = "Pictorn";
 inline constexpr std::string_view kMainCaptionAutoSave = "Pictorn - AutoSave activated";
-inline constexpr int kMaxDelaySeconds = 60;
 
 // Text colours of the hotkey rows.
 inline constexpr std::uint32_t kFullScreenRowColor = 0xC00000;

@@ -93,6 +93,19 @@ TEST_F(PreferencesTest, UnusableValuesLeaveTheirFieldAndAreNamed) {
     EXPECT_EQ(p.rectangleColour, kRed);
 }
 
+TEST_F(PreferencesTest, StoredDelayIsHeldWithinTheDialogsRange) {
+    // The field keeps two characters of whatever was stored.
+    const std::pair<std::string_view, int> cases[] = {{"99999", 60}, {"61", 60}, {"60", 60},
+                                                      {"0", 0},      {"-5", 0},  {"7", 7}};
+    for (const auto& [stored, seconds] : cases) {
+        plant("DelayActiveWindow", stored);
+        Preferences p;
+        p.delaySeconds = 3;
+        EXPECT_TRUE(loadPreferences(store, p).empty()) << stored;
+        EXPECT_EQ(p.delaySeconds, seconds) << stored;
+    }
+}
+
 TEST_F(PreferencesTest, StoredTextsComeBackAsDoneWritesThem) {
     const std::map<std::string_view, std::string_view> stored{{"DelayActiveWindow", "12"},
                                                               {"PlaySound", "0"},
