@@ -2,6 +2,7 @@
 
 #include "app/conversions.h"
 #include "app/error_report.h"
+#include "app/global_routines.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -114,7 +115,17 @@ const std::array<PreferenceField, 24> kPreferenceFields{{
     checkBox<&Preferences::keepOnTop>("KeepOnTop"),
     plainText<&Preferences::editorPath>("Editor"),
     checkBox<&Preferences::autoSave>("AutoSave"),
-    plainText<&Preferences::prefix>("Prefix"),
+    {"Prefix",
+     [](Preferences& p, std::string_view text) {
+         // Only the dialog checks a typed prefix; a stored one the check would refuse could
+         // carry auto-saved pictures out of their folder (..\..\windows\evil_).
+         p.prefix = checkPrefix(text) == PrefixCheck::Usable ? std::string(text)
+                                                             : std::string(kDefaultPrefix);
+         return true;
+     },
+     [](const Preferences& p) {
+         return p.prefix;
+     }},
     wholeNumber<&Preferences::extensionIndex, 0, kLastExtension>("Extension"),
     plainText<&Preferences::defaultFolder>("DefaultFolder"),
     hotkeyModifier<kFullScreenHotkey, &HotkeyModifiers::ctrl>("HotKeyCTRL1"),
@@ -190,6 +201,13 @@ std::string HotkeyModifiers::prefix() const {
     if (shift)
         text += "SHIFT+";
     return text;
+}
+
+PrefixCheck checkPrefix(std::string_view text) {
+    if (text.empty() || text == " ")
+        return PrefixCheck::Blank;
+    return StringChk(text, kReservedFileNameChars).empty() ? PrefixCheck::Usable
+                                                           : PrefixCheck::Reserved;
 }
 
 std::string_view pictureExtension(int index) {

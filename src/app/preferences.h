@@ -64,6 +64,14 @@ struct Preferences {
     bool operator==(const Preferences&) const = default;
 };
 
+// The preferences' check of a file-name prefix, as typed or as stored.
+enum class PrefixCheck {
+    Usable,
+    Blank,   // empty or one space: the default prefix takes its place
+    Reserved // holds a character reserved in file names (separators, dots, ...): refused
+};
+PrefixCheck checkPrefix(std::string_view text);
+
 // The extension of a list index; ".png" for an index outside the list.
 std::string_view pictureExtension(int index);
 

@@ -39,10 +39,10 @@ bool FrmPrefs::checkEntriesForDone() {
     if (!noPathGiven(editor) && !app::FileExists(services_.files, app::trim(editor)))
         return stopAt(txtEditorPath, kPathNotCorrect, kPellamTitle);
 
-    const std::string prefix = txtPrefix.text();
-    if (prefix.empty() || prefix == " ")
+    const app::PrefixCheck prefix = app::checkPrefix(txtPrefix.text());
+    if (prefix == app::PrefixCheck::Blank)
         txtPrefix.setText(std::string(app::kDefaultPrefix));
-    else if (!app::StringChk(prefix, app::kReservedFileNameChars).empty())
+    else if (prefix == app::PrefixCheck::Reserved)
         return stopAt(txtPrefix, reservedCharactersMessage(), kReservedTitle);
 
     const std::string folder = txtDefaultFolder.text();

@@ -58,13 +58,16 @@ void FrmPrefs::txtPrefix_Validate(bool& cancel) {
     app::trap(services_.messageBox, "frmPrefs - txtPrefix_Validate", [&] {
         cmdBrowse4Folder.setCausesValidation(true);
         cmdBrowse4Editor.setCausesValidation(true);
-        const std::string text = txtPrefix.text();
-        if (text.empty() || text == " ") {
+        switch (app::checkPrefix(txtPrefix.text())) {
+        case app::PrefixCheck::Usable:
+            break;
+        case app::PrefixCheck::Blank:
             txtPrefix.setText(std::string(app::kDefaultPrefix));
-            return;
-        }
-        if (!app::StringChk(text, app::kReservedFileNameChars).empty())
+            break;
+        case app::PrefixCheck::Reserved:
             failField(cancel, reservedCharactersMessage(), kReservedTitle);
+            break;
+        }
     });
 }
 

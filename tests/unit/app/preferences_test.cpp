@@ -106,6 +106,26 @@ TEST_F(PreferencesTest, StoredDelayIsHeldWithinTheDialogsRange) {
     }
 }
 
+TEST_F(PreferencesTest, StoredPrefixTheDialogWouldRefuseGivesTheDefault) {
+    // The prefix goes in front of a file name in the auto-save folder: separators or ".."
+    // would carry the picture elsewhere (..\..\windows\evil_ into C:\windows).
+    for (std::string_view stored : {"..\\..\\windows\\evil_", "a/b", "x:y", "shot?", "°", " "}) {
+        plant("Prefix", stored);
+        Preferences p;
+        p.prefix = "earlier_";
+        EXPECT_TRUE(loadPreferences(store, p).empty()) << stored;
+        EXPECT_EQ(p.prefix, kDefaultPrefix) << stored;
+        EXPECT_NE(checkPrefix(stored), PrefixCheck::Usable) << stored;
+    }
+    for (std::string_view stored : {"my shots ", "Ärger-", "x_"}) {
+        plant("Prefix", stored);
+        Preferences p;
+        loadPreferences(store, p);
+        EXPECT_EQ(p.prefix, stored);
+        EXPECT_EQ(checkPrefix(stored), PrefixCheck::Usable) << stored;
+    }
+}
+
 TEST_F(PreferencesTest, StoredTextsComeBackAsDoneWritesThem) {
     const std::map<std::string_view, std::string_view> stored{{"DelayActiveWindow", "12"},
                                                               {"PlaySound", "0"},
