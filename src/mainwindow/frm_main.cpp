@@ -120,6 +120,9 @@ void FrmMain::wireHandlers() {
     menuSendImagetoPaint.Click = [this] {
         menuSendImagetoPaint_Click();
     };
+    menuSendMail.Click = [this] {
+        menuSendMail_Click();
+    };
     menuCaptureFullScreen.Click = [this] {
         menuCaptureFullScreen_Click();
     };

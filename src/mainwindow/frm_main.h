@@ -27,6 +27,9 @@ namespace pictorn {
 
 class FrmPrefs;
 class FrmAbout;
+namespace mail {
+class FrmSendmail;
+}
 namespace capture {
 class FrmRectangle;
 struct SelectionResult;
@@ -161,6 +164,10 @@ public:
     void menuPrint_Click();
     void menuSendImagetoEditor_Click();
     void menuSendImagetoPaint_Click();
+    void menuSendMail_Click();
+    // Saves the current picture into the data folder as "Pictorn" plus the attachment type
+    // of the preferences (".png" when that type is unusable) and returns the path.
+    std::string saveAttachmentPicture();
     std::string GetShortPath(std::string_view strFilename);
     void menuAbout_Click();
     void menuHelp2_Click();
@@ -238,7 +245,8 @@ private:
     std::unique_ptr<FrmPrefs> prefs_;
     std::array<app::HotkeyModifiers, 3> hotkeysInForce_{};
     std::unique_ptr<capture::FrmRectangle> rectangle_;
-    FrmAbout* about_ = nullptr; // while the about box is open
+    FrmAbout* about_ = nullptr;         // while the about box is open
+    mail::FrmSendmail* mail_ = nullptr; // while the mail window is open
     int modalDialogs_ = 0;
     bool captureInProgress_ = false; // from a capture command's start to its picture
     int captures_ = 0;               // pictures taken so far

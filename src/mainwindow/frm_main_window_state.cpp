@@ -3,6 +3,7 @@
 #include "app/conversions.h"
 #include "app/error_report.h"
 #include "capture/frm_rectangle.h"
+#include "mail/frm_sendmail.h"
 #include "mainwindow/frm_main.h"
 #include "platform/app_error.h"
 #include "platform/ui/ui_toolkit.h"
@@ -81,6 +82,8 @@ void FrmMain::Form_QueryUnload(bool&) {
         services_.tray.remove(*this);
         // The other windows, last made first: closing the mail and FTP windows lets them
         // store their own settings.
+        if (mail_)
+            mail_->unload();
         if (rectangle_)
             rectangle_->unload();
         if (prefs_)

@@ -67,6 +67,10 @@ public:
     // A locked box shows its text but the user cannot change it.
     bool locked() const { return locked_; }
     void setLocked(bool locked) { locked_ = locked; }
+    // The character shown in place of each typed one (0: the text itself). Set before the
+    // form is loaded.
+    char passwordChar() const { return passwordChar_; }
+    void setPasswordChar(char c) { passwordChar_ = c; }
     // Selection in characters.
     std::size_t selStart() const { return selStart_; }
     std::size_t selLength() const { return selLength_; }
@@ -83,6 +87,7 @@ private:
     std::string text_;
     std::size_t maxLength_ = 0;
     bool locked_ = false;
+    char passwordChar_ = 0;
     std::size_t selStart_ = 0;
     std::size_t selLength_ = 0;
 };

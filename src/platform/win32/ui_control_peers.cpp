@@ -66,6 +66,9 @@ protected:
         }
         if (text().maxLength() > 0)
             SendMessageW(hwnd_, EM_SETLIMITTEXT, text().maxLength(), 0);
+        if (what == ui::Property::Text && text().passwordChar() != 0)
+            SendMessageW(hwnd_, EM_SETPASSWORDCHAR,
+                         static_cast<WPARAM>(static_cast<unsigned char>(text().passwordChar())), 0);
     }
 };
 

@@ -1,0 +1,36 @@
+// "Send Image with Email": the picture goes into the data folder in the attachment type of
+// the preferences, then the mail window opens over the main window.
+#include "app/app_data.h"
+#include "app/error_report.h"
+#include "app/preferences.h"
+#include "mail/frm_sendmail.h"
+#include "mainwindow/frm_main.h"
+#include "prefs/frm_prefs.h"
+
+namespace pictorn {
+
+std::string FrmMain::saveAttachmentPicture() {
+    const int index = preferences().attachmentExtensionIndex;
+    if (index < 0 || index > static_cast<int>(app::kPictureExtensions.size()) - 1)
+        prefs().cboExtension4Attachments.setListIndex(app::kPngIndex);
+    const std::string path =
+        app::AppDataFolder(services_.files, services_.shell, services_.shell.programFolder()) +
+        "Pictorn" + std::string(app::pictureExtension(index));
+    ImageBox1.savePictureFile(path);
+    return path;
+}
+
+void FrmMain::menuSendMail_Click() {
+    app::trap(services_.messageBox, "frmMain - menuSendMail_Click", [&] {
+        imageToAttach = saveAttachmentPicture();
+        {
+            ModalScope modal(*this);
+            mail::showSendMail(services_, settings_, *this, imageToAttach, mailOrFtpOpen, &mail_);
+        }
+        // Closing the main window meanwhile has unloaded it already.
+        if (menuAutoExit.checked() && loaded())
+            unload();
+    });
+}
+
+} // namespace pictorn
