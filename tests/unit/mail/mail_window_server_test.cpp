@@ -71,7 +71,7 @@ TEST_F(MailWindowServer, WhatTheWindowSendsArrivesWithThePictureIntact) {
     });
     ASSERT_EQ(platform.messageBox.shown.size(), 1u);
     EXPECT_EQ(platform.messageBox.last().text, "Message sent successfully!");
-    const auto mail = net::testing::readMailFile((mails_ / "1.eml").string());
+    const auto mail = net::mail_testing::readMailFile((mails_ / "1.eml").string());
     ASSERT_TRUE(mail.parsed);
     EXPECT_EQ(mail.field("subject"), "Grüße");
     EXPECT_EQ(mail.field("from-name"), "Zoë Example");
