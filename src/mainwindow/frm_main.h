@@ -6,6 +6,7 @@
 #include "app/registry.h"
 #include "app/settings.h"
 #include "capture/image_box.h"
+#include "capture/uncovered_wait.h"
 #include "mainwindow/command_ids.h"
 #include "mainwindow/hotkey_control.h"
 #include "platform/services.h"
@@ -210,6 +211,7 @@ private:
     void captureTrap(std::string_view label, const std::function<void()>& body);
     void refuseWhileModal() const;
     void hideForCapture();
+    int delaySeconds() const;
     void delayWait();
     void captureSequence(CaptureSource source, bool withPointer);
     void enableOutputCommands();
@@ -258,6 +260,7 @@ private:
     bool pichookEnabled_ = false;
     bool hiddenForCapture_ = false;     // a capture hid the window and has not shown it again
     bool wasOnScreenForCapture_ = true; // the window covered part of the screen before it
+    capture::CoveredArea covered_;      // what the screen showed there, until the grab
 };
 
 } // namespace pictorn

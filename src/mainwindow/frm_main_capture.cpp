@@ -5,6 +5,7 @@
 #include "app/error_report.h"
 #include "capture/frm_rectangle.h"
 #include "capture/grab.h"
+#include "capture/uncovered_wait.h"
 #include "mainwindow/frm_main.h"
 #include "platform/ui/ui_toolkit.h"
 #include "prefs/frm_prefs.h"
@@ -15,9 +16,9 @@ namespace {
 constexpr std::string_view kBusyText =
     "Please save (or cancel) your current screenshot before you take a new one.";
 constexpr std::string_view kBusyTitle = "I'm afraid I can't do that Pellam...";
-// Long enough for the windows that were under ours to repaint before the grab; only needed
-// when our window was on the screen.
-constexpr int kSettleMs = 150;
+// The longest wait for the screen to stop showing our window. Reached only where the area
+// cannot be seen to change: something else on top of it, or a desktop of the same colours.
+constexpr int kUncoverCapMs = 150;
 
 } // namespace
 
@@ -49,18 +50,36 @@ void FrmMain::hideForCapture() {
     refuseWhileModal();
     // In the tray or minimized, the window covers nothing the grab could show.
     wasOnScreenForCapture_ = visible() && windowState() != ui::WindowState::Minimized;
+    covered_ = {};
+    if (wasOnScreenForCapture_ && delaySeconds() <= 0) {
+        const ui::Geometry g = geometry();
+        const int twips = services_.ui.screen().twipsPerPixel();
+        covered_ = capture::recordCoveredArea(
+            services_.screen, {g.left / twips, g.top / twips, g.width / twips, g.height / twips});
+    }
     hide();
     hiddenForCapture_ = true;
 }
 
+int FrmMain::delaySeconds() const {
+    return delayOverride_ ? *delayOverride_ : preferences_.delaySeconds;
+}
+
 void FrmMain::delayWait() {
     // The delay counts from the moment the window is gone, on a clock that never jumps;
-    // the wait keeps every window responsive.
-    const int seconds = delayOverride_ ? *delayOverride_ : preferences_.delaySeconds;
+    // the wait keeps every window responsive. Without a delay the grab waits only until
+    // the screen no longer shows our window; a delay outlasts any repaint by itself.
+    const int seconds = delaySeconds();
     services_.ui.doEvents();
-    const std::int64_t target = services_.clock.monotonicMs() +
-                                (wasOnScreenForCapture_ ? kSettleMs : 0) +
-                                std::int64_t{seconds > 0 ? seconds : 0} * 1000;
+    if (seconds <= 0) {
+        capture::waitUntilUncovered(
+            services_.screen, covered_, services_.clock,
+            [this](int ms) { services_.ui.waitEvents(ms); }, kUncoverCapMs);
+        covered_ = {};
+        return;
+    }
+    covered_ = {};
+    const std::int64_t target = services_.clock.monotonicMs() + std::int64_t{seconds} * 1000;
     for (std::int64_t now = services_.clock.monotonicMs(); now < target;
          now = services_.clock.monotonicMs())
         services_.ui.waitEvents(static_cast<int>(std::min<std::int64_t>(target - now, 50)));

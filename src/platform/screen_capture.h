@@ -52,6 +52,13 @@ public:
     // The pixels of a screen rectangle, always true colour whatever the display depth.
     // Parts outside every monitor come back black.
     virtual imaging::Picture grab(const PixelRect& area) = 0;
+    // The same pixels, taken to watch the screen change (waiting for the windows beneath a
+    // hidden one to repaint) rather than to capture it.
+    virtual imaging::Picture look(const PixelRect& area) { return grab(area); }
+    // Waits for the compositor's next frame, in which windows hidden before the call are
+    // gone. False at once when no compositor draws the desktop (Wine, Windows without
+    // desktop composition): then only the screen's pixels tell when a window has gone.
+    virtual bool waitForCompositor() { return false; }
     // The foreground window's whole rectangle, frame and title bar included, as the user
     // sees it; nothing when no window is in the foreground.
     virtual std::optional<PixelRect> foregroundWindowRect() = 0;

@@ -26,6 +26,30 @@ class CaptureTest(CaptureCase):
         self.assertEqual((bitmap.width, bitmap.height), (WIDTH, HEIGHT))
         self.assert_pixels(bitmap, self.screen_points)
 
+    def test_capture_right_after_hiding_shows_what_was_beneath(self):
+        main = self.start_and_wait()
+        pid = main["pid"]
+        # A window of another program lies under ours and has to repaint what ours covered;
+        # the capture must show it there, never a trace of our window.
+        self.processes.append(self.prefix.start(
+            [driver_exe(), "test-window", TARGET_TITLE, WIDTH - 120, HEIGHT - 120,
+             "%02x%02x%02x" % TARGET_COLOUR, 120000]))
+        self.assertTrue(self.driver.wait_window(TARGET_TITLE, timeout=15).ok)
+        ours = self.x_window(self.main_title)
+        for attempt in range(3):
+            self.xdotool("windowactivate", "--sync", ours)
+            rect = self.driver.window_info(self.main_title, pid=pid).first
+            left, top = int(rect["left"]), int(rect["top"])
+            right, bottom = int(rect["right"]), int(rect["bottom"])
+            bitmap = self.capture(CMD_FULL_SCREEN, pid)
+            # Our window and a few pixels around it for the frame the window manager draws.
+            points = [(x, y) for x in range(left - 4, right + 4, 7)
+                      for y in range(top - 4, bottom + 4, 7)]
+            wrong = [(x, y, bitmap.pixel(x, y)) for x, y in points
+                     if bitmap.pixel(x, y) != TARGET_COLOUR]
+            self.assertEqual(wrong[:10], [], f"capture {attempt}: {len(wrong)} of {len(points)}"
+                             " points are not the window beneath")
+
     def test_active_window_capture_by_hotkey_is_that_window(self):
         main = self.start_and_wait()
         # The target ends itself after a minute should the test die before killing it.

@@ -32,6 +32,23 @@ imaging::Picture FakeScreenCapture::grab(const platform::PixelRect& area) {
     if (failGrabs)
         throw std::runtime_error(*failGrabs);
     grabs.push_back(area);
+    return copy(area);
+}
+
+imaging::Picture FakeScreenCapture::look(const platform::PixelRect& area) {
+    looks.push_back(area);
+    return copy(area);
+}
+
+bool FakeScreenCapture::waitForCompositor() {
+    if (!compositor)
+        return false;
+    ++compositorFrames;
+    lingering.reset();
+    return true;
+}
+
+imaging::Picture FakeScreenCapture::copy(const platform::PixelRect& area) {
     imaging::Picture out(std::max(area.width, 0), std::max(area.height, 0));
     for (int y = 0; y < out.height; ++y) {
         const int sy = area.top + y - virtual_.top;
@@ -42,6 +59,13 @@ imaging::Picture FakeScreenCapture::grab(const platform::PixelRect& area) {
             if (sx >= 0 && sx < desktop_.width)
                 out.at(x, y) = desktop_.at(sx, sy);
         }
+    }
+    if (lingering && lingering->copies > 0) {
+        --lingering->copies;
+        const platform::PixelRect& w = lingering->area;
+        for (int y = std::max(w.top, area.top); y < std::min(w.bottom(), area.bottom()); ++y)
+            for (int x = std::max(w.left, area.left); x < std::min(w.right(), area.right()); ++x)
+                out.at(x - area.left, y - area.top) = lingering->colour;
     }
     return out;
 }

@@ -23,6 +23,8 @@ public:
     platform::PixelRect virtualScreen() override { return virtual_; }
     platform::PixelRect primaryScreen() override { return monitors_.front(); }
     imaging::Picture grab(const platform::PixelRect& area) override;
+    imaging::Picture look(const platform::PixelRect& area) override;
+    bool waitForCompositor() override;
     std::optional<platform::PixelRect> foregroundWindowRect() override { return foreground; }
     platform::CursorState cursor() override { return pointer; }
 
@@ -31,8 +33,23 @@ public:
     std::vector<platform::PixelRect> grabs; // every rectangle asked for, in order
     // When set, grab raises an error with this description instead of copying.
     std::optional<std::string> failGrabs;
+    std::vector<platform::PixelRect> looks; // every rectangle looked at, in order
+
+    // A window drawn over the desktop in one colour for the next `copies` grabs and looks,
+    // as a hidden window stays on the screen until what lay beneath is repainted. With
+    // `compositor` on, the compositor's next frame removes it.
+    struct Lingering {
+        platform::PixelRect area;
+        std::uint32_t colour = 0;
+        int copies = 0;
+    };
+    std::optional<Lingering> lingering;
+    bool compositor = false;
+    int compositorFrames = 0;
 
 private:
+    imaging::Picture copy(const platform::PixelRect& area);
+
     std::vector<platform::PixelRect> monitors_;
     platform::PixelRect virtual_;
     imaging::Picture desktop_;

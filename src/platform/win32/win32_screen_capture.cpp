@@ -44,7 +44,39 @@ DwmGetWindowAttributeFn dwmGetWindowAttribute() {
     return fn;
 }
 
+using DwmIsCompositionEnabledFn = HRESULT(WINAPI*)(BOOL*);
+using DwmFlushFn = HRESULT(WINAPI*)();
+
+struct DwmFrames {
+    DwmIsCompositionEnabledFn enabled = nullptr;
+    DwmFlushFn flush = nullptr;
+};
+
+const DwmFrames& dwmFrames() {
+    static const DwmFrames fns = [] {
+        DwmFrames found;
+        if (HMODULE dwm = LoadLibraryW(L"dwmapi.dll")) {
+            found.enabled = reinterpret_cast<DwmIsCompositionEnabledFn>(
+                reinterpret_cast<void*>(GetProcAddress(dwm, "DwmIsCompositionEnabled")));
+            found.flush = reinterpret_cast<DwmFlushFn>(
+                reinterpret_cast<void*>(GetProcAddress(dwm, "DwmFlush")));
+        }
+        return found;
+    }();
+    return fns;
+}
+
 } // namespace
+
+bool Win32ScreenCapture::waitForCompositor() {
+    // Without composition (Wine, Windows 7 with the basic theme) DwmFlush fails or returns
+    // at once without a frame; the caller then watches the pixels instead.
+    const DwmFrames& dwm = dwmFrames();
+    BOOL composing = FALSE;
+    if (!dwm.enabled || !dwm.flush || FAILED(dwm.enabled(&composing)) || !composing)
+        return false;
+    return SUCCEEDED(dwm.flush());
+}
 
 int Win32ScreenCapture::monitorCount() {
     return GetSystemMetrics(SM_CMONITORS);

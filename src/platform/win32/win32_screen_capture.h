@@ -14,6 +14,7 @@ public:
     imaging::Picture grab(const PixelRect& area) override;
     std::optional<PixelRect> foregroundWindowRect() override;
     CursorState cursor() override;
+    bool waitForCompositor() override;
 };
 
 // The rectangle the user sees for a window: DWM's frame bounds where DWM composes the

@@ -162,10 +162,14 @@ TEST_F(CaptureFailures, SaveToAFileThatWentAsksForAPlaceAndAFullDiskIsCalledSo) 
 }
 
 TEST_F(CaptureFailures, OnlyAWindowThatWasOnTheScreenIsWaitedForBeforeTheGrab) {
-    // Visible: the windows beneath get a moment to repaint the area ours covered.
+    // Visible: the grab waits for the windows beneath to repaint the area ours covered.
+    h.screen.setMonitors({{0, 0, 1920, 1080}}, 0x336699);
+    const ui::Geometry g = main->geometry();
+    h.screen.lingering = {{g.left / 15, g.top / 15, g.width / 15, g.height / 15}, 0xFF00FF, 3};
     auto start = h.clock.monotonicMs();
     main->menuCaptureFullScreen.click();
     EXPECT_GT(h.clock.monotonicMs() - start, 0);
+    const auto looks = h.screen.looks.size();
 
     // From the tray or minimized there is nothing to wait for; the delay still counts whole.
     main->prefs().chkTray.setValue(1);
@@ -179,6 +183,7 @@ TEST_F(CaptureFailures, OnlyAWindowThatWasOnTheScreenIsWaitedForBeforeTheGrab) {
         EXPECT_TRUE(main->visible());
     }
     EXPECT_EQ(h.screen.grabs.size(), 3u);
+    EXPECT_EQ(h.screen.looks.size(), looks) << "the screen was watched for a hidden window";
 }
 
 } // namespace
