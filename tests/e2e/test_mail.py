@@ -1,6 +1,6 @@
 """Mailing the picture with the real pictorn.exe: the mail window filled in by typing, a
 real local SMTP server receiving the message, the four missing-entry messages, a refused
-connection, and the fields, body and scrambled password kept for the next opening."""
+connection, and the fields, body and sealed password kept for the next opening."""
 
 import socket
 import subprocess
@@ -94,6 +94,8 @@ class MailTest(CaptureCase):
         stored_password = self.stored_values()["MailSMTPauthPW"].replace(" ", "").lower()
         self.assertTrue(stored_password, "no password stored")
         self.assertNotIn(b"Secret pw1".hex(), stored_password)
+        self.assertNotIn(bytes(b + 5 for b in b"Secret pw1").hex(), stored_password,
+                         "the password is stored in the old letter shift")
         mail = self.open_mail_window(pid)
         self.assertEqual(mail["MAIL_PASSWORD"]["text"], "Secret pw1")
         self.close_mail_window(pid)
@@ -141,6 +143,9 @@ class MailTest(CaptureCase):
         return controls
 
     def open_mail_window(self, pid):
+        # A user clicks the main window's menu, so that window is active when the command
+        # runs; the mail window must then take the focus by itself.
+        self.activate_main_window()
         self.post(COMMAND_IDS["SendMail"], pid)
         found = self.driver.wait_window(MAIL_TITLE, DIALOG_CLASS, timeout=CAPTURE_TIMEOUT, pid=pid)
         self.assertTrue(found.ok, f"the mail window did not open: {found}")
@@ -148,7 +153,8 @@ class MailTest(CaptureCase):
                                  c["MAIL_ATTACHMENTS"]["text"] else None)(
             read_controls(self.driver, MAIL_TITLE, DIALOG_CLASS, pid=pid)), 10)
         self.assertTrue(controls, "the mail window was not filled in")
-        self.activate(MAIL_TITLE)
+        self.assertTrue(poll(lambda: self.focused_window() == MAIL_TITLE, 10),
+                        f"the mail window did not take the focus ({self.focused_window()!r})")
         return controls
 
     def close_mail_window(self, pid):
@@ -156,11 +162,9 @@ class MailTest(CaptureCase):
         self.assertTrue(self.driver.wait_gone(MAIL_TITLE, DIALOG_CLASS, pid=pid).ok,
                         "the mail window stayed open")
 
-    def activate(self, title):
-        found = poll(lambda: self.display.run(
-            ["xdotool", "search", "--name", f"^{title}$"]).stdout.split(), 10)
-        self.assertTrue(found, f"no X window for {title!r}")
-        self.xdotool("windowactivate", "--sync", found[0])
+    def focused_window(self):
+        """The title of the X window that has the focus."""
+        return self.display.run(["xdotool", "getwindowfocus", "getwindowname"]).stdout.strip()
 
     def click_at(self, pid, name):
         self.xdotool("mousemove", "--sync", *centre_of(self.mail(pid)[name]), "click", 1)
