@@ -19,6 +19,12 @@ Starts the servers, prints NAME=VALUE lines for the test environment and then RE
   PICTORN_TEST_NET_TRUSTED_CERT    path of trusted.pem
   PICTORN_TEST_NET_FTP_PORT        FTP with AUTH TLS (trusted certificate), user "bob",
                                    password "s3cret", files in PICTORN_TEST_NET_FTP_ROOT
+  PICTORN_TEST_NET_SMTP_PORT       SMTP (aiosmtpd) with STARTTLS (trusted certificate) and
+                                   AUTH required for user "ann", password SMTP_PASSWORD
+                                   (below; the test has it too); messages saved as
+                                   <n>.eml in PICTORN_TEST_NET_SMTP_DIR
+  PICTORN_TEST_NET_SMTP_UNTRUSTED_PORT  SMTP with TLS from the first byte, untrusted
+                                   certificate, saving into the same folder
 """
 import os
 import ssl
@@ -29,6 +35,10 @@ import threading
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "unit", "net", "servers"))
 import echo_server  # noqa: E402
 import ftp_server  # noqa: E402
+import smtp_server  # noqa: E402
+
+# Not Latin-1: a password in any script must survive the way to the server.
+SMTP_PASSWORD = "p\u00e4ss \u0436\u4e2d"
 
 
 def make_certificate(folder, name):
@@ -71,6 +81,15 @@ def main():
                      daemon=True).start()
     print(f"PICTORN_TEST_NET_FTP_PORT={ftp.socket.getsockname()[1]}")
     print(f"PICTORN_TEST_NET_FTP_ROOT={ftp_root}")
+    smtp_dir = os.path.join(folder, "smtp")
+    os.makedirs(smtp_dir, exist_ok=True)
+    smtp_port = smtp_server.start_in_thread(smtp_dir, context=smtp_server.tls_context(*trusted),
+                                            user="ann", password=SMTP_PASSWORD)
+    untrusted_smtp_port = smtp_server.start_in_thread(
+        smtp_dir, context=smtp_server.tls_context(*untrusted), implicit_tls=True)
+    print(f"PICTORN_TEST_NET_SMTP_PORT={smtp_port}")
+    print(f"PICTORN_TEST_NET_SMTP_UNTRUSTED_PORT={untrusted_smtp_port}")
+    print(f"PICTORN_TEST_NET_SMTP_DIR={smtp_dir}")
     print("READY", flush=True)
     threading.Event().wait()
 

@@ -15,6 +15,7 @@ import asyncio
 import os
 import ssl
 import sys
+import threading
 
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
@@ -41,6 +42,50 @@ class Saver:
         return "250 2.0.0 saved as %d.eml" % self.count
 
 
+def tls_context(cert, key):
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(cert, key)
+    return context
+
+
+def create(loop, folder, context=None, implicit_tls=False, user=None, password=None,
+           reject=()):
+    """Listens on 127.0.0.1 in `loop`; returns the port."""
+
+    def authenticator(server, session, envelope, mechanism, auth_data):
+        ok = (isinstance(auth_data, LoginPassword)
+              and auth_data.login.decode("utf-8") == user
+              and auth_data.password.decode("utf-8") == password)
+        # handled=False: aiosmtpd then answers a refusal with its 535 reply itself.
+        return AuthResult(success=ok, handled=False)
+
+    handler = Saver(folder, reject)
+    authenticate = user is not None
+
+    def factory():
+        return SMTP(handler,
+                    hostname="mail.test",
+                    decode_data=False,
+                    tls_context=None if implicit_tls else context,
+                    # With TLS from the first byte the connection is already private.
+                    auth_require_tls=not implicit_tls,
+                    auth_required=authenticate,
+                    authenticator=authenticator if authenticate else None)
+
+    server = loop.run_until_complete(loop.create_server(
+        factory, "127.0.0.1", 0, ssl=context if implicit_tls else None))
+    return server.sockets[0].getsockname()[1]
+
+
+def start_in_thread(folder, **options):
+    """A server on a daemon thread of this process, for test servers that host several
+    services in one process; returns the port."""
+    loop = asyncio.new_event_loop()
+    port = create(loop, folder, **options)
+    threading.Thread(target=loop.run_forever, daemon=True).start()
+    return port
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--dir", required=True)
@@ -52,35 +97,10 @@ def main():
     parser.add_argument("--reject", action="append", default=[])
     args = parser.parse_args()
 
-    context = None
-    if args.cert:
-        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        context.load_cert_chain(args.cert, args.key)
-
-    def authenticator(server, session, envelope, mechanism, auth_data):
-        ok = (isinstance(auth_data, LoginPassword)
-              and auth_data.login.decode("utf-8") == args.user
-              and auth_data.password.decode("utf-8") == args.password)
-        # handled=False: aiosmtpd then answers a refusal with its 535 reply itself.
-        return AuthResult(success=ok, handled=False)
-
-    handler = Saver(args.dir, args.reject)
-    authenticate = args.user is not None
-
-    def factory():
-        return SMTP(handler,
-                    hostname="mail.test",
-                    decode_data=False,
-                    tls_context=None if args.implicit_tls else context,
-                    # With TLS from the first byte the connection is already private.
-                    auth_require_tls=not args.implicit_tls,
-                    auth_required=authenticate,
-                    authenticator=authenticator if authenticate else None)
-
     loop = asyncio.new_event_loop()
-    server = loop.run_until_complete(loop.create_server(
-        factory, "127.0.0.1", 0, ssl=context if args.implicit_tls else None))
-    print("PORT %d" % server.sockets[0].getsockname()[1], flush=True)
+    port = create(loop, args.dir, tls_context(args.cert, args.key) if args.cert else None,
+                  args.implicit_tls, args.user, args.password, args.reject)
+    print("PORT %d" % port, flush=True)
     try:
         loop.run_forever()
     except KeyboardInterrupt:
