@@ -23,7 +23,13 @@ public:
         quitRequested = true;
         exitCode_ = exitCode;
     }
-    void doEvents() override { ++eventsPumped; }
+    void doEvents() override {
+        ++eventsPumped;
+        if (onDoEvents)
+            onDoEvents();
+    }
+    // Plays what the user does while the program processes pending events.
+    std::function<void()> onDoEvents;
     // Nothing arrives by itself here: the hook (if any) plays what happens meanwhile, for
     // instance the clock moving on.
     void waitEvents(int maxMilliseconds) override {

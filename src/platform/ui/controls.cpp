@@ -170,6 +170,11 @@ std::string ListControl::selectedText() const {
     return listIndex_ >= 0 ? items_[static_cast<std::size_t>(listIndex_)] : std::string();
 }
 
+long ListControl::itemFromPoint(int xPixels, int yPixels) const {
+    const auto* hitTest = dynamic_cast<const ItemHitTest*>(peer());
+    return hitTest ? hitTest->itemFromPoint(xPixels, yPixels) : -1;
+}
+
 void ListControl::pick(int index) {
     if (takeFocusForUser(*this))
         setListIndex(index);

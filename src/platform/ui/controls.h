@@ -107,11 +107,23 @@ public:
     bool canTakeFocus() const override { return enabled() && visible(); }
     // The user's pick: focus, then select.
     void pick(int index);
+    // The peer's answer for the point (ItemHitTest); -1 without a real list.
+    long itemFromPoint(int xPixels, int yPixels) const;
     Event<> Click;
+    Event<int, int, float, float> MouseMove; // buttons held, shift, x, y (twips)
 
 private:
     std::vector<std::string> items_;
     int listIndex_ = -1;
+};
+
+// What a list's real control answers when asked which entry lies at a point (in pixels of
+// the list's client area): the entry's index, or, below the last entry, a value with a
+// flag in its upper half. Peers of list boxes implement it.
+class ItemHitTest {
+public:
+    virtual ~ItemHitTest() = default;
+    virtual long itemFromPoint(int xPixels, int yPixels) const = 0;
 };
 
 using ComboBox = ListControl;

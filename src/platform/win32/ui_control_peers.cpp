@@ -124,10 +124,23 @@ protected:
     }
 };
 
-class ListPeer : public ChildPeer {
+class ListPeer : public ChildPeer, public ui::ItemHitTest {
 public:
     ListPeer(ui::Control& model, HWND child, FormWindow& form, bool combo)
-        : ChildPeer(model, child, form), combo_(combo) {}
+        : ChildPeer(model, child, form), combo_(combo) {
+        // A list box reports the pointer's moves over it (for tooltips that follow it).
+        if (!combo_)
+            SetWindowSubclass(hwnd_, &ListPeer::listProc, kSubclassId,
+                              reinterpret_cast<DWORD_PTR>(this));
+    }
+    ~ListPeer() override {
+        if (!combo_)
+            RemoveWindowSubclass(hwnd_, &ListPeer::listProc, kSubclassId);
+    }
+    long itemFromPoint(int xPixels, int yPixels) const override {
+        return static_cast<long>(
+            SendMessageW(hwnd_, LB_ITEMFROMPOINT, 0, MAKELPARAM(xPixels, yPixels)));
+    }
     void onNotify(int code) override {
         if (code == (combo_ ? CBN_SELCHANGE : LBN_SELCHANGE)) {
             const auto index =
@@ -157,6 +170,32 @@ protected:
     }
 
 private:
+    static constexpr UINT_PTR kSubclassId = 0x4C50; // "LP"
+    static LRESULT CALLBACK listProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR, DWORD_PTR self) {
+        if (message == WM_MOUSEMOVE) {
+            auto* peer = reinterpret_cast<ListPeer*>(self);
+            int buttons = 0;
+            if (wParam & MK_LBUTTON)
+                buttons |= 1;
+            if (wParam & MK_RBUTTON)
+                buttons |= 2;
+            if (wParam & MK_MBUTTON)
+                buttons |= 4;
+            int shift = 0;
+            if (wParam & MK_SHIFT)
+                shift |= 1;
+            if (wParam & MK_CONTROL)
+                shift |= 2;
+            const int dpi = windowDpi(hwnd);
+            const auto x = static_cast<float>(
+                pixelsToTwips(static_cast<short>(LOWORD(static_cast<DWORD>(lParam))), dpi));
+            const auto y = static_cast<float>(
+                pixelsToTwips(static_cast<short>(HIWORD(static_cast<DWORD>(lParam))), dpi));
+            ui::fire(peer->list().MouseMove, buttons, shift, x, y);
+        }
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    }
     bool combo_;
 };
 
@@ -370,6 +409,15 @@ HBRUSH ChildPeer::colors(HDC dc) {
     if (backBrush_) {
         SetBkColor(dc, realColor(model_.backColor()));
         return backBrush_.get();
+    }
+    // Only the text has its own colour: a box the user types into keeps the window's
+    // background, everything else the face of the dialog.
+    wchar_t cls[16] = {};
+    GetClassNameW(hwnd_, cls, 16);
+    if (lstrcmpiW(cls, L"Edit") == 0 && IsWindowEnabled(hwnd_) &&
+        !(GetWindowLongPtrW(hwnd_, GWL_STYLE) & ES_READONLY)) {
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return GetSysColorBrush(COLOR_WINDOW);
     }
     SetBkMode(dc, TRANSPARENT);
     return GetSysColorBrush(COLOR_BTNFACE);

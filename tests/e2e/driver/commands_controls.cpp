@@ -29,8 +29,13 @@ void addSelection(Record& record, HWND control, const std::wstring& cls) {
     } else if (cls == L"SysTabControl32") {
         record.add("cursel", ask(control, TCM_GETCURSEL));
         record.add("count", ask(control, TCM_GETITEMCOUNT));
+    } else if (cls == L"ListBox") {
+        record.add("cursel", ask(control, LB_GETCURSEL));
+        record.add("count", ask(control, LB_GETCOUNT));
     } else if (cls == L"ScrollBar") {
         record.add("pos", ask(control, SBM_GETPOS));
+    } else if (cls == L"msctls_progress32") {
+        record.add("pos", ask(control, PBM_GETPOS));
     }
 }
 
