@@ -153,6 +153,9 @@ void FrmMain::wireHandlers() {
     menuAbout.Click = [this] {
         menuAbout_Click();
     };
+    menuUploadFTP.Click = [this] {
+        menuUploadFTP_Click();
+    };
     TimerRandomName.Tick = [this] {
         TimerRandomName_Timer();
     };

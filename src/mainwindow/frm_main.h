@@ -173,6 +173,10 @@ public:
     void menuAbout_Click();
     void menuHelp2_Click();
     void menuOpenAutoSaveFolder_Click();
+    void menuUploadFTP_Click();
+    // Where the mail and FTP commands save the picture: "Pictorn" plus the attachment
+    // type of the preferences (".png" when that is unusable) in the data folder.
+    std::string attachmentPicturePath();
     // The temporary bitmap every capture is written to, in the data folder.
     std::string tempPicturePath();
     bool rectangleOpen() const;

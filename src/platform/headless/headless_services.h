@@ -31,6 +31,12 @@ struct HeadlessServices {
     // With real windows instead (Windows-side tests of a window): every other service
     // stays in memory.
     explicit HeadlessServices(ui::UiToolkit& realToolkit) : realToolkit_(&realToolkit) {}
+    // With a real network (window tests against local servers).
+    explicit HeadlessServices(net::Network& realNetwork) : realNetwork_(&realNetwork) {
+        ui.onWait = [this](int ms) {
+            clock.advance(ms);
+        };
+    }
 
     MemoryRegistry registry;
     ScriptedMessageBox messageBox;
@@ -53,6 +59,7 @@ struct HeadlessServices {
 
 private:
     ui::UiToolkit* realToolkit_ = nullptr;
+    net::Network* realNetwork_ = nullptr;
 
 public:
     platform::Services services{.registry = registry,
@@ -71,7 +78,7 @@ public:
                                 .printers = printers,
                                 .screen = screen,
                                 .protection = protection,
-                                .network = network,
+                                .network = realNetwork_ ? *realNetwork_ : network,
                                 .charsets = charsets};
 };
 

@@ -1,5 +1,6 @@
 // The main window driven through the headless platform: start-up from the store, closing,
 // the tray, the hotkeys and the capture commands, as a user meets them.
+#include "ftp/frm_ftp.h"
 #include "imaging/bmp_reader.h"
 #include "mainwindow/frm_main.h"
 #include "platform/headless/headless_services.h"
@@ -424,3 +425,34 @@ TEST_F(Capture, CommandLineSaveFailureIsToldAndTheProgramStays) {
 }
 
 } // namespace
+
+TEST_F(Capture, UploadWithFtpSavesThePictureAndOpensTheWindowWithIt) {
+    main->menuCaptureFullScreen.click();
+    std::vector<std::string> listed;
+    bool markedOpen = false;
+    h.ui.onModal("frmFTP", [&](ui::Form& form) {
+        auto& ftp = static_cast<FrmFTP&>(form);
+        listed = ftp.lstLocalFiles.items();
+        markedOpen = main->mailOrFtpOpen;
+        ftp.cmdClose.click();
+    });
+    main->menuUploadFTP.click();
+    const std::string picture = dataFolder() + "Pictorn.png";
+    EXPECT_EQ(listed, std::vector<std::string>{picture});
+    EXPECT_TRUE(markedOpen);
+    EXPECT_FALSE(main->mailOrFtpOpen);
+    EXPECT_EQ(main->imageToAttach, picture);
+    const auto bytes = h.files.contents(picture);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(bytes->substr(1, 3), "PNG");
+    EXPECT_TRUE(main->loaded());
+
+    // No attachment type chosen: PNG. Auto Exit closes the program after the window.
+    main->prefs().cboExtension4Attachments.setListIndex(-1);
+    main->imageToAttach.clear();
+    main->menuAutoExit.click();
+    main->menuUploadFTP.click();
+    EXPECT_EQ(main->imageToAttach, picture);
+    EXPECT_FALSE(main->loaded());
+    EXPECT_TRUE(h.messageBox.shown.empty());
+}

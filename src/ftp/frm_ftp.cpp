@@ -1,0 +1,225 @@
+// The FTP window's make-up, its settings, the file list and closing.
+#include "ftp/frm_ftp.h"
+
+#include "app/conversions.h"
+#include "app/error_report.h"
+#include "app/file_paths.h"
+#include "ftp/ftp_texts.h"
+#include "net/upload_plan.h"
+#include "platform/file_dialogs.h"
+#include "platform/ui/ui_toolkit.h"
+
+#include <cmath>
+
+namespace pictorn {
+
+namespace {
+constexpr int kButtonFace = 15;
+constexpr std::uint32_t kBlue = 0xFF0000; // blue-green-red
+} // namespace
+
+FrmFTP::FrmFTP(platform::Services& services, app::SettingsStore& store, bool& mailOrFtpOpen,
+               std::string imageToAttach)
+    : ui::Form(services.ui, "frmFTP"), services_(services), store_(store),
+      mailOrFtpOpen_(mailOrFtpOpen), imageToAttach_(std::move(imageToAttach)),
+      openLocalFile_([](const std::string& path, std::string& error) {
+          return std::unique_ptr<net::UploadSource>(net::FileUploadSource::open(path, error));
+      }) {
+    setStyle(
+        {.templateId = IDD_FTP, .sizable = false, .showInTaskbar = false, .minMaxBoxes = false});
+    setDesignState();
+    wireHandlers();
+}
+
+FrmFTP::~FrmFTP() {
+    // A window torn down without closing (the program ending) still clears the mark.
+    if (loaded())
+        mailOrFtpOpen_ = false;
+}
+
+void FrmFTP::setDesignState() {
+    setCaption("FTP Upload");
+    frameFTPSettings.setCaption("FTP Settings");
+    lblFTPServer.setCaption("FTP Server");
+    txtServer.setToolTip("Host name or IP address of the FTP server");
+    lblUser.setCaption("User");
+    txtUser.setToolTip("User ID, Login Name");
+    lblPassword.setCaption("Password");
+    lblRemoteDir.setCaption("Remote Directory");
+    txtRemoteDir.setToolTip("Remote Site Folder (f.i./www/mysite/images)");
+    chkPassiveMode.setCaption("Passive Mode (PASV)");
+    chkPassiveMode.setToolTip(
+        "Tick this if your firewall and gateway configuration requires PASV mode ");
+    lblLocalFilename.setCaption("Local Files");
+    cmdAdd.setCaption("Add");
+    cmdAdd.setToolTip("Add supplemental attachments");
+    cmdRemove.setCaption("Remove");
+    lblRemoteFilename.setCaption("Remote Filename");
+    txtRemoteFilename.setBackColor(ui::systemColor(kButtonFace));
+    txtLog.setFontName("Courier New");
+    txtLog.setForeColor(kBlue);
+    txtLog.setToolTip("FTP Session Log");
+    cmdUpload.setCaption("Upload");
+    cmdAbort.setCaption("Abort");
+    cmdClose.setCaption("Close");
+    lblProgress.setCaption("Progress");
+    lblUploadRate.setCaption(std::string(ftptext::kDesignRate));
+    currentFileNumber.setCaption("1");
+    currentFileNumber.setVisible(false);
+    cmdHDDNFCS.setVisible(false);
+}
+
+void FrmFTP::wireHandlers() {
+    Load = [this] {
+        Form_Load();
+    };
+    QueryUnload = [this](bool& cancel) {
+        Form_QueryUnload(cancel);
+    };
+    lstLocalFiles.Click = [this] {
+        lstLocalFiles_Click();
+    };
+    lstLocalFiles.MouseMove = [this](int button, int shift, float x, float y) {
+        lstLocalFiles_MouseMove(button, shift, x, y);
+    };
+    cmdAdd.Click = [this] {
+        cmdAdd_Click();
+    };
+    cmdRemove.Click = [this] {
+        cmdRemove_Click();
+    };
+    cmdClose.Click = [this] {
+        cmdClose_Click();
+    };
+    cmdUpload.Click = [this] {
+        cmdUpload_Click();
+    };
+    cmdAbort.Click = [this] {
+        cmdAbort_Click();
+    };
+}
+
+std::array<std::pair<ui::TextBox*, std::string_view>, 3> FrmFTP::textSettings() {
+    return {{{&txtServer, "FTPServer"}, {&txtUser, "FTPUser"}, {&txtRemoteDir, "FTPRemoteDir"}}};
+}
+
+void FrmFTP::Form_Load() {
+    mailOrFtpOpen_ = true;
+    // Each step on its own: an unreadable value leaves its box at the design value.
+    app::ignoreErrors([&] { store_.createKey(); });
+    for (const auto& [box, name] : textSettings()) {
+        ui::TextBox* target = box;
+        const std::string_view value = name;
+        app::ignoreErrors([&] { target->setText(store_.readRaw(value)); });
+    }
+    for (const auto& entry : textSettings())
+        if (entry.first->text() == "Error")
+            entry.first->setText("");
+    app::ignoreErrors(
+        [&] { chkPassiveMode.setValue(app::toInteger(store_.readRaw("FTPPassiveMode"))); });
+    app::ignoreErrors([&] { txtPassword.setText(store_.readPassword("FTPPw")); });
+    app::trap(services_.messageBox, "frmFTP - Form_Load", [&] {
+        lstLocalFiles.addItem(imageToAttach_);
+        selectLastEntry();
+    });
+}
+
+std::vector<std::string> FrmFTP::remoteNames() {
+    std::vector<std::string> names;
+    for (const std::string& path : lstLocalFiles.items())
+        names.push_back(app::GetFileName(services_.files, services_.shell, path));
+    return net::uniqueRemoteNames(names);
+}
+
+void FrmFTP::lstLocalFiles_Click() {
+    const int index = lstLocalFiles.listIndex();
+    if (index < 0)
+        return;
+    // Shown as it will be stored: a second file of the same name gets "_2".
+    txtRemoteFilename.setText(remoteNames()[static_cast<std::size_t>(index)]);
+}
+
+void FrmFTP::lstLocalFiles_MouseMove(int button, int, float x, float y) {
+    if (button != 0)
+        return;
+    const auto perPixel = static_cast<float>(services_.ui.screen().twipsPerPixel());
+    const int xPixels = static_cast<int>(std::lround(x / perPixel));
+    const int yPixels = static_cast<int>(std::lround(y / perPixel));
+    lstLocalFiles.setToolTip(
+        ftptext::listToolTip(lstLocalFiles.items(), lstLocalFiles.itemFromPoint(xPixels, yPixels)));
+}
+
+void FrmFTP::selectLastEntry() {
+    const int count = static_cast<int>(lstLocalFiles.items().size());
+    // Through "none" first, so the selection event runs even when the last entry already
+    // holds the selection (after removing the entry before it).
+    lstLocalFiles.setListIndex(-1);
+    lstLocalFiles.setListIndex(count - 1);
+}
+
+void FrmFTP::focusSink() {
+    app::ignoreErrors([&] { focus(cmdHDDNFCS); });
+}
+
+void FrmFTP::cmdAdd_Click() {
+    if (sessionRunning_)
+        return;
+    app::trap(services_.messageBox, "frmFTP - cmdAdd_Click", [&] {
+        platform::OpenFileRequest request;
+        request.filters = platform::parseFilterList("All files(*.*) | *.*");
+        const std::optional<std::string> chosen = services_.fileDialogs.openFile(this, request);
+        if (chosen && !chosen->empty())
+            lstLocalFiles.addItem(*chosen);
+        app::ignoreErrors([&] { selectLastEntry(); });
+        focusSink();
+    });
+}
+
+void FrmFTP::cmdRemove_Click() {
+    if (sessionRunning_)
+        return;
+    app::trap(services_.messageBox, "frmFTP - cmdRemove_Click", [&] {
+        const int index = lstLocalFiles.listIndex();
+        if (index < 0)
+            return;
+        txtRemoteFilename.setText("");
+        lstLocalFiles.removeItem(index);
+        app::ignoreErrors([&] { selectLastEntry(); });
+        focusSink();
+    });
+}
+
+void FrmFTP::cmdClose_Click() {
+    if (sessionRunning_)
+        return;
+    unload();
+}
+
+void FrmFTP::Form_QueryUnload(bool& cancel) {
+    if (sessionRunning_) {
+        // The session ends first (at its next abort check); the window closes after it.
+        cancel = true;
+        abortRequested_ = true;
+        closeAfterSession_ = true;
+        return;
+    }
+    // Stored at every closing, in this order, each write on its own.
+    for (const auto& [box, name] : textSettings()) {
+        const ui::TextBox* source = box;
+        const std::string_view value = name;
+        app::ignoreErrors([&] { store_.write(value, source->text()); });
+    }
+    app::ignoreErrors(
+        [&] { store_.write("FTPPassiveMode", std::to_string(chkPassiveMode.value())); });
+    app::ignoreErrors([&] { store_.writePassword("FTPPw", txtPassword.text()); });
+    mailOrFtpOpen_ = false;
+}
+
+void showFtpWindow(platform::Services& services, app::SettingsStore& store, ui::Form& owner,
+                   bool& mailOrFtpOpen, const std::string& imageToAttach) {
+    auto window = std::make_unique<FrmFTP>(services, store, mailOrFtpOpen, imageToAttach);
+    window->showModal(&owner);
+    window->unload();
+}
+
+} // namespace pictorn
