@@ -4,6 +4,7 @@
 #include "app/conversions.h"
 #include "app/error_report.h"
 #include "app/file_paths.h"
+#include "app/preferences.h"
 #include "ftp/ftp_texts.h"
 #include "net/upload_plan.h"
 #include "platform/file_dialogs.h"
@@ -99,25 +100,15 @@ void FrmFTP::wireHandlers() {
     };
 }
 
-std::array<std::pair<ui::TextBox*, std::string_view>, 3> FrmFTP::textSettings() {
-    return {{{&txtServer, "FTPServer"}, {&txtUser, "FTPUser"}, {&txtRemoteDir, "FTPRemoteDir"}}};
-}
-
 void FrmFTP::Form_Load() {
     mailOrFtpOpen_ = true;
-    // Each step on its own: an unreadable value leaves its box at the design value.
-    app::ignoreErrors([&] { store_.createKey(); });
-    for (const auto& [box, name] : textSettings()) {
-        ui::TextBox* target = box;
-        const std::string_view value = name;
-        app::ignoreErrors([&] { target->setText(store_.readRaw(value)); });
-    }
-    for (const auto& entry : textSettings())
-        if (entry.first->text() == "Error")
-            entry.first->setText("");
-    app::ignoreErrors(
-        [&] { chkPassiveMode.setValue(app::toInteger(store_.readRaw("FTPPassiveMode"))); });
-    app::ignoreErrors([&] { txtPassword.setText(store_.readPassword("FTPPw")); });
+    // Unreadable values come back as their defaults: empty boxes, passive mode off.
+    const app::FtpSettings stored = app::loadFtpSettings(store_);
+    txtServer.setText(stored.server);
+    txtUser.setText(stored.user);
+    txtRemoteDir.setText(stored.remoteDir);
+    chkPassiveMode.setValue(stored.passiveMode ? 1 : 0);
+    txtPassword.setText(stored.password);
     app::trap(services_.messageBox, "frmFTP - Form_Load", [&] {
         lstLocalFiles.addItem(imageToAttach_);
         selectLastEntry();
@@ -203,15 +194,14 @@ void FrmFTP::Form_QueryUnload(bool& cancel) {
         closeAfterSession_ = true;
         return;
     }
-    // Stored at every closing, in this order, each write on its own.
-    for (const auto& [box, name] : textSettings()) {
-        const ui::TextBox* source = box;
-        const std::string_view value = name;
-        app::ignoreErrors([&] { store_.write(value, source->text()); });
-    }
-    app::ignoreErrors(
-        [&] { store_.write("FTPPassiveMode", std::to_string(chkPassiveMode.value())); });
-    app::ignoreErrors([&] { store_.writePassword("FTPPw", txtPassword.text()); });
+    // Stored at every closing, the texts as they stand; a write that fails is skipped.
+    app::ignoreErrors([&] {
+        app::saveFtpSettings(store_, {.server = txtServer.text(),
+                                      .user = txtUser.text(),
+                                      .remoteDir = txtRemoteDir.text(),
+                                      .passiveMode = chkPassiveMode.value() == 1,
+                                      .password = txtPassword.text()});
+    });
     mailOrFtpOpen_ = false;
 }
 

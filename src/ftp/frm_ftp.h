@@ -82,8 +82,6 @@ private:
     void cmdRemove_Click();
     void cmdClose_Click();
     void selectLastEntry();
-    // The text boxes kept in the settings store, with their value names, in stored order.
-    std::array<std::pair<ui::TextBox*, std::string_view>, 3> textSettings();
     void focusSink();
     // The name the entry is stored under: its file name, made distinct from the names of
     // earlier entries.

@@ -1,33 +1,22 @@
 // "Upload Image with FTP": the picture is saved for the FTP window, which then opens.
 #include "app/app_data.h"
 #include "app/error_report.h"
+#include "app/preferences.h"
 #include "ftp/frm_ftp.h"
 #include "mainwindow/frm_main.h"
 #include "prefs/frm_prefs.h"
 
-#include <algorithm>
-#include <array>
-#include <cctype>
-
 namespace pictorn {
 
-namespace {
-constexpr std::array<std::string_view, 7> kAttachmentTypes{".bmp", ".gif", ".jpg", ".pcx",
-                                                           ".png", ".psd", ".tif"};
-constexpr int kPngEntry = 4;
-} // namespace
-
 std::string FrmMain::attachmentPicturePath() {
-    std::string extension = prefs().cboExtension4Attachments.selectedText();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension.empty() || extension == " ")
-        extension = ".png";
-    if (std::find(kAttachmentTypes.begin(), kAttachmentTypes.end(), extension) ==
-        kAttachmentTypes.end()) {
-        prefs().cboExtension4Attachments.setListIndex(kPngEntry);
-        extension = ".png";
+    // An attachment type outside the list (none chosen) falls back to PNG, and the
+    // preferences show it.
+    const int index = preferences_.attachmentExtensionIndex;
+    if (index < 0 || index >= static_cast<int>(app::kPictureExtensions.size())) {
+        preferences_.attachmentExtensionIndex = app::kPngIndex;
+        prefs().cboExtension4Attachments.setListIndex(app::kPngIndex);
     }
+    const std::string extension(app::pictureExtension(preferences_.attachmentExtensionIndex));
     return app::AppDataFolder(services_.files, services_.shell, services_.shell.programFolder()) +
            "Pictorn" + extension;
 }

@@ -447,12 +447,20 @@ TEST_F(Capture, UploadWithFtpSavesThePictureAndOpensTheWindowWithIt) {
     EXPECT_EQ(bytes->substr(1, 3), "PNG");
     EXPECT_TRUE(main->loaded());
 
-    // No attachment type chosen: PNG. Auto Exit closes the program after the window.
+    // The attachment type of the preferences names the file.
+    main->prefs().cboExtension4Attachments.setListIndex(2);
+    main->menuUploadFTP.click();
+    EXPECT_EQ(main->imageToAttach, dataFolder() + "Pictorn.jpg");
+
+    // No attachment type chosen: PNG, and the preferences show it. Auto Exit closes the
+    // program after the window.
     main->prefs().cboExtension4Attachments.setListIndex(-1);
     main->imageToAttach.clear();
     main->menuAutoExit.click();
     main->menuUploadFTP.click();
     EXPECT_EQ(main->imageToAttach, picture);
+    EXPECT_EQ(main->preferences().attachmentExtensionIndex, app::kPngIndex);
+    EXPECT_EQ(main->prefs().cboExtension4Attachments.listIndex(), app::kPngIndex);
     EXPECT_FALSE(main->loaded());
     EXPECT_TRUE(h.messageBox.shown.empty());
 }
