@@ -166,17 +166,16 @@ public:
     void menuSendImagetoEditor_Click();
     void menuSendImagetoPaint_Click();
     void menuSendMail_Click();
-    // Saves the current picture into the data folder as "Pictorn" plus the attachment type
-    // of the preferences (".png" when that type is unusable) and returns the path.
+    // Where the mail and FTP commands save the picture: "Pictorn" plus the attachment
+    // type of the preferences (".png" when that is unusable) in the data folder.
+    std::string attachmentPicturePath();
+    // Saves the current picture there and returns the path.
     std::string saveAttachmentPicture();
     std::string GetShortPath(std::string_view strFilename);
     void menuAbout_Click();
     void menuHelp2_Click();
     void menuOpenAutoSaveFolder_Click();
     void menuUploadFTP_Click();
-    // Where the mail and FTP commands save the picture: "Pictorn" plus the attachment
-    // type of the preferences (".png" when that is unusable) in the data folder.
-    std::string attachmentPicturePath();
     // The temporary bitmap every capture is written to, in the data folder.
     std::string tempPicturePath();
     bool rectangleOpen() const;

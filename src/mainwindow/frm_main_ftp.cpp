@@ -1,25 +1,9 @@
 // "Upload Image with FTP": the picture is saved for the FTP window, which then opens.
-#include "app/app_data.h"
 #include "app/error_report.h"
-#include "app/preferences.h"
 #include "ftp/frm_ftp.h"
 #include "mainwindow/frm_main.h"
-#include "prefs/frm_prefs.h"
 
 namespace pictorn {
-
-std::string FrmMain::attachmentPicturePath() {
-    // An attachment type outside the list (none chosen) falls back to PNG, and the
-    // preferences show it.
-    const int index = preferences_.attachmentExtensionIndex;
-    if (index < 0 || index >= static_cast<int>(app::kPictureExtensions.size())) {
-        preferences_.attachmentExtensionIndex = app::kPngIndex;
-        prefs().cboExtension4Attachments.setListIndex(app::kPngIndex);
-    }
-    const std::string extension(app::pictureExtension(preferences_.attachmentExtensionIndex));
-    return app::AppDataFolder(services_.files, services_.shell, services_.shell.programFolder()) +
-           "Pictorn" + extension;
-}
 
 void FrmMain::menuUploadFTP_Click() {
     constexpr std::string_view kLabel = "frmMain - menuUploadFTP_Click";

@@ -1,5 +1,6 @@
 // "Send Image with Email": the picture goes into the data folder in the attachment type of
-// the preferences, then the mail window opens over the main window.
+// the preferences, then the mail window opens over the main window. The FTP command saves
+// the picture under the same name.
 #include "app/app_data.h"
 #include "app/error_report.h"
 #include "app/preferences.h"
@@ -9,13 +10,21 @@
 
 namespace pictorn {
 
-std::string FrmMain::saveAttachmentPicture() {
-    const int index = preferences().attachmentExtensionIndex;
-    if (index < 0 || index > static_cast<int>(app::kPictureExtensions.size()) - 1)
+std::string FrmMain::attachmentPicturePath() {
+    // An attachment type outside the list (none chosen) falls back to PNG, and the
+    // preferences show it.
+    const int index = preferences_.attachmentExtensionIndex;
+    if (index < 0 || index >= static_cast<int>(app::kPictureExtensions.size())) {
+        preferences_.attachmentExtensionIndex = app::kPngIndex;
         prefs().cboExtension4Attachments.setListIndex(app::kPngIndex);
-    const std::string path =
-        app::AppDataFolder(services_.files, services_.shell, services_.shell.programFolder()) +
-        "Pictorn" + std::string(app::pictureExtension(index));
+    }
+    const std::string extension(app::pictureExtension(preferences_.attachmentExtensionIndex));
+    return app::AppDataFolder(services_.files, services_.shell, services_.shell.programFolder()) +
+           "Pictorn" + extension;
+}
+
+std::string FrmMain::saveAttachmentPicture() {
+    const std::string path = attachmentPicturePath();
     ImageBox1.savePictureFile(path);
     return path;
 }
