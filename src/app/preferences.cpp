@@ -20,6 +20,8 @@ struct PreferenceField {
     // False when the text cannot be used; the value is then left as it was.
     bool (*load)(Preferences&, std::string_view text);
     std::string (*text)(const Preferences&);
+    // Text that cannot be used gives the catalogue default instead of leaving the value.
+    bool unusableGivesDefault = false;
 };
 
 // A stored number within [low, high]; nothing for text that is not one or lies outside.
@@ -50,6 +52,9 @@ PreferenceField checkBox(std::string_view name) {
             }};
 }
 
+// A hotkey control starts with its default modifiers and keeps them when the stored text is
+// no number; the boxes, the summary and Done must show that same combination, not a
+// modifier turned off.
 template <std::size_t Hotkey, bool HotkeyModifiers::*Modifier>
 PreferenceField hotkeyModifier(std::string_view name) {
     return {name,
@@ -59,9 +64,7 @@ PreferenceField hotkeyModifier(std::string_view name) {
                     p.hotkeys[Hotkey].*Modifier = *state == 1;
                 return state.has_value();
             },
-            [](const Preferences& p) {
-                return onOff(p.hotkeys[Hotkey].*Modifier);
-            }};
+            [](const Preferences& p) { return onOff(p.hotkeys[Hotkey].*Modifier); }, true};
 }
 
 template <int Preferences::*Member, int Low, int High>
@@ -224,8 +227,11 @@ std::vector<std::string_view> loadPreferences(SettingsStore& store, Preferences&
             if (const std::optional<std::string> text = store.read(field.name))
                 used = field.load(into, *text);
         });
-        if (!used)
-            unusable.push_back(field.name);
+        if (used)
+            continue;
+        unusable.push_back(field.name);
+        if (field.unusableGivesDefault)
+            field.load(into, findSetting(field.name).missing.value());
     }
     return unusable;
 }

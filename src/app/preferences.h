@@ -77,7 +77,8 @@ std::string_view pictureExtension(int index);
 
 // Reads every preference from the store into `into`, in the catalogue's names. A value the
 // store does not have stands for its catalogue default; one that cannot be converted (or
-// is out of range) leaves its field untouched. Never raises and never shows a message.
+// is out of range) leaves its field untouched, except a hotkey modifier, which takes its
+// default. Never raises and never shows a message.
 // Returns the names of the stored values that could not be used.
 std::vector<std::string_view> loadPreferences(SettingsStore& store, Preferences& into);
 

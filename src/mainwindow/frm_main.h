@@ -197,7 +197,7 @@ private:
     void wireHandlers();
     void Form_Load();
     void loadPreferences();
-    void loadHotkeys(const std::vector<std::string_view>& unusable);
+    void loadHotkeys();
     // The modifier text of a hotkey as registered at start-up (app::HotkeyIndex).
     std::string hotkeyPrefix(int hotkey) const;
     void centre();

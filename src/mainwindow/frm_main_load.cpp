@@ -11,8 +11,6 @@
 #include "platform/ui/ui_toolkit.h"
 #include "prefs/frm_prefs.h"
 
-#include <algorithm>
-
 namespace pictorn {
 
 void FrmMain::centre() {
@@ -69,7 +67,7 @@ void FrmMain::Form_Load() {
 
 void FrmMain::loadPreferences() {
     using app::ignoreErrors;
-    const std::vector<std::string_view> unusable = prefs().loadFromStore();
+    prefs().loadFromStore();
     ignoreErrors([&] {
         if (preferences_.startMinimized)
             setWindowState(ui::WindowState::Minimized);
@@ -78,32 +76,28 @@ void FrmMain::loadPreferences() {
         if (preferences_.keepOnTop)
             setTopmost(true);
     });
-    loadHotkeys(unusable);
+    loadHotkeys();
 }
 
-void FrmMain::loadHotkeys(const std::vector<std::string_view>& unusable) {
+void FrmMain::loadHotkeys() {
     using app::HotkeyModifiers;
     struct Modifier {
-        std::string_view name;
         HotkeyControl& hotkey;
         bool HotkeyModifiers::*held;
         void (HotkeyControl::*set)(bool);
     };
     const Modifier modifiers[] = {
-        {"HotKeyCTRL1", VBHotKey1, &HotkeyModifiers::ctrl, &HotkeyControl::setCtrl},
-        {"HotKeyCTRL2", VBHotKey2, &HotkeyModifiers::ctrl, &HotkeyControl::setCtrl},
-        {"HotKeyCTRL3", VBHotKey3, &HotkeyModifiers::ctrl, &HotkeyControl::setCtrl},
-        {"HotKeyALT1", VBHotKey1, &HotkeyModifiers::alt, &HotkeyControl::setAlt},
-        {"HotKeyALT2", VBHotKey2, &HotkeyModifiers::alt, &HotkeyControl::setAlt},
-        {"HotKeyALT3", VBHotKey3, &HotkeyModifiers::alt, &HotkeyControl::setAlt},
-        {"HotKeySHIFT1", VBHotKey1, &HotkeyModifiers::shift, &HotkeyControl::setShift},
-        {"HotKeySHIFT2", VBHotKey2, &HotkeyModifiers::shift, &HotkeyControl::setShift},
-        {"HotKeySHIFT3", VBHotKey3, &HotkeyModifiers::shift, &HotkeyControl::setShift},
+        {VBHotKey1, &HotkeyModifiers::ctrl, &HotkeyControl::setCtrl},
+        {VBHotKey2, &HotkeyModifiers::ctrl, &HotkeyControl::setCtrl},
+        {VBHotKey3, &HotkeyModifiers::ctrl, &HotkeyControl::setCtrl},
+        {VBHotKey1, &HotkeyModifiers::alt, &HotkeyControl::setAlt},
+        {VBHotKey2, &HotkeyModifiers::alt, &HotkeyControl::setAlt},
+        {VBHotKey3, &HotkeyModifiers::alt, &HotkeyControl::setAlt},
+        {VBHotKey1, &HotkeyModifiers::shift, &HotkeyControl::setShift},
+        {VBHotKey2, &HotkeyModifiers::shift, &HotkeyControl::setShift},
+        {VBHotKey3, &HotkeyModifiers::shift, &HotkeyControl::setShift},
     };
     for (const Modifier& m : modifiers) {
-        // A stored modifier that cannot be used leaves the hotkey's own.
-        if (std::find(unusable.begin(), unusable.end(), m.name) != unusable.end())
-            continue;
         const int hotkey = m.hotkey.id() - kHotkeyFull;
         (m.hotkey.*m.set)(preferences_.hotkeys[static_cast<std::size_t>(hotkey)].*m.held);
     }

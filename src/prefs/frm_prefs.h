@@ -110,9 +110,9 @@ public:
     ui::Label lblDelaySeconds{this, "lblDelaySeconds", IDC_PREFS_LBL_SECONDS};
 
     // Start-up: reads the store into the live preferences and shows them, each control
-    // firing its own events as a user's change would. Returns the names of stored values
-    // that could not be used (those controls keep their state as made).
-    std::vector<std::string_view> loadFromStore();
+    // firing its own events as a user's change would. Stored values that cannot be used
+    // leave their controls as made (app::loadPreferences).
+    void loadFromStore();
     // Puts the live preferences into the controls, in the order start-up fills them.
     void showValues();
     const app::Preferences& values() const { return live_; }

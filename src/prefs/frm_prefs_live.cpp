@@ -41,12 +41,11 @@ void FrmPrefs::wireLiveValues() {
     };
 }
 
-std::vector<std::string_view> FrmPrefs::loadFromStore() {
-    std::vector<std::string_view> unusable = app::loadPreferences(store_, live_);
+void FrmPrefs::loadFromStore() {
+    app::loadPreferences(store_, live_);
     showValues();
     // Filling ticked hotkey boxes; that is no change of the user's.
     hotkeysChanged_ = false;
-    return unusable;
 }
 
 void FrmPrefs::showValues() {

@@ -139,6 +139,25 @@ TEST_F(MainWindow, DamagedValuesFallBackSilently) {
     EXPECT_EQ(main->preferences().hotkeys[app::kActiveWindowHotkey].prefix(), "CTRL+");
 }
 
+TEST_F(MainWindow, HotkeyModifierThatIsNoNumberKeepsItsDefaultEverywhere) {
+    store("HotKeyCTRL1", "abc");
+    store("HotKeyALT2", "yes");
+    store("HotKeySHIFT3", "1");
+    start();
+    const auto& full = h.hotkeys.registered.at(FrmMain::kHotkeyFull);
+    EXPECT_TRUE(full.ctrl && full.shift && !full.alt);
+    const auto& window = h.hotkeys.registered.at(FrmMain::kHotkeyWindow);
+    EXPECT_TRUE(window.ctrl && !window.shift && !window.alt);
+    // The summary, the boxes and what Done would store all describe the hotkeys in force.
+    EXPECT_EQ(main->txtInfo.text(), "CTRL+SHIFT+F  = Full Screen   -   CTRL+W  = Active Window   -"
+                                    "   CTRL+SHIFT+R  = Rectangle (mouse selection)");
+    FrmPrefs& p = main->prefs();
+    EXPECT_EQ(p.chkCTRLvbHotkey1.value(), 1);
+    EXPECT_EQ(p.chkALTvbHotkey2.value(), 0);
+    EXPECT_EQ(app::preferenceText(main->preferences(), "HotKeyCTRL1"), "1");
+    EXPECT_TRUE(h.messageBox.shown.empty());
+}
+
 TEST_F(MainWindow, ClosingStoresPositionAndMarksInOrderAndRemovesTheTrayIcon) {
     store("SystemTray", "1");
     start();
