@@ -43,6 +43,25 @@ int localUtcOffsetMinutes() {
     return days * 24 * 60 + (local.tm_hour - utc.tm_hour) * 60 + (local.tm_min - utc.tm_min);
 }
 
+// The failure text as the box shows it: broken into two lines after its first part, with a
+// blank after the second semicolon. Our client already separates its parts with "; ", so
+// the blanks that follow the two edited semicolons are dropped first: no line starts with
+// a blank and no two blanks stand together.
+std::string communicationsErrorText(std::string error) {
+    for (std::size_t from = 0, edited = 0; edited < 2; ++edited) {
+        const std::size_t semicolon = error.find(';', from);
+        if (semicolon == std::string::npos)
+            break;
+        std::size_t end = semicolon + 1;
+        while (end < error.size() && error[end] == ' ')
+            ++end;
+        error.erase(semicolon + 1, end - semicolon - 1);
+        from = semicolon + 1;
+    }
+    std::string text = sReplace(error, ";", ".\r\n");
+    return sReplace(text, ";", "; ");
+}
+
 } // namespace
 
 void FrmSendmail::cmdSend_Click() {
@@ -63,10 +82,8 @@ void FrmSendmail::cmdSend_Click() {
             if (!loaded())
                 return; // closed meanwhile: the sending was aborted, nobody waits for a box
             if (!result.ok) {
-                std::string text = sReplace(result.errorText, ";", ".\r\n");
-                text = sReplace(text, ";", "; ");
-                services_.messageBox.show(text, platform::mb::kIconExclamation,
-                                          "Communications error");
+                services_.messageBox.show(communicationsErrorText(result.errorText),
+                                          platform::mb::kIconExclamation, "Communications error");
             } else {
                 services_.messageBox.show("Message sent successfully!", kInformation,
                                           "Pictorn Mail");

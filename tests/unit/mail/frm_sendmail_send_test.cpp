@@ -139,8 +139,11 @@ TEST_F(MailSend, AFailureShowsTheErrorTextBrokenAfterItsFirstPart) {
     const std::pair<std::string, std::string> texts[] = {
         {"Connection lost", "Connection lost"},
         {"Connect failed;127.0.0.1:25", "Connect failed.\r\n127.0.0.1:25"},
+        // Our client's parts are separated by "; ": one blank, never at a line's start.
         {"Connect failed; 127.0.0.1:25; connection refused",
-         "Connect failed.\r\n 127.0.0.1:25;  connection refused"},
+         "Connect failed.\r\n127.0.0.1:25; connection refused"},
+        {"Recipient refused; h:25; 550 5.1.1 no; such user",
+         "Recipient refused.\r\nh:25; 550 5.1.1 no; such user"},
         {"a;b;c;d", "a.\r\nb; c;d"},
     };
     for (const auto& [error, shown] : texts) {
