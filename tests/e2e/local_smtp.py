@@ -1,6 +1,8 @@
 """The project's local SMTP server (aiosmtpd, tests/unit/net/servers/smtp_server.py) for the
-end-to-end tests: started once per test class on 127.0.0.1, stopped by its process id. Each
-message it accepts is saved as <n>.eml in its folder."""
+end-to-end tests: started on 127.0.0.1, stopped by its process id. Each message it accepts
+is saved as <n>.eml in its folder. Options of the script (a certificate for STARTTLS, an
+account that must log in) pass through `options`; `make_certificate` makes one for
+"localhost"."""
 
 import email
 import email.policy
@@ -15,15 +17,17 @@ SCRIPT = ROOT / "tests" / "unit" / "net" / "servers" / "smtp_server.py"
 
 
 class LocalSmtp:
-    def __init__(self, folder):
+    def __init__(self, folder, options=()):
         self.folder = Path(folder)
+        self.options = [str(option) for option in options]
         self.process = None
         self.port = None
 
     def start(self, timeout=15):
         self.folder.mkdir(parents=True, exist_ok=True)
         log = open(self.folder.parent / "smtp_server.log", "ab")
-        self.process = subprocess.Popen(["/usr/bin/python3", str(SCRIPT), "--dir", str(self.folder)],
+        self.process = subprocess.Popen(["/usr/bin/python3", str(SCRIPT), "--dir", str(self.folder),
+                                         *self.options],
                                         stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                         stderr=log)
         log.close()
@@ -58,3 +62,14 @@ class LocalSmtp:
 
 def read_mail(path):
     return email.message_from_bytes(Path(path).read_bytes(), policy=email.policy.default)
+
+
+def make_certificate(folder, name="localhost"):
+    """A self-signed certificate for "localhost" (Wine matches names, not addresses);
+    returns the paths of the certificate and its key."""
+    cert, key = Path(folder) / f"{name}.pem", Path(folder) / f"{name}.key"
+    subprocess.run(["/usr/bin/openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes",
+                    "-keyout", str(key), "-out", str(cert), "-days", "30", "-subj",
+                    "/CN=localhost", "-addext", "subjectAltName=DNS:localhost"],
+                   check=True, capture_output=True, timeout=60)
+    return cert, key

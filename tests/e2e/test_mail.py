@@ -7,9 +7,9 @@ import subprocess
 import unittest
 
 from capture_case import CAPTURE_TIMEOUT, CMD_FULL_SCREEN, CaptureCase
-from local_smtp import LocalSmtp, read_mail
+from local_smtp import LocalSmtp, make_certificate, read_mail
 from picture_checks import data_folder
-from support import poll
+from support import driver_exe, poll
 from window_controls import COMMAND_IDS, centre_of, read_controls
 
 MAIL_TITLE = "Send mail"
@@ -134,6 +134,50 @@ class MailTest(CaptureCase):
         self.assertTrue(poll(lambda: self.mail(pid)["MAIL_SEND"]["enabled"], 10))
         self.assertEqual(self.smtp.mails(), [])
         self.close_mail_window(pid)
+
+    def test_the_password_goes_only_over_tls(self):
+        # A server whose certificate this prefix trusts, with an account that must log in.
+        cert, key = make_certificate(self.class_dir)
+        trusted = self.prefix.run([driver_exe().parent / "trust_certificate.exe", f"Z:{cert}"])
+        self.assertEqual(trusted.returncode, 0, trusted)
+        tls = LocalSmtp(self.class_dir / "tls-mails", ["--cert", cert, "--key", key,
+                                                        "--user", "ann", "--password",
+                                                        "Secret pw1"]).start()
+        try:
+            tls.clear()
+            pid = self.start_and_wait()["pid"]
+            self.capture(CMD_FULL_SCREEN, pid)
+            self.open_mail_window(pid)
+            # First the test's plain server, which offers no STARTTLS.
+            self.type_into(pid, "MAIL_SERVER", f"127.0.0.1:{self.smtp.port}")
+            self.click_check(pid, "MAIL_AUTH")
+            self.type_into(pid, "MAIL_USER", "ann")
+            self.type_into(pid, "MAIL_PASSWORD", "Secret pw1")
+            self.assertTrue(self.driver.click_button(MAIL_TITLE, "Ok", pid=pid).ok)
+            self.assertTrue(poll(lambda: self.mail(pid)["MAIL_TAB"]["cursel"] == 0, 10))
+            self.type_into(pid, "MAIL_FROM", "ann@example.org")
+            self.type_into(pid, "MAIL_TO", "bob@example.org")
+            self.press_send(pid)
+            self.assertEqual(self.answer_box(pid, "Communications error", timeout=40),
+                             f"Authentication failed.\r\n127.0.0.1:{self.smtp.port}; the server "
+                             "offers no encryption, so the password was not sent")
+            self.assertEqual(self.smtp.mails(), [])
+            # Then the server with STARTTLS: the login and the message go through.
+            self.show_server_tab(pid)
+            self.type_into(pid, "MAIL_SERVER", f"localhost:{tls.port}")
+            self.assertTrue(self.driver.click_button(MAIL_TITLE, "Ok", pid=pid).ok)
+            self.press_send(pid)
+            self.assertEqual(self.answer_box(pid, "Pictorn Mail", timeout=40),
+                             "Message sent successfully!")
+            sent = poll(tls.mails, 10)
+            self.assertTrue(sent, "the TLS server received nothing")
+            message = read_mail(sent[0])
+            self.assertEqual(message["to"].addresses[0].addr_spec, "bob@example.org")
+            self.assertEqual([a.get_filename() for a in message.iter_attachments()],
+                             ["Pictorn.png"])
+            self.close_mail_window(pid)
+        finally:
+            tls.stop()
 
     # --- helpers --------------------------------------------------------------------------
 
