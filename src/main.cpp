@@ -6,6 +6,7 @@
 #include "platform/win32/about_box_controls.h"
 #include "platform/win32/text.h"
 #include "platform/win32/ui_toolkit_win32.h"
+#include "platform/win32/win32_background_work.h"
 #include "platform/win32/win32_charsets.h"
 #include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_clock.h"
@@ -101,6 +102,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform::win32::Win32DataProtection protection;
     platform::win32::Win32Network network;
     platform::win32::Win32Charsets charsets;
+    platform::win32::Win32BackgroundWork background;
     // Designated, so each service is named where it is handed over.
     platform::Services services{.registry = registry,
                                 .messageBox = messageBox,
@@ -119,7 +121,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                                 .screen = screen,
                                 .protection = protection,
                                 .network = network,
-                                .charsets = charsets};
+                                .charsets = charsets,
+                                .background = background};
 
     std::unique_ptr<FrmMain> mainWindow;
     const bool running = app::Main(

@@ -5,6 +5,9 @@
 #include "platform/app_error.h"
 #include "platform/services.h"
 
+#include <mutex>
+#include <new>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -26,15 +29,49 @@ std::string quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
+// Encodes and writes; safe on any thread (the file system's writes are).
+void writePicture(platform::FileSystem& files, const imaging::Picture& picture,
+                  const std::string& path, imaging::ImageFormat format, int jpegQuality) {
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = imaging::encode(picture, format, {.jpegQuality = jpegQuality});
+    } catch (const std::length_error&) {
+        raise(errors::kInvalidProcedureCall,
+              "The picture is too large to be saved as " + quoted(path) + " in this file type.");
+    }
+    if (const std::uint32_t code = files.writeFileReplacing(path, bytes); code != 0) {
+        std::string reason = files.systemErrorText(code);
+        if (reason.empty()) {
+            reason = "system error " + std::to_string(code) + ".";
+        }
+        // A full disk is not a wrong path: the user has to free space, not pick a new name.
+        const bool full = code == kErrorDiskFull || code == kErrorHandleDiskFull;
+        raise(full ? errors::kDiskFull : errors::kUnexpected,
+              "Cannot write " + quoted(path) + ": " + reason);
+    }
+}
+
 } // namespace
 
+struct ImageBox::FailedWrites {
+    std::mutex mutex;
+    std::vector<std::pair<AppError, std::function<void(const AppError&)>>> untold;
+};
+
 ImageBox::ImageBox(ui::Form* owner, std::string name, int id, platform::FileSystem& files,
-                   platform::Clipboard& clipboard, platform::Printers& printers)
-    : PictureView(owner, std::move(name), id), files_(files), clipboard_(clipboard),
-      printers_(printers) {}
+                   platform::Clipboard& clipboard, platform::Printers& printers,
+                   platform::BackgroundWork& background)
+    : PictureView(owner, std::move(name), id), failedWrites_(std::make_shared<FailedWrites>()),
+      files_(files), clipboard_(clipboard), printers_(printers), background_(background) {}
 
 ImageBox::ImageBox(ui::Form* owner, std::string name, int id, platform::Services& services)
-    : ImageBox(owner, std::move(name), id, services.files, services.clipboard, services.printers) {}
+    : ImageBox(owner, std::move(name), id, services.files, services.clipboard, services.printers,
+               services.background) {}
+
+ImageBox::~ImageBox() {
+    // The jobs use the file system this box was given; they end before it may go.
+    background_.waitIdle();
+}
 
 std::optional<imaging::ImageFormat> ImageBox::formatForPath(std::string_view path) {
     const auto nameStart = path.find_last_of("\\/:");
@@ -61,6 +98,7 @@ const imaging::Picture& ImageBox::currentPicture(std::string_view action) const 
 }
 
 void ImageBox::loadPictureFile(std::string_view path) {
+    waitForWrites();
     const auto bytes = files_.readFile(path);
     if (!bytes) {
         raise(errors::kProgramNotFound, "File not found: " + quoted(path));
@@ -73,31 +111,70 @@ void ImageBox::loadPictureFile(std::string_view path) {
     setPicture(std::make_shared<const imaging::Picture>(std::move(*decoded)));
 }
 
-void ImageBox::savePictureFile(std::string_view path) {
-    const imaging::Picture& picture = currentPicture("save");
+imaging::ImageFormat ImageBox::formatOrRaise(std::string_view path) const {
     const auto format = formatForPath(path);
     if (!format) {
         raise(errors::kInvalidProcedureCall,
               "Cannot save " + quoted(path) +
                   ": the file type must be .bmp, .gif, .jpg, .pcx, .png, .psd or .tif.");
     }
-    std::vector<std::uint8_t> bytes;
-    try {
-        bytes = imaging::encode(picture, *format, {.jpegQuality = jpegQuality_});
-    } catch (const std::length_error&) {
-        raise(errors::kInvalidProcedureCall,
-              "The picture is too large to be saved as " + quoted(path) + " in this file type.");
+    return *format;
+}
+
+void ImageBox::savePictureFile(std::string_view path) {
+    waitForWrites();
+    const imaging::Picture& picture = currentPicture("save");
+    writePicture(files_, picture, std::string(path), formatOrRaise(path), jpegQuality_);
+}
+
+void ImageBox::savePictureFileInBackground(std::string_view path,
+                                           std::function<void(const AppError&)> failed) {
+    currentPicture("save");
+    const imaging::ImageFormat format = formatOrRaise(path);
+    std::shared_ptr<const imaging::Picture> shown = picture();
+    std::weak_ptr<FailedWrites> told = failedWrites_;
+    background_.start(
+        [&files = files_, shown, target = std::string(path), format, quality = jpegQuality_, told,
+         failed = std::move(failed)] {
+            std::optional<AppError> error;
+            try {
+                writePicture(files, *shown, target, format, quality);
+            } catch (const AppError& e) {
+                error = e;
+            } catch (const std::bad_alloc&) {
+                error = AppError(7, "Out of memory: " + quoted(target) + " could not be written.",
+                                 std::string(kSource));
+            } catch (const std::exception& e) {
+                error = AppError(errors::kUnexpected,
+                                 "Cannot write " + quoted(target) + ": " + e.what(),
+                                 std::string(kSource));
+            }
+            if (const auto failures = told.lock(); error && failures) {
+                const std::lock_guard lock(failures->mutex);
+                failures->untold.emplace_back(std::move(*error), failed);
+            }
+        },
+        [this, told] {
+            // Only while this box lives: a result that arrives after it is gone is dropped.
+            if (told.lock())
+                reportFailedWrites();
+        });
+}
+
+void ImageBox::waitForWrites() {
+    background_.waitIdle();
+    reportFailedWrites();
+}
+
+void ImageBox::reportFailedWrites() {
+    std::vector<std::pair<AppError, std::function<void(const AppError&)>>> untold;
+    {
+        const std::lock_guard lock(failedWrites_->mutex);
+        untold.swap(failedWrites_->untold);
     }
-    if (const std::uint32_t code = files_.writeFileReplacing(path, bytes); code != 0) {
-        std::string reason = files_.systemErrorText(code);
-        if (reason.empty()) {
-            reason = "system error " + std::to_string(code) + ".";
-        }
-        // A full disk is not a wrong path: the user has to free space, not pick a new name.
-        const bool full = code == kErrorDiskFull || code == kErrorHandleDiskFull;
-        raise(full ? errors::kDiskFull : errors::kUnexpected,
-              "Cannot write " + quoted(path) + ": " + reason);
-    }
+    for (const auto& [error, failed] : untold)
+        if (failed)
+            failed(error);
 }
 
 void ImageBox::setJpegQuality(int quality) {

@@ -6,12 +6,15 @@
 // default printer) carry errors::kUnexpected.
 #include "imaging/image_format.h"
 #include "imaging/picture.h"
+#include "platform/app_error.h"
+#include "platform/background_work.h"
 #include "platform/clipboard.h"
 #include "platform/file_system.h"
 #include "platform/printer.h"
 #include "platform/ui/picture_view.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,13 +32,17 @@ inline constexpr int kImageBox1Id = 5000;
 class ImageBox : public ui::PictureView {
 public:
     ImageBox(ui::Form* owner, std::string name, int id, platform::FileSystem& files,
-             platform::Clipboard& clipboard, platform::Printers& printers);
+             platform::Clipboard& clipboard, platform::Printers& printers,
+             platform::BackgroundWork& background);
     ImageBox(ui::Form* owner, std::string name, int id, platform::Services& services);
+    // Writes still in progress are finished first: the files they promised are kept.
+    ~ImageBox() override;
 
     bool hasPicture() const { return picture() && !picture()->empty(); }
 
     // Reads a Windows bitmap file and shows it. A file that cannot be read raises 53, one
     // that is no bitmap raises errors::kInvalidPicture; either way the old picture stays.
+    // Waits for the writes in progress first (waitForWrites).
     void loadPictureFile(std::string_view path);
 
     // Writes the picture in the format its extension names (.bmp .gif .jpg .pcx .png .psd
@@ -43,7 +50,19 @@ public:
     // replaced only once the whole new content is on the disk, so a failed save leaves an existing
     // file as it was. An unknown extension raises errors::kInvalidProcedureCall; a full disk raises
     // errors::kDiskFull; any other path that cannot be written raises errors::kUnexpected.
+    // Waits for the writes in progress first, so it never races one of them.
     void savePictureFile(std::string_view path);
+
+    // The same save of the picture shown now, encoded and written by the background worker
+    // in the order asked: returns at once. The picture is shared, never copied, and stays
+    // as it is (pictures are immutable once shown). An extension that is not one of ours
+    // raises here; a write that fails later calls `failed` on the user-interface thread,
+    // once, when the worker is done or when waitForWrites finds it.
+    void savePictureFileInBackground(std::string_view path,
+                                     std::function<void(const AppError&)> failed);
+    // Returns once no background write is in progress, after telling those that failed.
+    // Whatever reads or replaces the files a capture writes calls it first.
+    void waitForWrites();
 
     // Quality of later JPEG saves, 1 to 100; other values raise 380.
     int jpegQuality() const { return jpegQuality_; }
@@ -69,10 +88,16 @@ public:
 
 private:
     const imaging::Picture& currentPicture(std::string_view action) const;
+    imaging::ImageFormat formatOrRaise(std::string_view path) const;
+    void reportFailedWrites();
 
+    // Failed background writes not yet told, shared with the jobs on the worker.
+    struct FailedWrites;
+    std::shared_ptr<FailedWrites> failedWrites_;
     platform::FileSystem& files_;
     platform::Clipboard& clipboard_;
     platform::Printers& printers_;
+    platform::BackgroundWork& background_;
     int jpegQuality_ = 90;
     std::string printTitle_;
     bool printOption_ = false;

@@ -25,6 +25,8 @@ constexpr auto kExclamation = platform::mb::kIconExclamation;
 
 void FrmMain::menuSave_Click() {
     bool fileGone = false;
+    // An auto-save still being written is no file that went.
+    ImageBox1.waitForWrites();
     const auto failure = app::catchError([&] {
         ImageBox1.setJpegQuality(preferences_.jpegQuality);
         if (app::FileExists(services_.files, Filename))

@@ -27,17 +27,17 @@ std::string FrmMain::timeStamp() {
 }
 
 void FrmMain::saveTempandShowPicture(imaging::Picture picture) {
-    // The capture is shown and kept from memory before the file is touched: whatever the
-    // disk does, every later step (the auto-save above all) works on this capture, never on
-    // the one before it.
-    auto shared = std::make_shared<const imaging::Picture>(std::move(picture));
-    ImageBox1.setPicture(shared);
+    // The files of the capture before are whole before this one's are started: their names
+    // are taken and nothing is written twice at once.
+    ImageBox1.waitForWrites();
+    // The capture is shown at once, from memory, and every later step (the auto-save above
+    // all) works on this picture, never on the one before it. The temporary bitmap is
+    // written meanwhile, off this thread.
+    ImageBox1.setPicture(std::make_shared<const imaging::Picture>(std::move(picture)));
     app::trap(services_.messageBox, "saveTempandShowPicture", [&] {
-        const std::string path = tempPicturePath();
-        const auto bytes = imaging::encode(*shared, imaging::ImageFormat::Bmp);
-        if (const std::uint32_t code = services_.files.writeFileReplacing(path, bytes))
-            throw AppError(errors::kPathNotFound, "Could not write " + path + ": " +
-                                                      services_.files.systemErrorText(code));
+        ImageBox1.savePictureFileInBackground(tempPicturePath(), [this](const AppError& e) {
+            app::showErrorReport(services_.messageBox, e, "saveTempandShowPicture");
+        });
     });
 }
 
@@ -71,7 +71,9 @@ void FrmMain::AutoSave() {
             myRandomName = timeStamp();
         Filename = uniqueName(folder + prefix + myRandomName, extension);
         ImageBox1.setJpegQuality(p.jpegQuality);
-        ImageBox1.savePictureFile(Filename);
+        ImageBox1.savePictureFileInBackground(Filename, [this](const AppError& e) {
+            app::showErrorReport(services_.messageBox, e, "frmMain - AutoSave");
+        });
     });
 }
 

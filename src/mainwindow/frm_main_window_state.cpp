@@ -92,6 +92,8 @@ void FrmMain::Form_QueryUnload(bool&) {
 }
 
 void FrmMain::Form_Unload() {
+    // The program ends only with the files of the last capture whole.
+    ImageBox1.waitForWrites();
     for (HotkeyControl* hotkey : {&VBHotKey1, &VBHotKey2, &VBHotKey3})
         hotkey->release();
     services_.ui.quit(0);

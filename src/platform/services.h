@@ -2,6 +2,7 @@
 // The operating-system services a window or routine may use, handed down by whoever
 // creates it (no global singletons). Each platform supplies one implementation of each.
 #include "net/byte_stream.h"
+#include "platform/background_work.h"
 #include "platform/charset.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
@@ -46,6 +47,7 @@ struct Services {
     net::Network& network;
     // Mail texts in the charset the user picked.
     Charsets& charsets;
+    BackgroundWork& background;
 };
 
 } // namespace pictorn::platform

@@ -136,7 +136,8 @@ protected:
                       .screen = fakes.screen,
                       .protection = fakes.protection,
                       .network = fakes.network,
-                      .charsets = fakes.charsets};
+                      .charsets = fakes.charsets,
+                      .background = fakes.background};
     app::Registry settingsRegistry{fakes.registry, fakes.messageBox};
     app::SettingsStore store{settingsRegistry, fakes.protection};
     app::Preferences live;

@@ -1,6 +1,7 @@
 #pragma once
 // Every headless service in one place, with the Services view the windows take. Tests
 // build one of these, arrange the fakes, then drive the windows as a user would.
+#include "platform/headless/fake_background_work.h"
 #include "platform/headless/fake_charsets.h"
 #include "platform/headless/fake_clipboard.h"
 #include "platform/headless/fake_clock.h"
@@ -56,6 +57,7 @@ struct HeadlessServices {
     FakeDataProtection protection;
     FakeCharsets charsets;
     OfflineNetwork network;
+    FakeBackgroundWork background;
 
 private:
     ui::UiToolkit* realToolkit_ = nullptr;
@@ -79,7 +81,8 @@ public:
                                 .screen = screen,
                                 .protection = protection,
                                 .network = realNetwork_ ? *realNetwork_ : network,
-                                .charsets = charsets};
+                                .charsets = charsets,
+                                .background = background};
 };
 
 } // namespace pictorn::headless

@@ -4,6 +4,7 @@
 #include "imaging/bmp_writer.h"
 #include "imaging/imaging_test_support.h"
 #include "platform/app_error.h"
+#include "platform/headless/fake_background_work.h"
 #include "platform/headless/fake_clipboard.h"
 #include "platform/headless/fake_printers.h"
 #include "platform/headless/memory_file_system.h"
@@ -65,8 +66,9 @@ protected:
     headless::MemoryFileSystem files;
     headless::FakeClipboard clipboard;
     headless::FakePrinters printers;
+    headless::FakeBackgroundWork background;
     CountingPeer peer;
-    ImageBox box{nullptr, "ImageBox1", kImageBox1Id, files, clipboard, printers};
+    ImageBox box{nullptr, "ImageBox1", kImageBox1Id, files, clipboard, printers, background};
 };
 
 TEST_F(ImageBoxTest, SavesEachFileTypeByItsExtensionInAnyLetterCase) {

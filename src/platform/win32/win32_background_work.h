@@ -1,0 +1,43 @@
+#pragma once
+// One worker thread for the jobs, and a message-only window that brings each job's `done`
+// back to the thread that made this object (the user-interface thread).
+#include "platform/background_work.h"
+
+#include <windows.h>
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace pictorn::platform::win32 {
+
+class Win32BackgroundWork : public BackgroundWork {
+public:
+    Win32BackgroundWork();
+    ~Win32BackgroundWork() override;
+    Win32BackgroundWork(const Win32BackgroundWork&) = delete;
+    Win32BackgroundWork& operator=(const Win32BackgroundWork&) = delete;
+
+    void start(std::function<void()> job, std::function<void()> done) override;
+    void waitIdle() override;
+
+private:
+    struct Item {
+        std::function<void()> job;
+        std::function<void()> done;
+    };
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void work();
+
+    HWND window_ = nullptr;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Item> queue_;
+    bool running_ = false; // a job is being run
+    bool stopping_ = false;
+    std::thread worker_;
+};
+
+} // namespace pictorn::platform::win32
