@@ -98,6 +98,25 @@ TEST(Win32ScreenCapture, GrabsTheRealPixelsOfAWindowOnScreen) {
     EXPECT_EQ(around.at(0, 0) == kPaintPixel && around.at(65, 49) == kPaintPixel, false);
 }
 
+TEST(Win32ScreenCapture, TallAreasComeInBandsThatJoinWithoutSeams) {
+    // The screen is copied a band of rows at a time (a megabyte each); every band lands
+    // where it belongs.
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    ASSERT_GT(width * 4 * height, 2 << 20) << "one band would hold the whole screen";
+    SolidWindow solid(40, 0, 16, height);
+    Win32ScreenCapture screen;
+    imaging::Picture picture;
+    ASSERT_TRUE(waitFor([&] {
+        picture = screen.grab({0, 0, width, height});
+        return picture.at(40, 0) == kPaintPixel && picture.at(55, height - 1) == kPaintPixel;
+    }));
+    for (int y = 0; y < height; ++y) {
+        ASSERT_EQ(picture.at(48, y), kPaintPixel) << "row " << y;
+        ASSERT_NE(picture.at(39, y), kPaintPixel) << "row " << y;
+    }
+}
+
 TEST(Win32ScreenCapture, ForegroundWindowIsGrabbedWholeWithItsFrame) {
     SolidWindow framed(200, 150, 240, 160, WS_OVERLAPPEDWINDOW);
     Win32ScreenCapture screen;

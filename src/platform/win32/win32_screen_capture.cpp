@@ -4,6 +4,7 @@
 
 #include <dwmapi.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace pictorn::platform::win32 {
@@ -94,28 +95,35 @@ PixelRect Win32ScreenCapture::primaryScreen() {
 // The copy lands in a 32-bit DIB section, never in a bitmap compatible with the screen:
 // on a 256-colour (palette) display BitBlt then translates every pixel through the
 // screen's current palette into true colour, so the picture needs no palette of its own
-// and looks the same whatever palette is realised later.
+// and looks the same whatever palette is realised later. The section holds a band of rows,
+// not the whole area: a 4K screen would otherwise be in memory twice (three times under
+// Wine, which reads the X server's image into a buffer of its own first).
 imaging::Picture Win32ScreenCapture::grab(const PixelRect& area) {
     if (area.empty())
         return {};
     imaging::Picture picture(area.width, area.height);
+    constexpr int kBandBytes = 1 << 20;
+    const int bandRows = std::clamp(kBandBytes / (area.width * 4), 1, area.height);
     WindowDc screen = windowDc(nullptr);
     CreatedDc memory(CreateCompatibleDC(screen.get().dc));
-    BITMAPINFO info = topDown32(area.width, area.height);
+    BITMAPINFO info = topDown32(area.width, bandRows);
     void* bits = nullptr;
     Bitmap target(CreateDIBSection(screen.get().dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!memory || !target || !bits)
         return picture;
-    {
-        SelectObjectGuard select(memory.get(), target.get());
+    SelectObjectGuard select(memory.get(), target.get());
+    for (int top = 0; top < area.height; top += bandRows) {
+        const int rows = std::min(bandRows, area.height - top);
         // CAPTUREBLT takes layered (translucent, tool-tip) windows along, as the user sees them.
-        BitBlt(memory.get(), 0, 0, area.width, area.height, screen.get().dc, area.left, area.top,
+        BitBlt(memory.get(), 0, 0, area.width, rows, screen.get().dc, area.left, area.top + top,
                SRCCOPY | CAPTUREBLT);
         GdiFlush();
+        const auto* band = static_cast<const std::uint32_t*>(bits);
+        std::uint32_t* out = picture.row(top);
+        const std::size_t count = static_cast<std::size_t>(area.width) * rows;
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = band[i] & imaging::kRgbMask;
     }
-    std::memcpy(picture.pixels.data(), bits, picture.pixels.size() * sizeof(std::uint32_t));
-    for (auto& p : picture.pixels)
-        p &= imaging::kRgbMask;
     return picture;
 }
 
