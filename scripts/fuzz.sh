@@ -44,7 +44,7 @@ target_options() {
     # The whole window start-up keeps state between inputs on purpose (one platform for the
     # run), which the per-input leak check would take for leaks; the ASan unit tests check
     # the start-up for leaks instead.
-    fuzz_settings) echo "-detect_leaks=0" ;;
+    fuzz_start_up) echo "-detect_leaks=0" ;;
     esac
 }
 

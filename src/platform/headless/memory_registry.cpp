@@ -1,6 +1,7 @@
 #include "platform/headless/memory_registry.h"
 
 #include <cstdio>
+#include <functional>
 
 namespace pictorn::headless {
 
@@ -51,8 +52,9 @@ std::string keyId(RegHandle hive, std::string_view subKey) {
 
 } // namespace
 
-long MemoryRegistry::log(std::string line, long status) {
-    calls_.push_back(line + " -> " + std::to_string(status));
+long MemoryRegistry::log(const std::function<std::string()>& line, long status) {
+    if (recordCalls)
+        calls_.push_back(line() + " -> " + std::to_string(status));
     return status;
 }
 
@@ -63,6 +65,8 @@ const MemoryRegistry::OpenedKey* MemoryRegistry::opened(RegHandle key) const {
 
 // Every parent exists as a key of its own, as in the real store.
 void MemoryRegistry::ensureKey(const std::string& id) {
+    if (keys_.contains(id))
+        return;
     for (auto pos = id.find('\\'); pos != std::string::npos; pos = id.find('\\', pos + 1)) {
         keys_[id.substr(0, pos)];
     }
@@ -70,7 +74,9 @@ void MemoryRegistry::ensureKey(const std::string& id) {
 }
 
 long MemoryRegistry::createKey(RegHandle hive, std::string_view subKey) {
-    std::string line = "createKey " + hex(hive) + " " + std::string(subKey);
+    const auto line = [&] {
+        return "createKey " + hex(hive) + " " + std::string(subKey);
+    };
     if (!isHive(hive)) {
         return log(line, platform::kRegInvalidHandle);
     }
@@ -83,7 +89,9 @@ long MemoryRegistry::createKey(RegHandle hive, std::string_view subKey) {
 
 long MemoryRegistry::openKey(RegHandle hive, std::string_view subKey, std::uint32_t access,
                              RegHandle& key) {
-    std::string line = "openKey " + hex(hive) + " " + std::string(subKey) + " " + hex(access);
+    const auto line = [&] {
+        return "openKey " + hex(hive) + " " + std::string(subKey) + " " + hex(access);
+    };
     if (!isHive(hive)) {
         return log(line, platform::kRegInvalidHandle);
     }
@@ -101,7 +109,9 @@ long MemoryRegistry::openKey(RegHandle hive, std::string_view subKey, std::uint3
 }
 
 long MemoryRegistry::setText(RegHandle key, std::string_view name, std::string_view text) {
-    std::string line = "setText " + std::string(name);
+    const auto line = [&] {
+        return "setText " + std::string(name);
+    };
     const OpenedKey* k = opened(key);
     if (k == nullptr) {
         return log(line, platform::kRegInvalidHandle);
@@ -115,7 +125,9 @@ long MemoryRegistry::setText(RegHandle key, std::string_view name, std::string_v
 
 long MemoryRegistry::setBinary(RegHandle key, std::string_view name,
                                std::span<const std::uint8_t> bytes) {
-    std::string line = "setBinary " + std::string(name);
+    const auto line = [&] {
+        return "setBinary " + std::string(name);
+    };
     const OpenedKey* k = opened(key);
     if (k == nullptr) {
         return log(line, platform::kRegInvalidHandle);
@@ -135,16 +147,22 @@ long MemoryRegistry::findForQuery(RegHandle key, std::string_view name, const Va
     if ((k->access & kKeyQueryValue) == 0) {
         return platform::kRegAccessDenied;
     }
-    auto values = keys_.find(k->path);
-    if (values == keys_.end() || !values->second.contains(lower(name))) {
+    const auto values = keys_.find(k->path);
+    if (values == keys_.end()) {
         return platform::kRegFileNotFound;
     }
-    value = &values->second.at(lower(name));
+    const auto found = values->second.find(lower(name));
+    if (found == values->second.end()) {
+        return platform::kRegFileNotFound;
+    }
+    value = &found->second;
     return platform::kRegOk;
 }
 
 long MemoryRegistry::queryText(RegHandle key, std::string_view name, std::string& text) {
-    std::string line = "queryText " + std::string(name);
+    const auto line = [&] {
+        return "queryText " + std::string(name);
+    };
     const Value* v = nullptr;
     if (long status = findForQuery(key, name, v); status != platform::kRegOk) {
         return log(line, status);
@@ -160,7 +178,9 @@ long MemoryRegistry::queryText(RegHandle key, std::string_view name, std::string
 }
 
 long MemoryRegistry::queryBinary(RegHandle key, std::string_view name, std::string& bytes) {
-    std::string line = "queryBinary " + std::string(name);
+    const auto line = [&] {
+        return "queryBinary " + std::string(name);
+    };
     const Value* v = nullptr;
     if (long status = findForQuery(key, name, v); status != platform::kRegOk) {
         return log(line, status);
@@ -170,7 +190,8 @@ long MemoryRegistry::queryBinary(RegHandle key, std::string_view name, std::stri
 }
 
 long MemoryRegistry::closeKey(RegHandle key) {
-    return log("closeKey", open_.erase(key) == 1 ? platform::kRegOk : platform::kRegInvalidHandle);
+    return log([] { return std::string("closeKey"); },
+               open_.erase(key) == 1 ? platform::kRegOk : platform::kRegInvalidHandle);
 }
 
 void MemoryRegistry::plant(RegHandle hive, std::string_view subKey, std::string_view name,

@@ -5,6 +5,7 @@
 #include "platform/registry_api.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -47,6 +48,8 @@ public:
     void clearCalls() { calls_.clear(); }
     // Makes every openKey for writing answer "access denied" (a read-only store).
     bool denyWrites = false;
+    // Off where nobody reads calls() and the store is made anew very often (fuzzing).
+    bool recordCalls = true;
 
 private:
     struct OpenedKey {
@@ -54,7 +57,7 @@ private:
         std::uint32_t access;
     };
     using Values = std::map<std::string, Value>; // lower-cased name -> value
-    long log(std::string line, long status);
+    long log(const std::function<std::string()>& line, long status);
     void ensureKey(const std::string& id);
     const OpenedKey* opened(platform::RegHandle key) const;
     // The value a query of an opened key reads, or the status a query fails with.

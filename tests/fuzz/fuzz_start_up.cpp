@@ -1,0 +1,42 @@
+// The whole main window and its preferences start from whatever the settings store holds,
+// and close again: the inputs of fuzz_settings, taken all the way into the controls.
+#include "app/error_report.h"
+#include "app/settings.h"
+#include "fuzz_options.h"
+#include "mainwindow/frm_main.h"
+#include "platform/headless/headless_services.h"
+#include "prefs/frm_prefs.h"
+#include "stored_settings_input.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace pictorn;
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    // One platform for the whole run (its in-memory desktop alone is 8 MB); the store is
+    // made anew for each input.
+    static headless::HeadlessServices& h = []() -> headless::HeadlessServices& {
+        static headless::HeadlessServices services;
+        services.shell.specialFolders[26] = "C:\\Users\\me\\AppData\\Roaming";
+        services.files.addFolder("C:\\Users\\me\\AppData\\Roaming");
+        services.files.addFolder("C:\\Program Files\\Pictorn");
+        services.screen.setMonitors({{0, 0, 64, 48}});
+        return services;
+    }();
+    h.registry = headless::MemoryRegistry{};
+    // The start-up makes some hundred registry calls; a log of each is for tests to read.
+    h.registry.recordCalls = false;
+    h.messageBox.shown.clear();
+    plantStoredSettings(h.registry, input);
+    FrmMain main(h.services);
+    main.show();
+    // The loaded preferences are used at once by the window's own texts and by a capture.
+    (void)main.txtInfo.text();
+    // Bytes that do not unscramble raise error 5, which the mail and FTP loaders ignore.
+    for (const char* name : {"MailSMTPauthPW", "FTPPw"})
+        app::ignoreErrors([&] { (void)main.settings().readPassword(name); });
+    main.unload();
+    return 0;
+}
