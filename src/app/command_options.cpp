@@ -1,30 +1,23 @@
 #include "app/command_options.h"
 
 #include "imaging/image_format.h"
+#include "text/ascii.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 
 namespace pictorn::app::cli {
 namespace {
 
-std::string lowered(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
 // "/capture" or "-Capture" -> "capture"; anything that is no switch -> "".
 std::string switchName(std::string_view argument) {
     if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-'))
         return {};
-    return lowered(argument.substr(1));
+    return text::asciiLowerCase(argument.substr(1));
 }
 
 std::optional<CaptureKind> captureKind(std::string_view text) {
-    const std::string kind = lowered(text);
+    const std::string kind = text::asciiLowerCase(text);
     if (kind == "full")
         return CaptureKind::FullScreen;
     if (kind == "window")

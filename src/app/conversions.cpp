@@ -1,6 +1,7 @@
 #include "app/conversions.h"
 
 #include "platform/app_error.h"
+#include "text/ascii.h"
 
 #include <cctype>
 #include <cmath>
@@ -11,16 +12,6 @@ namespace {
 
 [[noreturn]] void mismatch() {
     throw AppError(kTypeMismatch, "Type mismatch");
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 // Parses [sign]digits[.digits]; nothing else but surrounding blanks is allowed.
@@ -56,12 +47,7 @@ long long bounded(std::string_view text, long long low, long long high) {
 } // namespace
 
 std::string trim(std::string_view text) {
-    std::size_t begin = 0, end = text.size();
-    while (begin < end && text[begin] == ' ')
-        ++begin;
-    while (end > begin && text[end - 1] == ' ')
-        --end;
-    return std::string(text.substr(begin, end - begin));
+    return std::string(text::trimmed(text, " "));
 }
 
 bool isNumeric(std::string_view text) {
@@ -89,9 +75,9 @@ int toShort(std::string_view text) {
 
 bool toBoolean(std::string_view text) {
     const std::string t = trim(text);
-    if (equalsIgnoringCase(t, "True"))
+    if (text::equalsNoCase(t, "True"))
         return true;
-    if (equalsIgnoringCase(t, "False"))
+    if (text::equalsNoCase(t, "False"))
         return false;
     return toNumber(t) != 0;
 }

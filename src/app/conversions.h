@@ -18,6 +18,7 @@ int toShort(std::string_view text);
 bool toBoolean(std::string_view text);
 std::string booleanText(bool value); // "True" / "False"
 bool isNumeric(std::string_view text);
+// Spaces (only) removed at both ends, as the settings and the fields are trimmed.
 std::string trim(std::string_view text);
 
 } // namespace pictorn::app

@@ -1,8 +1,7 @@
 #include "app/file_paths.h"
 
 #include "platform/app_error.h"
-
-#include <cctype>
+#include "text/ascii.h"
 
 namespace pictorn::app {
 
@@ -26,8 +25,7 @@ void ParsePathParts(platform::FileSystem& files, platform::Shell& shell, std::st
     };
     rootEnd = 0;
     if (length > 0) {
-        const auto first =
-            static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(at(1))));
+        const auto first = static_cast<unsigned char>(text::asciiUpper(at(1)));
         if (first > 'Z') {
             if (!fullPath.starts_with("\\\\")) {
                 RaiseSystemError(files, shell, kErrorBadPathName);

@@ -1,24 +1,8 @@
 #include "ftp/ftp_texts.h"
-
-#include <cctype>
+#include "text/ascii.h"
 
 namespace pictorn::ftptext {
-namespace {
-
-char lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-bool equalNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    return true;
-}
-
-} // namespace
+namespace {} // namespace
 
 std::string replaceAllNoCase(std::string_view text, std::string_view find,
                              std::string_view replacement) {
@@ -28,7 +12,8 @@ std::string replaceAllNoCase(std::string_view text, std::string_view find,
     result.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
-        if (i + find.size() <= text.size() && equalNoCase(text.substr(i, find.size()), find)) {
+        if (i + find.size() <= text.size() &&
+            text::equalsNoCase(text.substr(i, find.size()), find)) {
             result += replacement;
             i += find.size();
         } else {

@@ -1,8 +1,8 @@
 #include "net/ftp_reply.h"
+#include "text/ascii.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <charconv>
 
 namespace pictorn::net {
@@ -39,14 +39,6 @@ std::optional<Line> nextLine(std::string_view input, std::size_t pos) {
         --end;
     }
     return Line{input.substr(pos, end - pos), lf + 1};
-}
-
-std::string upper(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return out;
 }
 
 // Every run of digits in `text`, as numbers (runs too long for an int give -1).
@@ -274,14 +266,14 @@ std::vector<std::string> parseFeatures(const FtpReply& reply) {
             line.remove_suffix(1);
         }
         if (!line.empty()) {
-            features.push_back(upper(line));
+            features.push_back(text::asciiUpperCase(line));
         }
     }
     return features;
 }
 
 bool hasFeature(const std::vector<std::string>& features, std::string_view name) {
-    const std::string wanted = upper(name);
+    const std::string wanted = text::asciiUpperCase(name);
     return std::any_of(features.begin(), features.end(), [&](const std::string& feature) {
         return feature == wanted ||
                (feature.size() > wanted.size() && feature.compare(0, wanted.size(), wanted) == 0 &&

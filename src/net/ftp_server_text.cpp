@@ -1,4 +1,5 @@
 #include "net/ftp_server_text.h"
+#include "text/ascii.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,26 +7,6 @@
 namespace pictorn::net {
 
 namespace {
-
-std::string_view trimmed(std::string_view text) {
-    const auto blank = [](char c) {
-        return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-    };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char lower, char typed) {
-               return std::tolower(static_cast<unsigned char>(typed)) == lower;
-           });
-}
 
 ServerText failed(std::string error) {
     ServerText server;
@@ -57,11 +38,12 @@ std::string ServerText::display() const {
 }
 
 ServerText parseServerText(std::string_view text) {
-    text = trimmed(text);
-    if (startsWithNoCase(text, "ftp://")) {
+    text = text::trimmed(text);
+    if (text::startsWithNoCase(text, "ftp://")) {
         text.remove_prefix(6);
-    } else if (startsWithNoCase(text, "ftps://") || startsWithNoCase(text, "sftp://") ||
-               startsWithNoCase(text, "http://") || startsWithNoCase(text, "https://")) {
+    } else if (text::startsWithNoCase(text, "ftps://") || text::startsWithNoCase(text, "sftp://") ||
+               text::startsWithNoCase(text, "http://") ||
+               text::startsWithNoCase(text, "https://")) {
         return failed("only FTP servers are supported (the server name starts with \"" +
                       std::string(text.substr(0, text.find(':'))) + "://\")");
     }

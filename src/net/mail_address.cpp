@@ -1,24 +1,12 @@
 #include "net/mail_address.h"
+#include "text/ascii.h"
 
 namespace pictorn::net {
 
 namespace {
 
-std::string_view trimBlanks(std::string_view text) {
-    const auto blank = [](char c) {
-        return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-    };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 std::string unquoteName(std::string_view name) {
-    name = trimBlanks(name);
+    name = text::trimmed(name);
     if (name.size() >= 2 && ((name.front() == '"' && name.back() == '"') ||
                              (name.front() == '\'' && name.back() == '\''))) {
         name = name.substr(1, name.size() - 2);
@@ -30,7 +18,7 @@ std::string unquoteName(std::string_view name) {
         }
         out += name[i];
     }
-    return std::string(trimBlanks(out));
+    return std::string(text::trimmed(out));
 }
 
 MailAddress parseItem(std::string_view item) {
@@ -45,10 +33,10 @@ MailAddress parseItem(std::string_view item) {
             const std::size_t close = item.find('>', i + 1);
             const std::string_view inner = item.substr(
                 i + 1, close == std::string_view::npos ? std::string_view::npos : close - i - 1);
-            return {unquoteName(item.substr(0, i)), std::string(trimBlanks(inner))};
+            return {unquoteName(item.substr(0, i)), std::string(text::trimmed(inner))};
         }
     }
-    return {{}, std::string(trimBlanks(item))};
+    return {{}, std::string(text::trimmed(item))};
 }
 
 } // namespace
@@ -56,7 +44,7 @@ MailAddress parseItem(std::string_view item) {
 std::vector<MailAddress> parseAddressList(std::string_view list) {
     std::vector<MailAddress> out;
     const auto take = [&out](std::string_view item) {
-        if (!trimBlanks(item).empty()) {
+        if (!text::trimmed(item).empty()) {
             MailAddress address = parseItem(item);
             if (!address.address.empty()) {
                 out.push_back(std::move(address));

@@ -1,6 +1,7 @@
 #include "net/mail_address.h"
 #include "net/mail_message.h"
 #include "net/mime_encoding.h"
+#include "text/ascii.h"
 
 #include <algorithm>
 #include <array>
@@ -13,14 +14,6 @@ namespace pictorn::net {
 namespace {
 
 constexpr std::string_view kFallbackCharset = "utf-8";
-
-std::string lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return out;
-}
 
 std::string randomHex(std::size_t digits) {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -183,7 +176,7 @@ std::string contentTypeFor(std::string_view fileName) {
     }};
     const std::size_t dot = fileName.rfind('.');
     if (dot != std::string_view::npos) {
-        const std::string extension = lower(fileName.substr(dot + 1));
+        const std::string extension = text::asciiLowerCase(fileName.substr(dot + 1));
         for (const auto& [ext, type] : kTypes) {
             if (ext == extension) {
                 return std::string(type);

@@ -4,10 +4,10 @@
 #include "net/mime_encoding.h"
 #include "net/server_address.h"
 #include "net/smtp_reply.h"
+#include "text/ascii.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <optional>
 #include <vector>
 
@@ -20,14 +20,6 @@ constexpr std::uint16_t kRelayPort = 25;
 constexpr std::uint16_t kImplicitTlsPort = 465;
 constexpr std::size_t kDataChunk = 32 * 1024;
 constexpr int kQuitTimeoutMs = 5'000;
-
-std::string upper(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return out;
-}
 
 std::string seconds(int ms) {
     const int s = (ms + 999) / 1000;
@@ -71,7 +63,7 @@ struct ServerFeatures {
 ServerFeatures featuresOf(const SmtpReply& ehlo) {
     ServerFeatures features;
     for (std::size_t i = 1; i < ehlo.lines.size(); ++i) {
-        const std::string line = upper(ehlo.lines[i]);
+        const std::string line = text::asciiUpperCase(ehlo.lines[i]);
         if (line == "STARTTLS" || line.starts_with("STARTTLS ")) {
             features.startTls = true;
         }

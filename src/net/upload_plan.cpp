@@ -1,4 +1,5 @@
 #include "net/upload_plan.h"
+#include "text/ascii.h"
 
 #include <algorithm>
 #include <set>
@@ -6,14 +7,6 @@
 namespace pictorn::net {
 
 namespace {
-
-std::string folded(const std::string& name) {
-    std::string out = name;
-    std::transform(out.begin(), out.end(), out.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return out;
-}
 
 // "name.ext" -> "name_<n>.ext"; a leading dot ("".profile") is not an extension.
 std::string numbered(const std::string& name, int n) {
@@ -30,23 +23,23 @@ std::string numbered(const std::string& name, int n) {
 std::vector<std::string> uniqueRemoteNames(const std::vector<std::string>& fileNames) {
     std::set<std::string> own;
     for (const std::string& name : fileNames) {
-        own.insert(folded(name));
+        own.insert(text::asciiLowerCase(name));
     }
     std::set<std::string> taken;
     std::vector<std::string> names;
     names.reserve(fileNames.size());
     for (const std::string& name : fileNames) {
         std::string chosen = name;
-        if (taken.count(folded(chosen)) != 0) {
+        if (taken.count(text::asciiLowerCase(chosen)) != 0) {
             for (int n = 2;; ++n) {
                 chosen = numbered(name, n);
-                const std::string key = folded(chosen);
+                const std::string key = text::asciiLowerCase(chosen);
                 if (taken.count(key) == 0 && own.count(key) == 0) {
                     break;
                 }
             }
         }
-        taken.insert(folded(chosen));
+        taken.insert(text::asciiLowerCase(chosen));
         names.push_back(chosen);
     }
     return names;

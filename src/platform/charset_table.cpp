@@ -1,7 +1,7 @@
 #include "platform/charset_table.h"
+#include "text/ascii.h"
 
 #include <array>
-#include <cctype>
 
 namespace pictorn::platform {
 
@@ -39,19 +39,6 @@ constexpr auto kCharsets = std::to_array<CharsetInfo>({
     {"euc-kr", 949, "EUC-KR", CharsetCheck::EucStrict},
 });
 
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool inEucRange(unsigned char c) {
     return c >= 0xA1 && c <= 0xFE;
 }
@@ -60,7 +47,7 @@ bool inEucRange(unsigned char c) {
 
 const CharsetInfo* findCharset(std::string_view name) {
     for (const CharsetInfo& info : kCharsets) {
-        if (sameName(info.name, name)) {
+        if (text::equalsNoCase(info.name, name)) {
             return &info;
         }
     }

@@ -1,25 +1,14 @@
 #include "platform/headless/fake_charsets.h"
-
-#include <cctype>
+#include "text/ascii.h"
 
 namespace pictorn::headless {
 
-namespace {
-
-std::string lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return out;
-}
-
-} // namespace
+namespace {} // namespace
 
 platform::CharsetResult FakeCharsets::fromUtf8(std::string_view charset,
                                                std::string_view utf8) const {
     using platform::CharsetStatus;
-    const std::string name = lower(charset);
+    const std::string name = text::asciiLowerCase(charset);
     if (name == "utf-8") {
         return {CharsetStatus::Ok, std::string(utf8)};
     }

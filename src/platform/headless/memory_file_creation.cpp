@@ -1,5 +1,6 @@
 // Making and deleting single files, as a write probe does.
 #include "platform/headless/memory_file_system.h"
+#include "text/ascii.h"
 
 namespace pictorn::headless {
 namespace {
@@ -8,13 +9,6 @@ constexpr std::uint32_t kFileNotFound = 2;
 constexpr std::uint32_t kPathNotFound = 3;
 constexpr std::uint32_t kAccessDenied = 5;
 constexpr std::uint32_t kFileExists = 80;
-
-std::string lowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
 
 // The folder part of a resolved path ("C:\" for "C:\x"), or empty for a bare root.
 std::string parentOf(const std::string& full) {
@@ -29,7 +23,7 @@ std::string parentOf(const std::string& full) {
 std::string folderKey(std::string full) {
     while (full.size() > 3 && full.back() == '\\')
         full.pop_back();
-    return lowerAscii(full);
+    return text::asciiLowerCase(full);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "platform/headless/memory_file_system.h"
+#include "text/ascii.h"
 
 #include <cctype>
 #include <utility>
@@ -27,16 +28,6 @@ struct ParsedPath {
     }
     std::string full() const { return text(parts.size(), trailingBackslash); }
 };
-
-std::string lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
 
 bool isDriveLetter(char c) {
     return std::isalpha(static_cast<unsigned char>(c)) != 0;
@@ -101,7 +92,8 @@ std::optional<ParsedPath> parse(std::string_view input, std::string_view current
             rest = std::string_view(p).substr(3);
         } else {
             // "X:name" is relative to the current folder when that is on drive X.
-            if (lower(currentDirectory.substr(0, 2)) == lower(p.substr(0, 2))) {
+            if (text::asciiLowerCase(currentDirectory.substr(0, 2)) ==
+                text::asciiLowerCase(p.substr(0, 2))) {
                 auto base = parse(currentDirectory, {});
                 if (!base) {
                     return std::nullopt;
@@ -131,7 +123,7 @@ std::optional<ParsedPath> parse(std::string_view input, std::string_view current
 }
 
 std::string lookupKey(const ParsedPath& path) {
-    return lower(path.text(path.parts.size(), false));
+    return text::asciiLowerCase(path.text(path.parts.size(), false));
 }
 
 } // namespace
@@ -175,10 +167,11 @@ void MemoryFileSystem::addWithParents(const std::string& fullPath, std::uint32_t
     }
     for (std::size_t i = 0; i < parsed->parts.size(); ++i) {
         const std::string ancestor = parsed->text(i, false);
-        entries_.try_emplace(lower(ancestor), Entry{ancestor, platform::kAttrDirectory, {}, false});
+        entries_.try_emplace(text::asciiLowerCase(ancestor),
+                             Entry{ancestor, platform::kAttrDirectory, {}, false});
     }
     const std::string self = parsed->text(parsed->parts.size(), false);
-    entries_[lower(self)] = Entry{self, attributes, {}, false};
+    entries_[text::asciiLowerCase(self)] = Entry{self, attributes, {}, false};
 }
 
 void MemoryFileSystem::addFolder(std::string_view path) {
@@ -274,7 +267,7 @@ bool MemoryFileSystem::createDirectory(std::string_view path) {
         return false;
     }
     const std::string self = parsed->text(parsed->parts.size(), false);
-    entries_[lower(self)] = Entry{self, platform::kAttrDirectory, {}, false};
+    entries_[text::asciiLowerCase(self)] = Entry{self, platform::kAttrDirectory, {}, false};
     createdDirectories.push_back(self);
     return true;
 }

@@ -3,6 +3,7 @@
 #include "platform/headless/memory_file_system.h"
 
 #include "platform/temporary_names.h"
+#include "text/ascii.h"
 
 #include <algorithm>
 
@@ -14,13 +15,6 @@ constexpr std::uint32_t kErrorPathNotFound = 3;
 constexpr std::uint32_t kErrorAccessDenied = 5;
 constexpr std::uint32_t kErrorSharingViolation = 32;
 constexpr std::uint32_t kAttrReadOnly = 0x01;
-
-std::string lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return text;
-}
 
 std::string parentOf(const std::string& fullPath) {
     std::string parent = fullPath.substr(0, fullPath.find_last_of('\\'));
@@ -62,7 +56,8 @@ std::uint32_t MemoryFileSystem::writeFileReplacing(std::string_view path,
     addFile(temp, std::string(bytes.begin(), bytes.end()));
 
     std::uint32_t error = 0;
-    if (auto failing = failingWrites_.find(lowered(*full)); failing != failingWrites_.end()) {
+    if (auto failing = failingWrites_.find(text::asciiLowerCase(*full));
+        failing != failingWrites_.end()) {
         error = failing->second;
     } else if (const Entry* target = find(*full)) {
         if (target->readProtected) {
@@ -93,7 +88,7 @@ int MemoryFileSystem::removeStaleTemporaryFiles(std::string_view folder) {
 
 void MemoryFileSystem::failWriting(std::string_view path, std::uint32_t code) {
     if (auto full = resolve(path)) {
-        failingWrites_[lowered(*full)] = code;
+        failingWrites_[text::asciiLowerCase(*full)] = code;
     }
 }
 
@@ -103,7 +98,7 @@ std::vector<std::string> MemoryFileSystem::filesIn(std::string_view folder) cons
     if (!full) {
         return files;
     }
-    std::string prefix = lowered(*full);
+    std::string prefix = text::asciiLowerCase(*full);
     if (!prefix.ends_with('\\')) {
         prefix += '\\';
     }

@@ -1,4 +1,5 @@
 #include "platform/headless/memory_registry.h"
+#include "text/ascii.h"
 
 #include <cstdio>
 #include <functional>
@@ -14,16 +15,6 @@ constexpr std::uint32_t kKeySetValue = 0x2;
 
 bool isHive(RegHandle hive) {
     return hive >= 0x80000000 && hive <= 0x80000006;
-}
-
-std::string lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
 }
 
 std::string hex(RegHandle value) {
@@ -43,7 +34,7 @@ std::string keyId(RegHandle hive, std::string_view subKey) {
         }
         if (end > start) {
             id += '\\';
-            id += lower(subKey.substr(start, end - start));
+            id += text::asciiLowerCase(subKey.substr(start, end - start));
         }
         start = end + 1;
     }
@@ -119,7 +110,7 @@ long MemoryRegistry::setText(RegHandle key, std::string_view name, std::string_v
     if ((k->access & kKeySetValue) == 0) {
         return log(line, platform::kRegAccessDenied);
     }
-    keys_[k->path][lower(name)] = Value{kRegSz, std::string(text)};
+    keys_[k->path][text::asciiLowerCase(name)] = Value{kRegSz, std::string(text)};
     return log(line, platform::kRegOk);
 }
 
@@ -135,7 +126,8 @@ long MemoryRegistry::setBinary(RegHandle key, std::string_view name,
     if ((k->access & kKeySetValue) == 0) {
         return log(line, platform::kRegAccessDenied);
     }
-    keys_[k->path][lower(name)] = Value{kRegBinary, std::string(bytes.begin(), bytes.end())};
+    keys_[k->path][text::asciiLowerCase(name)] =
+        Value{kRegBinary, std::string(bytes.begin(), bytes.end())};
     return log(line, platform::kRegOk);
 }
 
@@ -151,7 +143,7 @@ long MemoryRegistry::findForQuery(RegHandle key, std::string_view name, const Va
     if (values == keys_.end()) {
         return platform::kRegFileNotFound;
     }
-    const auto found = values->second.find(lower(name));
+    const auto found = values->second.find(text::asciiLowerCase(name));
     if (found == values->second.end()) {
         return platform::kRegFileNotFound;
     }
@@ -198,7 +190,7 @@ void MemoryRegistry::plant(RegHandle hive, std::string_view subKey, std::string_
                            std::uint32_t type, std::string_view bytes) {
     const std::string id = keyId(hive, subKey);
     ensureKey(id);
-    keys_[id][lower(name)] = Value{type, std::string(bytes)};
+    keys_[id][text::asciiLowerCase(name)] = Value{type, std::string(bytes)};
 }
 
 std::optional<MemoryRegistry::Value> MemoryRegistry::value(RegHandle hive, std::string_view subKey,
@@ -207,7 +199,7 @@ std::optional<MemoryRegistry::Value> MemoryRegistry::value(RegHandle hive, std::
     if (values == keys_.end()) {
         return std::nullopt;
     }
-    auto it = values->second.find(lower(name));
+    auto it = values->second.find(text::asciiLowerCase(name));
     if (it == values->second.end()) {
         return std::nullopt;
     }

@@ -1,4 +1,5 @@
 #include "platform/posix/posix_socket.h"
+#include "text/ascii.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -72,13 +73,6 @@ NetResult waitReady(int fd, short events, Clock::time_point deadline,
     }
 }
 
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    });
-    return text;
-}
-
 NetResult errnoResult(int error) {
     switch (error) {
     case ECONNREFUSED:
@@ -103,7 +97,7 @@ NetResult errnoResult(int error) {
     case EAFNOSUPPORT:
         return fail(NetStatus::Failed, "address family is not supported");
     default:
-        return fail(NetStatus::Failed, lowerCase(std::strerror(error)));
+        return fail(NetStatus::Failed, text::asciiLowerCase(std::strerror(error)));
     }
 }
 

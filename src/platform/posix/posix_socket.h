@@ -46,9 +46,6 @@ int msUntil(Clock::time_point deadline);
 net::NetResult waitReady(int fd, short events, Clock::time_point deadline,
                          const net::AbortCheck& abort);
 
-// ASCII lower case, for details made from system texts.
-std::string lowerCase(std::string text);
-
 // The result for a failed system call with this errno value.
 net::NetResult errnoResult(int error);
 

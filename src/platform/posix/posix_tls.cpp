@@ -1,4 +1,5 @@
 #include "platform/posix/posix_tls.h"
+#include "text/ascii.h"
 
 #include <arpa/inet.h>
 #include <openssl/err.h>
@@ -44,9 +45,9 @@ NetResult verifyFailure(long verdict) {
     case X509_V_ERR_CERT_NOT_YET_VALID:
         return fail(NetStatus::TlsFailed, "certificate is not valid yet");
     default:
-        return fail(NetStatus::TlsFailed, "certificate is not valid (" +
-                                              lowerCase(X509_verify_cert_error_string(verdict)) +
-                                              ")");
+        return fail(NetStatus::TlsFailed,
+                    "certificate is not valid (" +
+                        text::asciiLowerCase(X509_verify_cert_error_string(verdict)) + ")");
     }
 }
 
@@ -55,7 +56,7 @@ std::string sslErrorText() {
     const unsigned long code = ERR_get_error();
     ERR_clear_error();
     const char* reason = code != 0 ? ERR_reason_error_string(code) : nullptr;
-    return reason ? lowerCase(reason) : "protocol error";
+    return reason ? text::asciiLowerCase(reason) : "protocol error";
 }
 
 } // namespace

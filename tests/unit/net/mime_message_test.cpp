@@ -2,6 +2,7 @@
 #include "net/mail_message.h"
 #include "net/mime_encoding.h"
 #include "platform/posix/iconv_charsets.h"
+#include "text/ascii.h"
 
 #include <gtest/gtest.h>
 
@@ -120,11 +121,7 @@ TEST(MimeMessageTest, EveryCharsetReadsBackInAMailProgram) {
         EXPECT_EQ(mail.attachments[1].fileName, std::string(sample.text) + ".bmp");
         EXPECT_EQ(mail.attachments[1].bytes, message.attachments[1].bytes);
         EXPECT_EQ(mail.attachments[1].contentType, "image/bmp");
-        std::string label = sample.charset;
-        for (char& c : label) {
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        }
-        EXPECT_EQ(mail.field("body-charset"), label);
+        EXPECT_EQ(mail.field("body-charset"), text::asciiLowerCase(sample.charset));
         EXPECT_EQ(mime.charset, sample.charset);
     }
 }
