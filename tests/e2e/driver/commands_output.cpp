@@ -235,8 +235,11 @@ bool pictureComplete(const std::wstring& path) {
 int timeCapture(const Args& args) {
     const auto& p = args.positional;
     unsigned long id = 0, timeout = 0;
-    if (p.size() != 4 || !parseNumber(p[1], id) || !parseNumber(p[3], timeout))
-        return usage("time-capture <title> <command-id> <file-or-folder> <timeout-ms>");
+    // "hotkey:N" delivers the program's hotkey N as the system does when it is pressed.
+    const bool hotkey = p.size() == 4 && p[1].rfind(L"hotkey:", 0) == 0;
+    if (p.size() != 4 || !parseNumber(hotkey ? p[1].substr(7) : p[1], id) ||
+        !parseNumber(p[3], timeout))
+        return usage("time-capture <title> <command-id|hotkey:N> <file-or-folder> <timeout-ms>");
     HWND window = findOne(args, p[0], L"*");
     if (!window)
         return 1;
@@ -275,7 +278,8 @@ int timeCapture(const Args& args) {
         return static_cast<long long>((now.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
     };
     QueryPerformanceCounter(&start);
-    if (!PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0)) {
+    if (!(hotkey ? PostMessageW(window, WM_HOTKEY, id, 0)
+                 : PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0))) {
         fail("PostMessage failed");
         return 1;
     }

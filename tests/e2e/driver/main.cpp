@@ -39,7 +39,7 @@ const CommandEntry commands[] = {
     {L"test-window", e2e::testWindow,
      "test-window <title> <width> <height> <rrggbb> <lifetime-ms>"},
     {L"time-capture", e2e::timeCapture,
-     "time-capture <title> <command-id> <file-or-folder> <timeout-ms>"},
+     "time-capture <title> <command-id|hotkey:N> <file-or-folder> <timeout-ms>"},
     {L"controls", e2e::controls, "controls <title> [class]"},
     {L"file-version", e2e::fileVersion, "file-version <path>"},
     {L"hold-hotkey", e2e::holdHotkey, "hold-hotkey <modifiers> <letter> <lifetime-ms>"},
