@@ -23,11 +23,7 @@ class PosixTls : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         certificates_ = new test::TestCertificates;
-        std::string error;
-        if (!certificates_->make("localhost", "localhost", problem_) ||
-            !certificates_->make("other", "otherhost.example", error)) {
-            problem_ += error;
-        }
+        certificates_->makeLocalhostAndOther(problem_);
     }
     static void TearDownTestSuite() {
         delete certificates_;

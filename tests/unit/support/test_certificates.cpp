@@ -48,4 +48,8 @@ bool TestCertificates::make(const std::string& name, const std::string& hostName
     return true;
 }
 
+bool TestCertificates::makeLocalhostAndOther(std::string& error) {
+    return make("localhost", "localhost", error) && make("other", "otherhost.example", error);
+}
+
 } // namespace pictorn::test

@@ -15,6 +15,9 @@ public:
     // Makes <name>.pem and <name>.key naming `hostName` (common name and DNS alternative
     // name). False with openssl's output in `error` when that fails.
     bool make(const std::string& name, const std::string& hostName, std::string& error);
+    // The pair the TLS tests share: "localhost" for the server they reach, and "other",
+    // naming otherhost.example, for a certificate that does not match the host.
+    bool makeLocalhostAndOther(std::string& error);
     std::string certificateFile(const std::string& name) const;
     std::string keyFile(const std::string& name) const;
 
