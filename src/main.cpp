@@ -1,9 +1,11 @@
 // The Windows entry point: builds the real platform and hands it to the start-up code.
 #include "app/command_options.h"
 #include "app/startup.h"
+#include "capture/frm_rectangle.h"
 #include "mainwindow/frm_main.h"
 #include "platform/services.h"
-#include "platform/win32/about_box_controls.h"
+#include "platform/win32/label_classes.h"
+#include "platform/win32/overlay_window.h"
 #include "platform/win32/text.h"
 #include "platform/win32/ui_toolkit_win32.h"
 #include "platform/win32/win32_background_work.h"
@@ -59,6 +61,15 @@ bool forwardToRunningCopy(pictorn::platform::InstanceGuard& instance,
     return false;
 }
 
+// What the toolkit needs to know of the program's own windows before any of them loads:
+// the rectangle overlay draws itself, and the about box's template names the title and
+// link label classes.
+void registerProgramWindows(pictorn::platform::win32::Win32Toolkit& toolkit) {
+    toolkit.registerPeerFactory(pictorn::capture::kRectangleFormName,
+                                &pictorn::platform::win32::OverlayWindow::make);
+    pictorn::platform::win32::registerLabelClasses();
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -90,8 +101,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         forwardToRunningCopy(instance, app::cli::toArguments(request)))
         return 0;
     platform::win32::Win32Toolkit toolkit;
-    // The about box's title and link classes must exist before its dialog is made.
-    platform::win32::registerAboutBoxControls();
+    registerProgramWindows(toolkit);
     platform::win32::Win32Launcher launcher;
     platform::win32::Win32Sound sound;
     platform::win32::Win32TrayIcon tray(toolkit.programIcon());

@@ -41,7 +41,7 @@ std::uint32_t outlineColorFor(app::Colour rectangleColour) {
 FrmRectangle::FrmRectangle(ui::UiToolkit& toolkit, platform::ScreenCapture& screen,
                            platform::MessageBoxService& messageBox, ColorSource rectangleColor,
                            DoneHandler onDone)
-    : ui::Form(toolkit, "frmRectangle"), screen_(screen), messageBox_(messageBox),
+    : ui::OverlayForm(toolkit, kRectangleFormName), screen_(screen), messageBox_(messageBox),
       rectangleColor_(std::move(rectangleColor)), onDone_(std::move(onDone)) {
     setStyle(ui::FormStyle{
         .templateId = 0, .sizable = false, .showInTaskbar = false, .minMaxBoxes = false});

@@ -8,7 +8,7 @@
 #include "imaging/picture.h"
 #include "platform/screen_capture.h"
 #include "platform/services.h"
-#include "platform/ui/form.h"
+#include "platform/ui/overlay_form.h"
 
 #include <functional>
 #include <optional>
@@ -17,8 +17,11 @@
 
 namespace pictorn::capture {
 
+// The overlay's form name: the program registers the overlay window for it.
+inline constexpr char kRectangleFormName[] = "frmRectangle";
+
 // Resource ids of the crosshair pointers, one per outline colour; 0 is the system's own.
-inline constexpr int kStandardCrosshair = 0;
+inline constexpr int kStandardCrosshair = ui::OverlayForm::kSystemCrosshair;
 int crosshairCursorFor(app::Colour rectangleColour);
 
 // The outline colour as 0x00RRGGBB.
@@ -34,13 +37,9 @@ struct SelectionResult {
 };
 
 // The current outline in the frozen picture's pixels, corners included.
-struct Outline {
-    int left = 0, top = 0, right = 0, bottom = 0;
-    std::uint32_t color = 0; // 0x00RRGGBB
-    bool operator==(const Outline&) const = default;
-};
+using Outline = ui::OverlayOutline;
 
-class FrmRectangle : public ui::Form {
+class FrmRectangle : public ui::OverlayForm {
 public:
     // Reads the live outline colour each time it is needed.
     using ColorSource = std::function<app::Colour()>;
@@ -48,7 +47,7 @@ public:
     // is reported and leaves the overlay open. It must not destroy this object.
     using DoneHandler = std::function<void(const SelectionResult&)>;
 
-    static constexpr int kEscape = 27;
+    static constexpr int kEscape = kEscapeKey;
     static constexpr float kCancelDistance = 50; // twips
     static constexpr float kInset = 10;          // twips
 
@@ -60,20 +59,20 @@ public:
                  DoneHandler onDone);
 
     // Positions in overlay twips; button and shift as the window reports them.
-    void Form_MouseDown(int button, int shift, float x, float y);
-    void Form_MouseMove(int button, int shift, float x, float y);
-    void Form_MouseUp(int button, int shift, float x, float y);
-    void Form_KeyDown(int keyCode, int shift);
+    void Form_MouseDown(int button, int shift, float x, float y) override;
+    void Form_MouseMove(int button, int shift, float x, float y) override;
+    void Form_MouseUp(int button, int shift, float x, float y) override;
+    void Form_KeyDown(int keyCode, int shift) override;
 
     // What the window shows and where: the frozen screen, placed at its screen position.
-    const imaging::Picture& frozen() const { return frozen_.picture; }
-    int originX() const { return frozen_.originX; }
-    int originY() const { return frozen_.originY; }
-    const std::optional<Outline>& outline() const { return outline_; }
-    int cursorId() const { return cursorId_; }
+    const imaging::Picture& frozen() const override { return frozen_.picture; }
+    int originX() const override { return frozen_.originX; }
+    int originY() const override { return frozen_.originY; }
+    const std::optional<Outline>& outline() const override { return outline_; }
+    int cursorId() const override { return cursorId_; }
 
     // Overlay twips for a pixel position inside the overlay, at the DPI of this opening.
-    float toTwips(int pixels) const;
+    float toTwips(int pixels) const override;
     int toPixels(float twips) const;
 
     bool isDragging = false;

@@ -1,6 +1,6 @@
 #include "about/frm_about.h"
 #include "platform/headless/headless_services.h"
-#include "platform/win32/about_box_controls.h"
+#include "platform/win32/label_classes.h"
 #include "platform/win32/text.h"
 #include "platform/win32/ui_toolkit_win32.h"
 #include "platform/win32/ui_units.h"
@@ -24,7 +24,7 @@ namespace {
 class AboutBoxWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        registerAboutBoxControls();
+        registerLabelClasses();
         fakes.clock.time.year = 2034;
         mainWindow.setCaption("Pictorn");
         mainWindow.move(1440, 1440, 6000, 4500);

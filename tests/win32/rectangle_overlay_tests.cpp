@@ -1,6 +1,7 @@
 #include "capture/frm_rectangle.h"
 #include "platform/headless/fake_screen_capture.h"
 #include "platform/headless/scripted_message_box.h"
+#include "platform/win32/overlay_window.h"
 #include "platform/win32/ui_toolkit_win32.h"
 #include "platform/win32/win32_screen_capture.h"
 
@@ -21,12 +22,14 @@ constexpr std::uint32_t kFrozen = 0x2040A0;
 class RectangleOverlay : public ::testing::Test {
 protected:
     void SetUp() override {
+        // As the program does at start-up.
+        toolkit.registerPeerFactory(capture::kRectangleFormName, &OverlayWindow::make);
         const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
         frozenScreen.setMonitors({{0, 0, width, height}}, kFrozen);
     }
     void TearDown() override { overlay.unload(); }
 
-    HWND overlayWindow() const { return FindWindowW(L"PictornRectangleOverlay", nullptr); }
+    HWND overlayWindow() const { return FindWindowW(L"PictornScreenOverlay", nullptr); }
 
     bool waitFor(const std::function<bool()>& condition) {
         const ULONGLONG deadline = GetTickCount64() + 5000;

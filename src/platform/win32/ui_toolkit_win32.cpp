@@ -1,7 +1,6 @@
 #include "platform/win32/ui_toolkit_win32.h"
 
 #include "platform/win32/form_window.h"
-#include "platform/win32/rectangle_overlay_window.h"
 #include "platform/win32/ui_units.h"
 
 #include <commctrl.h>
@@ -13,7 +12,6 @@ namespace pictorn::platform::win32 {
 Win32Toolkit::Win32Toolkit() {
     icon_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
                                           IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    registerPeerFactory("frmRectangle", &RectangleOverlayWindow::make);
 }
 
 Win32Toolkit::~Win32Toolkit() = default;

@@ -35,8 +35,9 @@ public:
     void forget(FormWindow* window);
     HICON programIcon() const { return icon_; }
 
-    // Forms whose real window is not a FormWindow (custom-painted ones, such as the
-    // rectangle overlay) get theirs from a factory registered under the form's name.
+    // Forms whose real window is not a FormWindow (custom-painted ones, such as an
+    // OverlayWindow) get theirs from a factory the program registers under the form's name
+    // before the form loads. A factory that returns nothing leaves the form a FormWindow.
     using PeerFactory = std::function<std::unique_ptr<ui::FormPeer>(ui::Form&, Win32Toolkit&)>;
     void registerPeerFactory(const std::string& formName, PeerFactory factory);
     // Such a peer calls this from destroy(); it is deleted once the current message is done.

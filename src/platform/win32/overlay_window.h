@@ -1,8 +1,9 @@
 #pragma once
-// The real window of the rectangle overlay: a borderless topmost pop-up over the whole
-// virtual screen that shows the frozen screen with the selection outline, takes the mouse
-// while the user drags, and shows the crosshair of the outline colour.
-#include "capture/frm_rectangle.h"
+// The real window of an overlay form: a borderless topmost pop-up over the whole virtual
+// screen that shows the form's still picture with its outline, takes the mouse while the
+// user drags, and shows the form's crosshair. The program registers it for its overlay
+// forms with Win32Toolkit::registerPeerFactory(name, &OverlayWindow::make).
+#include "platform/ui/overlay_form.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/ui_window.h"
 
@@ -16,10 +17,10 @@ namespace pictorn::platform::win32 {
 
 class Win32Toolkit;
 
-class RectangleOverlayWindow : public Window, public ui::FormPeer {
+class OverlayWindow : public Window, public ui::FormPeer {
 public:
-    RectangleOverlayWindow(capture::FrmRectangle& model, Win32Toolkit& toolkit);
-    ~RectangleOverlayWindow() override;
+    OverlayWindow(ui::OverlayForm& model, Win32Toolkit& toolkit);
+    ~OverlayWindow() override;
 
     // FormPeer
     void update(const ui::Form& form, ui::Property what) override;
@@ -27,7 +28,7 @@ public:
     void destroy() override;
     void readGeometry(ui::Form& form) override;
 
-    // The factory the toolkit calls for a form named "frmRectangle".
+    // The peer factory: an overlay window for an overlay form, nothing for any other form.
     static std::unique_ptr<ui::FormPeer> make(ui::Form& form, Win32Toolkit& toolkit);
 
 protected:
@@ -39,8 +40,8 @@ private:
     void buildCanvas();
     // Brings the canvas and the screen in line with the model's outline.
     void syncOutline();
-    void drawOutline(const capture::Outline& outline, bool erase);
-    void invalidateOutline(const capture::Outline& outline);
+    void drawOutline(const ui::OverlayOutline& outline, bool erase);
+    void invalidateOutline(const ui::OverlayOutline& outline);
     POINT clampedPoint(LPARAM lParam) const;
     static int shiftState();
 
@@ -50,7 +51,7 @@ private:
     LRESULT onButtonUp(int button, LPARAM lParam);
     LRESULT onKeyDown(WPARAM key);
 
-    capture::FrmRectangle& model_;
+    ui::OverlayForm& model_;
     Win32Toolkit& toolkit_;
     // The frozen screen with the current outline drawn in: what the window shows. The
     // outline changes only a few thin strips of it, so a drag repaints only those.
@@ -60,7 +61,7 @@ private:
     std::uint32_t* canvasBits_ = nullptr;
     int width_ = 0, height_ = 0;
     bool escapeHeld_ = false;
-    std::optional<capture::Outline> shown_;
+    std::optional<ui::OverlayOutline> shown_;
     HCURSOR cursor_ = nullptr;
     bool destroying_ = false;
 };

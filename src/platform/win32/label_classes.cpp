@@ -1,4 +1,4 @@
-#include "platform/win32/about_box_controls.h"
+#include "platform/win32/label_classes.h"
 
 #include "platform/win32/ui_units.h"
 
@@ -162,7 +162,7 @@ void registerLabelClass(const wchar_t* name, WNDPROC proc, LPCWSTR cursor) {
 
 } // namespace
 
-void registerAboutBoxControls() {
+void registerLabelClasses() {
     registerLabelClass(kTitleLabelClass, &titleProc, IDC_ARROW);
     registerLabelClass(kLinkLabelClass, &linkProc, IDC_HAND);
 }

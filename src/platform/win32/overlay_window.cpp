@@ -1,4 +1,4 @@
-#include "platform/win32/rectangle_overlay_window.h"
+#include "platform/win32/overlay_window.h"
 
 #include "platform/win32/ui_toolkit_win32.h"
 
@@ -10,10 +10,13 @@
 namespace pictorn::platform::win32 {
 namespace {
 
-constexpr wchar_t kOverlayClass[] = L"PictornRectangleOverlay";
+constexpr wchar_t kOverlayClass[] = L"PictornScreenOverlay";
 
-// Mouse buttons and shift keys as the model's handlers number them.
-constexpr int kLeftButton = 1, kRightButton = 2, kMiddleButton = 4;
+constexpr int kLeftButton = ui::OverlayForm::kLeftButton;
+constexpr int kRightButton = ui::OverlayForm::kRightButton;
+constexpr int kMiddleButton = ui::OverlayForm::kMiddleButton;
+// Keys reach the form as virtual-key codes.
+static_assert(ui::OverlayForm::kEscapeKey == VK_ESCAPE);
 // The id under which the overlay holds Esc while it is shown.
 constexpr int kEscapeHotkey = 1;
 
@@ -24,7 +27,7 @@ int buttonsOf(WPARAM keys) {
 
 HCURSOR crosshairFor(int cursorId) {
     HCURSOR cursor = nullptr;
-    if (cursorId != capture::kStandardCrosshair)
+    if (cursorId != ui::OverlayForm::kSystemCrosshair)
         cursor = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(cursorId));
     // A program built without the cursor resources (a test exe) still gets a crosshair.
     return cursor ? cursor : LoadCursorW(nullptr, IDC_CROSS);
@@ -32,14 +35,14 @@ HCURSOR crosshairFor(int cursorId) {
 
 } // namespace
 
-std::unique_ptr<ui::FormPeer> RectangleOverlayWindow::make(ui::Form& form, Win32Toolkit& toolkit) {
-    auto* overlay = dynamic_cast<capture::FrmRectangle*>(&form);
+std::unique_ptr<ui::FormPeer> OverlayWindow::make(ui::Form& form, Win32Toolkit& toolkit) {
+    auto* overlay = dynamic_cast<ui::OverlayForm*>(&form);
     if (!overlay)
         return nullptr;
-    return std::make_unique<RectangleOverlayWindow>(*overlay, toolkit);
+    return std::make_unique<OverlayWindow>(*overlay, toolkit);
 }
 
-RectangleOverlayWindow::RectangleOverlayWindow(capture::FrmRectangle& model, Win32Toolkit& toolkit)
+OverlayWindow::OverlayWindow(ui::OverlayForm& model, Win32Toolkit& toolkit)
     : model_(model), toolkit_(toolkit) {
     Window::registerClass(kOverlayClass, nullptr);
     // No task-bar button (tool window), above everything, no frame; created hidden so the
@@ -49,7 +52,7 @@ RectangleOverlayWindow::RectangleOverlayWindow(capture::FrmRectangle& model, Win
     model_.setPeer(this);
 }
 
-RectangleOverlayWindow::~RectangleOverlayWindow() {
+OverlayWindow::~OverlayWindow() {
     if (canvasDc_ && canvasOld_)
         SelectObject(canvasDc_.get(), canvasOld_);
     // After destroy() the model may be gone already: it is not touched again.
@@ -57,7 +60,7 @@ RectangleOverlayWindow::~RectangleOverlayWindow() {
         model_.setPeer(nullptr);
 }
 
-void RectangleOverlayWindow::update(const ui::Form& form, ui::Property what) {
+void OverlayWindow::update(const ui::Form& form, ui::Property what) {
     if (!hwnd() || what != ui::Property::Visible)
         return;
     if (form.visible()) {
@@ -68,12 +71,12 @@ void RectangleOverlayWindow::update(const ui::Form& form, ui::Property what) {
     }
 }
 
-// The overlay is never modal: the rectangle command shows it and returns.
-void RectangleOverlayWindow::runModal(ui::Form&, ui::Form*) {
+// The overlay is never modal: whoever shows it goes on and hears of the outcome later.
+void OverlayWindow::runModal(ui::Form&, ui::Form*) {
     showOverlay();
 }
 
-void RectangleOverlayWindow::destroy() {
+void OverlayWindow::destroy() {
     if (destroying_)
         return;
     destroying_ = true;
@@ -88,7 +91,7 @@ void RectangleOverlayWindow::destroy() {
     toolkit_.releasePeer(this);
 }
 
-void RectangleOverlayWindow::readGeometry(ui::Form& form) {
+void OverlayWindow::readGeometry(ui::Form& form) {
     ui::Geometry g;
     g.left = static_cast<int>(model_.toTwips(model_.originX()));
     g.top = static_cast<int>(model_.toTwips(model_.originY()));
@@ -97,7 +100,7 @@ void RectangleOverlayWindow::readGeometry(ui::Form& form) {
     form.setGeometryFromPeer(g);
 }
 
-void RectangleOverlayWindow::showOverlay() {
+void OverlayWindow::showOverlay() {
     buildCanvas();
     shown_.reset();
     syncOutline();
@@ -118,13 +121,13 @@ void RectangleOverlayWindow::showOverlay() {
     SetCursor(cursor_);
 }
 
-void RectangleOverlayWindow::releaseEscape() {
+void OverlayWindow::releaseEscape() {
     if (escapeHeld_ && hwnd())
         UnregisterHotKey(hwnd(), kEscapeHotkey);
     escapeHeld_ = false;
 }
 
-void RectangleOverlayWindow::buildCanvas() {
+void OverlayWindow::buildCanvas() {
     const imaging::Picture& frozen = model_.frozen();
     if (canvasDc_ && canvasOld_)
         SelectObject(canvasDc_.get(), canvasOld_);
@@ -154,7 +157,7 @@ void RectangleOverlayWindow::buildCanvas() {
     canvasOld_ = SelectObject(canvasDc_.get(), canvas_.get());
 }
 
-void RectangleOverlayWindow::drawOutline(const capture::Outline& o, bool erase) {
+void OverlayWindow::drawOutline(const ui::OverlayOutline& o, bool erase) {
     if (!canvasBits_)
         return;
     GdiFlush(); // GDI may still be reading the canvas for a paint
@@ -175,7 +178,7 @@ void RectangleOverlayWindow::drawOutline(const capture::Outline& o, bool erase) 
     }
 }
 
-void RectangleOverlayWindow::invalidateOutline(const capture::Outline& o) {
+void OverlayWindow::invalidateOutline(const ui::OverlayOutline& o) {
     const RECT edges[] = {{o.left, o.top, o.right + 1, o.top + 1},
                           {o.left, o.bottom, o.right + 1, o.bottom + 1},
                           {o.left, o.top, o.left + 1, o.bottom + 1},
@@ -184,8 +187,8 @@ void RectangleOverlayWindow::invalidateOutline(const capture::Outline& o) {
         InvalidateRect(hwnd(), &edge, FALSE);
 }
 
-void RectangleOverlayWindow::syncOutline() {
-    const std::optional<capture::Outline>& wanted = model_.outline();
+void OverlayWindow::syncOutline() {
+    const std::optional<ui::OverlayOutline>& wanted = model_.outline();
     if (wanted == shown_)
         return;
     if (shown_) {
@@ -200,7 +203,7 @@ void RectangleOverlayWindow::syncOutline() {
     UpdateWindow(hwnd());
 }
 
-POINT RectangleOverlayWindow::clampedPoint(LPARAM lParam) const {
+POINT OverlayWindow::clampedPoint(LPARAM lParam) const {
     // While the mouse is captured it reports positions beyond the overlay; the selection
     // stops at the screen's edge, as the user sees it.
     const int x = std::clamp(GET_X_LPARAM(lParam), 0, std::max(width_ - 1, 0));
@@ -208,12 +211,13 @@ POINT RectangleOverlayWindow::clampedPoint(LPARAM lParam) const {
     return {x, y};
 }
 
-int RectangleOverlayWindow::shiftState() {
-    return ((GetKeyState(VK_SHIFT) < 0) ? 1 : 0) | ((GetKeyState(VK_CONTROL) < 0) ? 2 : 0) |
-           ((GetKeyState(VK_MENU) < 0) ? 4 : 0);
+int OverlayWindow::shiftState() {
+    return ((GetKeyState(VK_SHIFT) < 0) ? ui::OverlayForm::kShiftKey : 0) |
+           ((GetKeyState(VK_CONTROL) < 0) ? ui::OverlayForm::kCtrlKey : 0) |
+           ((GetKeyState(VK_MENU) < 0) ? ui::OverlayForm::kAltKey : 0);
 }
 
-LRESULT RectangleOverlayWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT OverlayWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT:
         return onPaint();
@@ -247,14 +251,14 @@ LRESULT RectangleOverlayWindow::handle(UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     case WM_CLOSE:
         // Alt+F4 and the like: the same as Esc, so the owner hears of it.
-        model_.Form_KeyDown(capture::FrmRectangle::kEscape, 0);
+        model_.Form_KeyDown(ui::OverlayForm::kEscapeKey, 0);
         return 0;
     default:
         return defaultHandling(message, wParam, lParam);
     }
 }
 
-LRESULT RectangleOverlayWindow::onPaint() {
+LRESULT OverlayWindow::onPaint() {
     PAINTSTRUCT ps{};
     HDC dc = BeginPaint(hwnd(), &ps);
     if (canvas_) {
@@ -268,7 +272,7 @@ LRESULT RectangleOverlayWindow::onPaint() {
     return 0;
 }
 
-LRESULT RectangleOverlayWindow::onButtonDown(int button, LPARAM lParam) {
+LRESULT OverlayWindow::onButtonDown(int button, LPARAM lParam) {
     const POINT p = clampedPoint(lParam);
     SetCapture(hwnd());
     model_.Form_MouseDown(button, shiftState(), model_.toTwips(p.x), model_.toTwips(p.y));
@@ -276,7 +280,7 @@ LRESULT RectangleOverlayWindow::onButtonDown(int button, LPARAM lParam) {
     return 0;
 }
 
-LRESULT RectangleOverlayWindow::onMouseMove(WPARAM wParam, LPARAM lParam) {
+LRESULT OverlayWindow::onMouseMove(WPARAM wParam, LPARAM lParam) {
     const POINT p = clampedPoint(lParam);
     model_.Form_MouseMove(buttonsOf(wParam), shiftState(), model_.toTwips(p.x),
                           model_.toTwips(p.y));
@@ -284,7 +288,7 @@ LRESULT RectangleOverlayWindow::onMouseMove(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-LRESULT RectangleOverlayWindow::onButtonUp(int button, LPARAM lParam) {
+LRESULT OverlayWindow::onButtonUp(int button, LPARAM lParam) {
     const POINT p = clampedPoint(lParam);
     if (GetCapture() == hwnd())
         ReleaseCapture();
@@ -295,7 +299,7 @@ LRESULT RectangleOverlayWindow::onButtonUp(int button, LPARAM lParam) {
     return 0;
 }
 
-LRESULT RectangleOverlayWindow::onKeyDown(WPARAM key) {
+LRESULT OverlayWindow::onKeyDown(WPARAM key) {
     model_.Form_KeyDown(static_cast<int>(key), shiftState());
     return 0;
 }
