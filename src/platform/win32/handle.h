@@ -119,6 +119,14 @@ struct MenuTraits {
     static void close(pointer menu) noexcept { DestroyMenu(menu); }
 };
 
+// A helper window (a message-only one, say) that its creator destroys itself. Windows that
+// route their messages to an object belong to that object instead (ui_window.h).
+struct WindowTraits {
+    using pointer = HWND;
+    static pointer invalid() noexcept { return nullptr; }
+    static void close(pointer window) noexcept { DestroyWindow(window); }
+};
+
 // A DC made by CreateCompatibleDC / CreateDCW.
 struct CreatedDcTraits {
     using pointer = HDC;
@@ -158,6 +166,7 @@ using Pen = UniqueHandle<GdiObjectTraits<HPEN>>;
 using Font = UniqueHandle<GdiObjectTraits<HFONT>>;
 using Region = UniqueHandle<GdiObjectTraits<HRGN>>;
 using Menu = UniqueHandle<MenuTraits>;
+using OwnedWindow = UniqueHandle<WindowTraits>;
 using CreatedDc = UniqueHandle<CreatedDcTraits>;
 using WindowDc = UniqueHandle<WindowDcTraits>;
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;

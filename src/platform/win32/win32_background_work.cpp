@@ -20,8 +20,8 @@ Win32BackgroundWork::Win32BackgroundWork() {
     RegisterClassExW(&wc);
     // Message-only: never shown, never enumerated, but its messages are dispatched by every
     // message loop of this thread, the modal ones of dialogs and menus included.
-    window_ = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
+    window_.reset(CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr));
 }
 
 Win32BackgroundWork::~Win32BackgroundWork() {
@@ -34,10 +34,8 @@ Win32BackgroundWork::~Win32BackgroundWork() {
         worker_.join();
     // Results nobody will look at any more: free what they carry without running them.
     MSG msg{};
-    while (window_ && PeekMessageW(&msg, window_, kDoneMessage, kDoneMessage, PM_REMOVE))
+    while (window_ && PeekMessageW(&msg, window_.get(), kDoneMessage, kDoneMessage, PM_REMOVE))
         delete reinterpret_cast<std::function<void()>*>(msg.lParam);
-    if (window_)
-        DestroyWindow(window_);
 }
 
 void Win32BackgroundWork::start(std::function<void()> job, std::function<void()> done) {
@@ -71,7 +69,7 @@ void Win32BackgroundWork::work() {
         item.job = nullptr; // what the job held is let go before anyone is told it ended
         if (item.done && window_) {
             auto* done = new std::function<void()>(std::move(item.done));
-            if (!PostMessageW(window_, kDoneMessage, 0, reinterpret_cast<LPARAM>(done)))
+            if (!PostMessageW(window_.get(), kDoneMessage, 0, reinterpret_cast<LPARAM>(done)))
                 delete done;
         }
         lock.lock();

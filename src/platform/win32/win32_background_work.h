@@ -2,6 +2,7 @@
 // One worker thread for the jobs, and a message-only window that brings each job's `done`
 // back to the thread that made this object (the user-interface thread).
 #include "platform/background_work.h"
+#include "platform/win32/handle.h"
 
 #include <windows.h>
 
@@ -31,7 +32,7 @@ private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void work();
 
-    HWND window_ = nullptr;
+    OwnedWindow window_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Item> queue_;
