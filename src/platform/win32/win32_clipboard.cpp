@@ -70,20 +70,16 @@ bool setData(UINT format, GlobalMemory memory) {
 
 } // namespace
 
-Win32Clipboard::~Win32Clipboard() {
-    if (owner_) {
-        DestroyWindow(owner_);
-    }
-}
+Win32Clipboard::~Win32Clipboard() = default;
 
 // The clipboard needs an owner window: with none, EmptyClipboard leaves it ownerless and
 // SetClipboardData may refuse. A hidden message-only window serves and never shows.
 HWND Win32Clipboard::owner() {
     if (!owner_) {
-        owner_ = CreateWindowExW(0, L"STATIC", L"Pictorn clipboard", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+        owner_.reset(CreateWindowExW(0, L"STATIC", L"Pictorn clipboard", 0, 0, 0, 0, 0,
+                                     HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr));
     }
-    return owner_;
+    return owner_.get();
 }
 
 ClipboardResult Win32Clipboard::clear() {

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/clipboard.h"
+#include "platform/win32/handle.h"
 
 #include <windows.h>
 
@@ -18,7 +19,7 @@ public:
 
 private:
     HWND owner();
-    HWND owner_ = nullptr;
+    OwnedWindow owner_;
 };
 
 } // namespace pictorn::platform::win32

@@ -18,8 +18,6 @@ constexpr UINT kTrayIconId = 1;
 Win32TrayIcon::~Win32TrayIcon() {
     if (present_ && window_)
         notify(NIM_DELETE, window_, false);
-    if (hider_)
-        DestroyWindow(hider_);
 }
 
 bool Win32TrayIcon::notify(DWORD message, HWND window, bool withDetails) {
@@ -82,11 +80,11 @@ void Win32TrayIcon::hideTaskbarButton(ui::Form& owner) {
     // An owned window without WS_EX_APPWINDOW gets no task-bar button; the owner is a
     // hidden window of our own that never shows.
     if (!hider_)
-        hider_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
+        hider_.reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr));
     const LONG_PTR ex = GetWindowLongPtrW(window, GWL_EXSTYLE);
     SetWindowLongPtrW(window, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW));
-    SetWindowLongPtrW(window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(hider_));
+    SetWindowLongPtrW(window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(hider_.get()));
     ITaskbarList* taskbar = nullptr;
     if (SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
                                    IID_ITaskbarList, reinterpret_cast<void**>(&taskbar)))) {

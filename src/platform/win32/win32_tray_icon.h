@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/tray_icon.h"
+#include "platform/win32/handle.h"
 
 #include <windows.h>
 
@@ -27,7 +28,7 @@ private:
     HICON icon_;
     HWND window_ = nullptr;
     HWND hooked_ = nullptr;
-    HWND hider_ = nullptr;
+    OwnedWindow hider_;
     bool present_ = false;
     std::wstring tip_;
 };
