@@ -31,10 +31,11 @@ std::string quoted(std::string_view text) {
 
 // Encodes and writes; safe on any thread (the file system's writes are).
 void writePicture(platform::FileSystem& files, const imaging::Picture& picture,
-                  const std::string& path, imaging::ImageFormat format, int jpegQuality) {
+                  const std::string& path, imaging::ImageFormat format,
+                  const imaging::EncodeOptions& options) {
     std::vector<std::uint8_t> bytes;
     try {
-        bytes = imaging::encode(picture, format, {.jpegQuality = jpegQuality});
+        bytes = imaging::encode(picture, format, options);
     } catch (const std::length_error&) {
         raise(errors::kInvalidProcedureCall,
               "The picture is too large to be saved as " + quoted(path) + " in this file type.");
@@ -124,7 +125,8 @@ imaging::ImageFormat ImageBox::formatOrRaise(std::string_view path) const {
 void ImageBox::savePictureFile(std::string_view path) {
     waitForWrites();
     const imaging::Picture& picture = currentPicture("save");
-    writePicture(files_, picture, std::string(path), formatOrRaise(path), jpegQuality_);
+    writePicture(files_, picture, std::string(path), formatOrRaise(path),
+                 {.jpegQuality = jpegQuality_});
 }
 
 void ImageBox::savePictureFileInBackground(std::string_view path,
@@ -134,11 +136,12 @@ void ImageBox::savePictureFileInBackground(std::string_view path,
     std::shared_ptr<const imaging::Picture> shown = picture();
     std::weak_ptr<FailedWrites> told = failedWrites_;
     background_.start(
-        [&files = files_, shown, target = std::string(path), format, quality = jpegQuality_, told,
+        [&files = files_, shown, target = std::string(path), format,
+         options = imaging::EncodeOptions{.jpegQuality = jpegQuality_, .quickPng = true}, told,
          failed = std::move(failed)] {
             std::optional<AppError> error;
             try {
-                writePicture(files, *shown, target, format, quality);
+                writePicture(files, *shown, target, format, options);
             } catch (const AppError& e) {
                 error = e;
             } catch (const std::bad_alloc&) {

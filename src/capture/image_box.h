@@ -55,7 +55,9 @@ public:
 
     // The same save of the picture shown now, encoded and written by the background worker
     // in the order asked: returns at once. The picture is shared, never copied, and stays
-    // as it is (pictures are immutable once shown). An extension that is not one of ours
+    // as it is (pictures are immutable once shown). These are the files a capture writes
+    // while the user waits for them, so a PNG takes imaging::quickPngSettings() (the pixels
+    // are the same, the file a little larger). An extension that is not one of ours
     // raises here; a write that fails later calls `failed` on the user-interface thread,
     // once, when the worker is done or when waitForWrites finds it.
     void savePictureFileInBackground(std::string_view path,

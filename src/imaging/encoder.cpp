@@ -28,7 +28,7 @@ std::vector<std::uint8_t> encode(const Picture& picture, ImageFormat format,
     case ImageFormat::Pcx:
         return writePcx(picture);
     case ImageFormat::Png:
-        return writePng(picture);
+        return options.quickPng ? writePng(picture, quickPngSettings()) : writePng(picture);
     case ImageFormat::Psd:
         return writePsd(picture);
     case ImageFormat::Tiff:

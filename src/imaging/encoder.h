@@ -11,6 +11,7 @@ namespace pictorn::imaging {
 struct EncodeOptions {
     int jpegQuality = 90;   // 1..100, clamped
     bool gifDither = false; // off: the undithered palette gives the higher PSNR
+    bool quickPng = false;  // quickPngSettings() instead of the defaults
 };
 
 // The whole file in `format`. Throws std::invalid_argument for an empty picture and

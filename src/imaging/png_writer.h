@@ -20,6 +20,17 @@ struct PngSettings {
     bool allowIndexed = true; // write <= 256 colours as a palette image
 };
 
+// For the file a capture writes while the user waits for it (the auto-save): lower levels,
+// the noisy rows' level above all, take about 60 % of the defaults' time. Measured on the
+// corpus: UI screenshots come out ~1.5 % larger than with the defaults (still ~5 % below
+// libpng's level 6), photos ~4 % larger.
+inline PngSettings quickPngSettings() {
+    PngSettings settings;
+    settings.deflate.mode = {.level = 3, .strategy = 0};
+    settings.deflate.noisyMode = DeflateMode{.level = 3, .strategy = 1};
+    return settings;
+}
+
 // PNG: a palette image with the smallest useful bit depth when the picture has at most
 // 256 colours, otherwise 8-bit RGB.
 Bytes writePng(const Picture& picture, const PngSettings& settings = {});

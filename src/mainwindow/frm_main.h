@@ -157,6 +157,9 @@ public:
     // After-capture steps and output commands.
     void saveTempandShowPicture(imaging::Picture picture);
     void AutoSave();
+    // AutoSave's write, started when its folder is there (false: it is not, nothing done).
+    // A capture starts it before its window comes back, so the encoding runs meanwhile.
+    bool startAutoSave();
     void PlaySound(std::string_view soundFile);
     void TimerRandomName_Timer();
     void menuSave_Click();

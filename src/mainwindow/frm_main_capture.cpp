@@ -129,6 +129,9 @@ void FrmMain::captureSequence(CaptureSource source, bool withPointer) {
     if (withPointer)
         capture::drawCurrentPointer(services_.screen, grab);
     saveTempandShowPicture(std::move(grab.picture));
+    // The auto-save is under way before the window comes back; a folder that is gone is
+    // told once the window is there.
+    const bool autoSaveDue = preferences_.autoSave && !startAutoSave();
     hiddenForCapture_ = false;
     ++captures_;
     if (preferences_.keepMinimized) {
@@ -140,7 +143,7 @@ void FrmMain::captureSequence(CaptureSource source, bool withPointer) {
     if (preferences_.playSound)
         PlaySound("pictorn.wav");
     enableOutputCommands();
-    if (preferences_.autoSave)
+    if (autoSaveDue)
         AutoSave();
 }
 
@@ -176,6 +179,7 @@ void FrmMain::rectangleDone(const capture::SelectionResult& result) {
         return;
     }
     saveTempandShowPicture(result.picture);
+    const bool autoSaveDue = preferences_.autoSave && !startAutoSave();
     ++captures_;
     if (preferences_.playSound)
         PlaySound("pictorn.wav");
@@ -189,7 +193,7 @@ void FrmMain::rectangleDone(const capture::SelectionResult& result) {
         show();
     }
     enableOutputCommands();
-    if (preferences_.autoSave)
+    if (autoSaveDue)
         AutoSave();
     if (commandLine_)
         finishCommandLine(true);

@@ -46,16 +46,20 @@ void FrmMain::TimerRandomName_Timer() {
 }
 
 void FrmMain::AutoSave() {
-    const app::Preferences& p = preferences_;
-    if (!app::FolderExists(services_.files, p.defaultFolder)) {
-        services_.messageBox.show(
-            "The location you have chosen to automatically save screenshots to is not available "
-            "(anymore).         \r\nIn the Preferences window, under the [Save & Edit] tab at "
-            "[Auto Save], please pick another folder.    ",
-            platform::mb::kIconExclamation, "Folder for screenshots unavailable");
-        prefs().showModal(this);
+    if (startAutoSave())
         return;
-    }
+    services_.messageBox.show(
+        "The location you have chosen to automatically save screenshots to is not available "
+        "(anymore).         \r\nIn the Preferences window, under the [Save & Edit] tab at "
+        "[Auto Save], please pick another folder.    ",
+        platform::mb::kIconExclamation, "Folder for screenshots unavailable");
+    prefs().showModal(this);
+}
+
+bool FrmMain::startAutoSave() {
+    const app::Preferences& p = preferences_;
+    if (!app::FolderExists(services_.files, p.defaultFolder))
+        return false;
     app::trap(services_.messageBox, "frmMain - AutoSave", [&] {
         const std::string folder = app::AddTrailingBackslash(p.defaultFolder);
         const std::string prefix = app::trim(p.prefix);
@@ -75,6 +79,7 @@ void FrmMain::AutoSave() {
             app::showErrorReport(services_.messageBox, e, "frmMain - AutoSave");
         });
     });
+    return true;
 }
 
 std::string FrmMain::uniqueName(const std::string& stem, const std::string& extension) {

@@ -30,12 +30,15 @@ TEST(PngWriter, EveryFilterChoiceGivesTheSamePixelsAndCoresDoNotChangeTheFile) {
             picture.pixels[i] = noise.pixels[i];
         }
     }
-    for (const auto filter :
-         {PngFilterChoice::None, PngFilterChoice::Adaptive, PngFilterChoice::Screenshot}) {
+    PngSettings none, adaptive;
+    none.filter = PngFilterChoice::None;
+    adaptive.filter = PngFilterChoice::Adaptive;
+    // The defaults, and the auto-save's quicker deflate modes.
+    for (const PngSettings& choice : {none, adaptive, PngSettings{}, quickPngSettings()}) {
+        const PngFilterChoice filter = choice.filter;
         std::vector<std::uint8_t> first;
         for (const unsigned threads : {1u, 2u, 3u}) {
-            PngSettings settings;
-            settings.filter = filter;
+            PngSettings settings = choice;
             settings.deflate.threads = threads;
             settings.allowIndexed = false;
             const auto file = writePng(picture, settings);

@@ -280,9 +280,15 @@ TEST_F(Capture, AutoSaveToAMissingFolderSendsTheUserToThePreferences) {
     p.txtDefaultFolder.setText("C:\\Gone");
     p.chkAutoSave.setValue(1);
     h.ui.onModal("frmPrefs", [](ui::Form& f) { f.hide(); });
+    // The auto-save starts before the window comes back, but this message waits for it.
+    bool windowBack = false;
+    h.messageBox.whileOpen = [&](const headless::ShownBox&) {
+        windowBack = main->visible();
+    };
     main->menuCaptureFullScreen.click();
     ASSERT_FALSE(h.messageBox.shown.empty());
     EXPECT_EQ(h.messageBox.last().title, "Folder for screenshots unavailable");
+    EXPECT_TRUE(windowBack);
     EXPECT_EQ(h.ui.modalLog, std::vector<std::string>{"frmPrefs"});
     EXPECT_TRUE(main->ImageBox1.picture());
 }
