@@ -1,7 +1,6 @@
 #include "capture/grab.h"
 
 #include "capture/pointer_drawing.h"
-#include "platform/app_error.h"
 
 namespace pictorn::capture {
 
@@ -13,12 +12,13 @@ imaging::Picture grabWindowArea(platform::ScreenCapture& screen, const platform:
     return screen.grab(area);
 }
 
-ScreenGrab grabForegroundWindow(platform::ScreenCapture& screen, bool includePointer,
-                                std::string& activeWindowLeft, std::string& activeWindowTop) {
+std::optional<ScreenGrab> grabForegroundWindow(platform::ScreenCapture& screen, bool includePointer,
+                                               std::string& activeWindowLeft,
+                                               std::string& activeWindowTop) {
     const auto rect = screen.foregroundWindowRect();
     // An empty picture would go on to be saved and shown as if something had been captured.
     if (!rect || rect->empty())
-        throw AppError(errors::kUnexpected, "There is no active window to capture.");
+        return std::nullopt;
     ScreenGrab result{grabWindowArea(screen, *rect), rect->left, rect->top};
     if (includePointer) {
         activeWindowLeft = std::to_string(rect->left);

@@ -4,6 +4,7 @@
 #include "imaging/picture.h"
 #include "platform/screen_capture.h"
 
+#include <optional>
 #include <string>
 
 namespace pictorn::capture {
@@ -21,9 +22,10 @@ imaging::Picture grabWindowArea(platform::ScreenCapture& screen, const platform:
 
 // The whole foreground window, frame and title bar included. With the pointer option on,
 // its left and top screen coordinates go into the two texts as decimal numbers; otherwise
-// they keep what they held. Raises an AppError when no window is in the foreground.
-ScreenGrab grabForegroundWindow(platform::ScreenCapture& screen, bool includePointer,
-                                std::string& activeWindowLeft, std::string& activeWindowTop);
+// they keep what they held. Nothing when no window is in the foreground.
+std::optional<ScreenGrab> grabForegroundWindow(platform::ScreenCapture& screen, bool includePointer,
+                                               std::string& activeWindowLeft,
+                                               std::string& activeWindowTop);
 
 // The primary screen, or with several monitors the whole virtual screen from its real
 // top-left corner, so monitors left of or above the primary one are included.

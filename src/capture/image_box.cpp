@@ -1,5 +1,6 @@
 #include "capture/image_box.h"
 
+#include "capture/reported_errors.h"
 #include "imaging/bmp_reader.h"
 #include "imaging/encoder.h"
 #include "platform/app_error.h"
@@ -30,9 +31,9 @@ std::string quoted(std::string_view text) {
 }
 
 // Encodes and writes; safe on any thread (the file system's writes are).
-void writePicture(platform::FileSystem& files, const imaging::Picture& picture,
-                  const std::string& path, imaging::ImageFormat format,
-                  const imaging::EncodeOptions& options) {
+SaveResult writePicture(platform::FileSystem& files, const imaging::Picture& picture,
+                        const std::string& path, imaging::ImageFormat format,
+                        const imaging::EncodeOptions& options) {
     std::vector<std::uint8_t> bytes;
     try {
         bytes = imaging::encode(picture, format, options);
@@ -40,16 +41,16 @@ void writePicture(platform::FileSystem& files, const imaging::Picture& picture,
         raise(errors::kInvalidProcedureCall,
               "The picture is too large to be saved as " + quoted(path) + " in this file type.");
     }
-    if (const std::uint32_t code = files.writeFileReplacing(path, bytes); code != 0) {
-        std::string reason = files.systemErrorText(code);
-        if (reason.empty()) {
-            reason = "system error " + std::to_string(code) + ".";
-        }
-        // A full disk is not a wrong path: the user has to free space, not pick a new name.
-        const bool full = code == kErrorDiskFull || code == kErrorHandleDiskFull;
-        raise(full ? errors::kDiskFull : errors::kUnexpected,
-              "Cannot write " + quoted(path) + ": " + reason);
+    const std::uint32_t code = files.writeFileReplacing(path, bytes);
+    if (code == 0)
+        return {};
+    std::string reason = files.systemErrorText(code);
+    if (reason.empty()) {
+        reason = "system error " + std::to_string(code) + ".";
     }
+    const bool full = code == kErrorDiskFull || code == kErrorHandleDiskFull;
+    return {full ? SaveStatus::DiskFull : SaveStatus::NotWritable,
+            "Cannot write " + quoted(path) + ": " + reason};
 }
 
 } // namespace
@@ -122,11 +123,11 @@ imaging::ImageFormat ImageBox::formatOrRaise(std::string_view path) const {
     return *format;
 }
 
-void ImageBox::savePictureFile(std::string_view path) {
+SaveResult ImageBox::savePictureFile(std::string_view path) {
     waitForWrites();
     const imaging::Picture& picture = currentPicture("save");
-    writePicture(files_, picture, std::string(path), formatOrRaise(path),
-                 {.jpegQuality = jpegQuality_});
+    return writePicture(files_, picture, std::string(path), formatOrRaise(path),
+                        {.jpegQuality = jpegQuality_});
 }
 
 void ImageBox::savePictureFileInBackground(std::string_view path,
@@ -141,16 +142,17 @@ void ImageBox::savePictureFileInBackground(std::string_view path,
          failed = std::move(failed)] {
             std::optional<AppError> error;
             try {
-                writePicture(files, *shown, target, format, options);
+                if (const SaveResult written = writePicture(files, *shown, target, format, options);
+                    !written.saved())
+                    error = reportedError(written);
             } catch (const AppError& e) {
                 error = e;
             } catch (const std::bad_alloc&) {
                 error = AppError(7, "Out of memory: " + quoted(target) + " could not be written.",
                                  std::string(kSource));
             } catch (const std::exception& e) {
-                error = AppError(errors::kUnexpected,
-                                 "Cannot write " + quoted(target) + ": " + e.what(),
-                                 std::string(kSource));
+                error = reportedError(
+                    {SaveStatus::NotWritable, "Cannot write " + quoted(target) + ": " + e.what()});
             }
             if (const auto failures = told.lock(); error && failures) {
                 const std::lock_guard lock(failures->mutex);
@@ -187,27 +189,25 @@ void ImageBox::setJpegQuality(int quality) {
     jpegQuality_ = quality;
 }
 
-void ImageBox::copyPictureToClipboard() {
+CopyResult ImageBox::copyPictureToClipboard() {
     const imaging::Picture& picture = currentPicture("copy");
     const auto png = imaging::encode(picture, imaging::ImageFormat::Png);
     switch (clipboard_.putPicture(picture, png)) {
     case platform::ClipboardResult::Done:
-        return;
+        return CopyResult::Copied;
     case platform::ClipboardResult::Busy:
-        raise(errors::kUnexpected,
-              "Cannot open the clipboard: another program is using it and does not release it.");
+        return CopyResult::ClipboardBusy;
     case platform::ClipboardResult::Failed:
         break;
     }
     raise(7, "Out of memory: the picture could not be put on the clipboard.");
 }
 
-void ImageBox::printPicture() {
+PrintResult ImageBox::printPicture() {
     const imaging::Picture& picture = currentPicture("print");
     const auto printer = printers_.defaultPrinter();
-    if (!printer) {
-        raise(errors::kUnexpected, "There is no default printer.");
-    }
+    if (!printer)
+        return PrintResult::NoDefaultPrinter;
     const platform::PrintRequest request{
         .documentName = printTitle_.empty() ? std::string("Picture") : printTitle_,
         .fitToPage = printOption_};
@@ -217,6 +217,7 @@ void ImageBox::printPicture() {
         raise(number,
               "Printing on " + quoted(*printer) + " failed: " + files_.systemErrorText(code));
     }
+    return PrintResult::Printed;
 }
 
 } // namespace pictorn::capture

@@ -1,9 +1,9 @@
 #pragma once
 // The main window's image control: it holds and shows the current picture and performs
 // every output of it -- loading the temporary bitmap, saving in the seven file types,
-// copying to the clipboard and printing. Failures are raised as AppError; the three the
-// program's handlers expect by number (an unwritable save path, a busy clipboard, no
-// default printer) carry errors::kUnexpected.
+// copying to the clipboard and printing. The failures each command tells the user about in
+// words of its own (a path that cannot be written, a full disk, a busy clipboard, no
+// default printer) are answered as values; anything else is raised as AppError.
 #include "imaging/image_format.h"
 #include "imaging/picture.h"
 #include "platform/app_error.h"
@@ -29,6 +29,26 @@ namespace pictorn::capture {
 // The image control's child-window id in the main window.
 inline constexpr int kImageBox1Id = 5000;
 
+enum class SaveStatus {
+    Saved,
+    NotWritable, // the path cannot be written: no such folder, a folder, read-only, locked ...
+    DiskFull,    // the user has to free space, not pick another name
+};
+
+// What became of a save.
+struct SaveResult {
+    SaveStatus status = SaveStatus::Saved;
+    std::string reason; // when nothing was saved: "Cannot write "<path>": <the system's words>"
+    bool saved() const { return status == SaveStatus::Saved; }
+};
+
+enum class CopyResult { Copied, ClipboardBusy };
+// Why a copy found the clipboard busy, for whoever shows the reason itself.
+inline constexpr std::string_view kClipboardBusyReason =
+    "Cannot open the clipboard: another program is using it and does not release it.";
+
+enum class PrintResult { Printed, NoDefaultPrinter };
+
 class ImageBox : public ui::PictureView {
 public:
     ImageBox(ui::Form* owner, std::string name, int id, platform::FileSystem& files,
@@ -48,10 +68,10 @@ public:
     // Writes the picture in the format its extension names (.bmp .gif .jpg .pcx .png .psd
     // .tif, any letter case; .jpeg and .tiff too), creating or replacing the file. The file is
     // replaced only once the whole new content is on the disk, so a failed save leaves an existing
-    // file as it was. An unknown extension raises errors::kInvalidProcedureCall; a full disk raises
-    // errors::kDiskFull; any other path that cannot be written raises errors::kUnexpected.
-    // Waits for the writes in progress first, so it never races one of them.
-    void savePictureFile(std::string_view path);
+    // file as it was. A path that cannot be written and a full disk are answered; an unknown
+    // extension raises errors::kInvalidProcedureCall. Waits for the writes in progress first,
+    // so it never races one of them.
+    [[nodiscard]] SaveResult savePictureFile(std::string_view path);
 
     // The same save of the picture shown now, encoded and written by the background worker
     // in the order asked: returns at once. The picture is shared, never copied, and stays
@@ -59,7 +79,8 @@ public:
     // while the user waits for them, so a PNG takes imaging::quickPngSettings() (the pixels
     // are the same, the file a little larger). An extension that is not one of ours
     // raises here; a write that fails later calls `failed` on the user-interface thread,
-    // once, when the worker is done or when waitForWrites finds it.
+    // once, when the worker is done or when waitForWrites finds it, with the error the
+    // report box shows for it (capture/reported_errors.h).
     void savePictureFileInBackground(std::string_view path,
                                      std::function<void(const AppError&)> failed);
     // Returns once no background write is in progress, after telling those that failed.
@@ -70,9 +91,9 @@ public:
     int jpegQuality() const { return jpegQuality_; }
     void setJpegQuality(int quality);
 
-    // Puts the picture on the clipboard; a clipboard that another program holds raises
-    // errors::kUnexpected.
-    void copyPictureToClipboard();
+    // Puts the picture on the clipboard, unless another program holds it; a clipboard that
+    // cannot take the data raises 7.
+    [[nodiscard]] CopyResult copyPictureToClipboard();
 
     // The print job's name (empty: "Picture").
     const std::string& printTitle() const { return printTitle_; }
@@ -81,9 +102,9 @@ public:
     // at its screen size, shrunk only when it does not fit.
     bool printOption() const { return printOption_; }
     void setPrintOption(bool on) { printOption_ = on; }
-    // Prints the picture on the default printer; no default printer raises
-    // errors::kUnexpected.
-    void printPicture();
+    // Prints the picture on the default printer, if there is one; a print that fails raises
+    // the system's error.
+    [[nodiscard]] PrintResult printPicture();
 
     // The format savePictureFile would use for a path, from its extension.
     static std::optional<imaging::ImageFormat> formatForPath(std::string_view path);

@@ -5,6 +5,7 @@
 #include "app/error_report.h"
 #include "capture/frm_rectangle.h"
 #include "capture/grab.h"
+#include "capture/reported_errors.h"
 #include "capture/uncovered_wait.h"
 #include "mainwindow/frm_main.h"
 #include "platform/ui/ui_toolkit.h"
@@ -121,14 +122,16 @@ void FrmMain::captureSequence(CaptureSource source, bool withPointer) {
     const CaptureScope busy(captureInProgress_);
     hideForCapture();
     delayWait();
-    capture::ScreenGrab grab =
+    std::optional<capture::ScreenGrab> grab =
         source == CaptureSource::FullScreen
             ? capture::grabScreen(services_.screen)
             : capture::grabForegroundWindow(services_.screen, withPointer, activeWindowLeft,
                                             activeWindowTop);
+    if (!grab)
+        throw capture::noActiveWindowError();
     if (withPointer)
-        capture::drawCurrentPointer(services_.screen, grab);
-    saveTempandShowPicture(std::move(grab.picture));
+        capture::drawCurrentPointer(services_.screen, *grab);
+    saveTempandShowPicture(std::move(grab->picture));
     // The auto-save is under way before the window comes back; a folder that is gone is
     // told once the window is there.
     const bool autoSaveDue = preferences_.autoSave && !startAutoSave();

@@ -55,23 +55,29 @@ void FrmMain::finishCommandLine(bool captured) {
     const app::cli::Request request = *commandLine_;
     commandLine_.reset();
     if (captured && !request.savePath.empty()) {
+        capture::SaveResult saved;
         const auto failure = app::catchError([&] {
             ImageBox1.setJpegQuality(prefs().HScroll1.value());
-            ImageBox1.savePictureFile(request.savePath);
+            saved = ImageBox1.savePictureFile(request.savePath);
+            if (!saved.saved())
+                return;
             Filename = request.savePath;
             menuSave.setEnabled(true);
         });
-        if (failure)
+        if (failure || !saved.saved())
             services_.messageBox.show("The picture could not be saved as \"" + request.savePath +
-                                          "\":\r\n" + failure->description(),
+                                          "\":\r\n" +
+                                          (failure ? failure->description() : saved.reason),
                                       platform::mb::kIconExclamation, "Pictorn");
     }
     if (captured && request.clipboard) {
-        const auto failure = app::catchError([&] { ImageBox1.copyPictureToClipboard(); });
-        if (failure)
-            services_.messageBox.show("The picture could not be copied to the clipboard:\r\n" +
-                                          failure->description(),
-                                      platform::mb::kIconExclamation, "Pictorn");
+        capture::CopyResult copied = capture::CopyResult::Copied;
+        const auto failure = app::catchError([&] { copied = ImageBox1.copyPictureToClipboard(); });
+        if (failure || copied == capture::CopyResult::ClipboardBusy)
+            services_.messageBox.show(
+                "The picture could not be copied to the clipboard:\r\n" +
+                    (failure ? failure->description() : std::string(capture::kClipboardBusyReason)),
+                platform::mb::kIconExclamation, "Pictorn");
     }
     if (request.exitAfter)
         unload();

@@ -1,5 +1,6 @@
 // "Upload Image with FTP": the picture is saved for the FTP window, which then opens.
 #include "app/error_report.h"
+#include "capture/reported_errors.h"
 #include "ftp/frm_ftp.h"
 #include "mainwindow/frm_main.h"
 
@@ -7,21 +8,24 @@ namespace pictorn {
 
 void FrmMain::menuUploadFTP_Click() {
     constexpr std::string_view kLabel = "frmMain - menuUploadFTP_Click";
-    // The image control's failure code is passed over: the command goes on with the next
-    // step, so a picture that cannot be saved does not keep the window from opening.
     auto step = [&](auto&& body) {
         const auto failure = app::catchError(body);
-        if (failure && failure->number() != errors::kUnexpected) {
+        if (failure)
             app::showErrorReport(services_.messageBox, *failure, kLabel);
-            return false;
-        }
-        return true;
+        return !failure;
     };
     std::string path;
     if (!step([&] { path = attachmentPicturePath(); }))
         return;
-    if (!step([&] { ImageBox1.savePictureFile(path); }))
+    capture::SaveResult saved;
+    if (!step([&] { saved = ImageBox1.savePictureFile(path); }))
         return;
+    // A path that cannot be written is passed over: the window opens all the same, and the
+    // user can still upload other files. A full disk ends the command like any other error.
+    if (saved.status == capture::SaveStatus::DiskFull) {
+        app::showErrorReport(services_.messageBox, capture::reportedError(saved), kLabel);
+        return;
+    }
     imageToAttach = path;
     if (!step([&] {
             ModalScope modal(*this);

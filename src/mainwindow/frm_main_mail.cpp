@@ -4,6 +4,7 @@
 #include "app/app_data.h"
 #include "app/error_report.h"
 #include "app/preferences.h"
+#include "capture/reported_errors.h"
 #include "mail/frm_sendmail.h"
 #include "mainwindow/frm_main.h"
 #include "prefs/frm_prefs.h"
@@ -25,7 +26,7 @@ std::string FrmMain::attachmentPicturePath() {
 
 std::string FrmMain::saveAttachmentPicture() {
     const std::string path = attachmentPicturePath();
-    ImageBox1.savePictureFile(path);
+    capture::raiseUnlessSaved(ImageBox1.savePictureFile(path));
     return path;
 }
 

@@ -5,6 +5,7 @@
 #include "app/error_report.h"
 #include "app/file_paths.h"
 #include "app/global_routines.h"
+#include "capture/reported_errors.h"
 #include "mainwindow/frm_main.h"
 #include "platform/command_line.h"
 #include "platform/file_dialogs.h"
@@ -25,12 +26,13 @@ constexpr auto kExclamation = platform::mb::kIconExclamation;
 
 void FrmMain::menuSave_Click() {
     bool fileGone = false;
+    capture::SaveResult saved;
     // An auto-save still being written is no file that went.
     ImageBox1.waitForWrites();
     const auto failure = app::catchError([&] {
         ImageBox1.setJpegQuality(preferences_.jpegQuality);
         if (app::FileExists(services_.files, Filename))
-            ImageBox1.savePictureFile(Filename);
+            saved = ImageBox1.savePictureFile(Filename);
         else
             fileGone = true;
     });
@@ -40,14 +42,20 @@ void FrmMain::menuSave_Click() {
         menuSaveAs_Click();
         return;
     }
-    if (!failure)
-        return;
-    if (failure->number() == errors::kDiskFull)
-        services_.messageBox.show(failure->description(), kExclamation, "Save");
-    else if (failure->number() == errors::kUnexpected)
-        services_.messageBox.show("Your path/file name is invalid.", kExclamation, "Save");
-    else
+    if (failure) {
         app::showErrorReport(services_.messageBox, *failure, "frmMain - menuSave_Click");
+        return;
+    }
+    switch (saved.status) {
+    case capture::SaveStatus::Saved:
+        break;
+    case capture::SaveStatus::DiskFull:
+        services_.messageBox.show(saved.reason, kExclamation, "Save");
+        break;
+    case capture::SaveStatus::NotWritable:
+        services_.messageBox.show("Your path/file name is invalid.", kExclamation, "Save");
+        break;
+    }
 }
 
 void FrmMain::menuSaveAs_Click() {
@@ -72,7 +80,7 @@ void FrmMain::menuSaveAs_Click() {
         }
         if (!answer)
             platform::raiseDialogCancelled();
-        ImageBox1.savePictureFile(answer->path);
+        capture::raiseUnlessSaved(ImageBox1.savePictureFile(answer->path));
         Filename = answer->path;
         menuSave.setEnabled(true);
         const std::string extension =
@@ -90,15 +98,17 @@ void FrmMain::menuSaveAs_Click() {
 }
 
 void FrmMain::menuCopyImagetoClipboard_Click() {
-    const auto failure = app::catchError([&] { ImageBox1.copyPictureToClipboard(); });
+    capture::CopyResult copied = capture::CopyResult::Copied;
+    const auto failure = app::catchError([&] { copied = ImageBox1.copyPictureToClipboard(); });
     if (failure) {
-        if (failure->number() == errors::kUnexpected)
-            services_.messageBox.show("Cannot open the Clipboard.\r\nAnother application is using "
-                                      "the Clipboard and is not releasing it to Pictorn.",
-                                      kExclamation, "Oops...");
-        else
-            app::showErrorReport(services_.messageBox, *failure,
-                                 "frmMain - menuCopyImagetoClipboard_Click");
+        app::showErrorReport(services_.messageBox, *failure,
+                             "frmMain - menuCopyImagetoClipboard_Click");
+        return;
+    }
+    if (copied == capture::CopyResult::ClipboardBusy) {
+        services_.messageBox.show("Cannot open the Clipboard.\r\nAnother application is using "
+                                  "the Clipboard and is not releasing it to Pictorn.",
+                                  kExclamation, "Oops...");
         return;
     }
     if (menuAutoExit.checked())
@@ -108,6 +118,7 @@ void FrmMain::menuCopyImagetoClipboard_Click() {
 void FrmMain::menuPrint_Click() {
     printingInProgress = true;
     hide();
+    capture::PrintResult printed = capture::PrintResult::Printed;
     const auto failure = app::catchError([&] {
         if (services_.printers.installed().empty()) {
             services_.messageBox.show("Couldn't locate any printers on your system.", kExclamation,
@@ -116,15 +127,13 @@ void FrmMain::menuPrint_Click() {
         }
         ImageBox1.setPrintTitle("Pictorn");
         ImageBox1.setPrintOption(true);
-        ImageBox1.printPicture();
+        printed = ImageBox1.printPicture();
     });
-    if (failure) {
-        if (failure->number() == errors::kUnexpected)
-            services_.messageBox.show("There is no default printer currently selected.",
-                                      kExclamation, "Print");
-        else
-            app::showErrorReport(services_.messageBox, *failure, "frmMain - menuPrint_Click");
-    }
+    if (failure)
+        app::showErrorReport(services_.messageBox, *failure, "frmMain - menuPrint_Click");
+    else if (printed == capture::PrintResult::NoDefaultPrinter)
+        services_.messageBox.show("There is no default printer currently selected.", kExclamation,
+                                  "Print");
     show();
     printingInProgress = false;
 }
@@ -168,7 +177,7 @@ void FrmMain::menuSendImagetoEditor_Click() {
         if (preferences_.keepOnTop)
             setWindowState(ui::WindowState::Minimized);
         const std::string picture = tempPicturePath();
-        ImageBox1.savePictureFile(picture);
+        capture::raiseUnlessSaved(ImageBox1.savePictureFile(picture));
         const std::string shortPath = GetShortPath(picture);
         // Both paths quoted: a blank in either would otherwise split the command line.
         services_.launcher.startProgram(
@@ -197,7 +206,7 @@ void FrmMain::menuSendImagetoPaint_Click() {
         if (preferences_.keepOnTop)
             setWindowState(ui::WindowState::Minimized);
         const std::string picture = tempPicturePath();
-        ImageBox1.savePictureFile(picture);
+        capture::raiseUnlessSaved(ImageBox1.savePictureFile(picture));
         const std::string shortPath = GetShortPath(picture);
         std::string paint = app::LocatePaint(services_.files);
         if (paint.empty())

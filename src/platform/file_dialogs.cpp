@@ -25,4 +25,9 @@ void raiseDialogCancelled() {
     throw AppError(errors::kDialogCancelled, "Cancel was selected.");
 }
 
+void raiseDialogFailed(std::uint32_t code) {
+    throw AppError(errors::kUnexpected,
+                   "The file dialog could not be shown (error " + std::to_string(code) + ").");
+}
+
 } // namespace pictorn::platform

@@ -2,6 +2,7 @@
 // The common file dialogs: picking a file to open, naming a file to save and choosing a
 // folder. A cancelled dialog answers nothing; callers that treat a cancel as the classic
 // "cancel was selected" error raise it with raiseDialogCancelled().
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -73,5 +74,8 @@ public:
 
 // Raises AppError 32755 "Cancel was selected.".
 [[noreturn]] void raiseDialogCancelled();
+// Raises the error the report box shows for a dialog the system could not show (its
+// extended error code in the description).
+[[noreturn]] void raiseDialogFailed(std::uint32_t code);
 
 } // namespace pictorn::platform

@@ -138,7 +138,7 @@ TEST(Win32ScreenCapture, ForegroundWindowIsGrabbedWholeWithItsFrame) {
         rect = screen.foregroundWindowRect();
         if (!rect || rect->left != outer.left || rect->top != outer.top)
             return false;
-        grab = capture::grabForegroundWindow(screen, true, left, top);
+        grab = capture::grabForegroundWindow(screen, true, left, top).value();
         return grab.picture.at(inside.x - rect->left, inside.y - rect->top) == kPaintPixel;
     }));
     // Without DWM composition the frame bounds are the window rectangle.

@@ -1,6 +1,5 @@
 #include "platform/win32/win32_file_dialogs.h"
 
-#include "platform/app_error.h"
 #include "platform/ui/form.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/text.h"
@@ -50,11 +49,6 @@ std::wstring nameBuffer(const std::string& initial) {
     return buffer;
 }
 
-[[noreturn]] void raiseDialogFailure(DWORD code) {
-    throw AppError(errors::kUnexpected,
-                   "The file dialog could not be shown (error " + std::to_string(code) + ").");
-}
-
 // Runs the dialog; a proposed name the dialog refuses (bad characters, too long) is dropped
 // and the dialog shown without it, rather than not at all.
 template <class Show> bool runFileDialog(OPENFILENAMEW& ofn, std::wstring& buffer, Show show) {
@@ -69,7 +63,7 @@ template <class Show> bool runFileDialog(OPENFILENAMEW& ofn, std::wstring& buffe
         error = CommDlgExtendedError();
     }
     if (error != 0)
-        raiseDialogFailure(error);
+        raiseDialogFailed(error);
     return false; // the user cancelled
 }
 

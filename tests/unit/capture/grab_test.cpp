@@ -1,6 +1,5 @@
 #include "capture/grab.h"
 #include "capture/pointer_drawing.h"
-#include "platform/app_error.h"
 #include "platform/headless/fake_screen_capture.h"
 
 #include <gtest/gtest.h>
@@ -66,7 +65,7 @@ TEST(GrabForegroundWindow, GrabsTheWholeRectAndRecordsItOnlyWithThePointerOption
     screen.foreground = PixelRect{100, 50, 300, 200};
     std::string left = "7", top = "8";
 
-    ScreenGrab grab = grabForegroundWindow(screen, false, left, top);
+    ScreenGrab grab = grabForegroundWindow(screen, false, left, top).value();
     EXPECT_EQ(grab.picture.width, 300);
     EXPECT_EQ(grab.picture.height, 200);
     EXPECT_EQ(grab.picture.at(0, 0), 0xFEDCBAu);
@@ -74,19 +73,20 @@ TEST(GrabForegroundWindow, GrabsTheWholeRectAndRecordsItOnlyWithThePointerOption
     EXPECT_EQ(top, "8");
 
     screen.foreground = PixelRect{-20, -5, 40, 30};
-    grab = grabForegroundWindow(screen, true, left, top);
+    grab = grabForegroundWindow(screen, true, left, top).value();
     EXPECT_EQ(left, "-20");
     EXPECT_EQ(top, "-5");
     EXPECT_EQ(grab.originX, -20);
 }
 
-TEST(GrabForegroundWindow, NoWindowIsAnErrorNotAnEmptyPicture) {
+TEST(GrabForegroundWindow, NoWindowIsNoGrabNotAnEmptyPicture) {
     FakeScreenCapture screen;
     std::string left, top;
     screen.foreground.reset();
-    EXPECT_THROW(grabForegroundWindow(screen, true, left, top), AppError);
+    EXPECT_FALSE(grabForegroundWindow(screen, true, left, top));
     screen.foreground = PixelRect{10, 10, 0, 5};
-    EXPECT_THROW(grabForegroundWindow(screen, true, left, top), AppError);
+    EXPECT_FALSE(grabForegroundWindow(screen, true, left, top));
+    EXPECT_TRUE(screen.grabs.empty());
     EXPECT_TRUE(left.empty());
 }
 
@@ -96,7 +96,7 @@ TEST(DrawPointer, PlacesTheImageByItsHotSpot) {
     screen.foreground = PixelRect{100, 50, 400, 300};
     screen.pointer = smallPointer(300, 200);
     std::string left, top;
-    ScreenGrab grab = grabForegroundWindow(screen, true, left, top);
+    ScreenGrab grab = grabForegroundWindow(screen, true, left, top).value();
     drawCurrentPointer(screen, grab);
     EXPECT_EQ(grab.picture.at(200, 150), 0xFFFFFFu);
     EXPECT_EQ(grab.picture.at(199, 149), 0u);

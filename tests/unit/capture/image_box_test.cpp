@@ -1,5 +1,6 @@
 #include "capture/image_box.h"
 
+#include "capture/reported_errors.h"
 #include "imaging/bmp_reader.h"
 #include "imaging/bmp_writer.h"
 #include "imaging/imaging_test_support.h"
@@ -75,26 +76,26 @@ TEST_F(ImageBoxTest, SavesEachFileTypeByItsExtensionInAnyLetterCase) {
     const Picture picture = itest::screenLikePicture(61, 37);
     show(picture);
 
-    box.savePictureFile("C:\\Shots\\a.bmp");
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\a.bmp").saved());
     const auto bmp = imaging::decodeBmp(written("C:\\Shots\\a.bmp"));
     ASSERT_TRUE(bmp);
     EXPECT_TRUE(itest::samePixels(*bmp, picture));
 
-    box.savePictureFile("C:\\Shots\\b.PNG");
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\b.PNG").saved());
     EXPECT_TRUE(itest::samePixels(itest::decodePng(written("C:\\Shots\\b.PNG")).picture, picture));
 
-    box.savePictureFile("C:\\Shots\\c.Tif");
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\c.Tif").saved());
     EXPECT_TRUE(itest::samePixels(itest::decodeTiff(written("C:\\Shots\\c.Tif")), picture));
 
-    box.savePictureFile("C:\\Shots\\d.gif");
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\d.gif").saved());
     EXPECT_EQ(itest::decodeGif(written("C:\\Shots\\d.gif")).picture.width, 61);
 
-    box.savePictureFile("C:\\Shots\\e.jpg");
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\e.jpg").saved());
     EXPECT_GT(itest::psnr(itest::decodeJpeg(written("C:\\Shots\\e.jpg")), picture), 25.0);
 
-    box.savePictureFile("C:\\Shots\\f.pcx");
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\f.pcx").saved());
     EXPECT_EQ(written("C:\\Shots\\f.pcx").at(0), 0x0A); // ZSoft signature
-    box.savePictureFile("C:\\Shots\\g.psd");
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\g.psd").saved());
     const auto psd = written("C:\\Shots\\g.psd");
     EXPECT_EQ(std::string(psd.begin(), psd.begin() + 4), "8BPS");
 }
@@ -102,9 +103,9 @@ TEST_F(ImageBoxTest, SavesEachFileTypeByItsExtensionInAnyLetterCase) {
 TEST_F(ImageBoxTest, JpegQualityIsUsedByLaterSavesAndKeptInRange) {
     show(itest::smoothPicture(120, 80));
     box.setJpegQuality(10);
-    box.savePictureFile("C:\\Shots\\low.jpg");
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\low.jpg").saved());
     box.setJpegQuality(100);
-    box.savePictureFile("C:\\Shots\\high.jpg");
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\high.jpg").saved());
     EXPECT_LT(written("C:\\Shots\\low.jpg").size(), written("C:\\Shots\\high.jpg").size());
 
     EXPECT_EQ(raised([&] { box.setJpegQuality(0); }), 380);
@@ -117,7 +118,7 @@ TEST_F(ImageBoxTest, AnUnknownOrMissingExtensionWritesNothing) {
     for (const char* path : {"C:\\Shots\\pic.xyz", "C:\\Shots\\pic", "C:\\Shots.png\\pic",
                              "C:\\Shots\\pic.png.", "C:\\Shots\\pic.png:stream"}) {
         std::string description;
-        EXPECT_EQ(raised([&] { box.savePictureFile(path); }, &description),
+        EXPECT_EQ(raised([&] { (void)box.savePictureFile(path); }, &description),
                   errors::kInvalidProcedureCall)
             << path;
         EXPECT_NE(description.find(".bmp, .gif, .jpg"), std::string::npos);
@@ -125,17 +126,21 @@ TEST_F(ImageBoxTest, AnUnknownOrMissingExtensionWritesNothing) {
     EXPECT_TRUE(files.filesIn("C:\\Shots").empty());
 }
 
-TEST_F(ImageBoxTest, AnUnwritablePathRaisesTheNumberTheSaveHandlersExpect) {
+TEST_F(ImageBoxTest, AnUnwritablePathIsAnsweredWithTheSystemsReason) {
     show(Picture(4, 4, 0x123456));
-    std::string description;
-    EXPECT_EQ(raised([&] { box.savePictureFile("C:\\Gone\\pic.png"); }, &description),
-              errors::kUnexpected);
-    EXPECT_NE(description.find("C:\\Gone\\pic.png"), std::string::npos);
-    EXPECT_NE(description.find("cannot find the path"), std::string::npos) << description;
+    const SaveResult gone = box.savePictureFile("C:\\Gone\\pic.png");
+    EXPECT_EQ(gone.status, SaveStatus::NotWritable);
+    EXPECT_NE(gone.reason.find("C:\\Gone\\pic.png"), std::string::npos);
+    EXPECT_NE(gone.reason.find("cannot find the path"), std::string::npos) << gone.reason;
     // A folder of that name is no file to write either.
     files.addFolder("C:\\Shots\\taken.png");
-    EXPECT_EQ(raised([&] { box.savePictureFile("C:\\Shots\\taken.png"); }), errors::kUnexpected);
+    EXPECT_EQ(box.savePictureFile("C:\\Shots\\taken.png").status, SaveStatus::NotWritable);
     EXPECT_TRUE(files.isFolder("C:\\Shots\\taken.png"));
+    // The error report shows the numbers the classic control raised.
+    EXPECT_EQ(reportedError(gone).number(), static_cast<std::int32_t>(0x8000FFFF));
+    EXPECT_EQ(reportedError(gone).description(), gone.reason);
+    EXPECT_EQ(reportedError({SaveStatus::DiskFull, "full"}).number(), 61);
+    EXPECT_THROW(raiseUnlessSaved(gone), AppError);
 }
 
 TEST_F(ImageBoxTest, AFailedSaveLeavesTheOldFileAsItWasAndNoTemporaryFile) {
@@ -148,9 +153,9 @@ TEST_F(ImageBoxTest, AFailedSaveLeavesTheOldFileAsItWasAndNoTemporaryFile) {
     files.protectFromReading("C:\\Shots\\locked.png");
 
     // A full disk is told apart from a path that cannot be written.
-    EXPECT_EQ(raised([&] { box.savePictureFile("C:\\Shots\\keep.png"); }), errors::kDiskFull);
+    EXPECT_EQ(box.savePictureFile("C:\\Shots\\keep.png").status, SaveStatus::DiskFull);
     for (const char* path : {"C:\\Shots\\locked.png", "C:\\Shots\\readonly.png"}) {
-        EXPECT_EQ(raised([&] { box.savePictureFile(path); }), errors::kUnexpected) << path;
+        EXPECT_EQ(box.savePictureFile(path).status, SaveStatus::NotWritable) << path;
     }
     EXPECT_EQ(files.contents("C:\\Shots\\keep.png"), "old picture");
     EXPECT_EQ(files.contents("C:\\Shots\\readonly.png"), "old read-only picture");
@@ -158,9 +163,9 @@ TEST_F(ImageBoxTest, AFailedSaveLeavesTheOldFileAsItWasAndNoTemporaryFile) {
     EXPECT_EQ(files.filesIn("C:\\Shots").size(), 3u);
 
     // A save that works replaces the old content completely.
-    box.savePictureFile("C:\\Shots\\readonly.png.bmp");
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\readonly.png.bmp").saved());
     files.addFile("C:\\Shots\\replace.bmp", std::string(100000, 'x'));
-    box.savePictureFile("C:\\Shots\\replace.bmp");
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\replace.bmp").saved());
     EXPECT_EQ(written("C:\\Shots\\replace.bmp"), written("C:\\Shots\\readonly.png.bmp"));
 }
 
@@ -194,9 +199,10 @@ TEST_F(ImageBoxTest, AFailedLoadRaisesAndKeepsThePictureShown) {
 
 TEST_F(ImageBoxTest, WithoutAPictureNothingIsWrittenCopiedOrPrinted) {
     printers.installOne();
-    EXPECT_EQ(raised([&] { box.savePictureFile("C:\\Shots\\a.png"); }), errors::kInvalidPicture);
-    EXPECT_EQ(raised([&] { box.copyPictureToClipboard(); }), errors::kInvalidPicture);
-    EXPECT_EQ(raised([&] { box.printPicture(); }), errors::kInvalidPicture);
+    EXPECT_EQ(raised([&] { (void)box.savePictureFile("C:\\Shots\\a.png"); }),
+              errors::kInvalidPicture);
+    EXPECT_EQ(raised([&] { (void)box.copyPictureToClipboard(); }), errors::kInvalidPicture);
+    EXPECT_EQ(raised([&] { (void)box.printPicture(); }), errors::kInvalidPicture);
     EXPECT_FALSE(files.exists("C:\\Shots\\a.png"));
     EXPECT_FALSE(clipboard.picture);
     EXPECT_TRUE(printers.printed.empty());
@@ -205,21 +211,21 @@ TEST_F(ImageBoxTest, WithoutAPictureNothingIsWrittenCopiedOrPrinted) {
 TEST_F(ImageBoxTest, CopyPutsTheBitmapAndItsPngOnTheClipboard) {
     const Picture picture = itest::screenLikePicture(40, 30);
     show(picture);
-    box.copyPictureToClipboard();
+    ASSERT_EQ(box.copyPictureToClipboard(), CopyResult::Copied);
     ASSERT_TRUE(clipboard.picture);
     EXPECT_TRUE(itest::samePixels(*clipboard.picture, picture));
     EXPECT_TRUE(itest::samePixels(itest::decodePng(clipboard.png).picture, picture));
 }
 
-TEST_F(ImageBoxTest, ABusyClipboardRaisesTheExpectedNumberOtherFailuresDoNot) {
+TEST_F(ImageBoxTest, ABusyClipboardIsAnsweredOtherFailuresRaise) {
     show(Picture(3, 3, 0x00FF00));
     clipboard.busy = true;
-    EXPECT_EQ(raised([&] { box.copyPictureToClipboard(); }), errors::kUnexpected);
+    CopyResult copied = CopyResult::Copied;
+    EXPECT_EQ(raised([&] { copied = box.copyPictureToClipboard(); }), 0);
+    EXPECT_EQ(copied, CopyResult::ClipboardBusy);
     clipboard.busy = false;
     clipboard.failing = true;
-    const std::int32_t other = raised([&] { box.copyPictureToClipboard(); });
-    EXPECT_NE(other, 0);
-    EXPECT_NE(other, errors::kUnexpected);
+    EXPECT_NE(raised([&] { (void)box.copyPictureToClipboard(); }), 0);
 }
 
 TEST_F(ImageBoxTest, PrintsOnTheDefaultPrinterWithTheTitleAndOption) {
@@ -228,7 +234,7 @@ TEST_F(ImageBoxTest, PrintsOnTheDefaultPrinterWithTheTitleAndOption) {
     show(Picture(50, 20, 0x0000FF));
     box.setPrintTitle("Pictorn");
     box.setPrintOption(true);
-    box.printPicture();
+    ASSERT_EQ(box.printPicture(), PrintResult::Printed);
     ASSERT_EQ(printers.printed.size(), 1u);
     EXPECT_EQ(printers.printed[0].printer, "Office");
     EXPECT_EQ(printers.printed[0].request.documentName, "Pictorn");
@@ -236,18 +242,19 @@ TEST_F(ImageBoxTest, PrintsOnTheDefaultPrinterWithTheTitleAndOption) {
     EXPECT_EQ(printers.printed[0].width, 50);
 }
 
-TEST_F(ImageBoxTest, NoDefaultPrinterRaisesTheExpectedNumberAPrintFailureAnother) {
+TEST_F(ImageBoxTest, NoDefaultPrinterIsAnsweredAPrintFailureRaises) {
     show(Picture(5, 5));
     printers.printers = {"Laser"}; // installed, but none is the default
-    EXPECT_EQ(raised([&] { box.printPicture(); }), errors::kUnexpected);
+    EXPECT_EQ(box.printPicture(), PrintResult::NoDefaultPrinter);
     printers.printers.clear();
-    EXPECT_EQ(raised([&] { box.printPicture(); }), errors::kUnexpected);
+    EXPECT_EQ(box.printPicture(), PrintResult::NoDefaultPrinter);
     EXPECT_TRUE(printers.printed.empty());
 
     printers.installOne("Laser");
     printers.failWith = 5;
     std::string description;
-    EXPECT_EQ(raised([&] { box.printPicture(); }, &description), errors::kSystemErrorBase + 5);
+    EXPECT_EQ(raised([&] { (void)box.printPicture(); }, &description),
+              errors::kSystemErrorBase + 5);
     EXPECT_NE(description.find("Access is denied."), std::string::npos) << description;
 }
 

@@ -1,6 +1,7 @@
 // Captures when something goes wrong on the way: the temporary bitmap cannot be written,
 // a stored value cannot be used, a save target has gone. No capture may be lost or saved
 // under another capture's name, and the main window always comes back.
+#include "ftp/frm_ftp.h"
 #include "imaging/bmp_reader.h"
 #include "mainwindow/frm_main.h"
 #include "platform/headless/headless_services.h"
@@ -159,6 +160,61 @@ TEST_F(CaptureFailures, SaveToAFileThatWentAsksForAPlaceAndAFullDiskIsCalledSo) 
     main->menuSave.click();
     EXPECT_EQ(h.messageBox.last().text, "Your path/file name is invalid.");
     EXPECT_EQ(h.fileDialogs.saveRequests.size(), 2u);
+}
+
+TEST_F(CaptureFailures, EachOutputFailureHasItsOwnMessageAndReportsShowTheControlsNumber) {
+    constexpr auto npos = std::string::npos;
+    main->menuCaptureFullScreen.click();
+    ASSERT_TRUE(h.messageBox.shown.empty());
+
+    h.clipboard.busy = true;
+    main->menuCopyImagetoClipboard.click();
+    ASSERT_EQ(h.messageBox.shown.size(), 1u);
+    EXPECT_EQ(h.messageBox.last().text, "Cannot open the Clipboard.\r\nAnother application is "
+                                        "using the Clipboard and is not releasing it to Pictorn.");
+    EXPECT_EQ(h.messageBox.last().title, "Oops...");
+    EXPECT_EQ(h.messageBox.last().flags, platform::mb::kIconExclamation);
+
+    h.printers.printers = {"Laser"}; // installed, but none is the default
+    main->menuPrint.click();
+    EXPECT_EQ(h.messageBox.last().text, "There is no default printer currently selected.");
+    EXPECT_EQ(h.messageBox.last().title, "Print");
+    EXPECT_TRUE(main->visible());
+
+    // Save As into a folder that is not there, and an active-window capture with no window:
+    // the error report, with the number the classic control raised.
+    h.fileDialogs.saveAnswers.push_back(platform::SaveFileAnswer{"C:\\Gone\\shot.png", 5});
+    main->menuSaveAs.click();
+    EXPECT_NE(
+        h.messageBox.last().text.find("Error-2147418113 - Cannot write \"C:\\Gone\\shot.png\""),
+        npos)
+        << h.messageBox.last().text;
+    EXPECT_NE(h.messageBox.last().text.find("frmMain - menuSaveAs_Click"), npos);
+    h.screen.foreground.reset();
+    main->menuCaptureActiveWindow.click();
+    EXPECT_NE(
+        h.messageBox.last().text.find("Error-2147418113 - There is no active window to capture."),
+        npos)
+        << h.messageBox.last().text;
+    EXPECT_TRUE(main->visible());
+
+    // FTP: a picture the data folder refuses is passed over and the window opens all the
+    // same; a full disk ends the command with the report.
+    const auto shown = h.messageBox.shown.size();
+    int opened = 0;
+    h.ui.onModal("frmFTP", [&](ui::Form& form) {
+        ++opened;
+        static_cast<FrmFTP&>(form).cmdClose.click();
+    });
+    h.files.failWriting(dataFolder + "Pictorn.png", kAccessDenied);
+    main->menuUploadFTP.click();
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(h.messageBox.shown.size(), shown);
+    h.files.failWriting(dataFolder + "Pictorn.png", 112);
+    main->menuUploadFTP.click();
+    EXPECT_EQ(opened, 1);
+    EXPECT_NE(h.messageBox.last().text.find("Error 61 - "), npos);
+    EXPECT_NE(h.messageBox.last().text.find("frmMain - menuUploadFTP_Click"), npos);
 }
 
 TEST_F(CaptureFailures, OnlyAWindowThatWasOnTheScreenIsWaitedForBeforeTheGrab) {
