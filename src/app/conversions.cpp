@@ -16,7 +16,7 @@ namespace {
 
 // Parses [sign]digits[.digits]; nothing else but surrounding blanks is allowed.
 bool parse(std::string_view text, long double& value) {
-    const std::string t = trim(text);
+    const std::string_view t = text::trimmed(text, " ");
     std::size_t i = 0;
     bool negative = false;
     if (i < t.size() && (t[i] == '+' || t[i] == '-'))
@@ -35,6 +35,14 @@ bool parse(std::string_view text, long double& value) {
         return false;
     value = negative ? -whole : whole;
     return true;
+}
+
+bool fitsNumber(long double value) {
+    return std::fabs(value) <= 9.2e18L;
+}
+
+long long rounded(long double value) {
+    return static_cast<long long>(std::nearbyint(value)); // the default rounding: half to even
 }
 
 long long bounded(std::string_view text, long long low, long long high) {
@@ -59,9 +67,16 @@ long long toNumber(std::string_view text) {
     long double value = 0;
     if (!parse(text, value))
         mismatch();
-    if (std::fabs(value) > 9.2e18L)
+    if (!fitsNumber(value))
         throw AppError(kOverflow, "Overflow");
-    return static_cast<long long>(std::nearbyint(value)); // the default rounding: half to even
+    return rounded(value);
+}
+
+std::optional<long long> numberOrNothing(std::string_view text) {
+    long double value = 0;
+    if (!parse(text, value) || !fitsNumber(value))
+        return std::nullopt;
+    return rounded(value);
 }
 
 int toInteger(std::string_view text) {

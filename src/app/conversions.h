@@ -1,6 +1,7 @@
 #pragma once
 // Stored texts to numbers and truth values, failing the way the loaders expect: a text
 // that is not a number raises "Type mismatch" (13), so a step that reads it is skipped.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,9 @@ inline constexpr int kOverflow = 6;
 
 // Decimal text with optional blanks and sign; a fraction is rounded half to even.
 long long toNumber(std::string_view text);
+// toNumber's value, or nothing where it would raise: for readers that fall back on a
+// default anyway, without an exception per unusable text.
+std::optional<long long> numberOrNothing(std::string_view text);
 // toNumber limited to a 32-bit (or 16-bit) integer; larger values raise "Overflow" (6).
 int toInteger(std::string_view text);
 int toShort(std::string_view text);

@@ -2,6 +2,7 @@
 
 #include "platform/app_error.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -77,9 +78,14 @@ bool FolderExists(platform::FileSystem& files, std::string_view path) {
 std::string StringChk(std::string_view text, std::string_view set) {
     const auto setChars = codePoints(set);
     std::string found;
-    for (std::string_view c : codePoints(text)) {
+    for (std::size_t at = 0; at < text.size();) {
+        const std::string_view c = text.substr(at, sequenceLength(text, at));
+        at += c.size();
         for (std::string_view s : setChars) {
-            if (c == s) {
+            // Compared by hand: a library comparison for each pair of one-byte characters
+            // cost more than the rest of the check (a long stored prefix meets every one).
+            if (s.size() == c.size() &&
+                std::equal(c.begin(), c.end(), s.begin(), [](char a, char b) { return a == b; })) {
                 found += c;
             }
         }

@@ -26,8 +26,8 @@ struct PreferenceField {
 
 // A stored number within [low, high]; nothing for text that is not one or lies outside.
 std::optional<long long> number(std::string_view text, long long low, long long high) {
-    long long value = 0;
-    if (!ignoreErrors([&] { value = toNumber(text); }) || value < low || value > high)
+    const std::optional<long long> value = numberOrNothing(text);
+    if (!value || *value < low || *value > high)
         return std::nullopt;
     return value;
 }

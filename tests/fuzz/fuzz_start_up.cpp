@@ -15,19 +15,23 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace pictorn;
     std::string_view input(reinterpret_cast<const char*>(data), size);
-    // One platform for the whole run (its in-memory desktop alone is 8 MB); the store is
-    // made anew for each input.
+    // One platform for the whole run (its in-memory desktop alone is 8 MB; making it per
+    // input cost more than the start-up). What the start-up reads or changes is put back
+    // for each input -- the store, the files, the clock, the boxes shown -- so an input
+    // behaves the same alone as after any other, and a finding reproduces from its file.
     static headless::HeadlessServices& h = []() -> headless::HeadlessServices& {
         static headless::HeadlessServices services;
         services.shell.specialFolders[26] = "C:\\Users\\me\\AppData\\Roaming";
-        services.files.addFolder("C:\\Users\\me\\AppData\\Roaming");
-        services.files.addFolder("C:\\Program Files\\Pictorn");
         services.screen.setMonitors({{0, 0, 64, 48}});
         return services;
     }();
     h.registry = headless::MemoryRegistry{};
     // The start-up makes some hundred registry calls; a log of each is for tests to read.
     h.registry.recordCalls = false;
+    h.files = headless::MemoryFileSystem{};
+    h.files.addFolder("C:\\Users\\me\\AppData\\Roaming");
+    h.files.addFolder("C:\\Program Files\\Pictorn");
+    h.clock.time = headless::FakeClock{}.time;
     h.messageBox.shown.clear();
     plantStoredSettings(h.registry, input);
     FrmMain main(h.services);

@@ -1,8 +1,8 @@
 #include "platform/headless/memory_registry.h"
 #include "text/ascii.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <functional>
 
 namespace pictorn::headless {
 
@@ -26,6 +26,7 @@ std::string hex(RegHandle value) {
 // The map key of a sub-key: hive, then each non-empty part, lower-cased.
 std::string keyId(RegHandle hive, std::string_view subKey) {
     std::string id = hex(hive);
+    id.reserve(id.size() + subKey.size() + 1);
     std::size_t start = 0;
     while (start <= subKey.size()) {
         auto end = subKey.find('\\', start);
@@ -34,7 +35,8 @@ std::string keyId(RegHandle hive, std::string_view subKey) {
         }
         if (end > start) {
             id += '\\';
-            id += text::asciiLowerCase(subKey.substr(start, end - start));
+            for (char c : subKey.substr(start, end - start))
+                id += text::asciiLower(c);
         }
         start = end + 1;
     }
@@ -43,15 +45,48 @@ std::string keyId(RegHandle hive, std::string_view subKey) {
 
 } // namespace
 
-long MemoryRegistry::log(const std::function<std::string()>& line, long status) {
+bool MemoryRegistry::NameLess::operator()(std::string_view a, std::string_view b) const {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return text::asciiLower(x) < text::asciiLower(y);
+    });
+}
+
+// `line` makes the log line only when calls are recorded.
+template <class Line> long MemoryRegistry::log(const Line& line, long status) {
     if (recordCalls)
         calls_.push_back(line() + " -> " + std::to_string(status));
     return status;
 }
 
+const std::string& MemoryRegistry::keyIdOf(RegHandle hive, std::string_view subKey) const {
+    if (lastKeyId_.empty() || hive != lastHive_ || subKey != lastSubKey_) {
+        lastKeyId_ = keyId(hive, subKey);
+        lastHive_ = hive;
+        lastSubKey_.assign(subKey);
+    }
+    return lastKeyId_;
+}
+
 const MemoryRegistry::OpenedKey* MemoryRegistry::opened(RegHandle key) const {
-    auto it = open_.find(key);
-    return it == open_.end() ? nullptr : &it->second;
+    if (key == 0)
+        return nullptr;
+    for (const OpenedKey& k : open_) {
+        if (k.handle == key)
+            return &k;
+    }
+    return nullptr;
+}
+
+int MemoryRegistry::openHandles() const {
+    return static_cast<int>(std::count_if(open_.begin(), open_.end(),
+                                          [](const OpenedKey& k) { return k.handle != 0; }));
+}
+
+void MemoryRegistry::store(Values& values, std::string_view name, Value value) {
+    if (auto it = values.find(name); it != values.end())
+        it->second = std::move(value);
+    else
+        values.emplace(text::asciiLowerCase(name), std::move(value));
 }
 
 // Every parent exists as a key of its own, as in the real store.
@@ -74,7 +109,7 @@ long MemoryRegistry::createKey(RegHandle hive, std::string_view subKey) {
     if (denyWrites) {
         return log(line, platform::kRegAccessDenied);
     }
-    ensureKey(keyId(hive, subKey));
+    ensureKey(keyIdOf(hive, subKey));
     return log(line, platform::kRegOk);
 }
 
@@ -86,7 +121,7 @@ long MemoryRegistry::openKey(RegHandle hive, std::string_view subKey, std::uint3
     if (!isHive(hive)) {
         return log(line, platform::kRegInvalidHandle);
     }
-    const std::string id = keyId(hive, subKey);
+    const std::string& id = keyIdOf(hive, subKey);
     // A hive's root always exists.
     if (id.find('\\') != std::string::npos && !keys_.contains(id)) {
         return log(line, platform::kRegFileNotFound);
@@ -94,8 +129,14 @@ long MemoryRegistry::openKey(RegHandle hive, std::string_view subKey, std::uint3
     if (denyWrites && (access & kKeySetValue) != 0) {
         return log(line, platform::kRegAccessDenied);
     }
+    auto slot =
+        std::find_if(open_.begin(), open_.end(), [](const OpenedKey& k) { return k.handle == 0; });
+    if (slot == open_.end())
+        slot = open_.emplace(open_.end());
     key = nextHandle_++;
-    open_[key] = OpenedKey{id, access};
+    slot->handle = key;
+    slot->path.assign(id);
+    slot->access = access;
     return log(line, platform::kRegOk);
 }
 
@@ -110,7 +151,7 @@ long MemoryRegistry::setText(RegHandle key, std::string_view name, std::string_v
     if ((k->access & kKeySetValue) == 0) {
         return log(line, platform::kRegAccessDenied);
     }
-    keys_[k->path][text::asciiLowerCase(name)] = Value{kRegSz, std::string(text)};
+    store(keys_[k->path], name, Value{kRegSz, std::string(text)});
     return log(line, platform::kRegOk);
 }
 
@@ -126,8 +167,7 @@ long MemoryRegistry::setBinary(RegHandle key, std::string_view name,
     if ((k->access & kKeySetValue) == 0) {
         return log(line, platform::kRegAccessDenied);
     }
-    keys_[k->path][text::asciiLowerCase(name)] =
-        Value{kRegBinary, std::string(bytes.begin(), bytes.end())};
+    store(keys_[k->path], name, Value{kRegBinary, std::string(bytes.begin(), bytes.end())});
     return log(line, platform::kRegOk);
 }
 
@@ -143,7 +183,7 @@ long MemoryRegistry::findForQuery(RegHandle key, std::string_view name, const Va
     if (values == keys_.end()) {
         return platform::kRegFileNotFound;
     }
-    const auto found = values->second.find(text::asciiLowerCase(name));
+    const auto found = values->second.find(name);
     if (found == values->second.end()) {
         return platform::kRegFileNotFound;
     }
@@ -182,24 +222,28 @@ long MemoryRegistry::queryBinary(RegHandle key, std::string_view name, std::stri
 }
 
 long MemoryRegistry::closeKey(RegHandle key) {
+    auto k = std::find_if(open_.begin(), open_.end(),
+                          [key](const OpenedKey& o) { return o.handle == key && key != 0; });
+    if (k != open_.end())
+        k->handle = 0;
     return log([] { return std::string("closeKey"); },
-               open_.erase(key) == 1 ? platform::kRegOk : platform::kRegInvalidHandle);
+               k != open_.end() ? platform::kRegOk : platform::kRegInvalidHandle);
 }
 
 void MemoryRegistry::plant(RegHandle hive, std::string_view subKey, std::string_view name,
                            std::uint32_t type, std::string_view bytes) {
-    const std::string id = keyId(hive, subKey);
+    const std::string& id = keyIdOf(hive, subKey);
     ensureKey(id);
-    keys_[id][text::asciiLowerCase(name)] = Value{type, std::string(bytes)};
+    store(keys_.find(id)->second, name, Value{type, std::string(bytes)});
 }
 
 std::optional<MemoryRegistry::Value> MemoryRegistry::value(RegHandle hive, std::string_view subKey,
                                                            std::string_view name) const {
-    auto values = keys_.find(keyId(hive, subKey));
+    auto values = keys_.find(keyIdOf(hive, subKey));
     if (values == keys_.end()) {
         return std::nullopt;
     }
-    auto it = values->second.find(text::asciiLowerCase(name));
+    auto it = values->second.find(name);
     if (it == values->second.end()) {
         return std::nullopt;
     }
@@ -207,7 +251,7 @@ std::optional<MemoryRegistry::Value> MemoryRegistry::value(RegHandle hive, std::
 }
 
 bool MemoryRegistry::keyExists(RegHandle hive, std::string_view subKey) const {
-    const std::string id = keyId(hive, subKey);
+    const std::string& id = keyIdOf(hive, subKey);
     return id.find('\\') == std::string::npos || keys_.contains(id);
 }
 

@@ -5,10 +5,10 @@
 #include "platform/registry_api.h"
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pictorn::headless {
@@ -42,7 +42,7 @@ public:
                                std::string_view name) const;
     bool keyExists(platform::RegHandle hive, std::string_view subKey) const;
     std::size_t valueCount() const;
-    int openHandles() const { return static_cast<int>(open_.size()); }
+    int openHandles() const;
     // One line per call, e.g. "openKey 80000001 Software\X 20019 -> 0".
     const std::vector<std::string>& calls() const { return calls_; }
     void clearCalls() { calls_.clear(); }
@@ -52,21 +52,35 @@ public:
     bool recordCalls = true;
 
 private:
-    struct OpenedKey {
-        std::string path;
-        std::uint32_t access;
+    // Value names compare as the real store compares them: ASCII letters without case.
+    struct NameLess {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
     };
-    using Values = std::map<std::string, Value>; // lower-cased name -> value
-    long log(const std::function<std::string()>& line, long status);
+    // A handle in use, or a free slot (handle 0) whose path storage the next open reuses:
+    // the start-up opens and closes the one key dozens of times.
+    struct OpenedKey {
+        platform::RegHandle handle = 0;
+        std::string path;
+        std::uint32_t access = 0;
+    };
+    using Values = std::map<std::string, Value, NameLess>;
+    template <class Line> long log(const Line& line, long status);
     void ensureKey(const std::string& id);
+    // The map key of a sub-key; the last one asked for is remembered.
+    const std::string& keyIdOf(platform::RegHandle hive, std::string_view subKey) const;
     const OpenedKey* opened(platform::RegHandle key) const;
     // The value a query of an opened key reads, or the status a query fails with.
     long findForQuery(platform::RegHandle key, std::string_view name, const Value*& value) const;
+    static void store(Values& values, std::string_view name, Value value);
 
-    std::map<std::string, Values> keys_; // "80000001\software\x" (lower case) -> values
-    std::map<platform::RegHandle, OpenedKey> open_;
+    std::map<std::string, Values, std::less<>> keys_; // "80000001\software\x" (lower case)
+    std::vector<OpenedKey> open_;
     platform::RegHandle nextHandle_ = 0x1000;
     std::vector<std::string> calls_;
+    mutable platform::RegHandle lastHive_ = 0;
+    mutable std::string lastSubKey_;
+    mutable std::string lastKeyId_;
 };
 
 } // namespace pictorn::headless

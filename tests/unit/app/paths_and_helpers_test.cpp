@@ -1,4 +1,6 @@
 #include "app/app_data.h"
+#include "app/conversions.h"
+#include "app/error_report.h"
 #include "app/file_paths.h"
 #include "app/global_routines.h"
 #include "platform/app_error.h"
@@ -6,6 +8,8 @@
 #include "platform/headless/memory_file_system.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace pictorn::app {
 namespace {
@@ -95,6 +99,46 @@ TEST(StringChk, ReportsReservedCharactersInTextOrder) {
     EXPECT_EQ(StringChk("x\\y/z\"", kReservedFileNameChars), "\\/\"");
     // Letters that share UTF-8 bytes with the set's characters are not reserved.
     EXPECT_EQ(StringChk("¢Â€ñ", kReservedFileNameChars), "");
+    // A stray byte of a set character's sequence is not that character.
+    EXPECT_EQ(StringChk("a\xB0\xC2", kReservedFileNameChars), "");
+}
+
+// The loaders that fall back on a default read numbers without exceptions; they must
+// take exactly the texts toNumber takes, to the same values.
+TEST(Conversions, NumberOrNothingTakesWhatToNumberTakes) {
+    for (std::string_view text : {"0",
+                                  " 42 ",
+                                  "-7",
+                                  "+3",
+                                  "2.5",
+                                  "3.5",
+                                  "-2.5",
+                                  "  .5",
+                                  "1.",
+                                  "",
+                                  " ",
+                                  "abc",
+                                  "12a",
+                                  "1 2",
+                                  "--1",
+                                  "+",
+                                  ".",
+                                  "9200000000000000000",
+                                  "9300000000000000000",
+                                  "-9300000000000000000",
+                                  "\t5",
+                                  "5\r\n",
+                                  "Error",
+                                  "1e3",
+                                  "0x10"}) {
+        long long expected = 0;
+        const bool takes = ignoreErrors([&] { expected = toNumber(text); });
+        const std::optional<long long> value = numberOrNothing(text);
+        ASSERT_EQ(value.has_value(), takes) << '"' << text << '"';
+        if (takes) {
+            EXPECT_EQ(*value, expected) << '"' << text << '"';
+        }
+    }
 }
 
 TEST(StringChk, SetHasItsThirtyTwoCharacters) {

@@ -59,6 +59,15 @@ TEST(MemoryRegistry, EnforcesAccessAndHandles) {
     EXPECT_EQ(text, "abc");
     registry.closeKey(key);
     EXPECT_EQ(registry.openHandles(), 0);
+    // A closed handle stays closed when a later open takes its place, and the same path
+    // under another hive is another key.
+    platform::RegHandle later = 0;
+    ASSERT_EQ(registry.openKey(0x80000001, "Software\\Test", platform::kKeyRead, later), 0);
+    EXPECT_NE(later, key);
+    EXPECT_EQ(registry.queryText(key, "sz", text), platform::kRegInvalidHandle);
+    EXPECT_EQ(registry.queryText(later, "SZ", text), 0);
+    EXPECT_EQ(registry.closeKey(later), 0);
+    EXPECT_FALSE(registry.keyExists(0x80000002, "Software\\Test"));
 }
 
 TEST(FakeClock, AdvancesAcrossCalendarBoundaries) {
