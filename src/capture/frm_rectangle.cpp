@@ -54,9 +54,9 @@ FrmRectangle::FrmRectangle(ui::UiToolkit& toolkit, platform::ScreenCapture& scre
 }
 
 void FrmRectangle::Form_Load() {
-    isDragging = false;
+    isDragging_ = false;
     pressed_ = false;
-    dragStartX = dragStartY = 0;
+    dragStartX_ = dragStartY_ = 0;
     outline_.reset();
     dpi_ = std::max(1, toolkit().screen().dpi);
     cursorId_ = crosshairCursorFor(rectangleColor_ ? rectangleColor_() : app::kRed);
@@ -78,18 +78,18 @@ int FrmRectangle::toPixels(float twips) const {
 }
 
 void FrmRectangle::Form_MouseDown(int, int, float x, float y) {
-    dragStartX = x;
-    dragStartY = y;
+    dragStartX_ = x;
+    dragStartY_ = y;
     outline_.reset();
-    isDragging = true;
+    isDragging_ = true;
     pressed_ = true;
 }
 
 void FrmRectangle::Form_MouseMove(int, int, float x, float y) {
     const std::uint32_t color = outlineColorFor(rectangleColor_ ? rectangleColor_() : app::kRed);
-    if (!isDragging)
+    if (!isDragging_)
         return;
-    const int x0 = toPixels(dragStartX), y0 = toPixels(dragStartY);
+    const int x0 = toPixels(dragStartX_), y0 = toPixels(dragStartY_);
     const int x1 = toPixels(x), y1 = toPixels(y);
     outline_ =
         Outline{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1), color};
@@ -101,8 +101,8 @@ void FrmRectangle::Form_MouseUp(int, int, float x, float y) {
         // taking one from the corner of the screen would capture an area nobody chose.
         if (!pressed_)
             return;
-        if (std::fabs(dragStartX - x) <= kCancelDistance ||
-            std::fabs(dragStartY - y) <= kCancelDistance) {
+        if (std::fabs(dragStartX_ - x) <= kCancelDistance ||
+            std::fabs(dragStartY_ - y) <= kCancelDistance) {
             cancel();
             return;
         }
@@ -116,7 +116,7 @@ void FrmRectangle::Form_KeyDown(int keyCode, int) {
 }
 
 void FrmRectangle::cancel() {
-    isDragging = false;
+    isDragging_ = false;
     pressed_ = false;
     unload();
     // The owner hid its window for the capture; it brings it back on this news as well.
@@ -127,10 +127,10 @@ void FrmRectangle::cancel() {
 void FrmRectangle::finish(float x, float y) {
     SelectionResult result;
     result.cancelled = false;
-    result.left = std::min(dragStartX, x) + kInset;
-    result.top = std::min(dragStartY, y) + kInset;
-    const float right = std::max(dragStartX, x);
-    const float bottom = std::max(dragStartY, y);
+    result.left = std::min(dragStartX_, x) + kInset;
+    result.top = std::min(dragStartY_, y) + kInset;
+    const float right = std::max(dragStartX_, x);
+    const float bottom = std::max(dragStartY_, y);
     result.width = right - result.left;
     result.height = bottom - result.top;
     const platform::PixelRect pixels{toPixels(result.left), toPixels(result.top),
@@ -141,7 +141,7 @@ void FrmRectangle::finish(float x, float y) {
     if (onDone_)
         onDone_(result);
     unload();
-    isDragging = false;
+    isDragging_ = false;
     pressed_ = false;
 }
 

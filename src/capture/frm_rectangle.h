@@ -75,8 +75,8 @@ public:
     float toTwips(int pixels) const override;
     int toPixels(float twips) const;
 
-    bool isDragging = false;
-    float dragStartX = 0, dragStartY = 0;
+    // From a press until the release or a cancel.
+    bool isDragging() const { return isDragging_; }
 
 private:
     void Form_Load();
@@ -91,6 +91,8 @@ private:
     DoneHandler onDone_;
     ScreenGrab frozen_;
     std::optional<Outline> outline_;
+    bool isDragging_ = false;
+    float dragStartX_ = 0, dragStartY_ = 0; // the press point, overlay twips
     int cursorId_ = kStandardCrosshair;
     int dpi_ = 96;
     bool pressed_ = false; // a press on this overlay since it opened

@@ -12,19 +12,12 @@ imaging::Picture grabWindowArea(platform::ScreenCapture& screen, const platform:
     return screen.grab(area);
 }
 
-std::optional<ScreenGrab> grabForegroundWindow(platform::ScreenCapture& screen, bool includePointer,
-                                               std::string& activeWindowLeft,
-                                               std::string& activeWindowTop) {
+std::optional<ScreenGrab> grabForegroundWindow(platform::ScreenCapture& screen) {
     const auto rect = screen.foregroundWindowRect();
     // An empty picture would go on to be saved and shown as if something had been captured.
     if (!rect || rect->empty())
         return std::nullopt;
-    ScreenGrab result{grabWindowArea(screen, *rect), rect->left, rect->top};
-    if (includePointer) {
-        activeWindowLeft = std::to_string(rect->left);
-        activeWindowTop = std::to_string(rect->top);
-    }
-    return result;
+    return ScreenGrab{grabWindowArea(screen, *rect), rect->left, rect->top};
 }
 
 ScreenGrab grabScreen(platform::ScreenCapture& screen) {

@@ -5,7 +5,6 @@
 #include "platform/screen_capture.h"
 
 #include <optional>
-#include <string>
 
 namespace pictorn::capture {
 
@@ -20,12 +19,9 @@ int monitorCount(platform::ScreenCapture& screen);
 // The pixels of a screen rectangle (pixels, screen coordinates).
 imaging::Picture grabWindowArea(platform::ScreenCapture& screen, const platform::PixelRect& area);
 
-// The whole foreground window, frame and title bar included. With the pointer option on,
-// its left and top screen coordinates go into the two texts as decimal numbers; otherwise
-// they keep what they held. Nothing when no window is in the foreground.
-std::optional<ScreenGrab> grabForegroundWindow(platform::ScreenCapture& screen, bool includePointer,
-                                               std::string& activeWindowLeft,
-                                               std::string& activeWindowTop);
+// The whole foreground window, frame and title bar included; the grab's origin is the
+// window's top-left corner on the screen. Nothing when no window is in the foreground.
+std::optional<ScreenGrab> grabForegroundWindow(platform::ScreenCapture& screen);
 
 // The primary screen, or with several monitors the whole virtual screen from its real
 // top-left corner, so monitors left of or above the primary one are included.

@@ -184,15 +184,13 @@ public:
     bool rectangleOpen() const;
     bool aboutOpen() const;
 
-    // State other windows read.
-    std::string imageToAttach;
-    std::string activeWindowLeft;
-    std::string activeWindowTop;
-    bool printingInProgress = false;
-    std::string Filename;
-    std::string myRandomName;
-    // True while the mail or the FTP window is open: hotkeys are ignored then.
-    bool mailOrFtpOpen = false;
+    // The current picture file: the last Save As, auto-save or command-line save; Save
+    // writes it again.
+    const std::string& Filename() const { return Filename_; }
+    // True while the print command runs: the hotkeys and the tray icon do nothing then.
+    bool printingInProgress() const { return printingInProgress_; }
+    // True while the mail or the FTP window is open: the hotkeys are ignored then.
+    bool mailOrFtpOpen() const { return mailOrFtpOpen_; }
 
 private:
     static ui::Shortcut ctrl(char key) { return ui::Shortcut{.ctrl = true, .key = key}; }
@@ -250,6 +248,10 @@ private:
     // Whether a dialog of the program that blocks captures is in front.
     bool blockingWindowVisible() const;
 
+    std::string Filename_;
+    std::string myRandomName_; // "yymmdd_hhmmss", refreshed by TimerRandomName
+    bool printingInProgress_ = false;
+    bool mailOrFtpOpen_ = false; // set and cleared by the mail and FTP windows
     std::unique_ptr<FrmPrefs> prefs_;
     std::array<app::HotkeyModifiers, 3> hotkeysInForce_{};
     std::unique_ptr<capture::FrmRectangle> rectangle_;

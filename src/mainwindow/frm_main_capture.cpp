@@ -122,11 +122,9 @@ void FrmMain::captureSequence(CaptureSource source, bool withPointer) {
     const CaptureScope busy(captureInProgress_);
     hideForCapture();
     delayWait();
-    std::optional<capture::ScreenGrab> grab =
-        source == CaptureSource::FullScreen
-            ? capture::grabScreen(services_.screen)
-            : capture::grabForegroundWindow(services_.screen, withPointer, activeWindowLeft,
-                                            activeWindowTop);
+    std::optional<capture::ScreenGrab> grab = source == CaptureSource::FullScreen
+                                                  ? capture::grabScreen(services_.screen)
+                                                  : capture::grabForegroundWindow(services_.screen);
     if (!grab)
         throw capture::noActiveWindowError();
     if (withPointer)

@@ -61,7 +61,7 @@ void FrmMain::finishCommandLine(bool captured) {
             saved = ImageBox1.savePictureFile(request.savePath);
             if (!saved.saved())
                 return;
-            Filename = request.savePath;
+            Filename_ = request.savePath;
             menuSave.setEnabled(true);
         });
         if (failure || !saved.saved())

@@ -14,11 +14,11 @@ void FrmMain::menuUploadFTP_Click() {
             app::showErrorReport(services_.messageBox, *failure, kLabel);
         return !failure;
     };
-    std::string path;
-    if (!step([&] { path = attachmentPicturePath(); }))
+    std::string imageToAttach;
+    if (!step([&] { imageToAttach = attachmentPicturePath(); }))
         return;
     capture::SaveResult saved;
-    if (!step([&] { saved = ImageBox1.savePictureFile(path); }))
+    if (!step([&] { saved = ImageBox1.savePictureFile(imageToAttach); }))
         return;
     // A path that cannot be written is passed over: the window opens all the same, and the
     // user can still upload other files. A full disk ends the command like any other error.
@@ -26,10 +26,9 @@ void FrmMain::menuUploadFTP_Click() {
         app::showErrorReport(services_.messageBox, capture::reportedError(saved), kLabel);
         return;
     }
-    imageToAttach = path;
     if (!step([&] {
             ModalScope modal(*this);
-            showFtpWindow(services_, settings_, *this, mailOrFtpOpen, imageToAttach);
+            showFtpWindow(services_, settings_, *this, mailOrFtpOpen_, imageToAttach);
         }))
         return;
     if (menuAutoExit.checked())

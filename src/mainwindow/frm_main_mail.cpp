@@ -32,10 +32,10 @@ std::string FrmMain::saveAttachmentPicture() {
 
 void FrmMain::menuSendMail_Click() {
     app::trap(services_.messageBox, "frmMain - menuSendMail_Click", [&] {
-        imageToAttach = saveAttachmentPicture();
+        const std::string imageToAttach = saveAttachmentPicture();
         {
             ModalScope modal(*this);
-            mail::showSendMail(services_, settings_, *this, imageToAttach, mailOrFtpOpen, &mail_);
+            mail::showSendMail(services_, settings_, *this, imageToAttach, mailOrFtpOpen_, &mail_);
         }
         // Closing the main window meanwhile has unloaded it already.
         if (menuAutoExit.checked() && loaded())

@@ -31,8 +31,8 @@ void FrmMain::menuSave_Click() {
     ImageBox1.waitForWrites();
     const auto failure = app::catchError([&] {
         ImageBox1.setJpegQuality(preferences_.jpegQuality);
-        if (app::FileExists(services_.files, Filename))
-            saved = ImageBox1.savePictureFile(Filename);
+        if (app::FileExists(services_.files, Filename_))
+            saved = ImageBox1.savePictureFile(Filename_);
         else
             fileGone = true;
     });
@@ -81,10 +81,10 @@ void FrmMain::menuSaveAs_Click() {
         if (!answer)
             platform::raiseDialogCancelled();
         capture::raiseUnlessSaved(ImageBox1.savePictureFile(answer->path));
-        Filename = answer->path;
+        Filename_ = answer->path;
         menuSave.setEnabled(true);
         const std::string extension =
-            app::GetFileExtension(services_.files, services_.shell, Filename);
+            app::GetFileExtension(services_.files, services_.shell, Filename_);
         std::string stored = extension;
         for (std::size_t i = 0; i < app::kPictureExtensions.size(); ++i)
             if (extension == app::kPictureExtensions[i])
@@ -116,7 +116,7 @@ void FrmMain::menuCopyImagetoClipboard_Click() {
 }
 
 void FrmMain::menuPrint_Click() {
-    printingInProgress = true;
+    printingInProgress_ = true;
     hide();
     capture::PrintResult printed = capture::PrintResult::Printed;
     const auto failure = app::catchError([&] {
@@ -135,7 +135,7 @@ void FrmMain::menuPrint_Click() {
         services_.messageBox.show("There is no default printer currently selected.", kExclamation,
                                   "Print");
     show();
-    printingInProgress = false;
+    printingInProgress_ = false;
 }
 
 std::string FrmMain::GetShortPath(std::string_view strFilename) {

@@ -42,7 +42,7 @@ void FrmMain::saveTempandShowPicture(imaging::Picture picture) {
 }
 
 void FrmMain::TimerRandomName_Timer() {
-    myRandomName = timeStamp();
+    myRandomName_ = timeStamp();
 }
 
 void FrmMain::AutoSave() {
@@ -71,11 +71,11 @@ bool FrmMain::startAutoSave() {
         const std::string extension(app::pictureExtension(p.extensionIndex));
         // The timer refreshes the stamp twice a second; before its first tick there is none
         // yet, so take the time now rather than write a name without one.
-        if (myRandomName.empty())
-            myRandomName = timeStamp();
-        Filename = uniqueName(folder + prefix + myRandomName, extension);
+        if (myRandomName_.empty())
+            myRandomName_ = timeStamp();
+        Filename_ = uniqueName(folder + prefix + myRandomName_, extension);
         ImageBox1.setJpegQuality(p.jpegQuality);
-        ImageBox1.savePictureFileInBackground(Filename, [this](const AppError& e) {
+        ImageBox1.savePictureFileInBackground(Filename_, [this](const AppError& e) {
             app::showErrorReport(services_.messageBox, e, "frmMain - AutoSave");
         });
     });

@@ -114,10 +114,10 @@ void FrmMain::pichook_MouseMove(int trayMessage) {
         return;
     trayMessageRunning_ = true;
     if (trayMessage == platform::kTrayLeftButtonUp) {
-        if (!visible() && !printingInProgress)
+        if (!visible() && !printingInProgress_)
             menuTrayOpen_Click();
     } else if (trayMessage == platform::kTrayRightButtonUp) {
-        menuTray.setEnabled(!(blockingWindowVisible() || printingInProgress));
+        menuTray.setEnabled(!(blockingWindowVisible() || printingInProgress_));
         menuTrayOpen.setEnabled(!visible());
         if (menuTray.enabled())
             services_.tray.showPopupMenu(*this, menuTray);
@@ -126,7 +126,7 @@ void FrmMain::pichook_MouseMove(int trayMessage) {
 }
 
 void FrmMain::hotkeyPressed(int id) {
-    if (blockingWindowVisible() || mailOrFtpOpen || printingInProgress)
+    if (blockingWindowVisible() || mailOrFtpOpen_ || printingInProgress_)
         return;
     // A second rectangle press while the overlay is up reopens it; the other two wait.
     if (id == kHotkeyRectangle)

@@ -120,7 +120,6 @@ TEST(Win32ScreenCapture, TallAreasComeInBandsThatJoinWithoutSeams) {
 TEST(Win32ScreenCapture, ForegroundWindowIsGrabbedWholeWithItsFrame) {
     SolidWindow framed(200, 150, 240, 160, WS_OVERLAPPEDWINDOW);
     Win32ScreenCapture screen;
-    std::string left = "x", top = "y";
     capture::ScreenGrab grab;
     std::optional<PixelRect> rect;
     RECT outer{};
@@ -138,7 +137,7 @@ TEST(Win32ScreenCapture, ForegroundWindowIsGrabbedWholeWithItsFrame) {
         rect = screen.foregroundWindowRect();
         if (!rect || rect->left != outer.left || rect->top != outer.top)
             return false;
-        grab = capture::grabForegroundWindow(screen, true, left, top).value();
+        grab = capture::grabForegroundWindow(screen).value();
         return grab.picture.at(inside.x - rect->left, inside.y - rect->top) == kPaintPixel;
     }));
     // Without DWM composition the frame bounds are the window rectangle.
@@ -146,8 +145,8 @@ TEST(Win32ScreenCapture, ForegroundWindowIsGrabbedWholeWithItsFrame) {
                                 outer.bottom - outer.top}));
     EXPECT_EQ(grab.picture.width, rect->width);
     EXPECT_EQ(grab.picture.height, rect->height);
-    EXPECT_EQ(left, std::to_string(outer.left));
-    EXPECT_EQ(top, std::to_string(outer.top));
+    EXPECT_EQ(grab.originX, outer.left);
+    EXPECT_EQ(grab.originY, outer.top);
     // The title bar is part of it and is not the client colour.
     EXPECT_NE(grab.picture.at(rect->width / 2, 5), kPaintPixel);
 }

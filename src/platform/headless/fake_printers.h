@@ -3,6 +3,7 @@
 // none of them chosen as the default.
 #include "platform/printer.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ public:
     std::optional<std::string> defaultPrinter() override { return defaultName; }
     std::uint32_t printPicture(std::string_view printer, const imaging::Picture& picture,
                                const platform::PrintRequest& request) override {
+        if (whilePrinting)
+            whilePrinting();
         if (failWith != 0) {
             return failWith;
         }
@@ -37,6 +40,8 @@ public:
     std::vector<std::string> printers;
     std::optional<std::string> defaultName;
     std::uint32_t failWith = 0; // system error code every print returns
+    // Runs while a print is under way, for tests that act meanwhile.
+    std::function<void()> whilePrinting;
     std::vector<Printed> printed;
 };
 

@@ -96,7 +96,7 @@ TEST_F(FrmRectangleTest, SelectionMovesTheTopLeftInwardInEitherDragDirection) {
         EXPECT_EQ(r.picture.at(5, 5), (72u << 12) | 106u);
         EXPECT_EQ(r.picture.at(98, 65), (132u << 12) | 199u);
         EXPECT_FALSE(overlay.loaded());
-        EXPECT_FALSE(overlay.isDragging);
+        EXPECT_FALSE(overlay.isDragging());
     }
 }
 
@@ -129,7 +129,7 @@ TEST_F(FrmRectangleTest, EscapeCancelsWhileOpenOrDragging) {
     ASSERT_EQ(results.size(), 1u);
     EXPECT_TRUE(results[0].cancelled);
     EXPECT_FALSE(overlay.loaded());
-    EXPECT_FALSE(overlay.isDragging);
+    EXPECT_FALSE(overlay.isDragging());
     EXPECT_TRUE(overlay.frozen().empty()); // the frozen screen goes with the overlay
 }
 

@@ -59,35 +59,31 @@ TEST(GrabScreen, SeveralMonitorsCoverTheVirtualScreenFromItsRealCorner) {
     EXPECT_EQ(grab.picture.at(1439, 899), 0x0000CCu);
 }
 
-TEST(GrabForegroundWindow, GrabsTheWholeRectAndRecordsItOnlyWithThePointerOption) {
+TEST(GrabForegroundWindow, GrabsTheWholeRectAndRecordsWhereItWas) {
     FakeScreenCapture screen;
     screen.pixel(100, 50) = 0xFEDCBA;
     screen.foreground = PixelRect{100, 50, 300, 200};
-    std::string left = "7", top = "8";
 
-    ScreenGrab grab = grabForegroundWindow(screen, false, left, top).value();
+    ScreenGrab grab = grabForegroundWindow(screen).value();
     EXPECT_EQ(grab.picture.width, 300);
     EXPECT_EQ(grab.picture.height, 200);
     EXPECT_EQ(grab.picture.at(0, 0), 0xFEDCBAu);
-    EXPECT_EQ(left, "7");
-    EXPECT_EQ(top, "8");
+    EXPECT_EQ(grab.originX, 100);
+    EXPECT_EQ(grab.originY, 50);
 
     screen.foreground = PixelRect{-20, -5, 40, 30};
-    grab = grabForegroundWindow(screen, true, left, top).value();
-    EXPECT_EQ(left, "-20");
-    EXPECT_EQ(top, "-5");
+    grab = grabForegroundWindow(screen).value();
     EXPECT_EQ(grab.originX, -20);
+    EXPECT_EQ(grab.originY, -5);
 }
 
 TEST(GrabForegroundWindow, NoWindowIsNoGrabNotAnEmptyPicture) {
     FakeScreenCapture screen;
-    std::string left, top;
     screen.foreground.reset();
-    EXPECT_FALSE(grabForegroundWindow(screen, true, left, top));
+    EXPECT_FALSE(grabForegroundWindow(screen));
     screen.foreground = PixelRect{10, 10, 0, 5};
-    EXPECT_FALSE(grabForegroundWindow(screen, true, left, top));
+    EXPECT_FALSE(grabForegroundWindow(screen));
     EXPECT_TRUE(screen.grabs.empty());
-    EXPECT_TRUE(left.empty());
 }
 
 TEST(DrawPointer, PlacesTheImageByItsHotSpot) {
@@ -95,8 +91,7 @@ TEST(DrawPointer, PlacesTheImageByItsHotSpot) {
     FakeScreenCapture screen;
     screen.foreground = PixelRect{100, 50, 400, 300};
     screen.pointer = smallPointer(300, 200);
-    std::string left, top;
-    ScreenGrab grab = grabForegroundWindow(screen, true, left, top).value();
+    ScreenGrab grab = grabForegroundWindow(screen).value();
     drawCurrentPointer(screen, grab);
     EXPECT_EQ(grab.picture.at(200, 150), 0xFFFFFFu);
     EXPECT_EQ(grab.picture.at(199, 149), 0u);

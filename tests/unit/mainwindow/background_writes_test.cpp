@@ -66,12 +66,12 @@ TEST_F(BackgroundWrites, PictureIsShownBeforeItsFilesAndTheyHoldTheSamePixels) {
     EXPECT_TRUE(main->menuSaveAs.enabled());
     EXPECT_EQ(h.background.queued(), 2u);
     EXPECT_FALSE(h.files.exists(tempBitmap));
-    EXPECT_EQ(main->Filename, "C:\\Shots\\Pictorn_261207_143001.bmp");
-    EXPECT_FALSE(h.files.exists(main->Filename));
+    EXPECT_EQ(main->Filename(), "C:\\Shots\\Pictorn_261207_143001.bmp");
+    EXPECT_FALSE(h.files.exists(main->Filename()));
 
     h.background.finishAll();
     const auto temp = bitmap(tempBitmap);
-    const auto saved = bitmap(main->Filename);
+    const auto saved = bitmap(main->Filename());
     ASSERT_TRUE(temp && saved);
     EXPECT_TRUE(samePixels(*temp, *main->ImageBox1.picture()));
     EXPECT_TRUE(samePixels(*saved, *main->ImageBox1.picture()));
@@ -87,7 +87,7 @@ TEST_F(BackgroundWrites, ReadersWaitForTheWriteInProgress) {
     ASSERT_TRUE(main->menuSave.enabled());
     EXPECT_EQ(h.background.waitsForWork, 1) << "Save As replaced a file in progress";
     main->menuCaptureFullScreen.click();
-    EXPECT_EQ(main->Filename, "C:\\Shots\\Pictorn_261207_143001_2.bmp");
+    EXPECT_EQ(main->Filename(), "C:\\Shots\\Pictorn_261207_143001_2.bmp");
     main->menuSave.click();
     EXPECT_EQ(h.fileDialogs.saveRequests.size(), 1u) << "Save took a file in progress for gone";
     EXPECT_EQ(h.background.queued(), 0u);
@@ -97,9 +97,9 @@ TEST_F(BackgroundWrites, ReadersWaitForTheWriteInProgress) {
     // gets a name of its own rather than writing over it.
     h.screen.pixel(5, 7) = 0x010203;
     main->menuCaptureFullScreen.click();
-    EXPECT_EQ(main->Filename, "C:\\Shots\\Pictorn_261207_143001_3.bmp");
+    EXPECT_EQ(main->Filename(), "C:\\Shots\\Pictorn_261207_143001_3.bmp");
     main->menuCaptureFullScreen.click();
-    EXPECT_EQ(main->Filename, "C:\\Shots\\Pictorn_261207_143001_4.bmp");
+    EXPECT_EQ(main->Filename(), "C:\\Shots\\Pictorn_261207_143001_4.bmp");
     EXPECT_EQ(h.background.waitsForWork, 3);
 
     // The hand-off to Paint writes the temporary bitmap itself, after the capture's own.
@@ -112,7 +112,7 @@ TEST_F(BackgroundWrites, ReadersWaitForTheWriteInProgress) {
     // Closing ends the program only once the last files are whole.
     main->menuCaptureFullScreen.click();
     ASSERT_EQ(h.background.queued(), 2u);
-    const std::string last = main->Filename;
+    const std::string last = main->Filename();
     main->unload();
     EXPECT_EQ(h.background.queued(), 0u);
     EXPECT_TRUE(bitmap(last));

@@ -147,7 +147,7 @@ TEST_F(CaptureFailures, SaveToAFileThatWentAsksForAPlaceAndAFullDiskIsCalledSo) 
     main->menuSave.click();
     EXPECT_EQ(h.fileDialogs.saveRequests.size(), 2u) << "Save As did not open";
     EXPECT_TRUE(h.files.exists("C:\\Out\\again.png"));
-    EXPECT_EQ(main->Filename, "C:\\Out\\again.png");
+    EXPECT_EQ(main->Filename(), "C:\\Out\\again.png");
     ASSERT_TRUE(h.messageBox.shown.empty());
 
     h.files.failWriting("C:\\Out\\again.png", 112);

@@ -206,9 +206,19 @@ TEST_F(MainWindow, TrayMenuIsWithheldWhilePrintingAndOffersOpenOnlyWhenHidden) {
     h.tray.mouse(platform::kTrayRightButtonUp);
     EXPECT_EQ(h.tray.popups, 1);
     EXPECT_FALSE(main->menuTrayOpen.enabled());
-    main->printingInProgress = true;
-    h.tray.mouse(platform::kTrayRightButtonUp);
-    EXPECT_EQ(h.tray.popups, 1);
+    main->menuCaptureFullScreen.click();
+    const int popups = h.tray.popups;
+    h.printers.installOne();
+    h.printers.whilePrinting = [&] {
+        ASSERT_TRUE(main->printingInProgress());
+        h.tray.mouse(platform::kTrayRightButtonUp);
+        h.tray.mouse(platform::kTrayLeftButtonUp);
+        EXPECT_FALSE(main->visible());
+    };
+    main->menuPrint.click();
+    ASSERT_EQ(h.printers.printed.size(), 1u);
+    EXPECT_EQ(h.tray.popups, popups);
+    EXPECT_FALSE(main->printingInProgress());
 }
 
 class Capture : public MainWindow {
@@ -272,7 +282,7 @@ TEST_F(Capture, AutoSaveNamesFilesByTimeAndNeverReplacesAnEarlierOne) {
     main->menuCaptureFullScreen.click();
     EXPECT_TRUE(h.files.exists("C:\\Shots\\Pictorn_061206_113544.jpg"));
     EXPECT_TRUE(h.files.exists("C:\\Shots\\Pictorn_061206_113544_2.jpg"));
-    EXPECT_EQ(main->Filename, "C:\\Shots\\Pictorn_061206_113544_2.jpg");
+    EXPECT_EQ(main->Filename(), "C:\\Shots\\Pictorn_061206_113544_2.jpg");
 }
 
 TEST_F(Capture, AutoSaveToAMissingFolderSendsTheUserToThePreferences) {
@@ -314,12 +324,18 @@ TEST_F(Capture, SaveAsRemembersTheTypeAndEnablesSave) {
 }
 
 TEST_F(Capture, HotkeysAreIgnoredWhilePrintingOrWithTheAboutBoxOrPreferencesUp) {
-    main->printingInProgress = true;
-    h.hotkeys.press(FrmMain::kHotkeyFull);
-    EXPECT_TRUE(h.screen.grabs.empty());
-    main->printingInProgress = false;
-    h.hotkeys.press(FrmMain::kHotkeyFull);
+    main->menuCaptureFullScreen.click();
+    h.printers.installOne();
+    h.printers.whilePrinting = [&] {
+        ASSERT_TRUE(main->printingInProgress());
+        h.hotkeys.press(FrmMain::kHotkeyFull);
+    };
+    main->menuPrint.click();
+    ASSERT_EQ(h.printers.printed.size(), 1u);
     EXPECT_EQ(h.screen.grabs.size(), 1u);
+    EXPECT_FALSE(main->printingInProgress());
+    h.hotkeys.press(FrmMain::kHotkeyFull);
+    EXPECT_EQ(h.screen.grabs.size(), 2u);
 }
 
 TEST_F(Capture, EditorHandOffQuotesBothPaths) {
@@ -458,15 +474,14 @@ TEST_F(Capture, UploadWithFtpSavesThePictureAndOpensTheWindowWithIt) {
     h.ui.onModal("frmFTP", [&](ui::Form& form) {
         auto& ftp = static_cast<FrmFTP&>(form);
         listed = ftp.lstLocalFiles.items();
-        markedOpen = main->mailOrFtpOpen;
+        markedOpen = main->mailOrFtpOpen();
         ftp.cmdClose.click();
     });
     main->menuUploadFTP.click();
     const std::string picture = dataFolder() + "Pictorn.png";
     EXPECT_EQ(listed, std::vector<std::string>{picture});
     EXPECT_TRUE(markedOpen);
-    EXPECT_FALSE(main->mailOrFtpOpen);
-    EXPECT_EQ(main->imageToAttach, picture);
+    EXPECT_FALSE(main->mailOrFtpOpen());
     const auto bytes = h.files.contents(picture);
     ASSERT_TRUE(bytes);
     EXPECT_EQ(bytes->substr(1, 3), "PNG");
@@ -475,15 +490,14 @@ TEST_F(Capture, UploadWithFtpSavesThePictureAndOpensTheWindowWithIt) {
     // The attachment type of the preferences names the file.
     main->prefs().cboExtension4Attachments.setListIndex(2);
     main->menuUploadFTP.click();
-    EXPECT_EQ(main->imageToAttach, dataFolder() + "Pictorn.jpg");
+    EXPECT_EQ(listed, std::vector<std::string>{dataFolder() + "Pictorn.jpg"});
 
     // No attachment type chosen: PNG, and the preferences show it. Auto Exit closes the
     // program after the window.
     main->prefs().cboExtension4Attachments.setListIndex(-1);
-    main->imageToAttach.clear();
     main->menuAutoExit.click();
     main->menuUploadFTP.click();
-    EXPECT_EQ(main->imageToAttach, picture);
+    EXPECT_EQ(listed, std::vector<std::string>{picture});
     EXPECT_EQ(main->preferences().attachmentExtensionIndex, app::kPngIndex);
     EXPECT_EQ(main->prefs().cboExtension4Attachments.listIndex(), app::kPngIndex);
     EXPECT_FALSE(main->loaded());
