@@ -266,9 +266,8 @@ private:
     bool hotkeyNoticePending_ = false;
     bool trayMessageRunning_ = false; // re-entry guard of the tray's messages
     bool pichookEnabled_ = false;
-    bool hiddenForCapture_ = false;     // a capture hid the window and has not shown it again
-    bool wasOnScreenForCapture_ = true; // the window covered part of the screen before it
-    capture::CoveredArea covered_;      // what the screen showed there, until the grab
+    bool hiddenForCapture_ = false; // a capture hid the window and has not shown it again
+    capture::CoveredArea covered_;  // what the screen showed under the window, until the grab
 };
 
 } // namespace pictorn

@@ -50,9 +50,9 @@ void FrmMain::refuseWhileModal() const {
 void FrmMain::hideForCapture() {
     refuseWhileModal();
     // In the tray or minimized, the window covers nothing the grab could show.
-    wasOnScreenForCapture_ = visible() && windowState() != ui::WindowState::Minimized;
+    const bool onScreen = visible() && windowState() != ui::WindowState::Minimized;
     covered_ = {};
-    if (wasOnScreenForCapture_ && delaySeconds() <= 0) {
+    if (onScreen && delaySeconds() <= 0) {
         const ui::Geometry g = geometry();
         const int twips = services_.ui.screen().twipsPerPixel();
         covered_ = capture::recordCoveredArea(
