@@ -155,10 +155,11 @@ public:
     void TimerPending_Timer();
 
     // After-capture steps and output commands.
-    void saveTempandShowPicture(imaging::Picture picture);
+    // Shows a capture and starts writing its files (with auto-save on, the auto-saved one
+    // first). True when AutoSave is still due once the window is back: its folder is gone.
+    [[nodiscard]] bool saveTempandShowPicture(imaging::Picture picture);
     void AutoSave();
     // AutoSave's write, started when its folder is there (false: it is not, nothing done).
-    // A capture starts it before its window comes back, so the encoding runs meanwhile.
     bool startAutoSave();
     void PlaySound(std::string_view soundFile);
     void TimerRandomName_Timer();

@@ -129,10 +129,9 @@ void FrmMain::captureSequence(CaptureSource source, bool withPointer) {
         throw capture::noActiveWindowError();
     if (withPointer)
         capture::drawCurrentPointer(services_.screen, *grab);
-    saveTempandShowPicture(std::move(grab->picture));
     // The auto-save is under way before the window comes back; a folder that is gone is
     // told once the window is there.
-    const bool autoSaveDue = preferences_.autoSave && !startAutoSave();
+    const bool autoSaveDue = saveTempandShowPicture(std::move(grab->picture));
     hiddenForCapture_ = false;
     ++captures_;
     if (preferences_.keepMinimized) {
@@ -179,8 +178,7 @@ void FrmMain::rectangleDone(const capture::SelectionResult& result) {
             finishCommandLine(false);
         return;
     }
-    saveTempandShowPicture(result.picture);
-    const bool autoSaveDue = preferences_.autoSave && !startAutoSave();
+    const bool autoSaveDue = saveTempandShowPicture(result.picture);
     ++captures_;
     if (preferences_.playSound)
         PlaySound("pictorn.wav");

@@ -26,19 +26,22 @@ std::string FrmMain::timeStamp() {
     return text;
 }
 
-void FrmMain::saveTempandShowPicture(imaging::Picture picture) {
+bool FrmMain::saveTempandShowPicture(imaging::Picture picture) {
     // The files of the capture before are whole before this one's are started: their names
     // are taken and nothing is written twice at once.
     ImageBox1.waitForWrites();
     // The capture is shown at once, from memory, and every later step (the auto-save above
-    // all) works on this picture, never on the one before it. The temporary bitmap is
-    // written meanwhile, off this thread.
+    // all) works on this picture, never on the one before it. Its files are written
+    // meanwhile, off this thread: the auto-saved one first, as the user waits for it; the
+    // temporary bitmap is only read by the hand-offs, and they wait for every write.
     ImageBox1.setPicture(std::make_shared<const imaging::Picture>(std::move(picture)));
+    const bool autoSaveDue = preferences_.autoSave && !startAutoSave();
     app::trap(services_.messageBox, "saveTempandShowPicture", [&] {
         ImageBox1.savePictureFileInBackground(tempPicturePath(), [this](const AppError& e) {
             app::showErrorReport(services_.messageBox, e, "saveTempandShowPicture");
         });
     });
+    return autoSaveDue;
 }
 
 void FrmMain::TimerRandomName_Timer() {

@@ -125,12 +125,14 @@ TEST_F(BackgroundWrites, FailedWriteIsToldOnceWhenItEnds) {
     main->menuCaptureFullScreen.click();
     EXPECT_TRUE(h.messageBox.shown.empty()) << "told before the write ended";
 
+    // Told in the order the files are written: the auto-saved one, which the user waits
+    // for, goes first.
     h.background.finishAll();
     ASSERT_EQ(h.messageBox.shown.size(), 2u);
-    EXPECT_NE(h.messageBox.shown[0].text.find("saveTempandShowPicture"), std::string::npos);
-    EXPECT_NE(h.messageBox.shown[0].text.find("Access is denied."), std::string::npos);
-    EXPECT_NE(h.messageBox.shown[1].text.find("frmMain - AutoSave"), std::string::npos);
-    EXPECT_NE(h.messageBox.shown[1].text.find("Pictorn_261207_143001.bmp"), std::string::npos);
+    EXPECT_NE(h.messageBox.shown[0].text.find("frmMain - AutoSave"), std::string::npos);
+    EXPECT_NE(h.messageBox.shown[0].text.find("Pictorn_261207_143001.bmp"), std::string::npos);
+    EXPECT_NE(h.messageBox.shown[1].text.find("saveTempandShowPicture"), std::string::npos);
+    EXPECT_NE(h.messageBox.shown[1].text.find("Access is denied."), std::string::npos);
 
     // Later waits find nothing more to tell.
     main->ImageBox1.waitForWrites();
