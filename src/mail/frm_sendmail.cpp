@@ -31,7 +31,7 @@ FrmSendmail::FrmSendmail(platform::Services& services, app::SettingsStore& store
     if (!send_) {
         send_ = [&network = services.network, &charsets = services.charsets](
                     const net::MailMessage& message, const net::SmtpOptions& options,
-                    const net::AbortCheck& abort) {
+                    const platform::AbortCheck& abort) {
             // A fresh client for each sending: nothing of one attempt reaches the next.
             net::SmtpClient client(network, charsets);
             return client.send(message, options, abort);

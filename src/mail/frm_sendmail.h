@@ -26,7 +26,7 @@ namespace pictorn::mail {
 // Hands one message to an SMTP client; returns when the attempt is over (sent, refused,
 // timed out or aborted). Runs on the sending worker thread.
 using SendMail = std::function<net::SendResult(const net::MailMessage&, const net::SmtpOptions&,
-                                               const net::AbortCheck&)>;
+                                               const platform::AbortCheck&)>;
 
 // The example addresses of the tooltips and the address hint.
 inline constexpr std::string_view kExampleName = "John Smith";

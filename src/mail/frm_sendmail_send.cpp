@@ -180,8 +180,8 @@ net::SendResult FrmSendmail::sendInBackground(const net::MailMessage& message,
                                               const net::SmtpOptions& options) {
     setInputEnabled(false);
     // The worker gets its own copies: nothing it reads can go away while it runs.
-    job_ =
-        std::make_unique<SendJob>([send = send_, message, options](const net::AbortCheck& abort) {
+    job_ = std::make_unique<SendJob>(
+        [send = send_, message, options](const platform::AbortCheck& abort) {
             return send(message, options, abort);
         });
     // Whatever happens below, the job is over (aborted if need be) when this returns.

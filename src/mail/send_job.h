@@ -3,8 +3,8 @@
 // slow or silent: the window pumps its events until the job has finished. Closing the
 // window meanwhile aborts the job and waits for it; the transport asks the abort check
 // every 100 ms, so that wait is short.
-#include "net/byte_stream.h"
 #include "net/smtp_client.h"
+#include "platform/network.h"
 
 #include <atomic>
 #include <exception>
@@ -15,7 +15,7 @@ namespace pictorn::mail {
 
 class SendJob {
 public:
-    using Work = std::function<net::SendResult(const net::AbortCheck&)>;
+    using Work = std::function<net::SendResult(const platform::AbortCheck&)>;
 
     // Starts the work at once.
     explicit SendJob(Work work);

@@ -7,6 +7,8 @@
 
 namespace pictorn::net {
 
+using platform::Address;
+
 namespace {
 
 bool isDigit(char c) {

@@ -2,7 +2,7 @@
 // The pure text side of FTP: server replies (RFC 959 section 4.2, single- and multi-line),
 // the passive-mode answers (PASV and EPSV) and the active-mode commands (PORT and EPRT).
 // Nothing here touches the network, so every function can be fed arbitrary bytes.
-#include "net/byte_stream.h"
+#include "platform/network.h"
 
 #include <cstddef>
 #include <optional>
@@ -47,7 +47,7 @@ ReplyParse parseReply(std::string_view input);
 
 // "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)": the address in the parentheses (some
 // servers leave them out, so the first six numbers after the code are taken).
-std::optional<Address> parsePasvReply(const FtpReply& reply);
+std::optional<platform::Address> parsePasvReply(const FtpReply& reply);
 // "229 Entering Extended Passive Mode (|||port|)": the port (any delimiter character).
 std::optional<std::uint16_t> parseEpsvReply(const FtpReply& reply);
 
@@ -55,13 +55,14 @@ std::optional<std::uint16_t> parseEpsvReply(const FtpReply& reply);
 // client outside the server's network (private, loopback, link-local, unspecified,
 // multicast) is replaced by the address the control connection reached: servers behind
 // NAT announce their inner address.
-Address choosePassiveAddress(const Address& announced, const Address& controlPeer);
+platform::Address choosePassiveAddress(const platform::Address& announced,
+                                       const platform::Address& controlPeer);
 bool isPrivateOrUnusableV4(std::string_view ip);
 
 // "EPRT |1|127.0.0.1|5000|" or "EPRT |2|::1|5000|".
-std::string eprtCommand(const Address& listening);
+std::string eprtCommand(const platform::Address& listening);
 // "PORT 127,0,0,1,19,136"; nothing for an IPv6 address, which PORT cannot express.
-std::optional<std::string> portCommand(const Address& listening);
+std::optional<std::string> portCommand(const platform::Address& listening);
 
 // The feature names of a FEAT reply (the indented lines), upper-cased, with their
 // parameters: {"AUTH TLS", "EPSV", "UTF8", "SIZE", ...}.

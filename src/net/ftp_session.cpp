@@ -7,6 +7,11 @@
 
 namespace pictorn::net {
 
+using platform::AbortCheck;
+using platform::NetResult;
+using platform::NetStatus;
+using platform::Network;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

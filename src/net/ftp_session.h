@@ -22,10 +22,10 @@
 // which is renamed (RNFR/RNTO) once the server has confirmed the whole file; a failed or
 // aborted upload deletes it when the server still answers. A server that refuses the
 // temporary name or the rename gets the file under its own name directly (logged).
-#include "net/byte_stream.h"
 #include "net/ftp_reply.h"
 #include "net/ftp_server_text.h"
 #include "net/upload_source.h"
+#include "platform/network.h"
 
 #include <chrono>
 #include <cstdint>
@@ -93,7 +93,8 @@ class FtpSession {
 public:
     // `abortCheck` is asked about every 100 ms while any call runs (not much more often);
     // answering true ends the running call with Aborted. `network` must outlive the session.
-    FtpSession(Network& network, AbortCheck abortCheck, FtpTimeouts timeouts = {});
+    FtpSession(platform::Network& network, platform::AbortCheck abortCheck,
+               FtpTimeouts timeouts = {});
     ~FtpSession(); // closes the connection (without QUIT) if still open
     FtpSession(const FtpSession&) = delete;
     FtpSession& operator=(const FtpSession&) = delete;
@@ -127,7 +128,7 @@ private:
 
     // control connection
     void note(const std::string& line);
-    NetResult send(const std::string& command, const std::string& shown = {});
+    platform::NetResult send(const std::string& command, const std::string& shown = {});
     Exchange readReply(int timeoutMs, bool withAbort = true);
     Exchange readFinalReply(int timeoutMs, bool withAbort = true);
     Exchange command(const std::string& command, const std::string& shown = {});
@@ -150,8 +151,8 @@ private:
                       const std::string& shownName, const PutProgressFn& progress,
                       bool& refusedName);
     FtpResult openDataChannel(DataChannel& channel, const std::string& shownName);
-    FtpResult sendData(ByteStream& data, UploadSource& source, const std::string& shownName,
-                       const PutProgressFn& progress);
+    FtpResult sendData(platform::ByteStream& data, UploadSource& source,
+                       const std::string& shownName, const PutProgressFn& progress);
     FtpResult renameInto(const std::string& from, const std::string& to,
                          const std::string& shownName, bool& refused);
     // After the data side of a STOR failed: collect the server's answer and remove what it
@@ -159,11 +160,11 @@ private:
     void abandonTransfer(const std::string& storeName);
     void deleteQuietly(const std::string& name);
 
-    Network& network_;
+    platform::Network& network_;
     std::shared_ptr<PacedAbort> abort_;
-    AbortCheck pacedAbort_;
+    platform::AbortCheck pacedAbort_;
     FtpTimeouts timeouts_;
-    std::unique_ptr<ByteStream> control_;
+    std::unique_ptr<platform::ByteStream> control_;
     std::string buffer_; // control bytes received but not yet parsed
     std::string log_;
     std::string tlsHost_;

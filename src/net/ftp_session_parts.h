@@ -8,7 +8,7 @@ namespace pictorn::net {
 
 // A server reply, or why none came.
 struct FtpSession::Exchange {
-    NetResult net;
+    platform::NetResult net;
     bool malformed = false; // bytes came, but not an FTP reply
     FtpReply reply;
     int timeoutMs = 0; // the wait that was allowed, for the error text
@@ -22,7 +22,7 @@ struct FtpSession::Exchange {
 // has answered true it stays true for the rest of the session.
 class FtpSession::PacedAbort {
 public:
-    PacedAbort(AbortCheck check, int intervalMs)
+    PacedAbort(platform::AbortCheck check, int intervalMs)
         : check_(std::move(check)), interval_(intervalMs) {}
     bool operator()() {
         if (fired_ || !check_) {
@@ -40,7 +40,7 @@ public:
     bool fired() const noexcept { return fired_; }
 
 private:
-    AbortCheck check_;
+    platform::AbortCheck check_;
     std::chrono::milliseconds interval_;
     std::chrono::steady_clock::time_point last_{};
     bool asked_ = false;
@@ -48,8 +48,8 @@ private:
 };
 
 struct FtpSession::DataChannel {
-    std::unique_ptr<ByteStream> stream; // passive: connected before STOR
-    std::unique_ptr<Listener> listener; // active: accepts after STOR
+    std::unique_ptr<platform::ByteStream> stream; // passive: connected before STOR
+    std::unique_ptr<platform::Listener> listener; // active: accepts after STOR
 };
 
 // "30 s", "1.5 s": how long a wait was allowed, for error texts.
@@ -57,7 +57,7 @@ std::string secondsText(int ms);
 // Joins "what" and "reason" into "Step: what: reason." without doubling the final period.
 std::string errorLine(FtpStep step, const std::string& what, const std::string& reason);
 // The reason part for a wait that ended without a reply.
-std::string netReason(const NetResult& net, int timeoutMs);
-FtpStatus statusFor(NetStatus status);
+std::string netReason(const platform::NetResult& net, int timeoutMs);
+FtpStatus statusFor(platform::NetStatus status);
 
 } // namespace pictorn::net

@@ -10,6 +10,11 @@
 
 namespace pictorn::net {
 
+using platform::Address;
+using platform::ByteStream;
+using platform::NetResult;
+using platform::NetStatus;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

@@ -13,6 +13,13 @@
 
 namespace pictorn::net {
 
+using platform::AbortCheck;
+using platform::Address;
+using platform::ByteStream;
+using platform::NetResult;
+using platform::NetStatus;
+using platform::Network;
+
 namespace {
 
 constexpr std::uint16_t kSubmissionPort = 587;

@@ -8,9 +8,9 @@
 //
 // The call returns when the attempt is over; every wait is bounded by the options'
 // timeouts and asks the abort check about every 100 ms.
-#include "net/byte_stream.h"
 #include "net/mail_message.h"
 #include "platform/charset.h"
+#include "platform/network.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -52,14 +52,14 @@ struct SendResult {
 
 class SmtpClient {
 public:
-    SmtpClient(Network& network, const platform::Charsets& charsets)
+    SmtpClient(platform::Network& network, const platform::Charsets& charsets)
         : network_(network), charsets_(charsets) {}
 
     SendResult send(const MailMessage& message, const SmtpOptions& options,
-                    const AbortCheck& abort = {}, const SendStatus& status = {});
+                    const platform::AbortCheck& abort = {}, const SendStatus& status = {});
 
 private:
-    Network& network_;
+    platform::Network& network_;
     const platform::Charsets& charsets_;
 };
 

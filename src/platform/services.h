@@ -1,7 +1,6 @@
 #pragma once
 // The operating-system services a window or routine may use, handed down by whoever
 // creates it (no global singletons). Each platform supplies one implementation of each.
-#include "net/byte_stream.h"
 #include "platform/background_work.h"
 #include "platform/charset.h"
 #include "platform/clipboard.h"
@@ -13,6 +12,7 @@
 #include "platform/instance_guard.h"
 #include "platform/launcher.h"
 #include "platform/message_box.h"
+#include "platform/network.h"
 #include "platform/printer.h"
 #include "platform/registry_api.h"
 #include "platform/screen_capture.h"
@@ -44,7 +44,7 @@ struct Services {
     ScreenCapture& screen;
     DataProtection& protection; // stored passwords
     // Connections to mail and FTP servers; one per program, outliving every connection.
-    net::Network& network;
+    Network& network;
     // Mail texts in the charset the user picked.
     Charsets& charsets;
     BackgroundWork& background;

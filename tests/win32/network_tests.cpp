@@ -11,10 +11,6 @@
 namespace pictorn::platform::win32 {
 namespace {
 
-using net::AbortCheck;
-using net::ByteStream;
-using net::NetResult;
-using net::NetStatus;
 using Clock = std::chrono::steady_clock;
 
 constexpr int longWait = 10000;
@@ -209,7 +205,7 @@ TEST_F(Win32NetworkTest, ConnectWithoutAnswerTimesOutOrAborts) {
 
 // No servers needed: our own listener, a port nobody listens on, a name that does not exist.
 TEST_F(Win32NetworkTest, ListenAcceptRefusedAndNotFound) {
-    std::unique_ptr<net::Listener> listener;
+    std::unique_ptr<Listener> listener;
     ASSERT_TRUE(network_.listen(listener, "127.0.0.1").ok());
     const auto where = listener->address();
     EXPECT_EQ(where.ip, "127.0.0.1");

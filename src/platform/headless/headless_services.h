@@ -33,7 +33,7 @@ struct HeadlessServices {
     // stays in memory.
     explicit HeadlessServices(ui::UiToolkit& realToolkit) : realToolkit_(&realToolkit) {}
     // With a real network (window tests against local servers).
-    explicit HeadlessServices(net::Network& realNetwork) : realNetwork_(&realNetwork) {
+    explicit HeadlessServices(platform::Network& realNetwork) : realNetwork_(&realNetwork) {
         ui.onWait = [this](int ms) {
             clock.advance(ms);
         };
@@ -61,7 +61,7 @@ struct HeadlessServices {
 
 private:
     ui::UiToolkit* realToolkit_ = nullptr;
-    net::Network* realNetwork_ = nullptr;
+    platform::Network* realNetwork_ = nullptr;
 
 public:
     platform::Services services{.registry = registry,

@@ -2,19 +2,19 @@
 // A network without connections: every connect is refused at once. The default of the
 // headless services, so a window test that does not bring a real network of its own can
 // never reach out of the machine by accident.
-#include "net/byte_stream.h"
+#include "platform/network.h"
 
 namespace pictorn::headless {
 
-class OfflineNetwork final : public net::Network {
+class OfflineNetwork final : public platform::Network {
 public:
-    net::NetResult connect(std::unique_ptr<net::ByteStream>&, const std::string&, std::uint16_t,
-                           int, const net::AbortCheck&) override {
+    platform::NetResult connect(std::unique_ptr<platform::ByteStream>&, const std::string&,
+                                std::uint16_t, int, const platform::AbortCheck&) override {
         ++connectAttempts;
-        return {net::NetStatus::Refused, 0, "connection refused"};
+        return {platform::NetStatus::Refused, 0, "connection refused"};
     }
-    net::NetResult listen(std::unique_ptr<net::Listener>&, const std::string&) override {
-        return {net::NetStatus::Failed, 0, "no network"};
+    platform::NetResult listen(std::unique_ptr<platform::Listener>&, const std::string&) override {
+        return {platform::NetStatus::Failed, 0, "no network"};
     }
     int connectAttempts = 0;
 };

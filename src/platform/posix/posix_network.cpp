@@ -1,6 +1,6 @@
 #include "platform/posix/posix_network.h"
 
-#include "net/background_wait.h"
+#include "platform/background_wait.h"
 
 #include "platform/posix/posix_socket.h"
 #include "platform/posix/posix_stream.h"
@@ -12,9 +12,6 @@
 #include <sys/socket.h>
 
 namespace pictorn::platform::posix {
-
-using net::NetResult;
-using net::NetStatus;
 
 namespace {
 
@@ -48,7 +45,7 @@ NetResult lookupResult(int rc) {
 // getaddrinfo cannot be interrupted: a name (not a numeric address) is looked up in the
 // background, so the lookup still obeys the timeout and the abort check.
 NetResult resolve(AddressList& found, const std::string& host, std::uint16_t port,
-                  Clock::time_point deadline, const net::AbortCheck& abort) {
+                  Clock::time_point deadline, const AbortCheck& abort) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -69,7 +66,7 @@ NetResult resolve(AddressList& found, const std::string& host, std::uint16_t por
         AddressList list;
     };
     Lookup lookup;
-    auto waited = net::waitInBackground(
+    auto waited = waitInBackground(
         [host, service, hints] {
             addrinfo* result = nullptr;
             Lookup done;
@@ -97,7 +94,7 @@ Socket openSocket(int family) {
 }
 
 NetResult connectOne(Socket& connected, const addrinfo& address, Clock::time_point deadline,
-                     const net::AbortCheck& abort) {
+                     const AbortCheck& abort) {
     Socket socket = openSocket(address.ai_family);
     if (!socket) {
         return errnoResult(errno);
@@ -125,15 +122,15 @@ NetResult connectOne(Socket& connected, const addrinfo& address, Clock::time_poi
     return {};
 }
 
-class PosixListener final : public net::Listener {
+class PosixListener final : public Listener {
 public:
     PosixListener(Socket socket, std::shared_ptr<TlsContext> tls)
         : socket_(std::move(socket)), tls_(std::move(tls)) {}
 
-    net::Address address() const override { return socketAddress(socket_.get(), false); }
+    Address address() const override { return socketAddress(socket_.get(), false); }
 
-    NetResult accept(std::unique_ptr<net::ByteStream>& accepted, int timeoutMs,
-                     const net::AbortCheck& abort) override {
+    NetResult accept(std::unique_ptr<ByteStream>& accepted, int timeoutMs,
+                     const AbortCheck& abort) override {
         const auto deadline = deadlineIn(timeoutMs);
         for (;;) {
             const int fd = ::accept4(socket_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
@@ -164,9 +161,8 @@ PosixNetwork::PosixNetwork(std::vector<std::string> extraTrustedCertificateFiles
 
 PosixNetwork::~PosixNetwork() = default;
 
-NetResult PosixNetwork::connect(std::unique_ptr<net::ByteStream>& connected,
-                                const std::string& host, std::uint16_t port, int timeoutMs,
-                                const net::AbortCheck& abort) {
+NetResult PosixNetwork::connect(std::unique_ptr<ByteStream>& connected, const std::string& host,
+                                std::uint16_t port, int timeoutMs, const AbortCheck& abort) {
     if (abort && abort()) {
         return fail(NetStatus::Aborted, "cancelled");
     }
@@ -190,8 +186,7 @@ NetResult PosixNetwork::connect(std::unique_ptr<net::ByteStream>& connected,
     return last;
 }
 
-NetResult PosixNetwork::listen(std::unique_ptr<net::Listener>& listener,
-                               const std::string& localIp) {
+NetResult PosixNetwork::listen(std::unique_ptr<Listener>& listener, const std::string& localIp) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;

@@ -13,9 +13,6 @@
 
 namespace pictorn::platform::posix {
 
-using net::NetResult;
-using net::NetStatus;
-
 namespace {
 
 constexpr int sliceMs = 100;
@@ -47,8 +44,7 @@ int msUntil(Clock::time_point deadline) {
     return static_cast<int>(std::clamp<long long>(left, 0, INT_MAX));
 }
 
-NetResult waitReady(int fd, short events, Clock::time_point deadline,
-                    const net::AbortCheck& abort) {
+NetResult waitReady(int fd, short events, Clock::time_point deadline, const AbortCheck& abort) {
     for (;;) {
         if (abort && abort()) {
             return fail(NetStatus::Aborted, "cancelled");
@@ -102,7 +98,7 @@ NetResult errnoResult(int error) {
 }
 
 NetResult recvSome(int fd, std::span<char> buffer, Clock::time_point deadline,
-                   const net::AbortCheck& abort) {
+                   const AbortCheck& abort) {
     if (buffer.empty()) {
         return {};
     }
@@ -123,7 +119,7 @@ NetResult recvSome(int fd, std::span<char> buffer, Clock::time_point deadline,
     }
 }
 
-NetResult sendAll(int fd, std::string_view data, int timeoutMs, const net::AbortCheck& abort) {
+NetResult sendAll(int fd, std::string_view data, int timeoutMs, const AbortCheck& abort) {
     std::size_t sent = 0;
     while (sent < data.size()) {
         const ssize_t put = ::send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
@@ -144,7 +140,7 @@ NetResult sendAll(int fd, std::string_view data, int timeoutMs, const net::Abort
     return NetResult{NetStatus::Ok, sent, {}};
 }
 
-net::Address socketAddress(int fd, bool peer) {
+Address socketAddress(int fd, bool peer) {
     sockaddr_storage storage{};
     socklen_t length = sizeof storage;
     auto* raw = reinterpret_cast<sockaddr*>(&storage);
@@ -158,7 +154,7 @@ net::Address socketAddress(int fd, bool peer) {
                       NI_NUMERICHOST | NI_NUMERICSERV) != 0) {
         return {};
     }
-    return net::Address{host, static_cast<std::uint16_t>(std::strtoul(port, nullptr, 10))};
+    return Address{host, static_cast<std::uint16_t>(std::strtoul(port, nullptr, 10))};
 }
 
 } // namespace pictorn::platform::posix

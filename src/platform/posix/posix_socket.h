@@ -1,7 +1,7 @@
 #pragma once
 // The socket-level pieces of the POSIX transport: an owned descriptor, waits in short slices
 // that ask the abort check, and the mapping of errno values to NetStatus.
-#include "net/byte_stream.h"
+#include "platform/network.h"
 
 #include <chrono>
 #include <span>
@@ -43,18 +43,17 @@ int msUntil(Clock::time_point deadline);
 
 // Waits until `fd` is ready for `events` (POLLIN / POLLOUT) or the deadline passes, asking
 // `abort` before every slice of at most 100 ms. Ok when ready.
-net::NetResult waitReady(int fd, short events, Clock::time_point deadline,
-                         const net::AbortCheck& abort);
+NetResult waitReady(int fd, short events, Clock::time_point deadline, const AbortCheck& abort);
 
 // The result for a failed system call with this errno value.
-net::NetResult errnoResult(int error);
+NetResult errnoResult(int error);
 
 // Non-blocking send/receive with waits. recvSome returns Closed with 0 bytes at end of
 // stream; sendAll bounds each wait for the peer by timeoutMs.
-net::NetResult recvSome(int fd, std::span<char> buffer, Clock::time_point deadline,
-                        const net::AbortCheck& abort);
-net::NetResult sendAll(int fd, std::string_view data, int timeoutMs, const net::AbortCheck& abort);
+NetResult recvSome(int fd, std::span<char> buffer, Clock::time_point deadline,
+                   const AbortCheck& abort);
+NetResult sendAll(int fd, std::string_view data, int timeoutMs, const AbortCheck& abort);
 
-net::Address socketAddress(int fd, bool peer);
+Address socketAddress(int fd, bool peer);
 
 } // namespace pictorn::platform::posix

@@ -6,9 +6,6 @@
 
 namespace pictorn::platform::posix {
 
-using net::NetResult;
-using net::NetStatus;
-
 namespace {
 
 // Reads and drops whatever the peer has sent that nobody read. Closing a socket with unread
@@ -30,8 +27,7 @@ PosixStream::~PosixStream() {
     close();
 }
 
-NetResult PosixStream::readSome(std::span<char> buffer, int timeoutMs,
-                                const net::AbortCheck& abort) {
+NetResult PosixStream::readSome(std::span<char> buffer, int timeoutMs, const AbortCheck& abort) {
     if (!socket_) {
         return NetResult{NetStatus::Closed, 0, "connection is closed"};
     }
@@ -40,8 +36,7 @@ NetResult PosixStream::readSome(std::span<char> buffer, int timeoutMs,
                     : recvSome(socket_.get(), buffer, deadline, abort);
 }
 
-NetResult PosixStream::writeAll(std::string_view data, int timeoutMs,
-                                const net::AbortCheck& abort) {
+NetResult PosixStream::writeAll(std::string_view data, int timeoutMs, const AbortCheck& abort) {
     if (!socket_) {
         return NetResult{NetStatus::Closed, 0, "connection is closed"};
     }
@@ -50,7 +45,7 @@ NetResult PosixStream::writeAll(std::string_view data, int timeoutMs,
 }
 
 NetResult PosixStream::startTls(const std::string& hostName, int timeoutMs,
-                                const net::AbortCheck& abort) {
+                                const AbortCheck& abort) {
     if (!socket_) {
         return NetResult{NetStatus::Closed, 0, "connection is closed"};
     }
@@ -64,11 +59,11 @@ bool PosixStream::isTls() const noexcept {
     return session_ != nullptr;
 }
 
-net::Address PosixStream::localAddress() const {
+Address PosixStream::localAddress() const {
     return socketAddress(socket_.get(), false);
 }
 
-net::Address PosixStream::peerAddress() const {
+Address PosixStream::peerAddress() const {
     return socketAddress(socket_.get(), true);
 }
 

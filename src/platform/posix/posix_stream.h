@@ -1,5 +1,5 @@
 #pragma once
-#include "net/byte_stream.h"
+#include "platform/network.h"
 #include "platform/posix/posix_socket.h"
 
 #include <memory>
@@ -10,20 +10,18 @@ class TlsContext;
 class TlsSession;
 
 // One connected socket, plain or (after startTls) TLS.
-class PosixStream final : public net::ByteStream {
+class PosixStream final : public ByteStream {
 public:
     PosixStream(Socket socket, std::shared_ptr<TlsContext> tls);
     ~PosixStream() override;
 
-    net::NetResult readSome(std::span<char> buffer, int timeoutMs,
-                            const net::AbortCheck& abort) override;
-    net::NetResult writeAll(std::string_view data, int timeoutMs,
-                            const net::AbortCheck& abort) override;
-    net::NetResult startTls(const std::string& hostName, int timeoutMs,
-                            const net::AbortCheck& abort) override;
+    NetResult readSome(std::span<char> buffer, int timeoutMs, const AbortCheck& abort) override;
+    NetResult writeAll(std::string_view data, int timeoutMs, const AbortCheck& abort) override;
+    NetResult startTls(const std::string& hostName, int timeoutMs,
+                       const AbortCheck& abort) override;
     bool isTls() const noexcept override;
-    net::Address localAddress() const override;
-    net::Address peerAddress() const override;
+    Address localAddress() const override;
+    Address peerAddress() const override;
     void close() noexcept override;
 
 private:

@@ -10,9 +10,6 @@
 
 namespace pictorn::platform::posix {
 
-using net::NetResult;
-using net::NetStatus;
-
 namespace {
 
 constexpr std::size_t chunkSize = 64 * 1024;
@@ -84,7 +81,7 @@ TlsContext::~TlsContext() {
 
 NetResult TlsSession::handshake(std::unique_ptr<TlsSession>& session, const TlsContext& context,
                                 int fd, const std::string& hostName, int timeoutMs,
-                                const net::AbortCheck& abort) {
+                                const AbortCheck& abort) {
     if (!context.problem().empty()) {
         return fail(NetStatus::TlsFailed, context.problem());
     }
@@ -151,7 +148,7 @@ TlsSession::~TlsSession() {
     SSL_free(ssl_);
 }
 
-NetResult TlsSession::flush(int timeoutMs, const net::AbortCheck& abort) {
+NetResult TlsSession::flush(int timeoutMs, const AbortCheck& abort) {
     BIO* out = SSL_get_wbio(ssl_);
     char buffer[16384];
     while (BIO_ctrl_pending(out) > 0) {
@@ -169,7 +166,7 @@ NetResult TlsSession::flush(int timeoutMs, const net::AbortCheck& abort) {
     return {};
 }
 
-NetResult TlsSession::fill(Clock::time_point deadline, const net::AbortCheck& abort) {
+NetResult TlsSession::fill(Clock::time_point deadline, const AbortCheck& abort) {
     char buffer[16384];
     auto got = recvSome(fd_, buffer, deadline, abort);
     if (got.ok()) {
@@ -179,7 +176,7 @@ NetResult TlsSession::fill(Clock::time_point deadline, const net::AbortCheck& ab
 }
 
 NetResult TlsSession::read(std::span<char> buffer, Clock::time_point deadline,
-                           const net::AbortCheck& abort) {
+                           const AbortCheck& abort) {
     if (buffer.empty()) {
         return {};
     }
@@ -212,7 +209,7 @@ NetResult TlsSession::read(std::span<char> buffer, Clock::time_point deadline,
     }
 }
 
-NetResult TlsSession::write(std::string_view data, int timeoutMs, const net::AbortCheck& abort) {
+NetResult TlsSession::write(std::string_view data, int timeoutMs, const AbortCheck& abort) {
     std::size_t done = 0;
     while (done < data.size()) {
         const int piece = static_cast<int>(std::min(data.size() - done, chunkSize));

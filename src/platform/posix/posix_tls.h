@@ -2,7 +2,7 @@
 // Client TLS on a socket we already own, with OpenSSL working on memory buffers: every byte
 // still goes through our own non-blocking send/receive, so TLS waits obey the same timeouts
 // and abort checks as plain ones, and no write can raise SIGPIPE.
-#include "net/byte_stream.h"
+#include "platform/network.h"
 #include "platform/posix/posix_socket.h"
 
 #include <memory>
@@ -36,25 +36,24 @@ private:
 class TlsSession {
 public:
     // Runs the client handshake on `fd`; on success `session` carries the connection on.
-    static net::NetResult handshake(std::unique_ptr<TlsSession>& session, const TlsContext& context,
-                                    int fd, const std::string& hostName, int timeoutMs,
-                                    const net::AbortCheck& abort);
+    static NetResult handshake(std::unique_ptr<TlsSession>& session, const TlsContext& context,
+                               int fd, const std::string& hostName, int timeoutMs,
+                               const AbortCheck& abort);
     ~TlsSession();
     TlsSession(const TlsSession&) = delete;
     TlsSession& operator=(const TlsSession&) = delete;
 
-    net::NetResult read(std::span<char> buffer, Clock::time_point deadline,
-                        const net::AbortCheck& abort);
-    net::NetResult write(std::string_view data, int timeoutMs, const net::AbortCheck& abort);
+    NetResult read(std::span<char> buffer, Clock::time_point deadline, const AbortCheck& abort);
+    NetResult write(std::string_view data, int timeoutMs, const AbortCheck& abort);
     // Sends close_notify (briefly, without waiting for the peer's).
     void shutdown() noexcept;
 
 private:
     TlsSession(SSL* ssl, int fd) noexcept : ssl_(ssl), fd_(fd) {}
     // Sends what OpenSSL has queued for the peer.
-    net::NetResult flush(int timeoutMs, const net::AbortCheck& abort);
+    NetResult flush(int timeoutMs, const AbortCheck& abort);
     // Receives more bytes from the peer for OpenSSL to work on.
-    net::NetResult fill(Clock::time_point deadline, const net::AbortCheck& abort);
+    NetResult fill(Clock::time_point deadline, const AbortCheck& abort);
 
     SSL* ssl_;
     int fd_;

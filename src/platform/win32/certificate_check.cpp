@@ -4,9 +4,6 @@
 
 namespace pictorn::platform::win32 {
 
-using net::NetResult;
-using net::NetStatus;
-
 NetResult certificateFailure(DWORD error) {
     switch (error) {
     case 0:

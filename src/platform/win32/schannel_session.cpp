@@ -9,9 +9,6 @@
 
 namespace pictorn::platform::win32 {
 
-using net::NetResult;
-using net::NetStatus;
-
 namespace {
 
 constexpr DWORD requestFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT |
@@ -54,7 +51,7 @@ Credentials acquireCredentials(SECURITY_STATUS& status) {
 
 NetResult SchannelSession::handshake(std::unique_ptr<SchannelSession>& session, SOCKET socket,
                                      const std::string& hostName, int timeoutMs,
-                                     const net::AbortCheck& abort) {
+                                     const AbortCheck& abort) {
     std::unique_ptr<SchannelSession> made(new SchannelSession(socket, toWide(hostName)));
     SECURITY_STATUS status = SEC_E_OK;
     made->credentials_ = acquireCredentials(status);
@@ -85,7 +82,7 @@ NetResult SchannelSession::handshake(std::unique_ptr<SchannelSession>& session, 
 }
 
 NetResult SchannelSession::sendToken(const SecBuffer& token, int timeoutMs,
-                                     const net::AbortCheck& abort) {
+                                     const AbortCheck& abort) {
     SecurityBuffer owned(token.pvBuffer);
     if (token.cbBuffer == 0 || !token.pvBuffer) {
         return {};
@@ -97,8 +94,7 @@ NetResult SchannelSession::sendToken(const SecBuffer& token, int timeoutMs,
     return sent;
 }
 
-NetResult SchannelSession::receiveMore(NetClock::time_point deadline,
-                                       const net::AbortCheck& abort) {
+NetResult SchannelSession::receiveMore(NetClock::time_point deadline, const AbortCheck& abort) {
     const std::size_t had = received_.size();
     received_.resize(had + receiveChunk);
     auto got =
@@ -121,7 +117,7 @@ void SchannelSession::keepExtra(const SecBuffer* buffers, int count) {
 }
 
 NetResult SchannelSession::negotiate(NetClock::time_point deadline, int timeoutMs,
-                                     const net::AbortCheck& abort) {
+                                     const AbortCheck& abort) {
     const bool renegotiating = static_cast<bool>(context_);
     bool needInput = renegotiating && received_.empty();
     if (!renegotiating) {
@@ -196,7 +192,7 @@ NetResult SchannelSession::negotiate(NetClock::time_point deadline, int timeoutM
 }
 
 NetResult SchannelSession::read(std::span<char> buffer, NetClock::time_point deadline,
-                                const net::AbortCheck& abort) {
+                                const AbortCheck& abort) {
     if (buffer.empty()) {
         return {};
     }
@@ -258,8 +254,7 @@ NetResult SchannelSession::read(std::span<char> buffer, NetClock::time_point dea
     return NetResult{NetStatus::Ok, count, {}};
 }
 
-NetResult SchannelSession::write(std::string_view data, int timeoutMs,
-                                 const net::AbortCheck& abort) {
+NetResult SchannelSession::write(std::string_view data, int timeoutMs, const AbortCheck& abort) {
     std::size_t done = 0;
     std::vector<char> record(sizes_.cbHeader + sizes_.cbMaximumMessage + sizes_.cbTrailer);
     while (done < data.size()) {

@@ -3,7 +3,7 @@
 // bytes still travel through our own non-blocking waits, so TLS obeys the same timeouts and
 // abort checks. The server's certificate is checked by us after the handshake
 // (certificate_check.h): Wine's Schannel does not check it at all.
-#include "net/byte_stream.h"
+#include "platform/network.h"
 #include "platform/win32/net_handles.h"
 #include "platform/win32/winsock_io.h"
 
@@ -15,15 +15,13 @@ namespace pictorn::platform::win32 {
 
 class SchannelSession {
 public:
-    static net::NetResult handshake(std::unique_ptr<SchannelSession>& session, SOCKET socket,
-                                    const std::string& hostName, int timeoutMs,
-                                    const net::AbortCheck& abort);
+    static NetResult handshake(std::unique_ptr<SchannelSession>& session, SOCKET socket,
+                               const std::string& hostName, int timeoutMs, const AbortCheck& abort);
     SchannelSession(const SchannelSession&) = delete;
     SchannelSession& operator=(const SchannelSession&) = delete;
 
-    net::NetResult read(std::span<char> buffer, NetClock::time_point deadline,
-                        const net::AbortCheck& abort);
-    net::NetResult write(std::string_view data, int timeoutMs, const net::AbortCheck& abort);
+    NetResult read(std::span<char> buffer, NetClock::time_point deadline, const AbortCheck& abort);
+    NetResult write(std::string_view data, int timeoutMs, const AbortCheck& abort);
     // Sends close_notify, briefly, without waiting for the peer's.
     void shutdown() noexcept;
 
@@ -33,10 +31,9 @@ private:
 
     // Runs handshake messages until the context is complete, starting with what is already
     // in received_ (also used when the server starts a renegotiation).
-    net::NetResult negotiate(NetClock::time_point deadline, int timeoutMs,
-                             const net::AbortCheck& abort);
-    net::NetResult sendToken(const SecBuffer& token, int timeoutMs, const net::AbortCheck& abort);
-    net::NetResult receiveMore(NetClock::time_point deadline, const net::AbortCheck& abort);
+    NetResult negotiate(NetClock::time_point deadline, int timeoutMs, const AbortCheck& abort);
+    NetResult sendToken(const SecBuffer& token, int timeoutMs, const AbortCheck& abort);
+    NetResult receiveMore(NetClock::time_point deadline, const AbortCheck& abort);
     // Keeps the bytes Schannel did not consume (a SECBUFFER_EXTRA) for the next step.
     void keepExtra(const SecBuffer* buffers, int count);
 

@@ -1,6 +1,6 @@
 #include "platform/win32/win32_network.h"
 
-#include "net/background_wait.h"
+#include "platform/background_wait.h"
 
 #include "platform/win32/net_handles.h"
 #include "platform/win32/text.h"
@@ -8,9 +8,6 @@
 #include "platform/win32/winsock_io.h"
 
 namespace pictorn::platform::win32 {
-
-using net::NetResult;
-using net::NetStatus;
 
 namespace {
 
@@ -26,7 +23,7 @@ using AddressList = std::unique_ptr<ADDRINFOW, AddressListDeleter>;
 // GetAddrInfoW cannot be interrupted: a name (not a numeric address) is looked up in the
 // background, so the lookup still obeys the timeout and the abort check.
 NetResult resolve(AddressList& found, const std::string& host, std::uint16_t port,
-                  NetClock::time_point deadline, const net::AbortCheck& abort) {
+                  NetClock::time_point deadline, const AbortCheck& abort) {
     ADDRINFOW hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -47,7 +44,7 @@ NetResult resolve(AddressList& found, const std::string& host, std::uint16_t por
         AddressList list;
     };
     Lookup lookup;
-    auto waited = net::waitInBackground(
+    auto waited = waitInBackground(
         [wideHost, service, hints] {
             ADDRINFOW* result = nullptr;
             Lookup done;
@@ -86,7 +83,7 @@ Socket openSocket(int family) {
 }
 
 NetResult connectOne(Socket& connected, const ADDRINFOW& address, NetClock::time_point deadline,
-                     const net::AbortCheck& abort) {
+                     const AbortCheck& abort) {
     Socket socket = openSocket(address.ai_family);
     if (!socket) {
         return wsaResult(WSAGetLastError());
@@ -108,14 +105,14 @@ NetResult connectOne(Socket& connected, const ADDRINFOW& address, NetClock::time
     return {};
 }
 
-class Win32Listener final : public net::Listener {
+class Win32Listener final : public Listener {
 public:
     explicit Win32Listener(Socket socket) : socket_(std::move(socket)) {}
 
-    net::Address address() const override { return socketAddress(socket_.get(), false); }
+    Address address() const override { return socketAddress(socket_.get(), false); }
 
-    NetResult accept(std::unique_ptr<net::ByteStream>& accepted, int timeoutMs,
-                     const net::AbortCheck& abort) override {
+    NetResult accept(std::unique_ptr<ByteStream>& accepted, int timeoutMs,
+                     const AbortCheck& abort) override {
         const auto deadline = netDeadlineIn(timeoutMs);
         for (;;) {
             Socket socket(::accept(socket_.get(), nullptr, nullptr));
@@ -153,9 +150,8 @@ Win32Network::~Win32Network() {
     }
 }
 
-NetResult Win32Network::connect(std::unique_ptr<net::ByteStream>& connected,
-                                const std::string& host, std::uint16_t port, int timeoutMs,
-                                const net::AbortCheck& abort) {
+NetResult Win32Network::connect(std::unique_ptr<ByteStream>& connected, const std::string& host,
+                                std::uint16_t port, int timeoutMs, const AbortCheck& abort) {
     if (!started_) {
         return fail(NetStatus::Failed, "networking is not available");
     }
@@ -182,8 +178,7 @@ NetResult Win32Network::connect(std::unique_ptr<net::ByteStream>& connected,
     return last;
 }
 
-NetResult Win32Network::listen(std::unique_ptr<net::Listener>& listener,
-                               const std::string& localIp) {
+NetResult Win32Network::listen(std::unique_ptr<Listener>& listener, const std::string& localIp) {
     if (!started_) {
         return fail(NetStatus::Failed, "networking is not available");
     }

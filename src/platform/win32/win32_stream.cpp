@@ -5,9 +5,6 @@
 
 namespace pictorn::platform::win32 {
 
-using net::NetResult;
-using net::NetStatus;
-
 namespace {
 
 NetResult closedResult() {
@@ -32,8 +29,7 @@ Win32Stream::~Win32Stream() {
     close();
 }
 
-NetResult Win32Stream::readSome(std::span<char> buffer, int timeoutMs,
-                                const net::AbortCheck& abort) {
+NetResult Win32Stream::readSome(std::span<char> buffer, int timeoutMs, const AbortCheck& abort) {
     if (!socket_) {
         return closedResult();
     }
@@ -42,8 +38,7 @@ NetResult Win32Stream::readSome(std::span<char> buffer, int timeoutMs,
                     : recvSome(socket_.get(), buffer, deadline, abort);
 }
 
-NetResult Win32Stream::writeAll(std::string_view data, int timeoutMs,
-                                const net::AbortCheck& abort) {
+NetResult Win32Stream::writeAll(std::string_view data, int timeoutMs, const AbortCheck& abort) {
     if (!socket_) {
         return closedResult();
     }
@@ -52,7 +47,7 @@ NetResult Win32Stream::writeAll(std::string_view data, int timeoutMs,
 }
 
 NetResult Win32Stream::startTls(const std::string& hostName, int timeoutMs,
-                                const net::AbortCheck& abort) {
+                                const AbortCheck& abort) {
     if (!socket_) {
         return closedResult();
     }
@@ -66,11 +61,11 @@ bool Win32Stream::isTls() const noexcept {
     return session_ != nullptr;
 }
 
-net::Address Win32Stream::localAddress() const {
+Address Win32Stream::localAddress() const {
     return socketAddress(socket_.get(), false);
 }
 
-net::Address Win32Stream::peerAddress() const {
+Address Win32Stream::peerAddress() const {
     return socketAddress(socket_.get(), true);
 }
 

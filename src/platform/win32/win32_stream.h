@@ -1,5 +1,5 @@
 #pragma once
-#include "net/byte_stream.h"
+#include "platform/network.h"
 #include "platform/win32/net_handles.h"
 
 #include <memory>
@@ -9,20 +9,18 @@ namespace pictorn::platform::win32 {
 class SchannelSession;
 
 // One connected non-blocking socket, plain or (after startTls) TLS.
-class Win32Stream final : public net::ByteStream {
+class Win32Stream final : public ByteStream {
 public:
     explicit Win32Stream(Socket socket);
     ~Win32Stream() override;
 
-    net::NetResult readSome(std::span<char> buffer, int timeoutMs,
-                            const net::AbortCheck& abort) override;
-    net::NetResult writeAll(std::string_view data, int timeoutMs,
-                            const net::AbortCheck& abort) override;
-    net::NetResult startTls(const std::string& hostName, int timeoutMs,
-                            const net::AbortCheck& abort) override;
+    NetResult readSome(std::span<char> buffer, int timeoutMs, const AbortCheck& abort) override;
+    NetResult writeAll(std::string_view data, int timeoutMs, const AbortCheck& abort) override;
+    NetResult startTls(const std::string& hostName, int timeoutMs,
+                       const AbortCheck& abort) override;
     bool isTls() const noexcept override;
-    net::Address localAddress() const override;
-    net::Address peerAddress() const override;
+    Address localAddress() const override;
+    Address peerAddress() const override;
     void close() noexcept override;
 
 private:

@@ -7,9 +7,6 @@
 
 namespace pictorn::platform::win32 {
 
-using net::NetResult;
-using net::NetStatus;
-
 namespace {
 
 constexpr int sliceMs = 100;
@@ -31,7 +28,7 @@ int msUntil(NetClock::time_point deadline) {
 }
 
 NetResult waitReady(SOCKET socket, WaitFor what, NetClock::time_point deadline,
-                    const net::AbortCheck& abort) {
+                    const AbortCheck& abort) {
     for (;;) {
         if (abort && abort()) {
             return fail(NetStatus::Aborted, "cancelled");
@@ -102,7 +99,7 @@ NetResult wsaResult(int error) {
 }
 
 NetResult recvSome(SOCKET socket, std::span<char> buffer, NetClock::time_point deadline,
-                   const net::AbortCheck& abort) {
+                   const AbortCheck& abort) {
     if (buffer.empty()) {
         return {};
     }
@@ -125,8 +122,7 @@ NetResult recvSome(SOCKET socket, std::span<char> buffer, NetClock::time_point d
     }
 }
 
-NetResult sendAll(SOCKET socket, std::string_view data, int timeoutMs,
-                  const net::AbortCheck& abort) {
+NetResult sendAll(SOCKET socket, std::string_view data, int timeoutMs, const AbortCheck& abort) {
     std::size_t sent = 0;
     while (sent < data.size()) {
         const int piece = static_cast<int>(std::min<std::size_t>(data.size() - sent, 1 << 20));
@@ -150,7 +146,7 @@ NetResult sendAll(SOCKET socket, std::string_view data, int timeoutMs,
     return NetResult{NetStatus::Ok, sent, {}};
 }
 
-net::Address socketAddress(SOCKET socket, bool peer) {
+Address socketAddress(SOCKET socket, bool peer) {
     sockaddr_storage storage{};
     int length = sizeof storage;
     auto* raw = reinterpret_cast<sockaddr*>(&storage);
@@ -164,7 +160,7 @@ net::Address socketAddress(SOCKET socket, bool peer) {
                      NI_NUMERICHOST | NI_NUMERICSERV) != 0) {
         return {};
     }
-    return net::Address{toUtf8(host), static_cast<std::uint16_t>(wcstoul(port, nullptr, 10))};
+    return Address{toUtf8(host), static_cast<std::uint16_t>(wcstoul(port, nullptr, 10))};
 }
 
 } // namespace pictorn::platform::win32

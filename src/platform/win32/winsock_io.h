@@ -2,7 +2,7 @@
 // The socket-level pieces of the Winsock transport. Sockets are non-blocking and every wait
 // is a select() of at most 100 ms that asks the abort check first: under Wine, closing a
 // socket from another thread does not end a blocked send(), so nothing may block.
-#include "net/byte_stream.h"
+#include "platform/network.h"
 #include "platform/win32/net_handles.h"
 
 #include <chrono>
@@ -20,18 +20,17 @@ enum class WaitFor { Read, Write, Connect };
 
 // Ok once `socket` is ready; TimedOut, Aborted or Failed otherwise. A connect that failed
 // reports its error.
-net::NetResult waitReady(SOCKET socket, WaitFor what, NetClock::time_point deadline,
-                         const net::AbortCheck& abort);
+NetResult waitReady(SOCKET socket, WaitFor what, NetClock::time_point deadline,
+                    const AbortCheck& abort);
 
 // The result for a failed Winsock call with this error code.
-net::NetResult wsaResult(int error);
+NetResult wsaResult(int error);
 
-net::NetResult recvSome(SOCKET socket, std::span<char> buffer, NetClock::time_point deadline,
-                        const net::AbortCheck& abort);
+NetResult recvSome(SOCKET socket, std::span<char> buffer, NetClock::time_point deadline,
+                   const AbortCheck& abort);
 // timeoutMs bounds each wait for the peer to take more.
-net::NetResult sendAll(SOCKET socket, std::string_view data, int timeoutMs,
-                       const net::AbortCheck& abort);
+NetResult sendAll(SOCKET socket, std::string_view data, int timeoutMs, const AbortCheck& abort);
 
-net::Address socketAddress(SOCKET socket, bool peer);
+Address socketAddress(SOCKET socket, bool peer);
 
 } // namespace pictorn::platform::win32

@@ -42,23 +42,23 @@ private:
 };
 
 // The real network, counting the connections asked for.
-class CountingNetwork final : public net::Network {
+class CountingNetwork final : public platform::Network {
 public:
-    explicit CountingNetwork(net::Network& real) : real_(real) {}
-    net::NetResult connect(std::unique_ptr<net::ByteStream>& connected, const std::string& host,
-                           std::uint16_t port, int timeoutMs,
-                           const net::AbortCheck& abort) override {
+    explicit CountingNetwork(platform::Network& real) : real_(real) {}
+    platform::NetResult connect(std::unique_ptr<platform::ByteStream>& connected,
+                                const std::string& host, std::uint16_t port, int timeoutMs,
+                                const platform::AbortCheck& abort) override {
         ++connects;
         return real_.connect(connected, host, port, timeoutMs, abort);
     }
-    net::NetResult listen(std::unique_ptr<net::Listener>& listener,
-                          const std::string& localIp) override {
+    platform::NetResult listen(std::unique_ptr<platform::Listener>& listener,
+                               const std::string& localIp) override {
         return real_.listen(listener, localIp);
     }
     int connects = 0;
 
 private:
-    net::Network& real_;
+    platform::Network& real_;
 };
 
 class FtpWindow : public ::testing::Test {

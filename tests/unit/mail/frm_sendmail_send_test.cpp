@@ -165,7 +165,7 @@ TEST_F(MailSend, AFailureShowsTheErrorTextBrokenAfterItsFirstPart) {
 
 TEST_F(MailSend, WhileSendingTheWindowPaintsButTakesNoInput) {
     std::atomic<bool> release{false};
-    sender = [&](const net::AbortCheck&) {
+    sender = [&](const platform::AbortCheck&) {
         while (!release.load())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return net::SendResult{true, "", "iso-8859-1"};
@@ -202,7 +202,7 @@ TEST_F(MailSend, WhileSendingTheWindowPaintsButTakesNoInput) {
 
 TEST_F(MailSend, ClosingDuringASendingAbortsItAndStillStoresTheFields) {
     std::atomic<bool> sawAbort{false};
-    sender = [&](const net::AbortCheck& abort) {
+    sender = [&](const platform::AbortCheck& abort) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (!abort() && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -240,7 +240,7 @@ TEST_F(MailSend, AnUnreadableAttachmentStopsTheSendingWithAMessage) {
 }
 
 TEST_F(MailSend, AnUnexpectedFailureIsReportedAndSendWorksAgain) {
-    sender = [](const net::AbortCheck&) -> net::SendResult {
+    sender = [](const platform::AbortCheck&) -> net::SendResult {
         throw AppError(429, "ActiveX component can't create object");
     };
     open([&](FrmSendmail& w) {

@@ -46,7 +46,7 @@ protected:
         });
         showSendMail(platform.services, store, mainWindow, imageToAttach, mailOrFtpOpen, nullptr,
                      [this](const net::MailMessage& message, const net::SmtpOptions& options,
-                            const net::AbortCheck& abort) {
+                            const platform::AbortCheck& abort) {
                          sent.push_back({message, options});
                          return sender ? sender(abort) : result;
                      });
@@ -62,7 +62,7 @@ protected:
     bool openDuring = false;
     // What the sender answers; `sender`, when set, runs instead (on the worker thread).
     net::SendResult result{true, "", "iso-8859-1"};
-    std::function<net::SendResult(const net::AbortCheck&)> sender;
+    std::function<net::SendResult(const platform::AbortCheck&)> sender;
     std::vector<SentMail> sent;
 };
 

@@ -31,7 +31,8 @@ protected:
     // Sends through our client over real sockets, as the program does.
     void useRealClient(int replyTimeoutMs = 10'000) {
         realSend_ = [this, replyTimeoutMs](const net::MailMessage& message,
-                                           net::SmtpOptions options, const net::AbortCheck& abort) {
+                                           net::SmtpOptions options,
+                                           const platform::AbortCheck& abort) {
             options.replyTimeoutMs = replyTimeoutMs;
             net::SmtpClient client(network_, charsets_);
             return client.send(message, options, abort);
@@ -89,7 +90,7 @@ TEST_F(MailWindowServer, WhatTheWindowSendsArrivesWithThePictureIntact) {
 }
 
 TEST_F(MailWindowServer, ARefusedConnectionIsACommunicationsError) {
-    std::unique_ptr<net::Listener> listener;
+    std::unique_ptr<platform::Listener> listener;
     ASSERT_TRUE(network_.listen(listener, "127.0.0.1").ok());
     const std::uint16_t port = listener->address().port;
     listener.reset(); // nobody listens there any more
@@ -111,7 +112,7 @@ TEST_F(MailWindowServer, ARefusedConnectionIsACommunicationsError) {
 
 TEST_F(MailWindowServer, ClosingWhileASilentServerKeepsTheWindowWaitingEndsAtOnce) {
     // A listener that never accepts: the connection is made, the greeting never comes.
-    std::unique_ptr<net::Listener> silent;
+    std::unique_ptr<platform::Listener> silent;
     ASSERT_TRUE(network_.listen(silent, "127.0.0.1").ok());
     useRealClient(60'000);
     std::chrono::steady_clock::time_point closed;

@@ -5,6 +5,8 @@
 namespace pictorn::net {
 namespace {
 
+using platform::Address;
+
 FtpReply reply(int code, std::vector<std::string> lines) {
     return FtpReply{code, std::move(lines)};
 }

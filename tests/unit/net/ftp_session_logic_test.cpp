@@ -8,6 +8,7 @@
 namespace pictorn::net {
 namespace {
 
+using platform::NetStatus;
 using testing::ScriptedNetwork;
 
 const char* kFeatPlain = "211-Features:\r\n EPSV\r\n UTF8\r\n211 End";

@@ -12,6 +12,12 @@
 namespace pictorn::net {
 namespace {
 
+using platform::AbortCheck;
+using platform::Address;
+using platform::ByteStream;
+using platform::Listener;
+using platform::NetResult;
+using platform::NetStatus;
 using platform::posix::PosixNetwork;
 using test::ServerProcess;
 using test::testScriptPath;

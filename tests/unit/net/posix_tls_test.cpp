@@ -12,6 +12,9 @@
 namespace pictorn::net {
 namespace {
 
+using platform::ByteStream;
+using platform::Listener;
+using platform::NetStatus;
 using platform::posix::PosixNetwork;
 using test::ServerProcess;
 using test::testScriptPath;

@@ -5,6 +5,13 @@
 
 namespace pictorn::net::testing {
 
+using platform::AbortCheck;
+using platform::Address;
+using platform::ByteStream;
+using platform::Listener;
+using platform::NetResult;
+using platform::NetStatus;
+
 namespace {
 
 NetResult status(NetStatus s, std::string detail = {}) {

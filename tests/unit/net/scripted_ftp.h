@@ -1,7 +1,7 @@
 #pragma once
 // An in-memory network for the FTP session's logic: the control connection answers each
 // command line from a script, data connections collect what is written to them.
-#include "net/byte_stream.h"
+#include "platform/network.h"
 
 #include <deque>
 #include <memory>
@@ -20,12 +20,12 @@ struct DataLog {
 // What a data connection does once the client has written `stallAfter` bytes.
 struct DataBehaviour {
     std::size_t stallAfter = std::string::npos;
-    NetStatus stallStatus = NetStatus::TimedOut;
+    platform::NetStatus stallStatus = platform::NetStatus::TimedOut;
 };
 
 class ScriptedControl;
 
-class ScriptedNetwork final : public Network {
+class ScriptedNetwork final : public platform::Network {
 public:
     ScriptedNetwork();
     ~ScriptedNetwork() override;
@@ -35,15 +35,17 @@ public:
     ScriptedNetwork& greet(std::string reply);
     ScriptedNetwork& on(std::string expected, std::string reply);
 
-    NetResult connect(std::unique_ptr<ByteStream>& connected, const std::string& host,
-                      std::uint16_t port, int timeoutMs, const AbortCheck& abort) override;
-    NetResult listen(std::unique_ptr<Listener>& listener, const std::string& localIp) override;
+    platform::NetResult connect(std::unique_ptr<platform::ByteStream>& connected,
+                                const std::string& host, std::uint16_t port, int timeoutMs,
+                                const platform::AbortCheck& abort) override;
+    platform::NetResult listen(std::unique_ptr<platform::Listener>& listener,
+                               const std::string& localIp) override;
 
     // Test settings
-    NetResult connectResult; // for the control connection
-    NetResult tlsResult;     // for every startTls
-    Address controlPeer{"127.0.0.1", 21};
-    Address controlLocal{"127.0.0.1", 50000};
+    platform::NetResult connectResult; // for the control connection
+    platform::NetResult tlsResult;     // for every startTls
+    platform::Address controlPeer{"127.0.0.1", 21};
+    platform::Address controlLocal{"127.0.0.1", 50000};
     DataBehaviour data;
 
     // What happened

@@ -2,7 +2,7 @@
 // An in-memory server for protocol tests: each read hands out the next scripted reply
 // (in pieces of at most `chunk` bytes, to exercise reassembly); everything the client
 // writes is recorded, with a marker where TLS started.
-#include "net/byte_stream.h"
+#include "platform/network.h"
 
 #include <deque>
 #include <map>
@@ -14,23 +14,24 @@ namespace pictorn::net::mail_testing {
 
 struct Script {
     std::deque<std::string> replies; // one per read the client will do
-    NetResult tls;                   // what startTls answers
+    platform::NetResult tls;         // what startTls answers
     std::size_t chunk = 1 << 20;
-    NetStatus whenSilent = NetStatus::TimedOut; // once the replies run out
+    platform::NetStatus whenSilent = platform::NetStatus::TimedOut; // once the replies run out
     // Shared with the stream, so a test can look after the client has closed it.
     std::string written;
     bool closed = false;
     std::vector<int> readTimeouts;
 };
 
-class ScriptedStream : public ByteStream {
+class ScriptedStream : public platform::ByteStream {
 public:
     explicit ScriptedStream(Script& script) : script_(script) {}
 
-    NetResult readSome(std::span<char> buffer, int timeoutMs, const AbortCheck& abort) override {
+    platform::NetResult readSome(std::span<char> buffer, int timeoutMs,
+                                 const platform::AbortCheck& abort) override {
         script_.readTimeouts.push_back(timeoutMs);
         if (abort && abort()) {
-            return {NetStatus::Aborted, 0, {}};
+            return {platform::NetStatus::Aborted, 0, {}};
         }
         if (script_.replies.empty()) {
             return {script_.whenSilent, 0, {}};
@@ -42,20 +43,21 @@ public:
         if (next.empty()) {
             script_.replies.pop_front();
         }
-        return {NetStatus::Ok, n, {}};
+        return {platform::NetStatus::Ok, n, {}};
     }
-    NetResult writeAll(std::string_view data, int, const AbortCheck&) override {
+    platform::NetResult writeAll(std::string_view data, int, const platform::AbortCheck&) override {
         script_.written += data;
-        return {NetStatus::Ok, data.size(), {}};
+        return {platform::NetStatus::Ok, data.size(), {}};
     }
-    NetResult startTls(const std::string& hostName, int, const AbortCheck&) override {
+    platform::NetResult startTls(const std::string& hostName, int,
+                                 const platform::AbortCheck&) override {
         script_.written += "<TLS " + hostName + ">";
         tls_ = script_.tls.ok();
         return script_.tls;
     }
     bool isTls() const noexcept override { return tls_; }
-    Address localAddress() const override { return {"127.0.0.1", 40000}; }
-    Address peerAddress() const override { return {"127.0.0.1", 25}; }
+    platform::Address localAddress() const override { return {"127.0.0.1", 40000}; }
+    platform::Address peerAddress() const override { return {"127.0.0.1", 25}; }
     void close() noexcept override { script_.closed = true; }
 
 private:
@@ -64,21 +66,22 @@ private:
 };
 
 // Hands out one scripted stream per port; ports without a script refuse.
-class ScriptedNetwork : public Network {
+class ScriptedNetwork : public platform::Network {
 public:
-    NetResult connect(std::unique_ptr<ByteStream>& connected, const std::string& host,
-                      std::uint16_t port, int timeoutMs, const AbortCheck&) override {
+    platform::NetResult connect(std::unique_ptr<platform::ByteStream>& connected,
+                                const std::string& host, std::uint16_t port, int timeoutMs,
+                                const platform::AbortCheck&) override {
         attempts.push_back(host + ":" + std::to_string(port));
         connectTimeouts.push_back(timeoutMs);
         const auto it = scripts.find(port);
         if (it == scripts.end()) {
-            return {NetStatus::Refused, 0, "connection refused"};
+            return {platform::NetStatus::Refused, 0, "connection refused"};
         }
         connected = std::make_unique<ScriptedStream>(it->second);
         return {};
     }
-    NetResult listen(std::unique_ptr<Listener>&, const std::string&) override {
-        return {NetStatus::Failed, 0, "not scripted"};
+    platform::NetResult listen(std::unique_ptr<platform::Listener>&, const std::string&) override {
+        return {platform::NetStatus::Failed, 0, "not scripted"};
     }
 
     std::map<std::uint16_t, Script> scripts;

@@ -11,6 +11,8 @@ namespace {
 
 using mail_testing::Script;
 using mail_testing::ScriptedNetwork;
+using platform::AbortCheck;
+using platform::NetStatus;
 
 constexpr const char* kGreeting = "220 mail.example.org ESMTP\r\n";
 constexpr const char* kEhloTlsAuth = "250-mail.example.org\r\n250-STARTTLS\r\n"

@@ -1,11 +1,11 @@
-#include "net/background_wait.h"
+#include "platform/background_wait.h"
 
 #include <gtest/gtest.h>
 
 #include <future>
 #include <string>
 
-namespace pictorn::net {
+namespace pictorn::platform {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -45,4 +45,4 @@ TEST(BackgroundWait, HandsBackTheResultOrGivesUpOnAHangingCall) {
 }
 
 } // namespace
-} // namespace pictorn::net
+} // namespace pictorn::platform

@@ -2,7 +2,7 @@
 // Runs a call that cannot be interrupted (a host name lookup) on a thread of its own and
 // waits for it like any other network wait: in 100 ms slices that ask the abort check, up to
 // the deadline. A call given up on finishes in the background and its result is dropped.
-#include "net/byte_stream.h"
+#include "platform/network.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -13,7 +13,7 @@
 #include <thread>
 #include <utility>
 
-namespace pictorn::net {
+namespace pictorn::platform {
 
 template <typename Result, typename Work>
 NetResult waitInBackground(Work work, Result& result,
@@ -49,4 +49,4 @@ NetResult waitInBackground(Work work, Result& result,
     return {};
 }
 
-} // namespace pictorn::net
+} // namespace pictorn::platform

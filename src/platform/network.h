@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace pictorn::net {
+namespace pictorn::platform {
 
 // Asked about every 100 ms while a call waits; answering true ends the wait with Aborted.
 // An empty function never aborts.
@@ -88,4 +88,4 @@ public:
     virtual NetResult listen(std::unique_ptr<Listener>& listener, const std::string& localIp) = 0;
 };
 
-} // namespace pictorn::net
+} // namespace pictorn::platform
