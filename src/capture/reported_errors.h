@@ -1,8 +1,9 @@
 #pragma once
 // The error numbers the report box shows for what the image control and the grab answer as
 // values: a save that wrote nothing, a foreground window that is not there. They are the
-// numbers the classic control raised (0x8000FFFF for every path it could not write), so an
-// error report reads as it always did; no handler decides anything by them.
+// numbers these failures have always been reported with (0x8000FFFF for every path that
+// cannot be written), so an error report reads as it always did; no handler decides
+// anything by them.
 #include "capture/image_box.h"
 #include "platform/app_error.h"
 

@@ -136,7 +136,7 @@ TEST_F(ImageBoxTest, AnUnwritablePathIsAnsweredWithTheSystemsReason) {
     files.addFolder("C:\\Shots\\taken.png");
     EXPECT_EQ(box.savePictureFile("C:\\Shots\\taken.png").status, SaveStatus::NotWritable);
     EXPECT_TRUE(files.isFolder("C:\\Shots\\taken.png"));
-    // The error report shows the numbers the classic control raised.
+    // The error report shows the numbers these failures have always been reported with.
     EXPECT_EQ(reportedError(gone).number(), static_cast<std::int32_t>(0x8000FFFF));
     EXPECT_EQ(reportedError(gone).description(), gone.reason);
     EXPECT_EQ(reportedError({SaveStatus::DiskFull, "full"}).number(), 61);

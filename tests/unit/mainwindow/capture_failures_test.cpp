@@ -182,7 +182,7 @@ TEST_F(CaptureFailures, EachOutputFailureHasItsOwnMessageAndReportsShowTheContro
     EXPECT_TRUE(main->visible());
 
     // Save As into a folder that is not there, and an active-window capture with no window:
-    // the error report, with the number the classic control raised.
+    // the error report, with the number such a failure has always been reported with.
     h.fileDialogs.saveAnswers.push_back(platform::SaveFileAnswer{"C:\\Gone\\shot.png", 5});
     main->menuSaveAs.click();
     EXPECT_NE(
