@@ -91,6 +91,9 @@ pictorn_linux_pid() {
 start_pictorn() {
     TITLE=Pictorn
     [[ " $* " == *" AutoSave 1 "* ]] && TITLE="Pictorn - AutoSave activated"
+    # Started minimized into the tray, the window may never be shown: it only has to exist.
+    local seen=()
+    [[ " $* " == *" StartMinimized 1 "* ]] && seen=(--hidden)
     wine reg delete "$KEY" /f </dev/null >/dev/null 2>&1
     wine reg add "$KEY" /v PlaySound /t REG_SZ /d 0 /f </dev/null >/dev/null 2>&1
     while (($# >= 2)); do
@@ -100,7 +103,7 @@ start_pictorn() {
     wine "$PICTORN" </dev/null >>"$WORK/pictorn.log" 2>&1 &
     PICTORN_PID=$!
     WINE_ENV_PIDS+=("$PICTORN_PID")
-    driver wait-window "$TITLE" 60000 || {
+    driver wait-window "${seen[@]}" "$TITLE" 60000 || {
         log "the main window did not appear"
         return 1
     }
