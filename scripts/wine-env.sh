@@ -11,6 +11,7 @@
 WINE_ENV_PIDS=()     # processes to stop, in start order
 WINE_ENV_PREFIXES=() # prefixes whose wineserver must be killed
 WINE_ENV_XVFB_PID=""
+WINE_ENV_XVFB_NUMBER=""
 
 wine_env_log() { echo "[wine-env] $*" >&2; }
 
@@ -87,37 +88,75 @@ wine_env_display_free() {
 
 wine_env_wm_ready() { xprop -display "$DISPLAY" -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
-# Starts Xvfb on the first free display from :90 up and openbox on it; exports DISPLAY.
-# Output of both goes to files in folder $1.
-wine_env_start_display() {
+# Starts Xvfb on the first free display from :$2 up (and no further than :189); exports
+# DISPLAY and sets WINE_ENV_XVFB_NUMBER.
+wine_env_start_xvfb() {
     local logdir="$1" n pid
-    mkdir -p "$logdir"
-    for ((n = 90; n < 190; n++)); do
+    for ((n = $2; n < 190; n++)); do
         wine_env_display_free "$n" || continue
-        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >"$logdir/xvfb.log" 2>&1 &
+        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >>"$logdir/xvfb.log" 2>&1 &
         pid=$!
         # Another session may have taken the number meanwhile; Xvfb then exits at once.
         # The socket appears before the server accepts clients: wait until one can talk to it.
         if wine_env_poll 10 test -S "/tmp/.X11-unix/X$n" && kill -0 "$pid" 2>/dev/null &&
             wine_env_poll 10 wine_env_x_answers ":$n"; then
             WINE_ENV_XVFB_PID=$pid
+            WINE_ENV_XVFB_NUMBER=$n
             WINE_ENV_PIDS+=("$pid")
             export DISPLAY=":$n"
-            break
+            return 0
         fi
         kill "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     done
-    if [[ -z "$WINE_ENV_XVFB_PID" ]]; then
-        wine_env_log "no free X display could be started"
-        return 1
-    fi
-    openbox --sm-disable >"$logdir/openbox.log" 2>&1 &
-    WINE_ENV_PIDS+=("$!")
-    if ! wine_env_poll 10 wine_env_wm_ready; then
+    return 1
+}
+
+wine_env_stop_pid() {
+    local pid="$1" kept=() p
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    for p in "${WINE_ENV_PIDS[@]}"; do
+        [[ "$p" == "$pid" ]] || kept+=("$p")
+    done
+    WINE_ENV_PIDS=("${kept[@]}")
+}
+
+# Ready, or gone: a window manager that could not open the display ends at once.
+wine_env_wm_settled() { wine_env_wm_ready || ! kill -0 "$1" 2>/dev/null; }
+
+# Starts openbox on $DISPLAY. On a busy machine openbox has once failed to open a display
+# that had just answered, and a second start worked: it gets three tries.
+wine_env_start_wm() {
+    local logdir="$1" try pid
+    for ((try = 0; try < 3; try++)); do
+        openbox --sm-disable >>"$logdir/openbox.log" 2>&1 &
+        pid=$!
+        WINE_ENV_PIDS+=("$pid")
+        wine_env_poll 10 wine_env_wm_settled "$pid" && wine_env_wm_ready && return 0
+        wine_env_stop_pid "$pid"
+    done
+    return 1
+}
+
+# Starts Xvfb on the first free display from :90 up and openbox on it; exports DISPLAY.
+# When openbox will not come up, the display is given up and the next one tried.
+# Output of both goes to files in folder $1.
+wine_env_start_display() {
+    local logdir="$1" first=90 attempt
+    mkdir -p "$logdir"
+    for ((attempt = 0; attempt < 3; attempt++)); do
+        if ! wine_env_start_xvfb "$logdir" "$first"; then
+            wine_env_log "no free X display could be started"
+            return 1
+        fi
+        wine_env_start_wm "$logdir" && return 0
         wine_env_log "openbox did not come up on $DISPLAY"
-        return 1
-    fi
+        wine_env_stop_pid "$WINE_ENV_XVFB_PID"
+        WINE_ENV_XVFB_PID=""
+        first=$((WINE_ENV_XVFB_NUMBER + 1))
+    done
+    return 1
 }
 
 # Stops, by process id, everything started through these helpers; safe to call twice.

@@ -52,15 +52,21 @@ class XDisplay:
             self._stop(xvfb)
         raise RuntimeError("no free X display could be started")
 
-    def _start_openbox(self):
+    def _start_openbox(self, tries=3):
         # The socket file exists from bind() on, before the server listens: a client that
         # comes too early (openbox, on a loaded machine) is refused and gives up.
         if not poll(self._accepts_clients, 10) or self._xvfb.poll() is not None:
             raise RuntimeError(f"Xvfb on {self.name} does not accept clients")
-        self._openbox = self._spawn(["openbox", "--sm-disable"], "openbox.log", self.env())
-        # On a loaded machine openbox has been seen to need more than ten seconds.
-        if not poll(self._wm_ready, 30):
-            raise RuntimeError(f"openbox did not come up on {self.name}")
+        # On a busy machine openbox has once failed to open a display that had just
+        # answered (it ends at once then), and a second start worked.
+        for _ in range(tries):
+            self._openbox = self._spawn(["openbox", "--sm-disable"], "openbox.log", self.env())
+            # On a loaded machine openbox has been seen to need more than ten seconds.
+            poll(lambda: self._wm_ready() or self._openbox.poll() is not None, 30)
+            if self._wm_ready():
+                return
+            self._stop(self._openbox)
+        raise RuntimeError(f"openbox did not come up on {self.name}")
 
     def stop(self):
         for process in (self._openbox, self._xvfb):
