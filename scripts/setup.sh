@@ -45,6 +45,14 @@ PICTORN_PACKAGES=(
     wixl
     msitools
     zip
+    # Real servers for the tests (tests/daemons); proftpd conflicts with vsftpd as a package,
+    # so it is unpacked into the build tree instead and needs its libraries from here.
+    vsftpd
+    exim4-daemon-light
+    libmemcached11
+    libmemcachedutil2
+    libpcre2-posix3
+    libhiredis0.14
 )
 
 PICTORN_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -75,9 +83,54 @@ setup_packages() {
         }
         sudo=(sudo)
     fi
+    # Installed servers must not start by themselves (on port 21 and 25); the tests start
+    # their own. Debian's invoke-rc.d asks this file first.
+    if [[ ! -e /usr/sbin/policy-rc.d ]]; then
+        printf '#!/bin/sh\nexit 101\n' | "${sudo[@]}" tee /usr/sbin/policy-rc.d >/dev/null &&
+            "${sudo[@]}" chmod 755 /usr/sbin/policy-rc.d
+    fi
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q >/dev/null &&
         "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
             --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# What the real servers of tests/daemons need besides their packages: the local user the FTP
+# servers log in, vsftpd's empty chroot folder, Exim's trust in the project's configuration
+# (without it Exim drops root) and proftpd unpacked into the build tree. Needs root.
+PICTORN_TEST_USER=pictorn-test
+PICTORN_TEST_PASSWORD=pictorn-s3cret
+setup_daemons() {
+    if ((EUID != 0)); then
+        setup_log "not root: the real servers of tests/daemons are not set up"
+        return 0
+    fi
+    if ! id -u "$PICTORN_TEST_USER" >/dev/null 2>&1; then
+        useradd --system --create-home --home-dir "/home/$PICTORN_TEST_USER" --shell /bin/sh \
+            "$PICTORN_TEST_USER" || return 1
+    fi
+    echo "$PICTORN_TEST_USER:$PICTORN_TEST_PASSWORD" | chpasswd || return 1
+    mkdir -p /var/run/vsftpd/empty
+    local config="$PICTORN_ROOT/tests/daemons/exim.conf" trusted=/etc/exim4/trusted_configs
+    if ! grep -qxF "$config" "$trusted" 2>/dev/null; then
+        echo "$config" >>"$trusted" && chmod 644 "$trusted" || return 1
+    fi
+    local proftpd="$PICTORN_BUILD/daemons/proftpd"
+    [[ -x "$proftpd/usr/sbin/proftpd" ]] && return 0
+    setup_log "unpacking proftpd into $proftpd"
+    local unpack="$proftpd.unpack"
+    rm -rf "$unpack" && mkdir -p "$unpack" && chmod 777 "$unpack" || return 1
+    local deb
+    (cd "$unpack" && { apt-get download -q proftpd-core proftpd-mod-crypto >/dev/null 2>&1 ||
+        { apt-get update -q >/dev/null && apt-get download -q proftpd-core proftpd-mod-crypto \
+            >/dev/null 2>&1; }; }) || {
+        setup_log "cannot download proftpd"
+        return 1
+    }
+    for deb in "$unpack"/*.deb; do
+        dpkg -x "$deb" "$unpack" || return 1
+    done
+    rm -f "$unpack"/*.deb
+    chmod 755 "$unpack" && rm -rf "$proftpd" && mv "$unpack" "$proftpd"
 }
 
 # setup_build <name> [targets...]: configures <build>/<name> if it has not been configured yet (CMake
@@ -130,7 +183,7 @@ setup_main() {
     local step
     for step in "${steps[@]}"; do
         case "$step" in
-        packages) setup_packages || return 1 ;;
+        packages) { setup_packages && setup_daemons; } || return 1 ;;
         asan) setup_build native-asan || return 1 ;;
         *) setup_build "$step" || return 1 ;;
         esac

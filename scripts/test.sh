@@ -225,7 +225,7 @@ main() {
     mkdir -p "$BUILD"
     rm -rf "$LOGS"
     mkdir -p "$LOGS"
-    if ! setup_packages; then
+    if ! setup_packages || ! setup_daemons; then
         echo "SUMMARY: setup FAIL (packages could not be installed)"
         return 1
     fi
