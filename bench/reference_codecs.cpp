@@ -114,6 +114,38 @@ Bytes libjpegEncode(const Picture& picture, int quality) {
     return out;
 }
 
+std::optional<Picture> libjpegDecode(const Bytes& file) {
+    jpeg_decompress_struct cinfo{};
+    jpeg_error_mgr jerr{};
+    cinfo.err = jpeg_std_error(&jerr);
+    jerr.error_exit = [](j_common_ptr) {
+        throw std::runtime_error("libjpeg failed");
+    };
+    jpeg_create_decompress(&cinfo);
+    std::optional<Picture> result;
+    try {
+        jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
+        jpeg_read_header(&cinfo, TRUE);
+        cinfo.out_color_space = JCS_RGB;
+        jpeg_start_decompress(&cinfo);
+        Picture p(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
+        Bytes row(static_cast<std::size_t>(p.width) * 3);
+        while (cinfo.output_scanline < cinfo.output_height) {
+            std::uint32_t* dst = p.row(static_cast<int>(cinfo.output_scanline));
+            JSAMPROW r = row.data();
+            jpeg_read_scanlines(&cinfo, &r, 1);
+            for (int x = 0; x < p.width; ++x) {
+                dst[x] = rgb(row[3 * x], row[3 * x + 1], row[3 * x + 2]);
+            }
+        }
+        jpeg_finish_decompress(&cinfo);
+        result = std::move(p);
+    } catch (const std::runtime_error&) {
+    }
+    jpeg_destroy_decompress(&cinfo);
+    return result;
+}
+
 std::optional<Picture> giflibDecode(const Bytes& file) {
     struct Reader {
         const Bytes* data;

@@ -36,7 +36,7 @@ PICTORN_PACKAGES=(
     libjpeg-dev
     libgif-dev
     libtiff-dev
-    libstb-dev
+    libstb-dev # bench_imaging: the JPEG writer we used before our own, for comparison
     zlib1g-dev
     googletest
     libgtest-dev

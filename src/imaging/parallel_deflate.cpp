@@ -1,13 +1,13 @@
 #include "imaging/parallel_deflate.h"
 
 #include <algorithm>
-#include <atomic>
+#include <memory>
 #include <stdexcept>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include <zlib.h>
+
+#include "imaging/parallel_bands.h"
 
 namespace pictorn::imaging {
 
@@ -16,7 +16,6 @@ namespace {
 constexpr std::size_t kWindow = 32 * 1024;
 constexpr std::size_t kBandBytes = 1024 * 1024;
 constexpr std::size_t kBatchBytes = 64 * 1024;
-constexpr unsigned kMaxThreads = 8;
 
 struct Band {
     std::size_t firstRow = 0;
@@ -124,9 +123,6 @@ void compressBand(Band& band, bool last, std::size_t rowBytes, RowSource& source
 
 Bytes deflateRows(std::size_t rows, std::size_t rowBytes, const RowSourceFactory& factory,
                   const DeflateSettings& settings) {
-    unsigned threads =
-        settings.threads != 0 ? settings.threads : std::thread::hardware_concurrency();
-    threads = std::clamp(threads, 1u, kMaxThreads);
     // The cut depends on the size alone, never on the machine's cores, so a picture gives
     // the same file everywhere. Several bands per thread also even out bands that
     // compress at different speeds.
@@ -136,37 +132,12 @@ Bytes deflateRows(std::size_t rows, std::size_t rowBytes, const RowSourceFactory
         bands[i].firstRow = rows * i / bandCount;
         bands[i].endRow = rows * (i + 1) / bandCount;
     }
-
-    std::atomic<std::size_t> nextBand{0};
-    std::exception_ptr failure;
-    std::atomic<bool> failed{false};
-    auto work = [&] {
-        try {
-            auto source = factory();
-            for (std::size_t i; (i = nextBand++) < bandCount && !failed;) {
-                compressBand(bands[i], i + 1 == bandCount, rowBytes, *source, settings);
-            }
-        } catch (...) {
-            if (!failed.exchange(true)) {
-                failure = std::current_exception();
-            }
-        }
-    };
-    std::vector<std::thread> helpers;
-    for (unsigned t = 1; t < std::min<std::size_t>(threads, bandCount); ++t) {
-        try {
-            helpers.emplace_back(work);
-        } catch (const std::system_error&) {
-            break; // no more threads to be had: the ones running share the bands
-        }
-    }
-    work();
-    for (auto& h : helpers) {
-        h.join();
-    }
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
+    forEachBand(bandCount, settings.threads, [&]() -> BandWork {
+        auto source = std::shared_ptr<RowSource>(factory());
+        return [&, source](std::size_t i) {
+            compressBand(bands[i], i + 1 == bandCount, rowBytes, *source, settings);
+        };
+    });
 
     std::size_t size = 6;
     for (const Band& b : bands) {

@@ -145,6 +145,8 @@ Picture decodeJpeg(const std::vector<std::uint8_t>& file) {
             }
         }
         jpeg_finish_decompress(&cinfo);
+        // libjpeg reads past damage such as a misplaced restart marker with only a warning.
+        EXPECT_EQ(jerr.num_warnings, 0) << "libjpeg found corrupt data";
     } catch (const std::exception& e) {
         ADD_FAILURE() << "libjpeg: " << e.what();
         picture = {};

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "imaging/encoder.h"
 #include "imaging_test_support.h"
 
@@ -39,10 +42,30 @@ TEST(JpegWriter, QualityOutsideTheRangeIsClamped) {
 }
 
 TEST(JpegWriter, OddSizesDecode) {
-    for (const auto& [w, h] : {std::pair{1, 1}, {3, 7}, {4000, 1}, {1, 4000}}) {
+    for (const auto& [w, h] : {std::pair{1, 1}, {3, 7}, {17, 9}, {4000, 1}, {1, 4000}}) {
         const Picture picture(w, h, rgb(200, 30, 90));
-        const Picture decoded = decodeJpeg(encode(picture, ImageFormat::Jpeg));
-        EXPECT_GT(psnr(decoded, picture), 35.0) << w << "x" << h;
+        for (const int quality : {90, 95}) { // chroma subsampled and not
+            EncodeOptions options;
+            options.jpegQuality = quality;
+            const Picture decoded = decodeJpeg(encode(picture, ImageFormat::Jpeg, options));
+            EXPECT_GT(psnr(decoded, picture), 35.0) << w << "x" << h << " q" << quality;
+        }
+    }
+}
+
+// Large pictures are coded in bands joined by restart markers; a band's edge must not show,
+// nor the right and bottom edges where MCUs stick out of the picture.
+TEST(JpegWriter, LargeScreenPictureDecodesAcrossRestartIntervals) {
+    const Picture picture = screenLikePicture(1283, 1203);
+    for (const auto& [quality, minPsnr] : {std::pair{50, 26.5}, {90, 35.5}, {95, 44.0}}) {
+        EncodeOptions options;
+        options.jpegQuality = quality;
+        const auto file = encode(picture, ImageFormat::Jpeg, options);
+        const std::uint8_t restartInterval[] = {0xFF, 0xDD, 0x00, 0x04};
+        EXPECT_NE(std::search(file.begin(), file.end(), std::begin(restartInterval),
+                              std::end(restartInterval)),
+                  file.end());
+        EXPECT_GT(psnr(decodeJpeg(file), picture), minPsnr) << "quality " << quality;
     }
 }
 
