@@ -268,6 +268,7 @@ class RealServer:
     RealServer("vsftpd", "--no-reuse").port, .user, .password, .upload, .cert ..."""
 
     def __init__(self, server, *options, timeout=START_TIMEOUT + 30):
+        self.kind = server
         self.errors = tempfile.TemporaryFile()
         self.process = subprocess.Popen(
             ["/usr/bin/python3", str(Path(__file__).resolve()), server,
@@ -308,7 +309,6 @@ class RealServer:
                 self.process.kill()
                 self.process.wait()
         self.process.stdout.close()
-        self.errors.close()
 
     def mails(self):
         """The messages delivered so far, oldest first."""
