@@ -157,6 +157,37 @@ TEST_F(Win32NetworkTest, RefusesACertificateForAnotherHost) {
     EXPECT_EQ(refused.detail, "certificate is for another host");
 }
 
+// The first line the TLS_TELL server sends: what our handshake told it.
+std::string handshakeReport(ByteStream& stream) {
+    std::string line;
+    char byte = 0;
+    while (byte != '\n' && stream.readSome(std::span<char>(&byte, 1), longWait, {}).ok()) {
+        line += byte;
+    }
+    return line;
+}
+
+// A server given as an address is checked against the certificate's IP alternative names
+// (Wine's chain policy matches none), and the handshake names no server: SNI carries host
+// names only.
+TEST_F(Win32NetworkTest, AddressesMatchIpAltNamesAndSendNoServerName) {
+    for (const char* address : {"127.0.0.1", "::1"}) {
+        CONNECT_OR_SKIP(stream, "PICTORN_TEST_NET_TLS_TELL_PORT");
+        auto started = stream->startTls(address, longWait, {});
+        ASSERT_TRUE(started.ok()) << address << ": " << started.detail;
+        EXPECT_EQ(handshakeReport(*stream).substr(0, 6), "SNI - ") << address;
+    }
+    CONNECT_OR_SKIP(named, "PICTORN_TEST_NET_TLS_TELL_PORT");
+    ASSERT_TRUE(named->startTls("localhost", longWait, {}).ok());
+    EXPECT_EQ(handshakeReport(*named).substr(0, 14), "SNI localhost ");
+    for (const char* other : {"127.0.0.2", "::2"}) {
+        CONNECT_OR_SKIP(stream, "PICTORN_TEST_NET_TLS_PORT");
+        auto refused = stream->startTls(other, longWait, {});
+        EXPECT_EQ(refused.status, NetStatus::TlsFailed) << other;
+        EXPECT_EQ(refused.detail, "certificate is for another host") << other;
+    }
+}
+
 TEST_F(Win32NetworkTest, SilentServerTimesOutAndAbortAnswersQuickly) {
     CONNECT_OR_SKIP(stream, "PICTORN_TEST_NET_SILENT_PORT");
     char buffer[64];

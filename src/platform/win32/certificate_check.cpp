@@ -1,8 +1,50 @@
 #include "platform/win32/certificate_check.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace pictorn::platform::win32 {
+
+namespace {
+
+bool namesAddress(PCCERT_CONTEXT certificate, const std::vector<BYTE>& address) {
+    const CERT_EXTENSION* extension =
+        CertFindExtension(szOID_SUBJECT_ALT_NAME2, certificate->pCertInfo->cExtension,
+                          certificate->pCertInfo->rgExtension);
+    if (!extension) {
+        return false;
+    }
+    CERT_ALT_NAME_INFO* names = nullptr;
+    DWORD size = 0;
+    if (!CryptDecodeObjectEx(X509_ASN_ENCODING, X509_ALTERNATE_NAME, extension->Value.pbData,
+                             extension->Value.cbData, CRYPT_DECODE_ALLOC_FLAG, nullptr, &names,
+                             &size)) {
+        return false;
+    }
+    const LocalMemory owned(names);
+    return std::any_of(names->rgAltEntry, names->rgAltEntry + names->cAltEntry,
+                       [&](const CERT_ALT_NAME_ENTRY& entry) {
+                           return entry.dwAltNameChoice == CERT_ALT_NAME_IP_ADDRESS &&
+                                  std::equal(entry.IPAddress.pbData,
+                                             entry.IPAddress.pbData + entry.IPAddress.cbData,
+                                             address.begin(), address.end());
+                       });
+}
+
+} // namespace
+
+std::vector<BYTE> addressLiteralBytes(const std::wstring& host) {
+    IN6_ADDR v6{};
+    if (InetPtonW(AF_INET6, host.c_str(), &v6) == 1) {
+        return std::vector<BYTE>(v6.s6_addr, v6.s6_addr + sizeof v6.s6_addr);
+    }
+    IN_ADDR v4{};
+    if (InetPtonW(AF_INET, host.c_str(), &v4) == 1) {
+        const auto* bytes = reinterpret_cast<const BYTE*>(&v4);
+        return std::vector<BYTE>(bytes, bytes + sizeof v4);
+    }
+    return {};
+}
 
 NetResult certificateFailure(DWORD error) {
     switch (error) {
@@ -48,11 +90,13 @@ NetResult checkServerCertificate(PCCERT_CONTEXT certificate, const std::wstring&
         return certificateFailure(GetLastError());
     }
 
+    // For an address the policy checks the chain only, without a name.
+    const std::vector<BYTE> address = addressLiteralBytes(hostName);
     SSL_EXTRA_CERT_CHAIN_POLICY_PARA sslPara{};
     sslPara.cbSize = sizeof sslPara;
     sslPara.dwAuthType = AUTHTYPE_SERVER;
     std::wstring name = hostName;
-    sslPara.pwszServerName = name.data();
+    sslPara.pwszServerName = address.empty() ? name.data() : nullptr;
     CERT_CHAIN_POLICY_PARA policyPara{};
     policyPara.cbSize = sizeof policyPara;
     policyPara.pvExtraPolicyPara = &sslPara;
@@ -61,6 +105,9 @@ NetResult checkServerCertificate(PCCERT_CONTEXT certificate, const std::wstring&
     if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain.get(), &policyPara,
                                           &status)) {
         return certificateFailure(GetLastError());
+    }
+    if (status.dwError == 0 && !address.empty() && !namesAddress(certificate, address)) {
+        return certificateFailure(static_cast<DWORD>(CERT_E_CN_NO_MATCH));
     }
     return certificateFailure(status.dwError);
 }

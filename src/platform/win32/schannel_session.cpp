@@ -81,6 +81,10 @@ NetResult SchannelSession::handshake(std::unique_ptr<SchannelSession>& session, 
     return {};
 }
 
+wchar_t* SchannelSession::targetName() noexcept {
+    return addressLiteralBytes(host_).empty() ? host_.data() : nullptr;
+}
+
 NetResult SchannelSession::sendToken(const SecBuffer& token, int timeoutMs,
                                      const AbortCheck& abort) {
     SecurityBuffer owned(token.pvBuffer);
@@ -127,7 +131,7 @@ NetResult SchannelSession::negotiate(NetClock::time_point deadline, int timeoutM
         SecurityHandleRef handle;
         ULONG attributes = 0;
         const SECURITY_STATUS status = InitializeSecurityContextW(
-            credentials_.get().get(), nullptr, host_.data(), requestFlags, 0, 0, nullptr, 0,
+            credentials_.get().get(), nullptr, targetName(), requestFlags, 0, 0, nullptr, 0,
             handle.get(), &outDesc, &attributes, nullptr);
         if (status != SEC_I_CONTINUE_NEEDED) {
             SecurityBuffer owned(out.pvBuffer);
@@ -160,7 +164,7 @@ NetResult SchannelSession::negotiate(NetClock::time_point deadline, int timeoutM
         ULONG attributes = 0;
         SecurityHandleRef handle = context_.get();
         const SECURITY_STATUS status = InitializeSecurityContextW(
-            credentials_.get().get(), handle.get(), host_.data(), requestFlags, 0, 0, &inDesc, 0,
+            credentials_.get().get(), handle.get(), targetName(), requestFlags, 0, 0, &inDesc, 0,
             nullptr, &outDesc, &attributes, nullptr);
         SecurityBuffer alert(out[1].pvBuffer);
         if (status == SEC_E_INCOMPLETE_MESSAGE) {
@@ -300,7 +304,7 @@ void SchannelSession::shutdown() noexcept {
     SecBufferDesc outDesc{SECBUFFER_VERSION, 1, &out};
     ULONG attributes = 0;
     const SECURITY_STATUS status = InitializeSecurityContextW(
-        credentials_.get().get(), handle.get(), host_.data(), requestFlags, 0, 0, nullptr, 0,
+        credentials_.get().get(), handle.get(), targetName(), requestFlags, 0, 0, nullptr, 0,
         nullptr, &outDesc, &attributes, nullptr);
     if (status == SEC_E_OK || status == SEC_I_CONTINUE_NEEDED) {
         sendToken(out, closeNotifyMs, {});

@@ -29,6 +29,10 @@ private:
     SchannelSession(SOCKET socket, std::wstring hostName) noexcept
         : socket_(socket), host_(std::move(hostName)) {}
 
+    // The name the handshake gives the server (SNI): none for an address, which SNI cannot
+    // carry (Wine would send it anyway).
+    wchar_t* targetName() noexcept;
+
     // Runs handshake messages until the context is complete, starting with what is already
     // in received_ (also used when the server starts a renegotiation).
     NetResult negotiate(NetClock::time_point deadline, int timeoutMs, const AbortCheck& abort);

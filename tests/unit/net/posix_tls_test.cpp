@@ -26,7 +26,10 @@ class PosixTls : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         certificates_ = new test::TestCertificates;
-        certificates_->makeLocalhostAndOther(problem_);
+        // Named by its IP alternative names only; the common name is a decoy.
+        if (certificates_->makeLocalhostAndOther(problem_)) {
+            certificates_->make("ip", "127.0.0.2", problem_, "IP:127.0.0.1,IP:::1");
+        }
     }
     static void TearDownTestSuite() {
         delete certificates_;
@@ -141,6 +144,44 @@ TEST_F(PosixTls, RefusesUntrustedCertificatesAndOtherHosts) {
         auto refused = stream->startTls("localhost", longWait, {});
         EXPECT_EQ(refused.status, NetStatus::TlsFailed);
         EXPECT_NE(refused.detail.find("/nonexistent/ca.pem"), std::string::npos);
+    }
+}
+
+// The first line a --tell server sends: what our handshake told it.
+std::string handshakeReport(ByteStream& stream) {
+    std::string line;
+    char byte = 0;
+    while (byte != '\n' && stream.readSome(std::span<char>(&byte, 1), longWait, {}).ok()) {
+        line += byte;
+    }
+    return line;
+}
+
+// A server given as an address: the certificate must name that address among its IP
+// alternative names (its common name and DNS names do not count), and the handshake names
+// no server (SNI carries host names only).
+TEST_F(PosixTls, AddressesMatchOnlyIpAltNamesAndSendNoServerName) {
+    PosixNetwork network({cert("ip"), cert("localhost")});
+    for (const char* address : {"127.0.0.1", "::1"}) {
+        auto stream = connectTo(network, "ip", {"--tls", "--tell"});
+        ASSERT_TRUE(stream);
+        auto started = stream->startTls(address, longWait, {});
+        ASSERT_TRUE(started.ok()) << address << ": " << started.detail;
+        EXPECT_EQ(handshakeReport(*stream), "SNI - REUSED no\r\n");
+    }
+    auto named = connectTo(network, "localhost", {"--tls", "--tell"});
+    ASSERT_TRUE(named);
+    ASSERT_TRUE(named->startTls("localhost", longWait, {}).ok());
+    EXPECT_EQ(handshakeReport(*named), "SNI localhost REUSED no\r\n");
+
+    const std::pair<const char*, const char*> mismatches[] = {
+        {"ip", "127.0.0.2"}, {"ip", "::2"}, {"ip", "localhost"}, {"localhost", "127.0.0.1"}};
+    for (const auto& [certificate, host] : mismatches) {
+        auto stream = connectTo(network, certificate, {"--tls"});
+        ASSERT_TRUE(stream);
+        auto refused = stream->startTls(host, longWait, {});
+        EXPECT_EQ(refused.status, NetStatus::TlsFailed) << host;
+        EXPECT_EQ(refused.detail, "certificate is for another host") << host;
     }
 }
 

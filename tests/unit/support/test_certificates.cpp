@@ -30,17 +30,17 @@ std::string TestCertificates::keyFile(const std::string& name) const {
 }
 
 bool TestCertificates::make(const std::string& name, const std::string& hostName,
-                            std::string& error) {
+                            std::string& error, const std::string& altNames) {
     if (folder_.empty()) {
         error = "cannot make a temporary folder";
         return false;
     }
     std::string output;
-    const int status =
-        runProgram({"/usr/bin/openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout",
-                    keyFile(name), "-out", certificateFile(name), "-days", "30", "-subj",
-                    "/CN=" + hostName, "-addext", "subjectAltName=DNS:" + hostName},
-                   output);
+    const int status = runProgram(
+        {"/usr/bin/openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout",
+         keyFile(name), "-out", certificateFile(name), "-days", "30", "-subj", "/CN=" + hostName,
+         "-addext", "subjectAltName=" + (altNames.empty() ? "DNS:" + hostName : altNames)},
+        output);
     if (status != 0) {
         error = "openssl failed: " + output;
         return false;

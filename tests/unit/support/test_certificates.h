@@ -13,8 +13,10 @@ public:
     TestCertificates& operator=(const TestCertificates&) = delete;
 
     // Makes <name>.pem and <name>.key naming `hostName` (common name and DNS alternative
-    // name). False with openssl's output in `error` when that fails.
-    bool make(const std::string& name, const std::string& hostName, std::string& error);
+    // name), or with other alternative names ("IP:127.0.0.1,IP:::1"). False with openssl's
+    // output in `error` when that fails.
+    bool make(const std::string& name, const std::string& hostName, std::string& error,
+              const std::string& altNames = {});
     // The pair the TLS tests share: "localhost" for the server they reach, and "other",
     // naming otherhost.example, for a certificate that does not match the host.
     bool makeLocalhostAndOther(std::string& error);

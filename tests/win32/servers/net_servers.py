@@ -3,7 +3,8 @@
   net_servers.py DIR
 
 Makes two self-signed certificates for "localhost" in DIR with openssl: trusted.pem (the
-test step adds it to the Wine prefix's trusted roots) and untrusted.pem (never trusted).
+test step adds it to the Wine prefix's trusted roots; it also names 127.0.0.1 and ::1) and
+untrusted.pem (never trusted).
 Starts the servers, prints NAME=VALUE lines for the test environment and then READY:
 
   PICTORN_TEST_NET_ECHO_PORT       plain echo
@@ -16,6 +17,8 @@ Starts the servers, prints NAME=VALUE lines for the test environment and then RE
                                    certificate but does not insist
   PICTORN_TEST_NET_TLS_CLOSING_PORT implicit TLS (trusted), ends the connection with
                                    close_notify after echoing 5 bytes
+  PICTORN_TEST_NET_TLS_TELL_PORT   implicit TLS (trusted), first sends what the handshake
+                                   told it: "SNI <name or -> REUSED <yes|no>"
   PICTORN_TEST_NET_TRUSTED_CERT    path of trusted.pem
   PICTORN_TEST_NET_FTP_PORT        FTP with AUTH TLS (trusted certificate), user "bob",
                                    password "s3cret", files in PICTORN_TEST_NET_FTP_ROOT
@@ -41,12 +44,12 @@ import smtp_server  # noqa: E402
 SMTP_PASSWORD = "p\u00e4ss \u0436\u4e2d"
 
 
-def make_certificate(folder, name):
+def make_certificate(folder, name, alt_names="DNS:localhost"):
     cert = os.path.join(folder, name + ".pem")
     key = os.path.join(folder, name + ".key")
     subprocess.run(["/usr/bin/openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes",
                     "-keyout", key, "-out", cert, "-days", "30", "-subj", "/CN=localhost",
-                    "-addext", "subjectAltName=DNS:localhost"],
+                    "-addext", "subjectAltName=" + alt_names],
                    check=True, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     return cert, key
 
@@ -54,7 +57,7 @@ def make_certificate(folder, name):
 def main():
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
-    trusted = make_certificate(folder, "trusted")
+    trusted = make_certificate(folder, "trusted", "DNS:localhost,IP:127.0.0.1,IP:::1")
     untrusted = make_certificate(folder, "untrusted")
     trusted_context = echo_server.tls_context(*trusted)
     asks_cert_context = echo_server.tls_context(*trusted)
@@ -70,6 +73,7 @@ def main():
         "UNTRUSTED": Options("tls", echo_server.tls_context(*untrusted)),
         "TLS_ASKS_CERT": Options("tls", asks_cert_context),
         "TLS_CLOSING": Options("tls", trusted_context, close_after=5),
+        "TLS_TELL": Options("tls", echo_server.telling_tls_context(*trusted), tell=True),
     }
     for name, options in ports.items():
         print(f"PICTORN_TEST_NET_{name}_PORT={echo_server.start_server(options)}")

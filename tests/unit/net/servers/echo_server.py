@@ -9,6 +9,8 @@ Prints "PORT <n>" once it listens, then serves each connection on a thread of it
   --full           never accepts, and its queue of waiting connections is kept full, so a
                    connect to it gets no answer at all (as from a host that is down)
   --close-after N  ends the connection after echoing N bytes
+  --tell           with --tls: first sends "SNI <name> REUSED <yes|no>" (SNI "-" when the
+                   client sent none), for the checks of what a client puts in its handshake
   --dial PORT      instead of listening, connects to 127.0.0.1:PORT (as an FTP server opens
                    an active-mode data connection), prints "PORT <PORT>" and serves that one
 
@@ -26,6 +28,25 @@ def tls_context(cert, key):
     context.minimum_version = ssl.TLSVersion.TLSv1_2
     context.load_cert_chain(cert, key)
     return context
+
+
+_handshake = threading.local()  # the name the client sent, seen on the serving thread
+
+
+def telling_tls_context(cert, key):
+    context = tls_context(cert, key)
+
+    def remember(_socket, server_name, _context):
+        _handshake.server_name = server_name
+
+    context.sni_callback = remember
+    return context
+
+
+def tell_handshake(conn):
+    name = getattr(_handshake, "server_name", None) or "-"
+    reused = "yes" if conn.session_reused else "no"
+    conn.sendall(f"SNI {name} REUSED {reused}\r\n".encode())
 
 
 def echo(conn, limit=None):
@@ -56,10 +77,11 @@ def serve_starttls(conn, context):
 
 
 class Options:
-    def __init__(self, mode="echo", context=None, close_after=None):
+    def __init__(self, mode="echo", context=None, close_after=None, tell=False):
         self.mode = mode  # echo, silent, tls, starttls or full
         self.context = context
         self.close_after = close_after
+        self.tell = tell  # the context must come from telling_tls_context
         self.held = []  # silent connections stay open until the server is stopped
 
 
@@ -69,7 +91,10 @@ def serve(conn, options):
             options.held.append(conn)
             return
         if options.mode == "tls":
+            _handshake.server_name = None
             conn = options.context.wrap_socket(conn, server_side=True)
+            if options.tell:
+                tell_handshake(conn)
             echo(conn, options.close_after)
             if options.close_after is not None:
                 conn = conn.unwrap()  # close_notify, then the plain end of the connection
@@ -117,12 +142,14 @@ def main():
     parser.add_argument("--cert")
     parser.add_argument("--key")
     parser.add_argument("--close-after", type=int)
+    parser.add_argument("--tell", action="store_true")
     parser.add_argument("--dial", type=int)
     args = parser.parse_args()
     modes = [name for name in ("silent", "tls", "starttls", "full") if getattr(args, name)]
     mode = modes[0] if modes else "echo"
-    context = tls_context(args.cert, args.key) if mode in ("tls", "starttls") else None
-    options = Options(mode, context, args.close_after)
+    make_context = telling_tls_context if args.tell else tls_context
+    context = make_context(args.cert, args.key) if mode in ("tls", "starttls") else None
+    options = Options(mode, context, args.close_after, args.tell)
 
     if args.dial:
         conn = socket.create_connection(("127.0.0.1", args.dial))
