@@ -131,6 +131,14 @@ void FtpSession::dropConnection() {
         control_.reset();
     }
     buffer_.clear();
+    serverEnded_ = false;
+}
+
+void FtpSession::connectionLost(const Exchange& exchange) {
+    dropConnection();
+    // A server that went silent or talks nonsense is not worth a second visit; one that
+    // hung up, or that we stopped waiting for, is.
+    serverEnded_ = !exchange.malformed && exchange.net.status != NetStatus::TimedOut;
 }
 
 bool FtpSession::checkAbort() {
@@ -226,18 +234,18 @@ FtpResult FtpSession::failure(FtpStep step, const Exchange& exchange, const std:
     if (exchange.malformed) {
         result.status = FtpStatus::ProtocolError;
         result.error = errorLine(step, what, "the server's answer is not FTP");
-        dropConnection();
+        connectionLost(exchange);
     } else if (!exchange.net.ok()) {
         result.status = statusFor(exchange.net.status);
         result.error = errorLine(step, what, netReason(exchange.net, exchange.timeoutMs));
         // Without the reply we cannot tell where the conversation stands: start no more.
-        dropConnection();
+        connectionLost(exchange);
     } else {
         result.status = FtpStatus::Refused;
         result.reply = exchange.reply.text();
         result.error = errorLine(step, what, result.reply);
         if (exchange.reply.code == 421) { // the server is closing this connection
-            dropConnection();
+            connectionLost(exchange);
         }
     }
     if (result.status == FtpStatus::Aborted) {
@@ -268,6 +276,9 @@ FtpResult FtpSession::connect(const FtpLogin& login) {
                     errorLine(FtpStep::Connect, "not connected", "aborted"));
     }
     tlsHost_ = server.host;
+    login_ = login;
+    folders_.clear();
+    secured_ = false;
     note("Connecting to " + server.display() + (passive_ ? " (passive mode)" : " (active mode)"));
     const NetResult connected =
         network_.connect(control_, server.host, server.port, timeouts_.connectMs, pacedAbort_);
@@ -303,16 +314,14 @@ FtpResult FtpSession::connect(const FtpLogin& login) {
 
 FtpResult FtpSession::secureControl(const std::vector<std::string>& features, bool featuresKnown) {
     if (featuresKnown && !offersTls(features)) {
-        note("* The server does not offer TLS: the session is not encrypted.");
-        return {};
+        return withoutTls({});
     }
     const Exchange auth = command("AUTH TLS");
     if (!auth.answered()) {
         return failure(FtpStep::Connect, auth, "no answer to AUTH TLS");
     }
     if (auth.reply.code != 234) {
-        note("* The server does not offer TLS: the session is not encrypted.");
-        return {};
+        return withoutTls(auth.reply.text());
     }
     if (!buffer_.empty()) { // bytes sent before the handshake could be injected: refuse
         Exchange odd;
@@ -327,6 +336,7 @@ FtpResult FtpSession::secureControl(const std::vector<std::string>& features, bo
         return failure(FtpStep::Connect, exchange, "TLS with " + tlsHost_);
     }
     note("* TLS established: the control connection is encrypted.");
+    secured_ = true;
     const Exchange pbsz = command("PBSZ 0");
     if (!pbsz.answered()) {
         return failure(FtpStep::Connect, pbsz, "no answer to PBSZ");
@@ -339,6 +349,17 @@ FtpResult FtpSession::secureControl(const std::vector<std::string>& features, bo
     if (!protectData_) {
         note("* The server refused encrypted data connections: file contents go unencrypted.");
     }
+    return {};
+}
+
+FtpResult FtpSession::withoutTls(const std::string& why) {
+    if (requireTls_) {
+        const std::string line =
+            errorLine(FtpStep::Connect, "the server no longer offers TLS, which it did", why);
+        note("! " + line);
+        return fail(FtpStep::Connect, FtpStatus::TlsFailed, line);
+    }
+    note("* The server does not offer TLS: the session is not encrypted.");
     return {};
 }
 
@@ -383,6 +404,7 @@ FtpResult FtpSession::changeFolder(const std::string& folder) {
         return failure(FtpStep::ChangeFolder, cwd,
                        "the server refused to change to \"" + folder + "\"");
     }
+    folders_.push_back(folder);
     return {};
 }
 
@@ -399,7 +421,7 @@ FtpSession::Exchange FtpSession::cleanupCommand(const std::string& text) {
         exchange = readFinalReply(exchange.timeoutMs, false);
     }
     if (!exchange.answered()) {
-        dropConnection();
+        connectionLost(exchange);
     }
     return exchange;
 }

@@ -19,9 +19,11 @@
 // certificate checks; a failed check fails the connect, it never falls back to plain text.
 //
 // Uploads never leave half a file under the target name: the bytes go to "<name>.part",
-// which is renamed (RNFR/RNTO) once the server has confirmed the whole file; a failed or
-// aborted upload deletes it when the server still answers. A server that refuses the
-// temporary name or the rename gets the file under its own name directly (logged).
+// which is renamed (RNFR/RNTO) once the server has confirmed the whole file. A server that
+// refuses the temporary name or the rename gets the file under its own name directly
+// (logged). A failed or aborted upload deletes what it stored, under either name; when the
+// server has ended the session first, the session connects once more (same server, login
+// and TLS, short timeouts) to delete it. The log says when a file could not be deleted.
 #include "net/ftp_reply.h"
 #include "net/ftp_server_text.h"
 #include "net/upload_source.h"
@@ -138,11 +140,14 @@ private:
     FtpResult failure(FtpStep step, const Exchange& exchange, const std::string& what);
     FtpResult fail(FtpStep step, FtpStatus status, const std::string& text);
     void dropConnection();
+    // Drops a connection whose exchange failed, noting whether the server ended it.
+    void connectionLost(const Exchange& exchange);
     bool checkAbort();
     int cleanupWaitMs() const;
 
     // connect
     FtpResult secureControl(const std::vector<std::string>& features, bool featuresKnown);
+    FtpResult withoutTls(const std::string& why);
     FtpResult login(const FtpLogin& login);
 
     // transfer
@@ -158,7 +163,11 @@ private:
     // After the data side of a STOR failed: collect the server's answer and remove what it
     // stored, or drop a connection whose server stays silent.
     void abandonTransfer(const std::string& storeName);
+    // The same after Abort came while the server had the STOR: Aborted, once cleaned up.
+    FtpResult abandonAborted(const std::string& storeName, const std::string& what);
+    // Deletes a file of ours that a failed upload may have left, logging when it cannot.
     void deleteQuietly(const std::string& name);
+    std::string deleteAfterReconnect(const std::string& name); // why it failed, or empty
 
     platform::Network& network_;
     std::shared_ptr<PacedAbort> abort_;
@@ -168,6 +177,12 @@ private:
     std::string buffer_; // control bytes received but not yet parsed
     std::string log_;
     std::string tlsHost_;
+    FtpLogin login_;                   // for the visit that deletes what a failure left
+    std::vector<std::string> folders_; // the folders changed to since the login, in order
+    bool serverEnded_ = false;         // the server, not we, ended the lost connection
+    bool secured_ = false;             // the control connection had TLS
+    bool requireTls_ = false;          // a visit after a secured session: no TLS, no login
+    bool mayRevisit_ = true;           // false in the visit itself
     bool passive_ = true;
     bool protectData_ = false;
     bool epsvRefused_ = false;

@@ -122,6 +122,12 @@ FtpResult FtpSession::storeAs(UploadSource& source, const std::string& storeName
     if (stor.net.ok()) {
         stor = readReply(timeouts_.replyMs);
     }
+    if (stor.net.status == NetStatus::Aborted) { // the server may have begun the file
+        if (channel.stream) {
+            channel.stream->close();
+        }
+        return abandonAborted(storeName, what);
+    }
     if (!stor.answered() || !stor.reply.preliminary()) {
         refusedName = stor.answered() && permanentNo(stor.reply);
         return failure(FtpStep::PutFile, stor, what);
@@ -161,12 +167,12 @@ FtpResult FtpSession::storeAs(UploadSource& source, const std::string& storeName
         return sent;
     }
     const Exchange done = readFinalReply(timeouts_.dataMs);
+    if (done.net.status == NetStatus::Aborted) { // the server may be finishing the file
+        return abandonAborted(storeName, what);
+    }
     if (!done.answered() || !done.reply.positive()) {
-        const bool serverAnswered = done.answered();
         FtpResult result = failure(FtpStep::PutFile, done, what);
-        if (serverAnswered) {
-            deleteQuietly(storeName);
-        }
+        deleteQuietly(storeName);
         return result;
     }
     return {};
@@ -355,20 +361,72 @@ void FtpSession::abandonTransfer(const std::string& storeName) {
     const Exchange reply = readFinalReply(cleanupWaitMs(), false);
     if (!reply.answered()) {
         note("* The server does not answer any more: closing the connection.");
-        dropConnection();
-        return;
+        connectionLost(reply);
     }
     deleteQuietly(storeName);
 }
 
+FtpResult FtpSession::abandonAborted(const std::string& storeName, const std::string& what) {
+    FtpResult result =
+        fail(FtpStep::PutFile, FtpStatus::Aborted, errorLine(FtpStep::PutFile, what, "aborted"));
+    note("! " + result.error);
+    abandonTransfer(storeName);
+    return result;
+}
+
 void FtpSession::deleteQuietly(const std::string& name) {
+    std::string why;
+    if (control_) {
+        const Exchange dele = cleanupCommand("DELE " + name);
+        if (dele.answered()) {
+            why = dele.reply.positive() ? "" : dele.reply.text();
+        }
+    }
     if (!control_) {
-        return;
+        why = serverEnded_ && mayRevisit_ ? deleteAfterReconnect(name)
+                                          : "the connection to the server is lost";
     }
-    const Exchange dele = cleanupCommand("DELE " + name);
-    if (dele.answered() && !dele.reply.positive()) {
-        note("* " + quoted(name) + " could not be deleted.");
+    if (!why.empty()) {
+        note("* " + quoted(name) + " could not be deleted: " + why +
+             (why.back() == '.' ? "" : "."));
     }
+}
+
+std::string FtpSession::deleteAfterReconnect(const std::string& name) {
+    note("* The server ended the session: connecting again to delete " + quoted(name) + ".");
+    // As brief as the cleanup on this connection; after Abort nothing more is asked of the
+    // user's abort check, which has already answered.
+    const int wait = cleanupWaitMs();
+    FtpTimeouts brief = timeouts_;
+    brief.connectMs = brief.replyMs = brief.dataMs = brief.cleanupMs = wait;
+    platform::AbortCheck check;
+    if (!abort_->fired()) {
+        check = [abort = abort_] {
+            return (*abort)();
+        };
+    }
+    FtpSession visit(network_, std::move(check), brief);
+    visit.mayRevisit_ = false;
+    visit.requireTls_ = secured_;
+    FtpResult result = visit.connect(login_);
+    for (std::size_t i = 0; result.ok() && i < folders_.size(); ++i) {
+        result = visit.changeFolder(folders_[i]);
+    }
+    std::string why;
+    if (!result.ok()) {
+        why = result.error;
+    } else {
+        const Exchange dele = visit.command("DELE " + name);
+        if (!dele.answered()) {
+            why = dele.malformed ? "the server's answer is not FTP"
+                                 : netReason(dele.net, dele.timeoutMs);
+        } else if (!dele.reply.positive()) {
+            why = dele.reply.text();
+        }
+    }
+    visit.quit();
+    log_ += visit.log();
+    return why;
 }
 
 } // namespace pictorn::net

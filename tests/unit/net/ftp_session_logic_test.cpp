@@ -239,6 +239,79 @@ TEST(FtpSessionLogic, StalledDataTimesOutAndRemovesThePartialFile) {
     EXPECT_TRUE(ftp.connected());
 }
 
+TEST(FtpSessionLogic, AbortedDirectStoreIsDeletedAndARefusedDeleteIsLogged) {
+    ScriptedNetwork net;
+    loggedIn(net)
+        .on("EPSV", "229 (|||6000|)")
+        .on("STOR a.png.part", "552 Quota exceeded")
+        .on("EPSV", "229 (|||6001|)")
+        .on("STOR a.png", "150 go")
+        .later(200, "426 Transfer aborted") // the server is still busy when Abort comes
+        .on("DELE a.png", "550 Permission denied");
+    bool abort = false;
+    FtpTimeouts unpaced;
+    unpaced.abortCheckMs = 0;
+    FtpSession ftp(
+        net, [&] { return abort; }, unpaced);
+    ASSERT_TRUE(ftp.connect(bob()).ok());
+    MemoryUploadSource a("every byte");
+    const FtpResult r =
+        ftp.putFile(a, "a.png", [&](const PutProgress& p) { abort = p.percent == 100; });
+    EXPECT_EQ(r.status, FtpStatus::Aborted);
+    EXPECT_EQ(net.commands.back(), "DELE a.png");
+    EXPECT_NE(ftp.log().find("\"a.png\" could not be deleted: 550 Permission denied"),
+              std::string::npos)
+        << ftp.log();
+    EXPECT_TRUE(net.mismatches.empty()) << net.mismatches.front();
+}
+
+// vsftpd refuses a data connection whose TLS session is new and ends the session, so the
+// DELE of the temporary file it has made is never answered.
+ScriptedNetwork& endedAfterStor(ScriptedNetwork& net) {
+    net.data.stallAfter = 0;
+    net.data.stallStatus = NetStatus::Closed;
+    return loggedIn(net, kFeatTls)
+        .on("CWD /www", "250 ok")
+        .on("EPSV", "229 (|||6000|)")
+        .on("STOR Pictorn.png.part",
+            "150 Ok to send data.\r\n522 SSL connection failed: session reuse required")
+        .hangUp();
+}
+
+TEST(FtpSessionLogic, ServerThatEndsTheSessionIsVisitedAgainToDeleteTheTemporaryFile) {
+    for (const bool tlsAgain : {true, false}) {
+        SCOPED_TRACE(tlsAgain ? "TLS offered again" : "no TLS the second time");
+        ScriptedNetwork net;
+        endedAfterStor(net);
+        if (tlsAgain) {
+            loggedIn(net, kFeatTls)
+                .on("CWD /www", "250 ok")
+                .on("DELE Pictorn.png.part", "250 Delete operation successful.")
+                .on("QUIT", "221 Goodbye.");
+        } else {
+            net.on("FEAT", kFeatPlain); // a secured session's file is not visited in the clear
+        }
+        FtpSession ftp(net, {});
+        ASSERT_TRUE(ftp.connect(bob()).ok());
+        ASSERT_TRUE(ftp.changeFolder("/www").ok());
+        MemoryUploadSource bytes("picture");
+        EXPECT_FALSE(ftp.putFile(bytes, "Pictorn.png").ok());
+        EXPECT_EQ(net.controlConnections, 2);
+        EXPECT_TRUE(net.mismatches.empty()) << net.mismatches.front();
+        if (tlsAgain) {
+            EXPECT_EQ(net.tlsHosts.size(), 3u); // control, data, and the control connection again
+            EXPECT_EQ(net.commands.back(), "QUIT");
+            EXPECT_NE(ftp.log().find("< 250 Delete operation successful."), std::string::npos)
+                << ftp.log();
+        } else {
+            EXPECT_EQ(std::count(net.commands.begin(), net.commands.end(), "USER bob"), 1);
+            EXPECT_NE(ftp.log().find("\"Pictorn.png.part\" could not be deleted"),
+                      std::string::npos)
+                << ftp.log();
+        }
+    }
+}
+
 TEST(FtpSessionLogic, SilentServerAfterAFailedTransferLosesTheConnection) {
     ScriptedNetwork net;
     net.data.stallAfter = 10;

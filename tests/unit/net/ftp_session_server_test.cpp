@@ -208,6 +208,23 @@ TEST_F(FtpServerTest, UploadOnlyAccountGetsTheFileUnderItsOwnName) {
     EXPECT_NE(ftp.log().find("refused the rename"), std::string::npos) << ftp.log();
 }
 
+TEST_F(FtpServerTest, AbortWhileTheServerFinishesADirectStoreLeavesNoFile) {
+    startServer({"--refuse-part", "--finish-delay", "0.2"});
+    const fs::path path = writeLocal("shot.png", pattern(100000, 10));
+    bool abortRequested = false;
+    FtpTimeouts unpaced;
+    unpaced.abortCheckMs = 0;
+    FtpSession ftp(
+        network_, [&] { return abortRequested; }, unpaced);
+    ASSERT_TRUE(ftp.connect(bob(true)).ok()) << ftp.log();
+    const FtpResult r = ftp.putFile(path.string(), "shot.png", [&](const PutProgress& p) {
+        abortRequested = p.percent == 100;
+    });
+    EXPECT_EQ(r.status, FtpStatus::Aborted) << ftp.log();
+    ftp.quit();
+    EXPECT_EQ(namesIn(root()), (std::vector<std::string>{"shots"})) << ftp.log();
+}
+
 TEST_F(FtpServerTest, ServerThatStopsAnsweringMidTransferTimesOutWithoutATargetFile) {
     startServer({"--stall-after", "1000000"});
     const fs::path path = writeLocal("big.bin", pattern(20 * 1024 * 1024, 5));

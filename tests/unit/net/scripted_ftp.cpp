@@ -1,7 +1,9 @@
 #include "net/scripted_ftp.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace pictorn::net::testing {
 
@@ -13,6 +15,8 @@ using platform::NetResult;
 using platform::NetStatus;
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 NetResult status(NetStatus s, std::string detail = {}) {
     NetResult r;
@@ -81,18 +85,42 @@ private:
 class ScriptedControl final : public ByteStream {
 public:
     explicit ScriptedControl(ScriptedNetwork& network) : network_(network) {
-        incoming_ = network.greeting_;
+        queue(network.greeting_);
     }
-    NetResult readSome(std::span<char> buffer, int, const AbortCheck& abort) override {
-        if (incoming_.empty()) {
-            // Nothing scripted: a server that says nothing more. Honour an abort first.
-            return status(abort && abort() ? NetStatus::Aborted : NetStatus::TimedOut);
+    NetResult readSome(std::span<char> buffer, int timeoutMs, const AbortCheck& abort) override {
+        const Clock::time_point until = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (true) {
+            if (incoming_.empty()) {
+                // Nothing scripted: a server that says nothing more. Honour an abort first.
+                if (abort && abort()) {
+                    return status(NetStatus::Aborted);
+                }
+                return status(hungUp_ ? NetStatus::Closed : NetStatus::TimedOut);
+            }
+            Timed& next = incoming_.front();
+            if (next.due <= Clock::now()) {
+                if (next.hangUp) {
+                    incoming_.clear();
+                    hungUp_ = true;
+                    return status(NetStatus::Closed);
+                }
+                NetResult r;
+                r.bytes = std::min(buffer.size(), next.bytes.size());
+                std::memcpy(buffer.data(), next.bytes.data(), r.bytes);
+                next.bytes.erase(0, r.bytes);
+                if (next.bytes.empty()) {
+                    incoming_.pop_front();
+                }
+                return r;
+            }
+            if (abort && abort()) {
+                return status(NetStatus::Aborted);
+            }
+            if (Clock::now() >= until) {
+                return status(NetStatus::TimedOut);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2)); // the server's pace
         }
-        NetResult r;
-        r.bytes = std::min(buffer.size(), incoming_.size());
-        std::memcpy(buffer.data(), incoming_.data(), r.bytes);
-        incoming_.erase(0, r.bytes);
-        return r;
     }
     NetResult writeAll(std::string_view bytes, int, const AbortCheck&) override {
         pending_.append(bytes);
@@ -101,7 +129,9 @@ public:
             const std::string line = pending_.substr(0, end);
             pending_.erase(0, end + 2);
             network_.commands.push_back(line);
-            network_.answer(line, incoming_);
+            if (!hungUp_ && !hangingUp()) {
+                queue(*network_.answer(line));
+            }
         }
         NetResult r;
         r.bytes = bytes.size();
@@ -118,43 +148,77 @@ public:
     void close() noexcept override { network_.controlClosed = true; }
 
 private:
+    struct Timed {
+        Clock::time_point due;
+        std::string bytes;
+        bool hangUp = false;
+    };
+    void queue(const ScriptedNetwork::Answer& answer) {
+        Clock::time_point due = Clock::now();
+        for (const ScriptedNetwork::Piece& piece : answer.pieces) {
+            due += std::chrono::milliseconds(piece.delayMs);
+            incoming_.push_back({due, piece.bytes + "\r\n"});
+        }
+        if (answer.hangUp) {
+            incoming_.push_back({due, {}, true});
+        }
+    }
+    bool hangingUp() const { return !incoming_.empty() && incoming_.back().hangUp; }
+
     ScriptedNetwork& network_;
-    std::string incoming_;
+    std::deque<Timed> incoming_;
     std::string pending_;
     bool tls_ = false;
+    bool hungUp_ = false;
 };
 
-ScriptedNetwork::ScriptedNetwork() = default;
+ScriptedNetwork::ScriptedNetwork() {
+    mismatch_.pieces.push_back({0, "500 unexpected"});
+}
 ScriptedNetwork::~ScriptedNetwork() = default;
 
 ScriptedNetwork& ScriptedNetwork::greet(std::string reply) {
-    greeting_ = reply + "\r\n";
+    greeting_.pieces = {{0, std::move(reply)}};
+    last_ = &greeting_;
     return *this;
 }
 
 ScriptedNetwork& ScriptedNetwork::on(std::string expected, std::string reply) {
-    script_.emplace_back(std::move(expected), std::move(reply));
+    Answer answer;
+    if (!reply.empty()) {
+        answer.pieces.push_back({0, std::move(reply)});
+    }
+    script_.emplace_back(std::move(expected), std::move(answer));
+    last_ = &script_.back().second;
     return *this;
 }
 
-void ScriptedNetwork::answer(const std::string& line, std::string& incoming) {
+ScriptedNetwork& ScriptedNetwork::later(int delayMs, std::string more) {
+    last_->pieces.push_back({delayMs, std::move(more)});
+    return *this;
+}
+
+ScriptedNetwork& ScriptedNetwork::hangUp() {
+    last_->hangUp = true;
+    return *this;
+}
+
+const ScriptedNetwork::Answer* ScriptedNetwork::answer(const std::string& line) {
     if (script_.empty() || line.rfind(script_.front().first, 0) != 0) {
         mismatches.push_back(line + (script_.empty()
                                          ? " (script ended)"
                                          : " (expected " + script_.front().first + ")"));
-        incoming += "500 unexpected\r\n";
-        return;
+        return &mismatch_;
     }
-    if (!script_.front().second.empty()) {
-        incoming += script_.front().second + "\r\n";
-    }
+    answered_ = std::move(script_.front().second);
     script_.pop_front();
+    return &answered_;
 }
 
 NetResult ScriptedNetwork::connect(std::unique_ptr<ByteStream>& connected, const std::string& host,
                                    std::uint16_t port, int, const AbortCheck&) {
-    if (!controlMade_) { // the first connection is the control connection
-        controlMade_ = true;
+    if (controlConnections == 0 || port == controlPort) {
+        ++controlConnections;
         if (!connectResult.ok()) {
             return connectResult;
         }

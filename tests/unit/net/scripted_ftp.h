@@ -1,6 +1,9 @@
 #pragma once
 // An in-memory network for the FTP session's logic: the control connection answers each
-// command line from a script, data connections collect what is written to them.
+// command line from a script (a reply may come in timed pieces, and the server may hang up
+// after it), data connections collect what is written to them. A connection to the control
+// port after the first is another control connection: it is greeted again and goes on with
+// the same script.
 #include "platform/network.h"
 
 #include <deque>
@@ -34,6 +37,10 @@ public:
     // `expected`; a mismatch is recorded in `mismatches` and answered "500 unexpected".
     ScriptedNetwork& greet(std::string reply);
     ScriptedNetwork& on(std::string expected, std::string reply);
+    // More of the last answer (or of the greeting), readable `delayMs` after what came before.
+    ScriptedNetwork& later(int delayMs, std::string more);
+    // The server ends the control connection once the last answer has been read.
+    ScriptedNetwork& hangUp();
 
     platform::NetResult connect(std::unique_ptr<platform::ByteStream>& connected,
                                 const std::string& host, std::uint16_t port, int timeoutMs,
@@ -46,6 +53,7 @@ public:
     platform::NetResult tlsResult;     // for every startTls
     platform::Address controlPeer{"127.0.0.1", 21};
     platform::Address controlLocal{"127.0.0.1", 50000};
+    std::uint16_t controlPort = 21; // connections to another port are data connections
     DataBehaviour data;
 
     // What happened
@@ -55,13 +63,26 @@ public:
     std::vector<std::shared_ptr<DataLog>> dataConnections;
     std::vector<std::string> listenedOn;
     bool controlClosed = false;
+    int controlConnections = 0;
+
+    // A piece of an answer: its bytes and how long after the piece before it they come.
+    struct Piece {
+        int delayMs = 0;
+        std::string bytes;
+    };
+    struct Answer {
+        std::vector<Piece> pieces;
+        bool hangUp = false;
+    };
 
 private:
     friend class ScriptedControl;
-    void answer(const std::string& line, std::string& incoming);
-    std::deque<std::pair<std::string, std::string>> script_;
-    std::string greeting_;
-    bool controlMade_ = false;
+    const Answer* answer(const std::string& line);
+    std::deque<std::pair<std::string, Answer>> script_;
+    Answer greeting_;
+    Answer* last_ = &greeting_;
+    Answer mismatch_;
+    Answer answered_;
 };
 
 } // namespace pictorn::net::testing

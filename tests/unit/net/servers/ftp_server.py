@@ -7,6 +7,7 @@ delete), like the upload-only accounts of some hosts.
 
   ftp_server.py --root DIR --user U --password P [--host IP] [--port N] [--tls CERT KEY]
                 [--stall-after BYTES] [--no-epsv] [--no-eprt] [--masquerade IP]
+                [--refuse-part] [--finish-delay SECONDS]
 
 make_server() builds the same server for other scripts (the Wine tests' servers).
 """
@@ -21,7 +22,8 @@ from pyftpdlib.servers import FTPServer
 
 
 def make_server(root, user, password, host="127.0.0.1", port=0, tls=None, stall_after=0,
-                no_epsv=False, no_eprt=False, masquerade=None):
+                no_epsv=False, no_eprt=False, masquerade=None, refuse_part=False,
+                finish_delay=0):
     """An FTPServer listening on (host, port); tls is (certificate file, key file)."""
     authorizer = DummyAuthorizer()
     authorizer.add_user(user, password, root, perm="elradfmwMT")
@@ -40,6 +42,11 @@ def make_server(root, user, password, host="127.0.0.1", port=0, tls=None, stall_
                 print("STALLED", flush=True)
                 time.sleep(3600)  # the whole server hangs, control connection included
 
+        def close(self):
+            if finish_delay and self.receive and not self._closed:
+                time.sleep(finish_delay)  # a server slow to confirm a stored file
+            super().close()
+
     if not tls:
         # The plain handler binds its read event to the base class's handle_read.
         Dtp.handle_read_event = Dtp.handle_read
@@ -54,6 +61,12 @@ def make_server(root, user, password, host="127.0.0.1", port=0, tls=None, stall_
                 self.respond("502 EPSV not implemented.")
             else:
                 super().ftp_EPSV(line)
+
+        def ftp_STOR(self, file, mode="w"):
+            if refuse_part and file.endswith(".part"):
+                self.respond("552 Quota exceeded.")
+            else:
+                super().ftp_STOR(file, mode)
 
         def ftp_EPRT(self, line):
             if no_eprt:
@@ -85,10 +98,15 @@ def main():
     parser.add_argument("--no-epsv", action="store_true")
     parser.add_argument("--no-eprt", action="store_true")
     parser.add_argument("--masquerade", help="address announced in PASV replies")
+    parser.add_argument("--refuse-part", action="store_true",
+                        help="answer 552 to a STOR of a name ending in .part")
+    parser.add_argument("--finish-delay", type=float, default=0,
+                        help="wait this long before confirming a stored file")
     args = parser.parse_args()
     server = make_server(args.root, args.user, args.password, args.host, args.port,
                          tuple(args.tls) if args.tls else None, args.stall_after,
-                         args.no_epsv, args.no_eprt, args.masquerade)
+                         args.no_epsv, args.no_eprt, args.masquerade, args.refuse_part,
+                         args.finish_delay)
     print("PORT %d" % server.socket.getsockname()[1], flush=True)
     server.serve_forever(handle_exit=False)
 
