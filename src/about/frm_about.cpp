@@ -1,6 +1,7 @@
 #include "about/frm_about.h"
 
 #include "app/error_report.h"
+#include "app/version_text.h"
 
 #include <memory>
 
@@ -9,11 +10,6 @@ namespace pictorn {
 namespace {
 constexpr std::string_view kAboutLabel = "frmMain - menuAbout_Click";
 } // namespace
-
-std::string versionText() {
-    return "Version " + std::to_string(PICTORN_VERSION_MAJOR) + "." +
-           std::to_string(PICTORN_VERSION_MINOR) + "." + std::to_string(PICTORN_VERSION_PATCH);
-}
 
 FrmAbout::FrmAbout(platform::Services& services, ui::Form& mainWindow)
     : ui::Form(services.ui, "frmabout"), services_(services), mainWindow_(mainWindow) {

@@ -23,9 +23,6 @@ inline constexpr std::string_view kLinkWorkingFolder = "c:\\";
 inline constexpr std::uint32_t kLinkColor = 0xC00000;
 inline constexpr std::uint32_t kDarkGrey = 0x404040;
 
-// "Version 1.0.6", from the build's version numbers.
-std::string versionText();
-
 class FrmAbout : public ui::Form {
 public:
     // The main window is the owner; the link minimizes it.

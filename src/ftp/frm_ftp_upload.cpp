@@ -1,9 +1,9 @@
 // The upload session behind the FTP window's Upload button: checks, connect, change
 // folder, put every file of the list, and the outcome in the log box and a message.
-#include "about/frm_about.h"
 #include "app/conversions.h"
 #include "app/error_report.h"
 #include "app/file_paths.h"
+#include "app/version_text.h"
 #include "ftp/frm_ftp.h"
 #include "ftp/ftp_texts.h"
 #include "net/upload_plan.h"

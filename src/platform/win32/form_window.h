@@ -17,7 +17,7 @@ namespace pictorn::platform::win32 {
 
 class Win32Toolkit;
 
-class FormWindow : public Window, public ui::FormPeer {
+class FormWindow : public Window, public ui::FormPeer, public PeerHost {
 public:
     FormWindow(ui::Form& form, Win32Toolkit& toolkit);
     ~FormWindow() override;
@@ -26,7 +26,7 @@ public:
     HACCEL accelerators() const { return menus_ ? menus_->accelerators() : nullptr; }
     bool usesDialogKeys() const { return isDialog(); }
     MenuBar* menus() const { return menus_.get(); }
-    HFONT font() const { return font_.get(); }
+    HFONT font() const override { return font_.get(); }
 
     // FormPeer
     void update(const ui::Form& form, ui::Property what) override;
@@ -34,14 +34,14 @@ public:
     void destroy() override;
     void readGeometry(ui::Form& form) override;
 
-    // For the control peers.
-    bool focusModel(ui::Control& control);
-    void refocusLater(HWND child);
-    void setToolTip(HWND child, const std::string& text);
+    // PeerHost
+    bool focusModel(ui::Control& control) override;
+    void refocusLater(HWND child) override;
+    void setToolTip(HWND child, const std::string& text) override;
     // A page switch hides and shows many children at once; frames and the tab control
     // beneath them only repaint cleanly when the whole window does (painting waits for the
     // new page to be shown).
-    virtual void tabChanged(ui::TabStrip& /*tabs*/) {
+    void tabChanged(ui::TabStrip& /*tabs*/) override {
         RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
 

@@ -37,7 +37,7 @@ const wchar_t* pictureViewClass() {
     return kClassName;
 }
 
-PictureViewPeer::PictureViewPeer(ui::PictureView& model, HWND child, FormWindow& form)
+PictureViewPeer::PictureViewPeer(ui::PictureView& model, HWND child, PeerHost& form)
     : ChildPeer(model, child, form), view_(model) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     layoutScrollBars();

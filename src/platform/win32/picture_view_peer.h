@@ -17,7 +17,7 @@ const wchar_t* pictureViewClass();
 
 class PictureViewPeer : public ChildPeer {
 public:
-    PictureViewPeer(ui::PictureView& model, HWND child, FormWindow& form);
+    PictureViewPeer(ui::PictureView& model, HWND child, PeerHost& form);
     ~PictureViewPeer() override;
 
     POINT scrollPosition() const { return scroll_; }

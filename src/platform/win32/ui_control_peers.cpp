@@ -1,7 +1,6 @@
 #include "platform/win32/ui_control_peers.h"
 
 #include "platform/ui/controls.h"
-#include "platform/win32/form_window.h"
 #include "platform/win32/picture_view_peer.h"
 #include "platform/win32/text.h"
 #include "platform/win32/ui_units.h"
@@ -126,7 +125,7 @@ protected:
 
 class ListPeer : public ChildPeer, public ui::ItemHitTest {
 public:
-    ListPeer(ui::Control& model, HWND child, FormWindow& form, bool combo)
+    ListPeer(ui::Control& model, HWND child, PeerHost& form, bool combo)
         : ChildPeer(model, child, form), combo_(combo) {
         // A list box reports the pointer's moves over it (for tooltips that follow it).
         if (!combo_)
@@ -266,7 +265,7 @@ protected:
 
 class TabPeer : public ChildPeer {
 public:
-    TabPeer(ui::Control& model, HWND child, FormWindow& form) : ChildPeer(model, child, form) {
+    TabPeer(ui::Control& model, HWND child, PeerHost& form) : ChildPeer(model, child, form) {
         SetWindowSubclass(hwnd_, &TabPeer::clickFirst, 0, reinterpret_cast<DWORD_PTR>(this));
     }
     ~TabPeer() override { RemoveWindowSubclass(hwnd_, &TabPeer::clickFirst, 0); }
@@ -327,7 +326,7 @@ protected:
 
 } // namespace
 
-ChildPeer::ChildPeer(ui::Control& model, HWND child, FormWindow& form)
+ChildPeer::ChildPeer(ui::Control& model, HWND child, PeerHost& form)
     : model_(model), hwnd_(child), form_(form) {
     model_.setPeer(this);
 }
@@ -433,7 +432,7 @@ void ChildPeer::focusGained() {
     form_.focusModel(model_);
 }
 
-std::unique_ptr<ChildPeer> makeChildPeer(ui::Control& model, HWND child, FormWindow& form) {
+std::unique_ptr<ChildPeer> makeChildPeer(ui::Control& model, HWND child, PeerHost& form) {
     if (dynamic_cast<ui::TextBox*>(&model))
         return std::make_unique<TextBoxPeer>(model, child, form);
     if (dynamic_cast<ui::CheckBox*>(&model))

@@ -8,14 +8,33 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
+
+namespace pictorn::ui {
+class TabStrip;
+}
 
 namespace pictorn::platform::win32 {
 
-class FormWindow;
+// What a control peer needs of the window that holds it. The form window implements it;
+// the peers know only this, so the two never depend on each other's files.
+class PeerHost {
+public:
+    virtual HFONT font() const = 0;
+    // The user moved the focus to `control`; false when the model refused it.
+    virtual bool focusModel(ui::Control& control) = 0;
+    // Puts the focus back on `child` once the current message is done.
+    virtual void refocusLater(HWND child) = 0;
+    virtual void setToolTip(HWND child, const std::string& text) = 0;
+    virtual void tabChanged(ui::TabStrip& tabs) = 0;
+
+protected:
+    ~PeerHost() = default;
+};
 
 class ChildPeer : public ui::ControlPeer {
 public:
-    ChildPeer(ui::Control& model, HWND child, FormWindow& form);
+    ChildPeer(ui::Control& model, HWND child, PeerHost& form);
     ~ChildPeer() override;
 
     HWND hwnd() const { return hwnd_; }
@@ -39,7 +58,7 @@ protected:
 
     ui::Control& model_;
     HWND hwnd_;
-    FormWindow& form_;
+    PeerHost& form_;
 
 private:
     void applyFont();
@@ -48,7 +67,7 @@ private:
 };
 
 // Makes the peer that fits the control's kind (nullptr for kinds without a child window).
-std::unique_ptr<ChildPeer> makeChildPeer(ui::Control& model, HWND child, FormWindow& form);
+std::unique_ptr<ChildPeer> makeChildPeer(ui::Control& model, HWND child, PeerHost& form);
 // The window class and styles for a control a plain window makes itself.
 bool childWindowClassFor(const ui::Control& model, const wchar_t*& className, DWORD& style);
 

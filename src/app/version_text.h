@@ -1,0 +1,14 @@
+#pragma once
+// The program's version as the windows show it; the numbers come from the build
+// (the one version in the top CMakeLists.txt).
+#include <string>
+
+namespace pictorn {
+
+// "Version 1.0.6"
+inline std::string versionText() {
+    return "Version " + std::to_string(PICTORN_VERSION_MAJOR) + "." +
+           std::to_string(PICTORN_VERSION_MINOR) + "." + std::to_string(PICTORN_VERSION_PATCH);
+}
+
+} // namespace pictorn
