@@ -3,7 +3,6 @@
 #include "net/ftp_session_parts.h"
 
 #include <algorithm>
-#include <array>
 
 namespace pictorn::net {
 
@@ -14,16 +13,8 @@ using platform::Network;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 bool hasLineBreak(const std::string& text) {
     return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
-}
-
-int remainingMs(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return static_cast<int>(std::max<long long>(left, 0));
 }
 
 bool offersTls(const std::vector<std::string>& features) {
@@ -130,7 +121,7 @@ void FtpSession::dropConnection() {
         control_->close();
         control_.reset();
     }
-    buffer_.clear();
+    reader_.clear();
     serverEnded_ = false;
 }
 
@@ -160,38 +151,30 @@ FtpSession::Exchange FtpSession::readReply(int timeoutMs, bool withAbort) {
     Exchange exchange;
     exchange.timeoutMs = timeoutMs;
     const AbortCheck noAbort;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    std::array<char, 4096> chunk{};
-    while (true) {
-        ReplyParse parsed = parseReply(buffer_);
-        if (parsed.status == ReplyParseStatus::Complete) {
-            buffer_.erase(0, parsed.consumed);
-            for (const std::string& line : parsed.reply.lines) {
-                note("< " + line);
+    const ReplyWait wait = reader_.read(
+        *control_,
+        [&exchange](std::string_view received, std::size_t& consumed) {
+            ReplyParse parsed = parseReply(received);
+            if (parsed.status == ReplyParseStatus::Complete) {
+                exchange.reply = std::move(parsed.reply);
+                consumed = parsed.consumed;
+                return ReplyScan::Complete;
             }
-            exchange.reply = std::move(parsed.reply);
-            return exchange;
+            return parsed.status == ReplyParseStatus::Malformed ? ReplyScan::Malformed
+                                                                : ReplyScan::Incomplete;
+        },
+        timeoutMs, withAbort ? pacedAbort_ : noAbort);
+    exchange.net = wait.net;
+    exchange.malformed = wait.malformed;
+    if (wait.malformed) {
+        const std::string_view shown = reader_.received().substr(0, 80);
+        note("< " + std::string(shown.substr(0, shown.find_first_of("\r\n"))));
+    } else if (wait.net.ok()) {
+        for (const std::string& line : exchange.reply.lines) {
+            note("< " + line);
         }
-        if (parsed.status == ReplyParseStatus::Malformed) {
-            const std::string shown = buffer_.substr(0, std::min<std::size_t>(buffer_.size(), 80));
-            note("< " + shown.substr(0, shown.find_first_of("\r\n")));
-            exchange.malformed = true;
-            return exchange;
-        }
-        const int left = remainingMs(deadline);
-        if (left == 0) {
-            exchange.net.status = NetStatus::TimedOut;
-            return exchange;
-        }
-        exchange.net = control_->readSome(chunk, left, withAbort ? pacedAbort_ : noAbort);
-        if (exchange.net.ok() && exchange.net.bytes == 0) {
-            exchange.net.status = NetStatus::Closed;
-        }
-        if (!exchange.net.ok()) {
-            return exchange;
-        }
-        buffer_.append(chunk.data(), exchange.net.bytes);
     }
+    return exchange;
 }
 
 FtpSession::Exchange FtpSession::readFinalReply(int timeoutMs, bool withAbort) {
@@ -323,12 +306,7 @@ FtpResult FtpSession::secureControl(const std::vector<std::string>& features, bo
     if (auth.reply.code != 234) {
         return withoutTls(auth.reply.text());
     }
-    if (!buffer_.empty()) { // bytes sent before the handshake could be injected: refuse
-        Exchange odd;
-        odd.malformed = true;
-        return failure(FtpStep::Connect, odd, "unexpected data before the TLS handshake");
-    }
-    const NetResult tls = control_->startTls(tlsHost_, timeouts_.connectMs, pacedAbort_);
+    const NetResult tls = reader_.startTls(*control_, tlsHost_, timeouts_.connectMs, pacedAbort_);
     if (!tls.ok()) {
         Exchange exchange;
         exchange.net = tls;

@@ -26,6 +26,7 @@
 // and TLS, short timeouts) to delete it. The log says when a file could not be deleted.
 #include "net/ftp_reply.h"
 #include "net/ftp_server_text.h"
+#include "net/reply_reader.h"
 #include "net/upload_source.h"
 #include "platform/network.h"
 
@@ -174,7 +175,7 @@ private:
     platform::AbortCheck pacedAbort_;
     FtpTimeouts timeouts_;
     std::unique_ptr<platform::ByteStream> control_;
-    std::string buffer_; // control bytes received but not yet parsed
+    ReplyReader reader_; // the control connection's replies
     std::string log_;
     std::string tlsHost_;
     FtpLogin login_;                   // for the visit that deletes what a failure left

@@ -2,12 +2,12 @@
 
 #include "net/mail_address.h"
 #include "net/mime_encoding.h"
+#include "net/reply_reader.h"
 #include "net/server_address.h"
 #include "net/smtp_reply.h"
 #include "text/ascii.h"
 
 #include <algorithm>
-#include <array>
 #include <optional>
 #include <vector>
 
@@ -118,7 +118,8 @@ public:
         }
         if (implicitTls) {
             report(SendStage::Securing, "Securing the connection to " + where_);
-            const NetResult secured = stream_->startTls(host, options_.replyTimeoutMs, abort_);
+            const NetResult secured =
+                reader_.startTls(*stream_, host, options_.replyTimeoutMs, abort_);
             if (!secured.ok()) {
                 return Failure{fail("TLS", reason(secured, options_.replyTimeoutMs))};
             }
@@ -136,7 +137,8 @@ public:
             if (auto failure = command("STARTTLS", "STARTTLS", reply, 220)) {
                 return failure;
             }
-            const NetResult secured = stream_->startTls(host, options_.replyTimeoutMs, abort_);
+            const NetResult secured =
+                reader_.startTls(*stream_, host, options_.replyTimeoutMs, abort_);
             if (!secured.ok()) {
                 return Failure{fail("STARTTLS", reason(secured, options_.replyTimeoutMs))};
             }
@@ -201,26 +203,23 @@ private:
     }
 
     NetResult readReply(SmtpReply& reply, int timeoutMs) {
-        for (;;) {
-            const ParsedReply parsed = parseSmtpReply(buffer_);
-            if (parsed.status == ReplyStatus::Complete) {
-                reply = parsed.reply;
-                buffer_.erase(0, parsed.consumed);
-                return {};
-            }
-            if (parsed.status == ReplyStatus::Malformed) {
-                return {NetStatus::Failed, 0, "the server's answer is not SMTP"};
-            }
-            std::array<char, 4096> chunk{};
-            const NetResult got = stream_->readSome(chunk, timeoutMs, abort_);
-            if (!got.ok()) {
-                return got;
-            }
-            if (got.bytes == 0) {
-                return {NetStatus::Closed, 0, {}};
-            }
-            buffer_.append(chunk.data(), got.bytes);
+        const ReplyWait wait = reader_.read(
+            *stream_,
+            [&reply](std::string_view received, std::size_t& consumed) {
+                ParsedReply parsed = parseSmtpReply(received);
+                if (parsed.status == ReplyStatus::Complete) {
+                    reply = std::move(parsed.reply);
+                    consumed = parsed.consumed;
+                    return ReplyScan::Complete;
+                }
+                return parsed.status == ReplyStatus::Malformed ? ReplyScan::Malformed
+                                                               : ReplyScan::Incomplete;
+            },
+            timeoutMs, abort_);
+        if (wait.malformed) {
+            return {NetStatus::Failed, 0, "the server's answer is not SMTP"};
         }
+        return wait.net;
     }
 
     // Reads a reply and checks its code; `step` names it in the error text.
@@ -327,7 +326,7 @@ private:
     const AbortCheck& abort_;
     const SendStatus& status_;
     std::unique_ptr<ByteStream> stream_;
-    std::string buffer_;
+    ReplyReader reader_;
     std::string host_;
     std::string where_;
 };

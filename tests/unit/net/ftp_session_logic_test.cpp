@@ -85,6 +85,17 @@ TEST(FtpSessionLogic, FailedCertificateCheckEndsTheConnectBeforeLogin) {
     EXPECT_EQ(std::count(net.commands.begin(), net.commands.end(), "USER bob"), 0);
 }
 
+TEST(FtpSessionLogic, RepliesSentInTheClearWithAuthTlsEndTheConnect) {
+    ScriptedNetwork net;
+    net.greet("220 hi").on("FEAT", kFeatTls).on("AUTH TLS", "234 go\r\n230 welcome");
+    FtpSession ftp(net, {});
+    const FtpResult r = ftp.connect(bob());
+    EXPECT_EQ(r.error, "Connect: TLS with example.com: the secure connection failed "
+                       "(unexpected data before the tls handshake).");
+    EXPECT_TRUE(net.tlsHosts.empty());
+    EXPECT_FALSE(ftp.connected());
+}
+
 TEST(FtpSessionLogic, RefusalsNameTheStepAndTheServersReply) {
     {
         ScriptedNetwork net;

@@ -4,10 +4,12 @@
 // writes is recorded, with a marker where TLS started.
 #include "platform/network.h"
 
+#include <chrono>
 #include <deque>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace pictorn::net::mail_testing {
@@ -16,6 +18,7 @@ struct Script {
     std::deque<std::string> replies; // one per read the client will do
     platform::NetResult tls;         // what startTls answers
     std::size_t chunk = 1 << 20;
+    int readDelayMs = 0; // each read waits this long first, as a slow server's would
     platform::NetStatus whenSilent = platform::NetStatus::TimedOut; // once the replies run out
     // Shared with the stream, so a test can look after the client has closed it.
     std::string written;
@@ -30,6 +33,7 @@ public:
     platform::NetResult readSome(std::span<char> buffer, int timeoutMs,
                                  const platform::AbortCheck& abort) override {
         script_.readTimeouts.push_back(timeoutMs);
+        std::this_thread::sleep_for(std::chrono::milliseconds(script_.readDelayMs));
         if (abort && abort()) {
             return {platform::NetStatus::Aborted, 0, {}};
         }

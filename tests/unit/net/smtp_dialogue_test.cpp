@@ -147,6 +147,19 @@ TEST_F(SmtpDialogueTest, AFailedCertificateCheckEndsTheSend) {
     EXPECT_EQ(script.written.find("MAIL FROM"), std::string::npos);
 }
 
+TEST_F(SmtpDialogueTest, AnswersSentInTheClearWithTheStartTlsReplyEndTheSession) {
+    // Someone on the path answers for the server before the handshake; read after it,
+    // those answers would pass a refused mail off as sent.
+    Script& script = network.scripts[587];
+    script.replies = {kGreeting, kEhloTlsAuth,
+                      "220 ready\r\n250-x\r\n250 ok\r\n250 ok\r\n250 ok\r\n354 go\r\n250 ok\r\n"};
+    script.replies.insert(script.replies.end(), 8, "554 no\r\n");
+    const SendResult result = send();
+    EXPECT_EQ(result.errorText, "STARTTLS failed; mail.example.org:587; unexpected data before "
+                                "the tls handshake");
+    EXPECT_EQ(script.written, "EHLO [127.0.0.1]\r\nSTARTTLS\r\n");
+}
+
 TEST_F(SmtpDialogueTest, ServerRefusalsNameTheStepAndTheReply) {
     Script& script = network.scripts[587];
     script.replies = {kGreeting,
@@ -211,6 +224,17 @@ TEST_F(SmtpDialogueTest, SilenceTimesOutAndAbortStops) {
         stop = ++calls >= 2; // the user cancels once the dialogue is under way
     });
     EXPECT_EQ(result.errorText, "Sender failed; mail.example.org:587; cancelled");
+}
+
+TEST_F(SmtpDialogueTest, AReplyThatDripsTimesOutAsAWhole) {
+    options.replyTimeoutMs = 300;
+    Script& script = network.scripts[587];
+    script.replies.assign(100, "220-still greeting\r\n");
+    script.readDelayMs = 20; // a line every 20 ms, each well within the timeout
+    const auto started = std::chrono::steady_clock::now();
+    const SendResult result = send();
+    EXPECT_EQ(result.errorText, "Greeting failed; mail.example.org:587; no answer within 1 second");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1200));
 }
 
 TEST_F(SmtpDialogueTest, BadEntriesFailBeforeAnyConnection) {
