@@ -8,6 +8,8 @@
 #include "text/ascii.h"
 
 #include <algorithm>
+#include <chrono>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -60,6 +62,39 @@ std::string reason(const NetResult& result, int timeoutMs) {
     }
 }
 
+// The whole send's time limit, kept through the abort check that every wait asks.
+class SessionLimit {
+public:
+    SessionLimit(const SmtpOptions& options, std::size_t messageBytes, const AbortCheck& user)
+        : user_(user) {
+        const long long rateMs = static_cast<long long>(messageBytes) * 1000 / kMinimumSendRate;
+        ms_ = options.sessionTimeoutMs > 0
+                  ? options.sessionTimeoutMs
+                  : static_cast<int>(std::min<long long>(options.connectTimeoutMs +
+                                                             5LL * options.replyTimeoutMs + rateMs,
+                                                         std::numeric_limits<int>::max()));
+        deadline_ = Clock::now() + std::chrono::milliseconds(ms_);
+        check_ = [this] {
+            expired_ = expired_ || Clock::now() >= deadline_;
+            return expired_ || (user_ && user_());
+        };
+    }
+    SessionLimit(const SessionLimit&) = delete;
+    SessionLimit& operator=(const SessionLimit&) = delete;
+
+    const AbortCheck& check() const noexcept { return check_; }
+    bool expired() const noexcept { return expired_; }
+    int ms() const noexcept { return ms_; }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    const AbortCheck& user_;
+    int ms_ = 0;
+    Clock::time_point deadline_;
+    bool expired_ = false;
+    AbortCheck check_;
+};
+
 struct ServerFeatures {
     bool startTls = false;
     bool authPlain = false;
@@ -93,9 +128,10 @@ struct Failure {
 
 class Session {
 public:
-    Session(Network& network, const SmtpOptions& options, const AbortCheck& abort,
+    Session(Network& network, const SmtpOptions& options, const SessionLimit& limit,
             const SendStatus& status)
-        : network_(network), options_(options), abort_(abort), status_(status) {}
+        : network_(network), options_(options), limit_(limit), abort_(limit.check()),
+          status_(status) {}
 
     ~Session() {
         if (stream_) {
@@ -112,7 +148,7 @@ public:
         NetResult connected =
             network_.connect(stream_, host, port, options_.connectTimeoutMs, abort_);
         if (!connected.ok()) {
-            Failure failure{fail("Connect", reason(connected, options_.connectTimeoutMs))};
+            Failure failure{fail("Connect", why(connected, options_.connectTimeoutMs))};
             failure.refusedConnect = connected.status == NetStatus::Refused;
             return failure;
         }
@@ -121,7 +157,7 @@ public:
             const NetResult secured =
                 reader_.startTls(*stream_, host, options_.replyTimeoutMs, abort_);
             if (!secured.ok()) {
-                return Failure{fail("TLS", reason(secured, options_.replyTimeoutMs))};
+                return Failure{fail("TLS", why(secured, options_.replyTimeoutMs))};
             }
         }
         SmtpReply reply;
@@ -140,7 +176,7 @@ public:
             const NetResult secured =
                 reader_.startTls(*stream_, host, options_.replyTimeoutMs, abort_);
             if (!secured.ok()) {
-                return Failure{fail("STARTTLS", reason(secured, options_.replyTimeoutMs))};
+                return Failure{fail("STARTTLS", why(secured, options_.replyTimeoutMs))};
             }
             if (auto failure = hello(features)) {
                 return failure;
@@ -188,8 +224,15 @@ public:
     }
 
 private:
-    std::string fail(std::string_view step, const std::string& why) const {
-        return std::string(step) + " failed; " + where_ + "; " + why;
+    std::string fail(std::string_view step, const std::string& what) const {
+        return std::string(step) + " failed; " + where_ + "; " + what;
+    }
+
+    std::string why(const NetResult& result, int timeoutMs) const {
+        if (result.status == NetStatus::Aborted && limit_.expired()) {
+            return "the whole exchange took longer than " + seconds(limit_.ms());
+        }
+        return reason(result, timeoutMs);
     }
 
     void report(SendStage stage, std::string text, std::size_t sent = 0, std::size_t total = 0) {
@@ -227,7 +270,7 @@ private:
                                   int alsoWanted = 0) {
         const NetResult got = readReply(reply, options_.replyTimeoutMs);
         if (!got.ok()) {
-            return Failure{fail(step, reason(got, options_.replyTimeoutMs))};
+            return Failure{fail(step, why(got, options_.replyTimeoutMs))};
         }
         if (reply.code != wanted && reply.code != alsoWanted) {
             return Failure{fail(step, reply.describe()), false, true};
@@ -239,7 +282,7 @@ private:
                                    int wanted, int alsoWanted = 0) {
         const NetResult sent = write(line + "\r\n");
         if (!sent.ok()) {
-            return Failure{fail(step, reason(sent, options_.replyTimeoutMs))};
+            return Failure{fail(step, why(sent, options_.replyTimeoutMs))};
         }
         return expect(step, reply, wanted, alsoWanted);
     }
@@ -257,11 +300,11 @@ private:
         const std::string name = helloName();
         const NetResult sent = write("EHLO " + name + "\r\n");
         if (!sent.ok()) {
-            return Failure{fail("EHLO", reason(sent, options_.replyTimeoutMs))};
+            return Failure{fail("EHLO", why(sent, options_.replyTimeoutMs))};
         }
         const NetResult got = readReply(reply, options_.replyTimeoutMs);
         if (!got.ok()) {
-            return Failure{fail("EHLO", reason(got, options_.replyTimeoutMs))};
+            return Failure{fail("EHLO", why(got, options_.replyTimeoutMs))};
         }
         if (reply.code == 250) {
             features = featuresOf(reply);
@@ -313,7 +356,7 @@ private:
             const std::string_view chunk = std::string_view(data).substr(at, kDataChunk);
             const NetResult sent = write(chunk);
             if (!sent.ok()) {
-                return Failure{fail("Message", reason(sent, options_.replyTimeoutMs))};
+                return Failure{fail("Message", why(sent, options_.replyTimeoutMs))};
             }
             report(SendStage::Sending, "Sending the message to " + where_, at + chunk.size(),
                    data.size());
@@ -323,6 +366,7 @@ private:
 
     Network& network_;
     const SmtpOptions& options_;
+    const SessionLimit& limit_;
     const AbortCheck& abort_;
     const SendStatus& status_;
     std::unique_ptr<ByteStream> stream_;
@@ -398,8 +442,9 @@ SendResult SmtpClient::send(const MailMessage& message, const SmtpOptions& optio
     } else {
         ports = {kSubmissionPort, kRelayPort};
     }
+    const SessionLimit limit(options, mime.bytes.size(), abort);
     for (std::size_t i = 0; i < ports.size(); ++i) {
-        Session session(network_, options, abort, status);
+        Session session(network_, options, limit, status);
         std::optional<Failure> failure =
             session.run(server->host, ports[i], options.implicitTls || ports[i] == kImplicitTlsPort,
                         recipients, message.fromAddress, mime.bytes);

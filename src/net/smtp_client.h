@@ -29,8 +29,14 @@ struct SmtpOptions {
     std::string user;
     std::string password;
     int connectTimeoutMs = 30'000;
-    int replyTimeoutMs = 60'000; // each reply, and each wait while sending the message
+    int replyTimeoutMs = 60'000; // each reply as a whole, and each wait while sending
+    // The whole send, from the first connect to the last reply. 0: the connect timeout, five
+    // reply timeouts and the message's time at kMinimumSendRate, which a server that answers
+    // each step just in time still cannot stretch to hours.
+    int sessionTimeoutMs = 0;
 };
+
+inline constexpr std::size_t kMinimumSendRate = 2'048; // bytes per second
 
 enum class SendStage { Connecting, Securing, Authenticating, Sending, Finishing };
 

@@ -226,7 +226,7 @@ TEST_F(SmtpDialogueTest, SilenceTimesOutAndAbortStops) {
     EXPECT_EQ(result.errorText, "Sender failed; mail.example.org:587; cancelled");
 }
 
-TEST_F(SmtpDialogueTest, AReplyThatDripsTimesOutAsAWhole) {
+TEST_F(SmtpDialogueTest, SlowRepliesTimeOutPerReplyAndPerSession) {
     options.replyTimeoutMs = 300;
     Script& script = network.scripts[587];
     script.replies.assign(100, "220-still greeting\r\n");
@@ -235,6 +235,20 @@ TEST_F(SmtpDialogueTest, AReplyThatDripsTimesOutAsAWhole) {
     const SendResult result = send();
     EXPECT_EQ(result.errorText, "Greeting failed; mail.example.org:587; no answer within 1 second");
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1200));
+
+    // Replies that each come just in time cannot stretch the whole send without end.
+    options.replyTimeoutMs = 2000;
+    options.sessionTimeoutMs = 500;
+    script.replies = {kGreeting, "250 relay\r\n"};
+    for (auto& reply : tail()) {
+        script.replies.push_back(reply);
+    }
+    script.readDelayMs = 150;
+    const SendResult slow = send();
+    EXPECT_FALSE(slow.ok);
+    EXPECT_NE(slow.errorText.find("; the whole exchange took longer than 1 second"),
+              std::string::npos)
+        << slow.errorText;
 }
 
 TEST_F(SmtpDialogueTest, BadEntriesFailBeforeAnyConnection) {
