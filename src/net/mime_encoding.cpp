@@ -1,6 +1,8 @@
 #include "net/mime_encoding.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace pictorn::net {
 
@@ -26,6 +28,47 @@ void appendHex(std::string& out, unsigned char c) {
     out += '=';
     out += kHex[c >> 4];
     out += kHex[c & 15];
+}
+
+// Room for a header line's text beside the header's name, so lines stay within 78.
+constexpr std::size_t kFoldRoom = kFoldAt - 10;
+
+// Text split before each run of blanks: every piece but the first starts with its blanks.
+std::vector<std::string_view> blankLedPieces(std::string_view text) {
+    std::vector<std::string_view> pieces;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t word = std::min(text.find_first_not_of(' ', at), text.size());
+        const std::size_t end = std::min(text.find(' ', word), text.size());
+        pieces.push_back(text.substr(at, end - at));
+        at = end;
+    }
+    return pieces;
+}
+
+// Whether folding before blanks alone keeps every line of the text within the room.
+bool foldsAtBlanks(std::string_view text) {
+    const std::vector<std::string_view> pieces = blankLedPieces(text);
+    return std::all_of(pieces.begin(), pieces.end(),
+                       [](std::string_view piece) { return piece.size() <= kFoldRoom; });
+}
+
+// The text with a line break before a blank wherever the line would grow past the room.
+// A piece of blanks alone never starts a line: a folded line must hold more than blanks.
+std::string foldedAtBlanks(std::string_view text) {
+    std::string out;
+    std::size_t column = 0;
+    for (const std::string_view piece : blankLedPieces(text)) {
+        const bool onlyBlanks = piece.find_first_not_of(' ') == std::string_view::npos;
+        if (column > 0 && piece.front() == ' ' && !onlyBlanks &&
+            column + piece.size() > kFoldRoom) {
+            out += "\r\n";
+            column = 0;
+        }
+        out += piece;
+        column += piece.size();
+    }
+    return out;
 }
 
 bool isAtext(char c) {
@@ -178,50 +221,31 @@ std::optional<std::string> encodedWords(std::string_view utf8, std::string_view 
 
 std::optional<std::string> headerText(std::string_view utf8, std::string_view charset,
                                       const platform::Charsets& charsets) {
-    // "=?" could be read as the start of an encoded word, so such text is encoded too.
-    if (!isPlainAscii(utf8) || utf8.find("=?") != std::string_view::npos) {
+    // "=?" could be read as the start of an encoded word, so such text is encoded too, and
+    // so is text with a word too long for a line: the encoded words split it.
+    if (!isPlainAscii(utf8) || utf8.find("=?") != std::string_view::npos || !foldsAtBlanks(utf8)) {
         return encodedWords(utf8, charset, charsets, kMaxEncodedWord - 10);
     }
-    std::string out;
-    std::size_t column = 0;
-    std::size_t at = 0;
-    while (at < utf8.size()) {
-        std::size_t blank = utf8.find(' ', at + 1);
-        if (blank == std::string_view::npos) {
-            blank = utf8.size();
-        }
-        const std::string_view word = utf8.substr(at, blank - at);
-        if (column > 0 && column + word.size() > kFoldAt - 10) {
-            out += "\r\n";
-            column = 0;
-        }
-        out += word;
-        column += word.size();
-        at = blank;
-    }
-    return out;
+    return foldedAtBlanks(utf8);
 }
 
 std::optional<std::string> displayName(std::string_view utf8, std::string_view charset,
                                        const platform::Charsets& charsets) {
-    if (!isPlainAscii(utf8) || utf8.find("=?") != std::string_view::npos) {
-        return encodedWords(utf8, charset, charsets, kMaxEncodedWord);
-    }
     bool atoms = !utf8.empty();
-    for (const char c : utf8) {
-        atoms = atoms && isAtext(c);
-    }
-    if (atoms) {
-        return std::string(utf8);
-    }
     std::string quoted = "\"";
     for (const char c : utf8) {
+        atoms = atoms && isAtext(c);
         if (c == '"' || c == '\\') {
             quoted += '\\';
         }
         quoted += c;
     }
-    return quoted + "\"";
+    quoted += '"';
+    const std::string_view plain = atoms ? utf8 : std::string_view(quoted);
+    if (!isPlainAscii(utf8) || utf8.find("=?") != std::string_view::npos || !foldsAtBlanks(plain)) {
+        return encodedWords(utf8, charset, charsets, kMaxEncodedWord);
+    }
+    return foldedAtBlanks(plain);
 }
 
 std::string fileNameParameter(std::string_view parameter, std::string_view utf8Name, bool rfc2231) {

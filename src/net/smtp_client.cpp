@@ -383,8 +383,13 @@ std::vector<MailAddress> recipientsOf(const MailMessage& message) {
     return all;
 }
 
+// A path longer than SMTP allows (RFC 5321: 256 with its brackets) would be refused by the
+// server after the connection, and could not be folded in a header either.
+constexpr std::size_t kMaxAddressLength = 254;
+
 bool isCleanAddress(std::string_view address) {
-    return !address.empty() && address.find_first_of("\r\n<>") == std::string_view::npos;
+    return !address.empty() && address.size() <= kMaxAddressLength &&
+           address.find_first_of("\r\n<>") == std::string_view::npos;
 }
 
 } // namespace

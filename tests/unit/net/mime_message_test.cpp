@@ -22,6 +22,16 @@ std::string lf(std::string text) {
     return out;
 }
 
+std::string withoutBlanks(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        if (c != ' ') {
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::vector<std::uint8_t> everyByte() {
     std::vector<std::uint8_t> bytes;
     for (int i = 0; i < 600; ++i) {
@@ -158,6 +168,43 @@ TEST(MimeMessageTest, SubjectsAndNamesOfAnyLengthFoldAndSurvive) {
     ASSERT_EQ(mail.attachments.size(), 1u);
     EXPECT_EQ(mail.attachments[0].fileName, message.attachments[0].fileName);
     EXPECT_TRUE(mail.attachments[0].bytes.empty());
+}
+
+TEST(MimeMessageTest, LongHeadersFoldWithinTheLineLimitAndReadBackTheSame) {
+    const platform::posix::IconvCharsets charsets;
+    MailMessage message = sampleMessage({"iso-8859-1", "x"});
+    std::string words;
+    for (int i = 0; i < 40; ++i) {
+        words += (i ? " " : "") + std::string("word") + std::to_string(i);
+    }
+    const std::string longWord(1000, 'w');
+    message.fromName = words; // atoms, folded at blanks
+    message.to = "\"" + words + ", Jr.\" <ann@example.org>, " + longWord + " <bob@example.org>";
+    message.cc = "\"" + longWord + ", Jr.\" <js@example.org>";
+    for (const std::string& subject :
+         {longWord, "Re: " + longWord + " " + words + " " + longWord}) {
+        SCOPED_TRACE(subject.substr(0, 12));
+        message.subject = subject;
+        const std::string bytes = buildMime(message, charsets).bytes;
+        std::size_t lineStart = 0;
+        for (std::size_t end; (end = bytes.find("\r\n", lineStart)) != std::string::npos;
+             lineStart = end + 2) {
+            ASSERT_LE(end - lineStart, 78u) << bytes.substr(lineStart, end - lineStart);
+        }
+        const auto mail = readMailBytes(bytes);
+        EXPECT_EQ(mail.field("subject"), subject);
+        EXPECT_EQ(mail.field("from-name"), words);
+        const std::vector<std::string> to = mail.all("to-name");
+        ASSERT_EQ(to.size(), 2u);
+        EXPECT_EQ(to[0], words + ", Jr.");
+        // A word split into encoded words: Python's email reads a blank where mail programs
+        // (RFC 2047) join the pieces.
+        EXPECT_EQ(withoutBlanks(to[1]), longWord);
+        EXPECT_EQ(withoutBlanks(mail.field("cc-name")), longWord + ",Jr.");
+        EXPECT_EQ(mail.all("to-address"),
+                  (std::vector<std::string>{"ann@example.org", "bob@example.org"}));
+        EXPECT_EQ(mail.all("defect"), std::vector<std::string>{});
+    }
 }
 
 TEST(MimeEncodingTest, QuotedPrintableKeepsLinesShortAndBlanksVisible) {

@@ -265,6 +265,9 @@ TEST_F(SmtpDialogueTest, BadEntriesFailBeforeAnyConnection) {
     message.to = "bob@example.org";
     message.fromAddress = "ann@example.org>\r\nRSET";
     EXPECT_FALSE(send().ok);
+    message.fromAddress = "ann@example.org";
+    message.cc = std::string(250, 'c') + "@example.org"; // longer than SMTP allows
+    EXPECT_TRUE(send().errorText.starts_with("Recipient not valid; mail.example.org; ccc"));
     EXPECT_TRUE(network.attempts.empty());
 }
 
