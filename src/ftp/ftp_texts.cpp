@@ -1,5 +1,6 @@
 #include "ftp/ftp_texts.h"
 #include "text/ascii.h"
+#include "text/box_text.h"
 
 namespace pictorn::ftptext {
 namespace {} // namespace
@@ -42,9 +43,10 @@ std::string failureLogText(std::string_view editedError, std::string_view sessio
 std::string failureMessage(const std::vector<std::string>& notUploaded) {
     std::string text = "Upload failed.";
     if (!notUploaded.empty()) {
-        text += std::string(kCrLf) + "Not uploaded: ";
+        std::string names;
         for (std::size_t i = 0; i < notUploaded.size(); ++i)
-            text += (i ? ", " : "") + notUploaded[i];
+            names += (i ? ", " : "") + notUploaded[i];
+        text += std::string(kCrLf) + "Not uploaded: " + text::shortenedForBox(names);
     }
     for (std::string_view line :
          {"Please examine the FTP log below and make sure your FTP Settings and your "

@@ -5,6 +5,7 @@
 #include "mail/mail_charsets.h"
 #include "mail/mail_text.h"
 #include "platform/ui/ui_toolkit.h"
+#include "text/box_text.h"
 
 #include <ctime>
 #include <optional>
@@ -82,8 +83,9 @@ void FrmSendmail::cmdSend_Click() {
             if (!loaded())
                 return; // closed meanwhile: the sending was aborted, nobody waits for a box
             if (!result.ok) {
-                services_.messageBox.show(communicationsErrorText(result.errorText),
-                                          platform::mb::kIconExclamation, "Communications error");
+                services_.messageBox.show(
+                    communicationsErrorText(text::shortenedForBox(result.errorText)),
+                    platform::mb::kIconExclamation, "Communications error");
             } else {
                 services_.messageBox.show("Message sent successfully!", kInformation,
                                           "Pictorn Mail");

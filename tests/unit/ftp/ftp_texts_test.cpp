@@ -35,6 +35,13 @@ TEST(FtpMessages, FailureMessageListsTheHintsAndNamesFilesThatDidNotArrive) {
     EXPECT_EQ(failureMessage(), "Upload failed." + hints);
     EXPECT_EQ(failureMessage({"a.png", "b_2.png"}),
               "Upload failed.\r\nNot uploaded: a.png, b_2.png" + hints);
+    // Hundreds of names keep the box on the screen: the first and the last stay.
+    const std::vector<std::string> many(500, "screenshot_2026-12-07.png");
+    const std::string shown = failureMessage(many);
+    EXPECT_LE(shown.size(), 340 + hints.size());
+    EXPECT_TRUE(shown.starts_with("Upload failed.\r\nNot uploaded: screenshot_2026-12-07.png, "));
+    EXPECT_TRUE(shown.ends_with(", screenshot_2026-12-07.png" + hints));
+    EXPECT_NE(shown.find("..."), std::string::npos);
 }
 
 TEST(FtpProgressDisplay, ActivityBarClimbsByTensAndStartsOverAfterAHundred) {

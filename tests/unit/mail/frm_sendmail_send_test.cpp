@@ -161,6 +161,18 @@ TEST_F(MailSend, AFailureShowsTheErrorTextBrokenAfterItsFirstPart) {
         EXPECT_EQ(platform.messageBox.last().flags, mb::kIconExclamation);
         EXPECT_EQ(platform.messageBox.last().title, "Communications error");
     }
+    // A reply of 40 KiB would make a box taller than the screen: its middle gives way.
+    result = {false, "Recipient failed; h:25; 550 " + std::string(40 * 1024, 'x') + " (b@x.org)",
+              ""};
+    open([&](FrmSendmail& w) {
+        fillIn(w);
+        w.cmdSend.click();
+    });
+    const std::string& shown = platform.messageBox.last().text;
+    EXPECT_LE(shown.size(), 310u);
+    EXPECT_TRUE(shown.starts_with("Recipient failed.\r\nh:25; 550 xxx")) << shown;
+    EXPECT_TRUE(shown.ends_with("xxx (b@x.org)")) << shown;
+    EXPECT_NE(shown.find("x...x"), std::string::npos);
 }
 
 TEST_F(MailSend, WhileSendingTheWindowPaintsButTakesNoInput) {
