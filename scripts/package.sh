@@ -46,6 +46,7 @@ for file in pictorn.exe pictorn.wav; do
     [[ -f "$EXE_DIR/$file" ]] || { echo "package: missing $EXE_DIR/$file" >&2; exit 1; }
 done
 command -v wixl >/dev/null || { echo "package: wixl missing (apt-get install wixl)" >&2; exit 1; }
+command -v msibuild >/dev/null || { echo "package: msibuild missing (apt-get install msitools)" >&2; exit 1; }
 command -v zip >/dev/null || { echo "package: zip missing (apt-get install zip)" >&2; exit 1; }
 
 mkdir -p "$OUT"
@@ -64,6 +65,21 @@ cp "$ROOT/resources/pictorn.ico" "$ROOT/packaging/pictorn.wxs" "$STAGE/"
 # that it ignores InstallPrivileges; the package is per-user all the same.
 (cd "$STAGE" && wixl -a x64 -D "Version=$VERSION" -o "$MSI" pictorn.wxs) 2>"$STAGE/wixl.log" || {
     cat "$STAGE/wixl.log" >&2
+    exit 1
+}
+# A rebuild of the same version must replace the installed one, not install beside it (each
+# build has a product code of its own). wixl ignores AllowSameVersionUpgrades, so the upgrade
+# row's maximum version is made inclusive here (0x200, VersionMaxInclusive, beside wixl's 1,
+# migrate feature states). The attributes are part of the Upgrade table's key, which SQL
+# cannot update: the table is imported again instead.
+mkdir "$STAGE/tables"
+msiinfo export "$MSI" Upgrade |
+    sed 's/\t1\t\([^\t]*\)\tWIX_UPGRADE_DETECTED\(\r\?\)$/\t513\t\1\tWIX_UPGRADE_DETECTED\2/' \
+        >"$STAGE/tables/Upgrade.idt"
+(cd "$STAGE/tables" && msibuild "$MSI" -i Upgrade.idt)
+UPGRADE="$(msiinfo export "$MSI" Upgrade)"
+grep -q $'\t513\t[^\t]*\tWIX_UPGRADE_DETECTED' <<<"$UPGRADE" || {
+    echo "package: the upgrade row of $MSI could not be made to include its own version" >&2
     exit 1
 }
 rm -f "$ZIP"

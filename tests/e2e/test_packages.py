@@ -1,7 +1,9 @@
-"""The packages a user downloads: the per-user MSI (install, a newer one replacing it,
-uninstall) and the portable zip, both built by scripts/package.sh from this build."""
+"""The packages a user downloads: the per-user MSI (install, a rebuild of the same version
+and a newer one replacing it, uninstall) and the portable zip, both built by
+scripts/package.sh from this build."""
 
 import re
+import shutil
 import subprocess
 import zipfile
 from pathlib import Path
@@ -30,9 +32,17 @@ class PackagesTest(CaptureCase):
         major, minor, patch = cls.version.split(".")
         cls.newer_version = f"{major}.{minor}.{int(patch) + 1}"
         cls.packages = cls.class_dir / "packages"
-        for version in (cls.version, cls.newer_version):
+        # A rebuild of the same version, told apart by bytes after the program's image.
+        rebuilt = cls.class_dir / "rebuilt"
+        rebuilt.mkdir()
+        shutil.copy(pictorn_exe().parent / "pictorn.wav", rebuilt)
+        cls.rebuilt_exe = pictorn_exe().read_bytes() + b"rebuilt"
+        (rebuilt / "pictorn.exe").write_bytes(cls.rebuilt_exe)
+        for version, out, exe_dir in ((cls.version, cls.packages, pictorn_exe().parent),
+                                      (cls.version, cls.packages / "rebuilt", rebuilt),
+                                      (cls.newer_version, cls.packages, pictorn_exe().parent)):
             subprocess.run([str(ROOT / "scripts/package.sh"), "--no-build", "--version", version,
-                            "--out", str(cls.packages), "--exe-dir", str(pictorn_exe().parent)],
+                            "--out", str(out), "--exe-dir", str(exe_dir)],
                            check=True, stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
 
     def users_folder(self):
@@ -48,8 +58,8 @@ class PackagesTest(CaptureCase):
         return (self.users_folder() /
                 "AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Pictorn.lnk")
 
-    def msiexec(self, action, version):
-        msi = self.packages / f"pictorn-{version}-x64.msi"
+    def msiexec(self, action, version, folder=None):
+        msi = (folder or self.packages) / f"pictorn-{version}-x64.msi"
         result = self.prefix.run(["msiexec", action, _windows_path(msi), "/qn"], timeout=180)
         self.assertEqual(result.returncode, 0, f"msiexec {action} {msi.name}: {result}")
 
@@ -111,6 +121,12 @@ class PackagesTest(CaptureCase):
         self.assert_pixels(bitmap, self.screen_points[:20])
         self.assertTrue(self.driver.close(self.main_title, pid=main["pid"]).ok)
         self.assertTrue(self.wait_process_exit(self.processes[-1], 15))
+
+        self.msiexec("/i", self.version, self.packages / "rebuilt")
+        entries = self.uninstall_entries()
+        self.assertEqual([e.get("DisplayVersion") for e in entries.values()], [self.version],
+                         "a rebuild of the same version did not replace the installed one")
+        self.assertEqual(exe.read_bytes(), self.rebuilt_exe, "the rebuild's program is not there")
 
         self.msiexec("/i", self.newer_version)
         entries = self.uninstall_entries()
