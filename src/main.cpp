@@ -49,18 +49,6 @@ std::vector<std::string> commandLineArguments() {
     return arguments;
 }
 
-// A copy that is still starting has the program's name but no window yet: it is given a
-// few seconds to make one before this copy gives up.
-bool forwardToRunningCopy(pictorn::platform::InstanceGuard& instance,
-                          const std::vector<std::string>& arguments) {
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        if (instance.forward(arguments))
-            return true;
-        Sleep(100);
-    }
-    return false;
-}
-
 // What the toolkit needs to know of the program's own windows before any of them loads:
 // the rectangle overlay draws itself, and the about box's template names the title and
 // link label classes.
@@ -85,7 +73,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const app::cli::ParseResult parsed = app::cli::parse(commandLineArguments());
     if (!parsed.ok()) {
         messageBox.show(app::cli::errorMessage(parsed), platform::mb::kIconExclamation, "Pictorn");
-        return 2;
+        return app::cli::kExitBadArguments;
     }
     if (parsed.request.showUsage) {
         messageBox.show(app::cli::usageText(), platform::mb::kIconInformation, "Pictorn");
@@ -97,9 +85,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::string fullPath;
     if (!request.savePath.empty() && files.fullPathName(request.savePath, fullPath) == 0)
         request.savePath = fullPath;
-    if (!request.empty() && !instance.claim() &&
-        forwardToRunningCopy(instance, app::cli::toArguments(request)))
-        return 0;
+    if (!request.empty() && !instance.claim()) {
+        const platform::ForwardOutcome outcome =
+            instance.forward(app::cli::toArguments(request), app::cli::forwardWaitMs(request));
+        if (outcome.status != platform::ForwardOutcome::Status::NotDelivered) {
+            const app::cli::ForwardedResult result = app::cli::forwardedResult(outcome, request);
+            if (!result.message.empty())
+                messageBox.show(result.message, platform::mb::kIconExclamation, "Pictorn");
+            return result.exitCode;
+        }
+    }
     platform::win32::Win32Toolkit toolkit;
     registerProgramWindows(toolkit);
     platform::win32::Win32Launcher launcher;
@@ -140,15 +135,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         [&] {
             mainWindow = std::make_unique<FrmMain>(services);
             mainWindow->show();
-            instance.onForwarded = [&](const std::vector<std::string>& arguments) {
+            instance.onForwarded = [&](const std::vector<std::string>& arguments,
+                                       std::shared_ptr<platform::ForwardedReply> reply) {
                 const app::cli::ParseResult forwarded = app::cli::parse(arguments);
-                if (forwarded.ok() && mainWindow)
-                    mainWindow->queueCommandLine(forwarded.request);
+                if (!forwarded.ok())
+                    reply->answer(app::cli::kExitBadArguments, app::cli::errorMessage(forwarded));
+                else if (mainWindow)
+                    mainWindow->queueCommandLine(forwarded.request, std::move(reply));
             };
             instance.listen(*mainWindow);
             mainWindow->queueCommandLine(request);
         });
+    // A request that no copy took (the running one never answered) has failed.
     if (!running || !mainWindow || !mainWindow->loaded())
-        return 0;
+        return request.empty() ? app::cli::kExitDone : app::cli::kExitFailed;
+    // The main window ends the loop with the outcome of this copy's own request.
     return toolkit.run();
 }

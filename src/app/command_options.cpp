@@ -44,6 +44,10 @@ std::string_view extensionOf(std::string_view path) {
     return path.substr(dot + 1);
 }
 
+// A request ahead that waits out the longest delay and has a rectangle dragged, and room
+// for a loaded machine.
+constexpr int kForwardMarginSeconds = 300;
+
 ParseResult failure(std::string message) {
     ParseResult result;
     result.error = std::move(message);
@@ -132,6 +136,26 @@ std::vector<std::string> toArguments(const Request& request) {
     return arguments;
 }
 
+int forwardWaitMs(const Request& request) {
+    return (request.delaySeconds.value_or(kMaxDelaySeconds) + kForwardMarginSeconds) * 1000;
+}
+
+ForwardedResult forwardedResult(const platform::ForwardOutcome& outcome, const Request& request) {
+    using Status = platform::ForwardOutcome::Status;
+    switch (outcome.status) {
+    case Status::Answered:
+        return {outcome.code, outcome.message};
+    case Status::Ended:
+        return {kExitFailed, "Pictorn ended before it finished the capture."};
+    case Status::TimedOut:
+        return {kExitFailed, "Pictorn did not finish the capture within " +
+                                 std::to_string(forwardWaitMs(request) / 1000) + " seconds."};
+    case Status::NotDelivered:
+        break;
+    }
+    return {kExitFailed, "Pictorn is running but did not take the capture."};
+}
+
 std::string usageText() {
     return "Usage: pictorn.exe [/capture full|window|rect] [/delay N] [/save PATH] "
            "[/clipboard] [/exit]\r\n"
@@ -147,7 +171,12 @@ std::string usageText() {
            "/?                 show this help\r\n"
            "\r\n"
            "Without arguments Pictorn starts as usual. When Pictorn is already running, "
-           "the running copy takes the capture.";
+           "the running copy takes the capture once it is free (after a capture under way), "
+           "or refuses it at once while one of its windows is open (mail, FTP, "
+           "preferences, a dialog box); this copy waits for the outcome.\r\n"
+           "\r\n"
+           "Exit code: 0 done, 1 failed (nothing captured, the save or the copy failed, or "
+           "refused), 2 bad arguments.";
 }
 
 std::string errorMessage(const ParseResult& result) {

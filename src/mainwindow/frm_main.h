@@ -149,9 +149,12 @@ public:
     void menuPreferences_Click();
     void pichook_MouseMove(int trayMessage);
     void hotkeyPressed(int id);
-    // A capture asked for on the command line (this copy's own, or forwarded by a later
-    // copy); it runs from the message loop, then saves, copies and ends as asked.
-    void queueCommandLine(const app::cli::Request& request);
+    // A capture asked for on the command line: this copy's own (no reply; its outcome is
+    // the exit code), or forwarded by a later copy, which is answered through the reply. It
+    // runs from the message loop once no capture is under way, then saves, copies and ends
+    // as asked; while a window of the program is open it is refused instead.
+    void queueCommandLine(const app::cli::Request& request,
+                          std::shared_ptr<platform::ForwardedReply> reply = nullptr);
     void TimerPending_Timer();
 
     // After-capture steps and output commands.
@@ -224,8 +227,20 @@ private:
     std::string timeStamp();
     std::string uniqueName(const std::string& stem, const std::string& extension);
     void openPreferencesOnTab(int tab);
-    void runCommandLine(const app::cli::Request& request);
+    struct CommandLine {
+        app::cli::Request request;
+        std::shared_ptr<platform::ForwardedReply> reply; // empty: this copy's own
+        bool told = false;                               // the outcome is out
+    };
+    // Why a request cannot be taken now (a window of the program is open), or empty.
+    std::string commandLineRefusal() const;
+    bool commandLineMustWait() const;
+    bool commandLineAwaitsPicture() const;
+    void runCommandLine(CommandLine commandLine);
     void finishCommandLine(bool captured);
+    void tellOutcome(CommandLine& commandLine, int code, std::string_view message);
+    // Closing answers every request that will not run now.
+    void refuseCommandLinesAtClose();
     // Hotkeys another program holds: shown as not available, and told once per change.
     std::string hotkeyLabel(const HotkeyControl& hotkey, const std::string& prefix) const;
     void showHotkeySummary();
@@ -262,8 +277,9 @@ private:
     bool captureInProgress_ = false; // from a capture command's start to its picture
     int captures_ = 0;               // pictures taken so far
     std::optional<int> delayOverride_;
-    std::deque<app::cli::Request> pendingRequests_;
-    std::optional<app::cli::Request> commandLine_; // the one running
+    std::deque<CommandLine> pendingRequests_;
+    std::optional<CommandLine> commandLine_; // the one running, until its messages are read
+    int exitCode_ = app::cli::kExitDone;     // of this copy's own request
     bool hotkeyNoticePending_ = false;
     bool trayMessageRunning_ = false; // re-entry guard of the tray's messages
     bool pichookEnabled_ = false;

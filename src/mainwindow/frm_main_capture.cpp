@@ -174,7 +174,7 @@ void FrmMain::rectangleDone(const capture::SelectionResult& result) {
     if (result.cancelled) {
         // Nothing was captured, but the program must not stay invisible.
         menuTrayOpen_Click();
-        if (commandLine_)
+        if (commandLineAwaitsPicture())
             finishCommandLine(false);
         return;
     }
@@ -194,7 +194,7 @@ void FrmMain::rectangleDone(const capture::SelectionResult& result) {
     enableOutputCommands();
     if (autoSaveDue)
         AutoSave();
-    if (commandLine_)
+    if (commandLineAwaitsPicture())
         finishCommandLine(true);
 }
 

@@ -1,17 +1,27 @@
 // Captures asked for on the command line: by this copy's own start, or forwarded by a later
-// copy. They run from the message loop (never inside the message that brought them), one
-// at a time; a request that arrives while a capture is under way is dropped like any other.
+// copy that waits for the outcome. They run from the message loop (never inside the message
+// that brought them), one at a time and in order: a request that arrives while a capture is
+// under way waits for it; one that arrives while a window of the program is open is refused
+// at once, as the capture could not be taken before the user closes that window.
 #include "app/error_report.h"
 #include "capture/frm_rectangle.h"
 #include "mainwindow/frm_main.h"
 #include "prefs/frm_prefs.h"
 
 namespace pictorn {
+namespace {
 
-void FrmMain::queueCommandLine(const app::cli::Request& request) {
+// How often a waiting request looks whether the capture ahead of it is over.
+constexpr int kWaitingTickMs = 100;
+
+} // namespace
+
+void FrmMain::queueCommandLine(const app::cli::Request& request,
+                               std::shared_ptr<platform::ForwardedReply> reply) {
     if (!request.capture)
         return;
-    pendingRequests_.push_back(request);
+    pendingRequests_.push_back({request, std::move(reply)});
+    TimerPending.setInterval(1);
     TimerPending.setEnabled(true);
 }
 
@@ -22,19 +32,60 @@ void FrmMain::TimerPending_Timer() {
         noticeTakenHotkeys();
     }
     while (!pendingRequests_.empty()) {
-        const app::cli::Request request = pendingRequests_.front();
+        CommandLine& next = pendingRequests_.front();
+        // A later copy that gave up waiting has told its user the capture failed.
+        if (next.reply && !next.reply->waiting()) {
+            pendingRequests_.pop_front();
+            continue;
+        }
+        if (const std::string refusal = commandLineRefusal(); !refusal.empty()) {
+            CommandLine refused = std::move(next);
+            pendingRequests_.pop_front();
+            tellOutcome(refused, app::cli::kExitFailed, refusal);
+            continue;
+        }
+        if (commandLineMustWait()) {
+            TimerPending.setInterval(kWaitingTickMs);
+            TimerPending.setEnabled(true);
+            return;
+        }
+        CommandLine taken = std::move(next);
         pendingRequests_.pop_front();
-        runCommandLine(request);
+        runCommandLine(std::move(taken));
     }
 }
 
-void FrmMain::runCommandLine(const app::cli::Request& request) {
-    if (captureInProgress_ || commandLine_ || rectangleOpen())
-        return;
-    commandLine_ = request;
+std::string FrmMain::commandLineRefusal() const {
+    std::string open;
+    if (mail_)
+        open = "the mail window is";
+    else if (mailOrFtpOpen_)
+        open = "the FTP window is";
+    else if (prefs_ && prefs_->visible())
+        open = "the Preferences window is";
+    else if (aboutOpen() || modalDialogs_ > 0)
+        open = "a dialog box of Pictorn is";
+    if (open.empty())
+        return {};
+    return "Pictorn is busy: " + open + " open, so the capture was not taken.\r\n" +
+           "Close it and try again.";
+}
+
+bool FrmMain::commandLineMustWait() const {
+    return captureInProgress_ || commandLine_ || rectangleOpen() || printingInProgress_;
+}
+
+bool FrmMain::commandLineAwaitsPicture() const {
+    // Once told, the request is only showing its messages, or the program was closed.
+    return commandLine_ && !commandLine_->told;
+}
+
+void FrmMain::runCommandLine(CommandLine commandLine) {
+    const app::cli::CaptureKind kind = *commandLine.request.capture;
+    delayOverride_ = commandLine.request.delaySeconds;
+    commandLine_ = std::move(commandLine);
     const int before = captures_;
-    delayOverride_ = request.delaySeconds;
-    switch (*request.capture) {
+    switch (kind) {
     case app::cli::CaptureKind::FullScreen:
         menuCaptureFullScreen_Click();
         break;
@@ -47,13 +98,13 @@ void FrmMain::runCommandLine(const app::cli::Request& request) {
     }
     delayOverride_.reset();
     // The rectangle finishes when the user releases the mouse (or cancels).
-    if (commandLine_ && !rectangleOpen())
+    if (commandLineAwaitsPicture() && !rectangleOpen())
         finishCommandLine(captures_ != before);
 }
 
 void FrmMain::finishCommandLine(bool captured) {
-    const app::cli::Request request = *commandLine_;
-    commandLine_.reset();
+    const app::cli::Request request = commandLine_->request;
+    std::vector<std::string> failures;
     if (captured && !request.savePath.empty()) {
         capture::SaveResult saved;
         const auto failure = app::catchError([&] {
@@ -65,22 +116,51 @@ void FrmMain::finishCommandLine(bool captured) {
             menuSave.setEnabled(true);
         });
         if (failure || !saved.saved())
-            services_.messageBox.show("The picture could not be saved as \"" + request.savePath +
-                                          "\":\r\n" +
-                                          (failure ? failure->description() : saved.reason),
-                                      platform::mb::kIconExclamation, "Pictorn");
+            failures.push_back("The picture could not be saved as \"" + request.savePath +
+                               "\":\r\n" + (failure ? failure->description() : saved.reason));
     }
     if (captured && request.clipboard) {
         capture::CopyResult copied = capture::CopyResult::Copied;
         const auto failure = app::catchError([&] { copied = ImageBox1.copyPictureToClipboard(); });
         if (failure || copied == capture::CopyResult::ClipboardBusy)
-            services_.messageBox.show(
+            failures.push_back(
                 "The picture could not be copied to the clipboard:\r\n" +
-                    (failure ? failure->description() : std::string(capture::kClipboardBusyReason)),
-                platform::mb::kIconExclamation, "Pictorn");
+                (failure ? failure->description() : std::string(capture::kClipboardBusyReason)));
     }
+    // Told before the messages, which wait for someone to read them here.
+    tellOutcome(*commandLine_,
+                captured && failures.empty() ? app::cli::kExitDone : app::cli::kExitFailed, {});
+    for (const std::string& failure : failures)
+        services_.messageBox.show(failure, platform::mb::kIconExclamation, "Pictorn");
+    commandLine_.reset();
     if (request.exitAfter)
         unload();
+}
+
+void FrmMain::tellOutcome(CommandLine& commandLine, int code, std::string_view message) {
+    commandLine.told = true;
+    if (commandLine.reply) {
+        commandLine.reply->answer(code, message);
+        return;
+    }
+    exitCode_ = code;
+    if (!message.empty())
+        services_.messageBox.show(std::string(message), platform::mb::kIconExclamation, "Pictorn");
+}
+
+void FrmMain::refuseCommandLinesAtClose() {
+    // The user closed the program: a later copy is told why; this copy's own request only
+    // fails.
+    const auto refuse = [this](CommandLine& commandLine) {
+        if (!commandLine.told)
+            tellOutcome(commandLine, app::cli::kExitFailed,
+                        commandLine.reply ? "Pictorn was closed before it took the capture." : "");
+    };
+    if (commandLine_)
+        refuse(*commandLine_);
+    for (CommandLine& waiting : pendingRequests_)
+        refuse(waiting);
+    pendingRequests_.clear();
 }
 
 } // namespace pictorn

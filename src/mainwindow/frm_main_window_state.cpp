@@ -96,7 +96,8 @@ void FrmMain::Form_Unload() {
     ImageBox1.waitForWrites();
     for (HotkeyControl* hotkey : {&VBHotKey1, &VBHotKey2, &VBHotKey3})
         hotkey->release();
-    services_.ui.quit(0);
+    refuseCommandLinesAtClose();
+    services_.ui.quit(exitCode_);
 }
 
 void FrmMain::Form_KeyDown(int keyCode, int) {

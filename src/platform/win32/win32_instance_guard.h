@@ -15,8 +15,8 @@ public:
     explicit Win32InstanceGuard(std::string_view programId = "Pictorn");
     bool claim() override;
     // Sent as WM_COPYDATA to the running copy's main window: the arguments in UTF-8, each
-    // ended by a NUL.
-    bool forward(const std::vector<std::string>& arguments) override;
+    // ended by a NUL; the answer comes back the same way (win32_instance_forwarding.cpp).
+    ForwardOutcome forward(const std::vector<std::string>& arguments, int waitMs) override;
     void listen(ui::Form& mainWindow) override;
 
     const std::wstring& mutexName() const noexcept { return name_; }

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -448,7 +450,18 @@ TEST_F(Capture, CommandLineCapturesSavesCopiesAndEnds) {
     EXPECT_FALSE(main->loaded()) << "/exit left the program running";
 }
 
-TEST_F(Capture, CommandLineSaveFailureIsToldAndTheProgramStays) {
+// How a later copy that handed its request over hears the outcome.
+struct RecordedReply : platform::ForwardedReply {
+    bool waiting() const override { return !code; }
+    void answer(int answered, std::string_view text) override {
+        code = answered;
+        message = text;
+    }
+    std::optional<int> code;
+    std::string message;
+};
+
+TEST_F(Capture, CommandLineFailuresAreToldAndEndWithTheirCode) {
     app::cli::Request request;
     request.capture = app::cli::CaptureKind::ActiveWindow;
     request.savePath = "C:\\Missing\\shot.bmp";
@@ -456,13 +469,32 @@ TEST_F(Capture, CommandLineSaveFailureIsToldAndTheProgramStays) {
     main->queueCommandLine(request);
     // A second request while the first waits its turn runs after it, not inside it.
     request.savePath.clear();
-    main->queueCommandLine(request);
+    const auto forwarded = std::make_shared<RecordedReply>();
+    main->queueCommandLine(request, forwarded);
     main->TimerPending.tick();
     EXPECT_EQ(h.screen.grabs.size(), 2u);
     ASSERT_EQ(h.messageBox.shown.size(), 1u);
     EXPECT_NE(h.messageBox.last().text.find("C:\\Missing\\shot.bmp"), std::string::npos);
     EXPECT_TRUE(main->loaded());
     EXPECT_TRUE(main->visible());
+    EXPECT_EQ(forwarded->code, app::cli::kExitDone);
+
+    // While a window of the program is open, a forwarded request is refused at once.
+    const auto refused = std::make_shared<RecordedReply>();
+    h.ui.onModal("frmFTP", [&](ui::Form& form) {
+        main->queueCommandLine(request, refused);
+        main->TimerPending.tick();
+        static_cast<FrmFTP&>(form).cmdClose.click();
+    });
+    main->menuUploadFTP.click();
+    EXPECT_EQ(refused->code, app::cli::kExitFailed);
+    EXPECT_NE(refused->message.find("FTP window"), std::string::npos) << refused->message;
+    EXPECT_EQ(h.screen.grabs.size(), 2u);
+    EXPECT_EQ(h.messageBox.shown.size(), 1u) << "told here instead of to the later copy";
+
+    // This copy's own request failed: the program ends with 1.
+    main->menuExit_Click();
+    EXPECT_EQ(h.ui.run(), app::cli::kExitFailed);
 }
 
 } // namespace
