@@ -158,9 +158,13 @@ void FrmMain::refuseCommandLinesAtClose() {
     };
     if (commandLine_)
         refuse(*commandLine_);
-    for (CommandLine& waiting : pendingRequests_)
+    // An answer lets the system hand us messages sent meanwhile: another request may join
+    // the queue while it is being emptied.
+    while (!pendingRequests_.empty()) {
+        CommandLine waiting = std::move(pendingRequests_.front());
+        pendingRequests_.pop_front();
         refuse(waiting);
-    pendingRequests_.clear();
+    }
 }
 
 } // namespace pictorn

@@ -492,8 +492,20 @@ TEST_F(Capture, CommandLineFailuresAreToldAndEndWithTheirCode) {
     EXPECT_EQ(h.screen.grabs.size(), 2u);
     EXPECT_EQ(h.messageBox.shown.size(), 1u) << "told here instead of to the later copy";
 
-    // This copy's own request failed: the program ends with 1.
+    // Closing answers the request under way (a rectangle not yet dragged) and the one
+    // waiting behind it. This copy's own request failed: the program ends with 1.
+    request.capture = app::cli::CaptureKind::Rectangle;
+    const auto dragging = std::make_shared<RecordedReply>();
+    const auto behind = std::make_shared<RecordedReply>();
+    main->queueCommandLine(request, dragging);
+    main->queueCommandLine(request, behind);
+    main->TimerPending.tick();
+    ASSERT_TRUE(main->rectangleOpen());
+    EXPECT_FALSE(dragging->code || behind->code);
     main->menuExit_Click();
+    EXPECT_EQ(dragging->code, app::cli::kExitFailed);
+    EXPECT_EQ(behind->code, app::cli::kExitFailed);
+    EXPECT_NE(behind->message.find("closed"), std::string::npos) << behind->message;
     EXPECT_EQ(h.ui.run(), app::cli::kExitFailed);
 }
 
