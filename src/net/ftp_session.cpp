@@ -129,7 +129,26 @@ void FtpSession::connectionLost(const Exchange& exchange) {
     dropConnection();
     // A server that went silent or talks nonsense is not worth a second visit; one that
     // hung up, or that we stopped waiting for, is.
-    serverEnded_ = !exchange.malformed && exchange.net.status != NetStatus::TimedOut;
+    serverEnded_ = !exchange.malformed && statusOf(exchange.net) != FtpStatus::TimedOut;
+}
+
+void FtpSession::allowMore(std::uint64_t ms) {
+    constexpr std::uint64_t kMonth = 30ull * 24 * 3600 * 1000;
+    abort_->allowMore(std::chrono::milliseconds(std::min(ms, kMonth)));
+}
+
+FtpStatus FtpSession::statusOf(const NetResult& net) const {
+    if (net.status == NetStatus::Aborted && !abort_->fired()) {
+        return FtpStatus::TimedOut;
+    }
+    return statusFor(net.status);
+}
+
+std::string FtpSession::why(const NetResult& net, int timeoutMs) const {
+    if (net.status == NetStatus::Aborted && !abort_->fired()) {
+        return "the session ran out of time (the server answers or takes data too slowly)";
+    }
+    return netReason(net, timeoutMs);
 }
 
 bool FtpSession::checkAbort() {
@@ -178,15 +197,17 @@ FtpSession::Exchange FtpSession::readReply(int timeoutMs, bool withAbort) {
 }
 
 FtpSession::Exchange FtpSession::readFinalReply(int timeoutMs, bool withAbort) {
+    // "Wait" replies do not earn the server more time: the final reply is due within the
+    // one timeout.
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     Exchange exchange = readReply(timeoutMs, withAbort);
-    // A server that keeps sending "wait" replies must not hold us beyond a few timeouts.
-    for (int waits = 0; exchange.answered() && exchange.reply.preliminary(); ++waits) {
-        if (waits == 10) {
-            exchange.malformed = true;
-            break;
-        }
-        exchange = readReply(timeoutMs, withAbort);
+    while (exchange.answered() && exchange.reply.preliminary()) {
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        exchange = readReply(static_cast<int>(std::max<long long>(left, 0)), withAbort);
     }
+    exchange.timeoutMs = timeoutMs;
     return exchange;
 }
 
@@ -219,8 +240,8 @@ FtpResult FtpSession::failure(FtpStep step, const Exchange& exchange, const std:
         result.error = errorLine(step, what, "the server's answer is not FTP");
         connectionLost(exchange);
     } else if (!exchange.net.ok()) {
-        result.status = statusFor(exchange.net.status);
-        result.error = errorLine(step, what, netReason(exchange.net, exchange.timeoutMs));
+        result.status = statusOf(exchange.net);
+        result.error = errorLine(step, what, why(exchange.net, exchange.timeoutMs));
         // Without the reply we cannot tell where the conversation stands: start no more.
         connectionLost(exchange);
     } else {
@@ -254,6 +275,7 @@ FtpResult FtpSession::connect(const FtpLogin& login) {
             FtpStep::Connect, FtpStatus::InvalidInput,
             errorLine(FtpStep::Connect, "the user name or password holds a line break", {}));
     }
+    allowMore(static_cast<std::uint64_t>(std::max(timeouts_.sessionMs, 0)));
     if (aborted_ || checkAbort()) {
         return fail(FtpStep::Connect, FtpStatus::Aborted,
                     errorLine(FtpStep::Connect, "not connected", "aborted"));
@@ -373,6 +395,7 @@ FtpResult FtpSession::changeFolder(const std::string& folder) {
     if (folder.empty()) {
         return {};
     }
+    allowMore(static_cast<std::uint64_t>(std::max(timeouts_.sessionMs, 0)));
     if (hasLineBreak(folder)) {
         return fail(FtpStep::ChangeFolder, FtpStatus::InvalidInput,
                     errorLine(FtpStep::ChangeFolder, "the folder name holds a line break", {}));

@@ -81,6 +81,12 @@ struct FtpTimeouts {
     int cleanupMs = 2000;  // tidying up after a failure (deleting the temporary file, QUIT);
                            // at most 0.5 s after an abort
     int abortCheckMs = 90; // the abort check is asked no more often than this
+    // The session as a whole, so that a server that beats each wait above again and again
+    // (a reply in drips, data taken a little at a time) cannot hold it for hours: connect,
+    // changeFolder and putFile each add sessionMs to the time the session may take, putFile
+    // also the file's size at minBytesPerSecond; what a call leaves unused carries over.
+    int sessionMs = 120000;
+    int minBytesPerSecond = 4096;
 };
 
 struct PutProgress {
@@ -141,6 +147,12 @@ private:
     FtpResult failure(FtpStep step, const Exchange& exchange, const std::string& what);
     FtpResult fail(FtpStep step, FtpStatus status, const std::string& text);
     void dropConnection();
+    // The session's deadline moves `ms` later (from now, if it has passed).
+    void allowMore(std::uint64_t ms);
+    // The status and the reason (for an error text) of a failed wait. A wait that the
+    // session's deadline ended, not the user, reads as a timeout of the session.
+    FtpStatus statusOf(const platform::NetResult& net) const;
+    std::string why(const platform::NetResult& net, int timeoutMs) const;
     // Drops a connection whose exchange failed, noting whether the server ended it.
     void connectionLost(const Exchange& exchange);
     bool checkAbort();
@@ -164,8 +176,9 @@ private:
     // After the data side of a STOR failed: collect the server's answer and remove what it
     // stored, or drop a connection whose server stays silent.
     void abandonTransfer(const std::string& storeName);
-    // The same after Abort came while the server had the STOR: Aborted, once cleaned up.
-    FtpResult abandonAborted(const std::string& storeName, const std::string& what);
+    // The same after the abort check ended a wait while the server had the STOR.
+    FtpResult abandonAborted(const std::string& storeName, const std::string& what,
+                             const platform::NetResult& net);
     // Deletes a file of ours that a failed upload may have left, logging when it cannot.
     void deleteQuietly(const std::string& name);
     std::string deleteAfterReconnect(const std::string& name); // why it failed, or empty

@@ -2,6 +2,7 @@
 // Pieces of FtpSession shared by its two source files (connection and upload).
 #include "net/ftp_session.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace pictorn::net {
@@ -19,16 +20,25 @@ struct FtpSession::Exchange {
 // Hands the caller's abort check to every wait, but asks it at most about every 100 ms:
 // the caller's check may repaint a window and process its events, which must neither slow
 // a fast transfer down nor run far more often than the progress display expects. Once it
-// has answered true it stays true for the rest of the session.
+// has answered true it stays true for the rest of the session. It also ends every wait
+// once the session's deadline has passed (which the session then reports as a timeout).
 class FtpSession::PacedAbort {
 public:
+    using Clock = std::chrono::steady_clock;
+
     PacedAbort(platform::AbortCheck check, int intervalMs)
         : check_(std::move(check)), interval_(intervalMs) {}
     bool operator()() {
-        if (fired_ || !check_) {
-            return fired_;
+        if (fired_) {
+            return true;
         }
-        const auto now = std::chrono::steady_clock::now();
+        const auto now = Clock::now();
+        if (now >= deadline_) {
+            return true;
+        }
+        if (!check_) {
+            return false;
+        }
         if (asked_ && now - last_ < interval_) {
             return false;
         }
@@ -38,11 +48,16 @@ public:
         return fired_;
     }
     bool fired() const noexcept { return fired_; }
+    bool overdue() const { return Clock::now() >= deadline_; }
+    void allowMore(std::chrono::milliseconds more) {
+        deadline_ = std::max(deadline_, Clock::now()) + more;
+    }
 
 private:
     platform::AbortCheck check_;
     std::chrono::milliseconds interval_;
-    std::chrono::steady_clock::time_point last_{};
+    Clock::time_point last_{};
+    Clock::time_point deadline_{}; // nothing may wait before the first call allows it
     bool asked_ = false;
     bool fired_ = false;
 };

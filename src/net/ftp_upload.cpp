@@ -72,6 +72,10 @@ FtpResult FtpSession::putFile(UploadSource& source, const std::string& remoteNam
         return fail(FtpStep::PutFile, FtpStatus::InvalidInput,
                     errorLine(FtpStep::PutFile, what, "the name is empty or holds a line break"));
     }
+    // Time for the commands, and for the bytes at the least rate we wait for.
+    const std::uint64_t bytesMs =
+        source.size() * 1000 / static_cast<std::uint64_t>(std::max(timeouts_.minBytesPerSecond, 1));
+    allowMore(static_cast<std::uint64_t>(std::max(timeouts_.sessionMs, 0)) + bytesMs);
     if (!renameRefused_) {
         const std::string temporary = remoteName + ".part";
         bool refusedName = false;
@@ -92,6 +96,7 @@ FtpResult FtpSession::putFile(UploadSource& source, const std::string& remoteNam
             return result;
         }
         renameRefused_ = true;
+        allowMore(bytesMs); // the bytes go a second time
         std::string error;
         if (!source.rewind(error)) {
             return fail(FtpStep::PutFile, FtpStatus::LocalFileFailed,
@@ -126,7 +131,7 @@ FtpResult FtpSession::storeAs(UploadSource& source, const std::string& storeName
         if (channel.stream) {
             channel.stream->close();
         }
-        return abandonAborted(storeName, what);
+        return abandonAborted(storeName, what, stor.net);
     }
     if (!stor.answered() || !stor.reply.preliminary()) {
         refusedName = stor.answered() && permanentNo(stor.reply);
@@ -136,12 +141,12 @@ FtpResult FtpSession::storeAs(UploadSource& source, const std::string& storeName
         const NetResult accepted =
             channel.listener->accept(channel.stream, timeouts_.dataMs, pacedAbort_);
         if (!accepted.ok()) {
-            const FtpStatus status = statusFor(accepted.status);
+            const FtpStatus status = statusOf(accepted);
             const std::string reason = accepted.status == NetStatus::TimedOut
                                            ? "the server did not open the data connection within " +
                                                  secondsText(timeouts_.dataMs) +
                                                  " (try passive mode)"
-                                           : netReason(accepted, timeouts_.dataMs);
+                                           : why(accepted, timeouts_.dataMs);
             channel.listener.reset();
             abandonTransfer(storeName);
             note("! " + errorLine(FtpStep::PutFile, what, reason));
@@ -151,12 +156,11 @@ FtpResult FtpSession::storeAs(UploadSource& source, const std::string& storeName
     if (protectData_) {
         const NetResult tls = channel.stream->startTls(tlsHost_, timeouts_.dataMs, pacedAbort_);
         if (!tls.ok()) {
-            const std::string reason = netReason(tls, timeouts_.dataMs);
+            const std::string reason = why(tls, timeouts_.dataMs);
             channel.stream->close();
             abandonTransfer(storeName);
             note("! " + errorLine(FtpStep::PutFile, what, reason));
-            return fail(FtpStep::PutFile, statusFor(tls.status),
-                        errorLine(FtpStep::PutFile, what, reason));
+            return fail(FtpStep::PutFile, statusOf(tls), errorLine(FtpStep::PutFile, what, reason));
         }
     }
     FtpResult sent = sendData(*channel.stream, source, shownName, progress);
@@ -168,7 +172,7 @@ FtpResult FtpSession::storeAs(UploadSource& source, const std::string& storeName
     }
     const Exchange done = readFinalReply(timeouts_.dataMs);
     if (done.net.status == NetStatus::Aborted) { // the server may be finishing the file
-        return abandonAborted(storeName, what);
+        return abandonAborted(storeName, what, done.net);
     }
     if (!done.answered() || !done.reply.positive()) {
         FtpResult result = failure(FtpStep::PutFile, done, what);
@@ -228,9 +232,9 @@ FtpResult FtpSession::openDataChannel(DataChannel& channel, const std::string& s
         if (!connected.ok()) {
             const std::string reason = "cannot open the data connection to " + target->ip + ":" +
                                        std::to_string(target->port) + " (" +
-                                       netReason(connected, timeouts_.dataMs) + ")";
+                                       why(connected, timeouts_.dataMs) + ")";
             note("! " + errorLine(FtpStep::PutFile, what, reason));
-            return fail(FtpStep::PutFile, statusFor(connected.status),
+            return fail(FtpStep::PutFile, statusOf(connected),
                         errorLine(FtpStep::PutFile, what, reason));
         }
         return {};
@@ -302,8 +306,9 @@ FtpResult FtpSession::sendData(ByteStream& data, UploadSource& source, const std
     report(false);
     while (true) {
         if (checkAbort()) {
-            return fail(FtpStep::PutFile, FtpStatus::Aborted,
-                        errorLine(FtpStep::PutFile, what, "aborted"));
+            const NetResult stopped{NetStatus::Aborted, 0, {}};
+            return fail(FtpStep::PutFile, statusOf(stopped),
+                        errorLine(FtpStep::PutFile, what, why(stopped, 0)));
         }
         std::size_t got = 0;
         std::string error;
@@ -317,14 +322,14 @@ FtpResult FtpSession::sendData(ByteStream& data, UploadSource& source, const std
         const NetResult written =
             data.writeAll(std::string_view(chunk.data(), got), timeouts_.dataMs, pacedAbort_);
         if (!written.ok()) {
-            std::string reason = netReason(written, timeouts_.dataMs);
+            std::string reason = why(written, timeouts_.dataMs);
             if (written.status == NetStatus::TimedOut) {
                 reason = "the server stopped taking data (nothing accepted within " +
                          secondsText(timeouts_.dataMs) + ")";
             } else if (written.status == NetStatus::Closed) {
                 reason = "the server closed the data connection";
             }
-            return fail(FtpStep::PutFile, statusFor(written.status),
+            return fail(FtpStep::PutFile, statusOf(written),
                         errorLine(FtpStep::PutFile, what, reason));
         }
         sent += got;
@@ -366,9 +371,10 @@ void FtpSession::abandonTransfer(const std::string& storeName) {
     deleteQuietly(storeName);
 }
 
-FtpResult FtpSession::abandonAborted(const std::string& storeName, const std::string& what) {
+FtpResult FtpSession::abandonAborted(const std::string& storeName, const std::string& what,
+                                     const NetResult& net) {
     FtpResult result =
-        fail(FtpStep::PutFile, FtpStatus::Aborted, errorLine(FtpStep::PutFile, what, "aborted"));
+        fail(FtpStep::PutFile, statusOf(net), errorLine(FtpStep::PutFile, what, why(net, 0)));
     note("! " + result.error);
     abandonTransfer(storeName);
     return result;
@@ -399,6 +405,7 @@ std::string FtpSession::deleteAfterReconnect(const std::string& name) {
     const int wait = cleanupWaitMs();
     FtpTimeouts brief = timeouts_;
     brief.connectMs = brief.replyMs = brief.dataMs = brief.cleanupMs = wait;
+    brief.sessionMs = 2 * wait; // for the connect, and again for each folder
     platform::AbortCheck check;
     if (!abort_->fired()) {
         check = [abort = abort_] {

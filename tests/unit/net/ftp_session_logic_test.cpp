@@ -339,6 +339,44 @@ TEST(FtpSessionLogic, SilentServerAfterAFailedTransferLosesTheConnection) {
     EXPECT_EQ(ftp.putFile(next, "y").error, "Put file: \"y\" was not stored: not connected.");
 }
 
+TEST(FtpSessionLogic, ServersThatAnswerJustInTimeRunOutOfTime) {
+    {
+        // "wait" replies, each within the reply timeout, are one reply's wait together
+        ScriptedNetwork net;
+        net.greet("120 Ready in a moment");
+        for (int i = 0; i < 8; ++i) {
+            net.later(150, "120 Ready in a moment");
+        }
+        net.later(150, "220 hi");
+        FtpTimeouts timeouts;
+        timeouts.replyMs = 500;
+        FtpSession ftp(net, {}, timeouts);
+        EXPECT_EQ(ftp.connect(bob()).error, "Connect: no greeting: no answer within 0.5 s.");
+    }
+    {
+        // data taken so slowly that every wait for it succeeds: the session has a deadline,
+        // longer by the time the file takes at the least rate allowed
+        ScriptedNetwork net;
+        net.data.bytesPerSecond = 1000;
+        loggedIn(net).on("EPSV", "229 (|||6000|)").on("STOR a.png.part", "150 go");
+        FtpTimeouts timeouts;
+        timeouts.sessionMs = 200;
+        timeouts.minBytesPerSecond = 10000;
+        FtpSession ftp(net, {}, timeouts);
+        ASSERT_TRUE(ftp.connect(bob()).ok());
+        MemoryUploadSource bytes(std::string(3000, 'x')); // 3 s at the server's pace
+        const auto start = std::chrono::steady_clock::now();
+        const FtpResult r = ftp.putFile(bytes, "a.png");
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(r.status, FtpStatus::TimedOut);
+        EXPECT_EQ(r.error, "Put file: \"a.png\" was not stored: the session ran out of time (the "
+                           "server answers or takes data too slowly).");
+        EXPECT_GT(seconds, 0.65); // 0.2 s for connect, 0.2 s for the put, 0.3 s for the bytes
+        EXPECT_LT(seconds, 1.5);
+    }
+}
+
 TEST(FtpSessionLogic, AbortStopsTheTransferAndEveryLaterPut) {
     ScriptedNetwork net;
     loggedIn(net)

@@ -36,6 +36,17 @@ public:
         if (abort && abort()) {
             return status(NetStatus::Aborted);
         }
+        if (const int rate = network_.data.bytesPerSecond; rate > 0) {
+            // Every wait is short, and the abort check is asked in each, as a transport does.
+            const Clock::time_point taken =
+                Clock::now() + std::chrono::milliseconds(bytes.size() * 1000 / rate);
+            while (Clock::now() < taken) {
+                if (abort && abort()) {
+                    return status(NetStatus::Aborted);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        }
         const std::size_t room =
             network_.data.stallAfter == std::string::npos
                 ? bytes.size()

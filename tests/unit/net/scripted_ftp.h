@@ -24,6 +24,7 @@ struct DataLog {
 struct DataBehaviour {
     std::size_t stallAfter = std::string::npos;
     platform::NetStatus stallStatus = platform::NetStatus::TimedOut;
+    int bytesPerSecond = 0; // a server that takes the data only this fast (0: at once)
 };
 
 class ScriptedControl;
