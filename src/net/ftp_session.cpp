@@ -330,6 +330,11 @@ FtpResult FtpSession::secureControl(const std::vector<std::string>& features, bo
     }
     const NetResult tls = reader_.startTls(*control_, tlsHost_, timeouts_.connectMs, pacedAbort_);
     if (!tls.ok()) {
+        if (control_->isTls()) {
+            // Only the certificate was refused, over a session that is up: the server hears
+            // a goodbye rather than a dropped connection (nothing else goes over it).
+            cleanupCommand("QUIT");
+        }
         Exchange exchange;
         exchange.net = tls;
         exchange.timeoutMs = timeouts_.connectMs;

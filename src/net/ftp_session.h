@@ -16,7 +16,9 @@
 //
 // TLS: when the server offers AUTH TLS (or does not answer FEAT), the control connection
 // and the data connections are secured (AUTH TLS, PBSZ 0, PROT P) with the transport's
-// certificate checks; a failed check fails the connect, it never falls back to plain text.
+// certificate checks; a failed check fails the connect, it never falls back to plain text
+// (a transport that refuses the certificate only after the handshake, with the session up,
+// gets a QUIT through it first).
 //
 // Uploads never leave half a file under the target name: the bytes go to "<name>.part",
 // which is renamed (RNFR/RNTO) once the server has confirmed the whole file. A server that

@@ -71,18 +71,21 @@ TEST(FtpSessionLogic, OfferedTlsSecuresControlAndDataWithTheServerName) {
     EXPECT_TRUE(net.mismatches.empty()) << net.mismatches.front();
 }
 
-TEST(FtpSessionLogic, FailedCertificateCheckEndsTheConnectBeforeLogin) {
+TEST(FtpSessionLogic, FailedCertificateCheckEndsTheConnectBeforeLoginWithAGoodbye) {
     ScriptedNetwork net;
-    loggedIn(net, kFeatTls);
+    net.greet("220 hi").on("FEAT", kFeatTls).on("AUTH TLS", "234 go").on("QUIT", "221 bye");
     net.tlsResult.status = NetStatus::TlsFailed;
     net.tlsResult.detail = "certificate is not trusted";
+    net.tlsUpWhenRefused = true; // as Schannel's, checked after the handshake
     FtpSession ftp(net, {});
     const FtpResult r = ftp.connect(bob());
     EXPECT_EQ(r.status, FtpStatus::TlsFailed);
     EXPECT_EQ(r.error, "Connect: TLS with example.com: the secure connection failed "
                        "(certificate is not trusted).");
     EXPECT_FALSE(ftp.connected());
-    EXPECT_EQ(std::count(net.commands.begin(), net.commands.end(), "USER bob"), 0);
+    EXPECT_TRUE(net.controlClosed);
+    EXPECT_EQ(net.commands, (std::vector<std::string>{"FEAT", "AUTH TLS", "QUIT"}));
+    EXPECT_TRUE(net.mismatches.empty()) << net.mismatches.front();
 }
 
 TEST(FtpSessionLogic, RepliesSentInTheClearWithAuthTlsEndTheConnect) {

@@ -150,7 +150,7 @@ public:
     }
     NetResult startTls(const std::string& host, int, const AbortCheck&) override {
         network_.tlsHosts.push_back(host);
-        tls_ = network_.tlsResult.ok();
+        tls_ = network_.tlsResult.ok() || network_.tlsUpWhenRefused;
         return network_.tlsResult;
     }
     bool isTls() const noexcept override { return tls_; }

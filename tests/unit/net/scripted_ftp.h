@@ -52,6 +52,7 @@ public:
     // Test settings
     platform::NetResult connectResult; // for the control connection
     platform::NetResult tlsResult;     // for every startTls
+    bool tlsUpWhenRefused = false;     // a failed control startTls leaves the session up
     platform::Address controlPeer{"127.0.0.1", 21};
     platform::Address controlLocal{"127.0.0.1", 50000};
     std::uint16_t controlPort = 21; // connections to another port are data connections
