@@ -34,14 +34,16 @@ std::string quoted(std::string_view text) {
 SaveResult writePicture(platform::FileSystem& files, const imaging::Picture& picture,
                         const std::string& path, imaging::ImageFormat format,
                         const imaging::EncodeOptions& options) {
-    std::vector<std::uint8_t> bytes;
+    std::uint32_t code = 0;
     try {
-        bytes = imaging::encode(picture, format, options);
+        // Encoded while it is written: a bitmap of a large screen is never whole in memory.
+        code = files.writeFileReplacingFrom(path, [&](const imaging::ByteSink& write) {
+            imaging::encode(picture, format, options, write);
+        });
     } catch (const std::length_error&) {
         raise(errors::kInvalidProcedureCall,
               "The picture is too large to be saved as " + quoted(path) + " in this file type.");
     }
-    const std::uint32_t code = files.writeFileReplacing(path, bytes);
     if (code == 0)
         return {};
     std::string reason = files.systemErrorText(code);

@@ -2,12 +2,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <vector>
 
 namespace pictorn::imaging {
 
 // Appending and patching fixed-size integers in the byte order a file format asks for.
 using Bytes = std::vector<std::uint8_t>;
+// Takes a file's bytes piece by piece, in order.
+using ByteSink = std::function<void(std::span<const std::uint8_t>)>;
 
 inline void putU8(Bytes& out, unsigned v) {
     out.push_back(static_cast<std::uint8_t>(v));

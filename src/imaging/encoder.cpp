@@ -12,12 +12,20 @@
 
 namespace pictorn::imaging {
 
-std::vector<std::uint8_t> encode(const Picture& picture, ImageFormat format,
-                                 const EncodeOptions& options) {
+namespace {
+
+void checkPicture(const Picture& picture) {
     if (picture.empty() || picture.pixels.size() != static_cast<std::size_t>(picture.width) *
                                                         static_cast<std::size_t>(picture.height)) {
         throw std::invalid_argument("cannot encode an empty or inconsistent picture");
     }
+}
+
+} // namespace
+
+std::vector<std::uint8_t> encode(const Picture& picture, ImageFormat format,
+                                 const EncodeOptions& options) {
+    checkPicture(picture);
     switch (format) {
     case ImageFormat::Bmp:
         return writeBmp(picture);
@@ -35,6 +43,16 @@ std::vector<std::uint8_t> encode(const Picture& picture, ImageFormat format,
         return writeTiff(picture);
     }
     throw std::invalid_argument("unknown image format");
+}
+
+void encode(const Picture& picture, ImageFormat format, const EncodeOptions& options,
+            const ByteSink& sink) {
+    checkPicture(picture);
+    if (format == ImageFormat::Bmp) {
+        writeBmp(picture, sink);
+    } else {
+        sink(encode(picture, format, options));
+    }
 }
 
 } // namespace pictorn::imaging

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/byte_order.h"
 #include "imaging/image_format.h"
 #include "imaging/picture.h"
 
@@ -18,5 +19,9 @@ struct EncodeOptions {
 // std::length_error when the format cannot hold the picture's size.
 std::vector<std::uint8_t> encode(const Picture& picture, ImageFormat format,
                                  const EncodeOptions& options = {});
+// The same file handed to `sink` in pieces. Only the uncompressed types (BMP) are made piece
+// by piece; the others are small enough once compressed to be made whole first.
+void encode(const Picture& picture, ImageFormat format, const EncodeOptions& options,
+            const ByteSink& sink);
 
 } // namespace pictorn::imaging

@@ -2,6 +2,7 @@
 // Files, folders and path names. Paths are UTF-8 Windows paths (backslashes, drive
 // letters or UNC roots); the Windows implementation converts them at the boundary.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -11,6 +12,10 @@
 namespace pictorn::platform {
 
 inline constexpr std::uint32_t kAttrDirectory = 0x10;
+
+// Makes a file's content piece by piece, handing each piece to `write` as it is made.
+using ContentSource =
+    std::function<void(const std::function<void(std::span<const std::uint8_t>)>& write)>;
 
 class FileSystem {
 public:
@@ -36,6 +41,17 @@ public:
     // or the system error code.
     virtual std::uint32_t writeFileReplacing(std::string_view path,
                                              std::span<const std::uint8_t> bytes) = 0;
+    // The same with the content made while it is written, so that it need never be whole in
+    // memory. When `content` throws, nothing is replaced and the exception passes on. This
+    // default gathers the pieces first.
+    virtual std::uint32_t writeFileReplacingFrom(std::string_view path,
+                                                 const ContentSource& content) {
+        std::vector<std::uint8_t> bytes;
+        content([&](std::span<const std::uint8_t> piece) {
+            bytes.insert(bytes.end(), piece.begin(), piece.end());
+        });
+        return writeFileReplacing(path, bytes);
+    }
     // Removes the temporary files that replacing writes left in a folder when they were cut
     // short (see temporary_names.h), except those a write in progress still uses; anything
     // else in the folder is never touched. writeFileReplacing does this for its own folder

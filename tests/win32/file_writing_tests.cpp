@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,24 @@ TEST_F(FileWritingTest, CreatesAndReplacesFilesLeavingNothingElseBehind) {
     }
     ASSERT_EQ(files_.writeFileReplacing(path, big), 0u);
     EXPECT_EQ(files_.readFile(path), big);
+
+    // Content made while it is written: all its pieces in order, or, when making it fails,
+    // the old file untouched and no temporary file left.
+    ASSERT_EQ(files_.writeFileReplacingFrom(path,
+                                            [](const auto& write) {
+                                                write(bytes("made "));
+                                                write(bytes("in pieces"));
+                                            }),
+              0u);
+    EXPECT_EQ(content(path), "made in pieces");
+    EXPECT_THROW(files_.writeFileReplacingFrom(path,
+                                               [](const auto& write) {
+                                                   write(bytes("half"));
+                                                   throw std::length_error("too large");
+                                               }),
+                 std::length_error);
+    EXPECT_EQ(content(path), "made in pieces");
+    EXPECT_EQ(entries(), std::vector<std::string>{"Bild 日本.png"});
 }
 
 TEST_F(FileWritingTest, FailuresReportACodeAndLeaveTheOldFileIntact) {

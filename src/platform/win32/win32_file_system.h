@@ -16,6 +16,8 @@ public:
     std::optional<std::vector<std::uint8_t>> readFile(std::string_view path) override;
     std::uint32_t writeFileReplacing(std::string_view path,
                                      std::span<const std::uint8_t> bytes) override;
+    std::uint32_t writeFileReplacingFrom(std::string_view path,
+                                         const ContentSource& content) override;
     int removeStaleTemporaryFiles(std::string_view folder) override;
     // In win32_file_creation.cpp.
     std::uint32_t createNewFile(std::string_view path) override;

@@ -40,8 +40,7 @@ DWORD writeAll(HANDLE file, std::span<const std::uint8_t> bytes) {
         }
         bytes = bytes.subspan(written);
     }
-    // The rename below is only as safe as the data that is already on the disk.
-    return FlushFileBuffers(file) ? ERROR_SUCCESS : lastErrorOr(ERROR_WRITE_FAULT);
+    return ERROR_SUCCESS;
 }
 
 // The temporary files writes of this process are using right now (full paths, lower case),
@@ -166,6 +165,11 @@ std::optional<std::vector<std::uint8_t>> Win32FileSystem::readFile(std::string_v
 
 std::uint32_t Win32FileSystem::writeFileReplacing(std::string_view path,
                                                   std::span<const std::uint8_t> bytes) {
+    return writeFileReplacingFrom(path, [bytes](const auto& write) { write(bytes); });
+}
+
+std::uint32_t Win32FileSystem::writeFileReplacingFrom(std::string_view path,
+                                                      const ContentSource& content) {
     if (path.empty()) {
         return ERROR_INVALID_NAME;
     }
@@ -194,7 +198,21 @@ std::uint32_t Win32FileSystem::writeFileReplacing(std::string_view path,
         return error;
     }
     const ReleaseClaim claim(tempPath);
-    error = writeAll(temp.get(), bytes);
+    try {
+        content([&](std::span<const std::uint8_t> piece) {
+            if (error == ERROR_SUCCESS) {
+                error = writeAll(temp.get(), piece);
+            }
+        });
+    } catch (...) {
+        temp.reset();
+        DeleteFileW(tempPath.c_str());
+        throw;
+    }
+    // The rename below is only as safe as the data that is already on the disk.
+    if (error == ERROR_SUCCESS && !FlushFileBuffers(temp.get())) {
+        error = lastErrorOr(ERROR_WRITE_FAULT);
+    }
     // Closing can report a failed delayed write; only a cleanly closed file may replace.
     if (!CloseHandle(temp.release()) && error == ERROR_SUCCESS) {
         error = lastErrorOr(ERROR_WRITE_FAULT);

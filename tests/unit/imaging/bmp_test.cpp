@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <span>
 
 #include "imaging/bmp_reader.h"
 #include "imaging/encoder.h"
@@ -45,8 +47,17 @@ std::vector<std::uint8_t> handMadeBmp(int width, int height, int bpp,
 TEST(Bmp, WriteThenReadGivesTheSamePixels) {
     for (const Picture& picture :
          {noisePicture(1, 1, 1), noisePicture(3, 7, 2), noisePicture(4000, 1, 3),
-          noisePicture(1, 4000, 4), noisePicture(5, 2, 5)}) {
+          noisePicture(1, 4000, 4), noisePicture(5, 2, 5), noisePicture(300, 200, 6)}) {
         const auto file = encode(picture, ImageFormat::Bmp);
+        // Made piece by piece for writing, the same file without ever being whole.
+        std::vector<std::uint8_t> pieces;
+        std::size_t largest = 0;
+        encode(picture, ImageFormat::Bmp, {}, [&](std::span<const std::uint8_t> piece) {
+            pieces.insert(pieces.end(), piece.begin(), piece.end());
+            largest = std::max(largest, piece.size());
+        });
+        EXPECT_EQ(pieces, file);
+        EXPECT_LT(largest, 80u * 1024);
         const auto stride = (picture.width * 3 + 3) / 4 * 4;
         EXPECT_EQ(file.size(), 54u + std::size_t(stride) * picture.height);
         const auto back = decodeBmp(file);
