@@ -175,12 +175,16 @@ private:
                        const std::string& shownName, const PutProgressFn& progress);
     FtpResult renameInto(const std::string& from, const std::string& to,
                          const std::string& shownName, bool& refused);
-    // After the data side of a STOR failed: collect the server's answer and remove what it
-    // stored, or drop a connection whose server stays silent.
-    void abandonTransfer(const std::string& storeName);
+    // After the data side of a STOR failed: collect the server's answer (returned; code 0
+    // when none came) and remove what it stored, or drop a connection whose server stays
+    // silent.
+    FtpReply abandonTransfer(const std::string& storeName);
     // The same after the abort check ended a wait while the server had the STOR.
     FtpResult abandonAborted(const std::string& storeName, const std::string& what,
                              const platform::NetResult& net);
+    // The failure for a server that refused a data connection because its TLS session was
+    // not resumed from the control connection.
+    FtpResult reuseRefusal(const std::string& what, const FtpReply& reply);
     // Deletes a file of ours that a failed upload may have left, logging when it cannot.
     void deleteQuietly(const std::string& name);
     std::string deleteAfterReconnect(const std::string& name); // why it failed, or empty

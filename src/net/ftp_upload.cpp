@@ -36,6 +36,12 @@ bool permanentNo(const FtpReply& reply) {
     return reply.code >= 500 && reply.code < 600;
 }
 
+// How servers refuse a data connection whose TLS session is new: vsftpd "522 SSL connection
+// failed: session reuse required", proftpd "425 Unable to build data connection".
+bool refusesNewTlsSession(const FtpReply& reply) {
+    return reply.code == 522 || reply.code == 425;
+}
+
 } // namespace
 
 FtpResult FtpSession::putFile(const std::string& localPath, const std::string& remoteName,
@@ -153,8 +159,12 @@ FtpResult FtpSession::storeAs(UploadSource& source, const std::string& storeName
             return fail(FtpStep::PutFile, status, errorLine(FtpStep::PutFile, what, reason));
         }
     }
+    // Many servers take only a data connection that resumes the control connection's TLS
+    // session (one that does not could have been opened by someone else).
+    bool newTlsSession = false;
     if (protectData_) {
-        const NetResult tls = channel.stream->startTls(tlsHost_, timeouts_.dataMs, pacedAbort_);
+        const NetResult tls = channel.stream->resumeTls(tlsHost_, control_->tlsResumption(),
+                                                        timeouts_.dataMs, pacedAbort_);
         if (!tls.ok()) {
             const std::string reason = why(tls, timeouts_.dataMs);
             channel.stream->close();
@@ -162,20 +172,23 @@ FtpResult FtpSession::storeAs(UploadSource& source, const std::string& storeName
             note("! " + errorLine(FtpStep::PutFile, what, reason));
             return fail(FtpStep::PutFile, statusOf(tls), errorLine(FtpStep::PutFile, what, reason));
         }
+        newTlsSession = !channel.stream->tlsResumed();
     }
     FtpResult sent = sendData(*channel.stream, source, shownName, progress);
     channel.stream->close();
     if (!sent.ok()) {
         note("! " + sent.error);
-        abandonTransfer(storeName);
-        return sent;
+        const FtpReply answer = abandonTransfer(storeName);
+        return newTlsSession && refusesNewTlsSession(answer) ? reuseRefusal(what, answer) : sent;
     }
     const Exchange done = readFinalReply(timeouts_.dataMs);
     if (done.net.status == NetStatus::Aborted) { // the server may be finishing the file
         return abandonAborted(storeName, what, done.net);
     }
     if (!done.answered() || !done.reply.positive()) {
-        FtpResult result = failure(FtpStep::PutFile, done, what);
+        FtpResult result = done.answered() && newTlsSession && refusesNewTlsSession(done.reply)
+                               ? reuseRefusal(what, done.reply)
+                               : failure(FtpStep::PutFile, done, what);
         deleteQuietly(storeName);
         return result;
     }
@@ -357,9 +370,9 @@ FtpResult FtpSession::renameInto(const std::string& from, const std::string& to,
     return result;
 }
 
-void FtpSession::abandonTransfer(const std::string& storeName) {
+FtpReply FtpSession::abandonTransfer(const std::string& storeName) {
     if (!control_) {
-        return;
+        return {};
     }
     // The server answers the STOR once the data connection has ended (426, or 226 when it
     // took the closing for the end of the file); a server that stays silent is hung.
@@ -369,6 +382,19 @@ void FtpSession::abandonTransfer(const std::string& storeName) {
         connectionLost(reply);
     }
     deleteQuietly(storeName);
+    return reply.answered() ? reply.reply : FtpReply{};
+}
+
+FtpResult FtpSession::reuseRefusal(const std::string& what, const FtpReply& reply) {
+    const std::string line = errorLine(
+        FtpStep::PutFile, what,
+        "the server requires TLS session reuse (a data connection must resume the control "
+        "connection's TLS session), which the TLS of this system did not do: " +
+            reply.text());
+    note("! " + line);
+    FtpResult result = fail(FtpStep::PutFile, FtpStatus::TlsFailed, line);
+    result.reply = reply.text();
+    return result;
 }
 
 FtpResult FtpSession::abandonAborted(const std::string& storeName, const std::string& what,

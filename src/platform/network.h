@@ -44,6 +44,15 @@ struct Address {
     bool isV6() const noexcept { return ip.find(':') != std::string::npos; }
 };
 
+// What a later connection to the same server needs to resume a connection's TLS session.
+// FTP servers demand it on data connections: a data connection whose session is not the
+// control connection's could have been opened by someone else. Opaque: only the transport
+// that made it reads it.
+class TlsResumption {
+public:
+    virtual ~TlsResumption() = default;
+};
+
 class ByteStream {
 public:
     virtual ~ByteStream() = default;
@@ -60,6 +69,19 @@ public:
     // system trusts and name `hostName`; otherwise TlsFailed with the reason.
     virtual NetResult startTls(const std::string& hostName, int timeoutMs,
                                const AbortCheck& abort) = 0;
+    // As startTls, offering to resume the TLS session of the connection `from` came from
+    // (its tlsResumption(), for the same host name). A server that starts a new session
+    // instead is not an error here; tlsResumed() tells which it was.
+    virtual NetResult resumeTls(const std::string& hostName,
+                                const std::shared_ptr<TlsResumption>& from, int timeoutMs,
+                                const AbortCheck& abort) {
+        (void)from;
+        return startTls(hostName, timeoutMs, abort);
+    }
+    // What later connections pass to resumeTls; null when this connection is not TLS.
+    virtual std::shared_ptr<TlsResumption> tlsResumption() const { return nullptr; }
+    // True when the TLS handshake resumed an earlier session.
+    virtual bool tlsResumed() const noexcept { return false; }
     virtual bool isTls() const noexcept = 0;
     virtual Address localAddress() const = 0;
     virtual Address peerAddress() const = 0;

@@ -1,5 +1,6 @@
 // The Winsock + Schannel transport against local python servers that scripts/test.sh starts
 // (tests/win32/net_servers.sh) and whose certificate it trusts in the test prefix.
+#include "platform/win32/schannel_session.h"
 #include "platform/win32/win32_network.h"
 
 #include <gtest/gtest.h>
@@ -186,6 +187,31 @@ TEST_F(Win32NetworkTest, AddressesMatchIpAltNamesAndSendNoServerName) {
         EXPECT_EQ(refused.status, NetStatus::TlsFailed) << other;
         EXPECT_EQ(refused.detail, "certificate is for another host") << other;
     }
+}
+
+// FTP data connections must resume the control connection's TLS session. Schannel finds the
+// session to resume by the credentials handle and the target name, so later connections
+// share both with the first. Whether the server resumed is for it to say (Wine's Schannel
+// never resumes); the stream must say the same.
+TEST_F(Win32NetworkTest, LaterConnectionsShareTheFirstOnesCredentialsAndTargetName) {
+    CONNECT_OR_SKIP(first, "PICTORN_TEST_NET_TLS_TELL_PORT");
+    ASSERT_TRUE(first->startTls("localhost", longWait, {}).ok());
+    EXPECT_EQ(handshakeReport(*first), "SNI localhost REUSED no\r\n");
+    const auto group = std::dynamic_pointer_cast<SchannelResumption>(first->tlsResumption());
+    ASSERT_TRUE(group);
+    for (int round = 0; round < 2; ++round) {
+        CONNECT_OR_SKIP(later, "PICTORN_TEST_NET_TLS_TELL_PORT");
+        ASSERT_TRUE(later->resumeTls("localhost", group, longWait, {}).ok());
+        EXPECT_EQ(later->tlsResumption(), group);
+        const std::string said = later->tlsResumed() ? "yes" : "no";
+        EXPECT_EQ(handshakeReport(*later), "SNI localhost REUSED " + said + "\r\n");
+        EXPECT_EQ(exchange(*later, "data"), "data");
+    }
+    CONNECT_OR_SKIP(other, "PICTORN_TEST_NET_TLS_TELL_PORT");
+    ASSERT_TRUE(other->resumeTls("127.0.0.1", group, longWait, {}).ok());
+    const auto otherGroup = std::dynamic_pointer_cast<SchannelResumption>(other->tlsResumption());
+    ASSERT_TRUE(otherGroup);
+    EXPECT_FALSE(otherGroup->credentials() == group->credentials());
 }
 
 TEST_F(Win32NetworkTest, SilentServerTimesOutAndAbortAnswersQuickly) {

@@ -156,8 +156,8 @@ private:
 
 } // namespace
 
-PosixNetwork::PosixNetwork(std::vector<std::string> extraTrustedCertificateFiles)
-    : tls_(std::make_shared<TlsContext>(extraTrustedCertificateFiles)) {}
+PosixNetwork::PosixNetwork(std::vector<std::string> extraTrustedCertificateFiles, bool upToTls12)
+    : tls_(std::make_shared<TlsContext>(extraTrustedCertificateFiles, upToTls12)) {}
 
 PosixNetwork::~PosixNetwork() = default;
 

@@ -14,8 +14,9 @@ class TlsContext;
 class PosixNetwork final : public Network {
 public:
     // TLS trusts the system's roots plus the certificates in these PEM files (tests add their
-    // own certificate authority this way).
-    explicit PosixNetwork(std::vector<std::string> extraTrustedCertificateFiles = {});
+    // own certificate authority this way); `upToTls12` keeps TLS 1.3 out (to try both).
+    explicit PosixNetwork(std::vector<std::string> extraTrustedCertificateFiles = {},
+                          bool upToTls12 = false);
     ~PosixNetwork() override;
 
     NetResult connect(std::unique_ptr<ByteStream>& connected, const std::string& host,

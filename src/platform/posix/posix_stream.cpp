@@ -8,15 +8,8 @@ namespace pictorn::platform::posix {
 
 namespace {
 
-// Reads and drops whatever the peer has sent that nobody read. Closing a socket with unread
-// bytes makes the kernel reset the connection instead of ending it, and the peer then loses
-// what it has not read yet: the tail of an upload, when the unread bytes were the session
-// tickets a TLS 1.3 server sends after the handshake.
-void dropUnreadBytes(int fd) noexcept {
-    char sink[4096];
-    while (::recv(fd, sink, sizeof sink, MSG_DONTWAIT) > 0) {
-    }
-}
+// How long close waits for the peer to end the connection too.
+constexpr int lingerMs = 500;
 
 } // namespace
 
@@ -32,27 +25,47 @@ NetResult PosixStream::readSome(std::span<char> buffer, int timeoutMs, const Abo
         return NetResult{NetStatus::Closed, 0, "connection is closed"};
     }
     const auto deadline = deadlineIn(timeoutMs);
-    return session_ ? session_->read(buffer, deadline, abort)
-                    : recvSome(socket_.get(), buffer, deadline, abort);
+    NetResult got = session_ ? session_->read(buffer, deadline, abort)
+                             : recvSome(socket_.get(), buffer, deadline, abort);
+    stalled_ = stalled_ || got.status == NetStatus::TimedOut || got.status == NetStatus::Aborted;
+    return got;
 }
 
 NetResult PosixStream::writeAll(std::string_view data, int timeoutMs, const AbortCheck& abort) {
     if (!socket_) {
         return NetResult{NetStatus::Closed, 0, "connection is closed"};
     }
-    return session_ ? session_->write(data, timeoutMs, abort)
-                    : sendAll(socket_.get(), data, timeoutMs, abort);
+    NetResult sent = session_ ? session_->write(data, timeoutMs, abort)
+                              : sendAll(socket_.get(), data, timeoutMs, abort);
+    stalled_ = stalled_ || !sent.ok();
+    return sent;
 }
 
 NetResult PosixStream::startTls(const std::string& hostName, int timeoutMs,
                                 const AbortCheck& abort) {
+    return resumeTls(hostName, nullptr, timeoutMs, abort);
+}
+
+NetResult PosixStream::resumeTls(const std::string& hostName,
+                                 const std::shared_ptr<TlsResumption>& from, int timeoutMs,
+                                 const AbortCheck& abort) {
     if (!socket_) {
         return NetResult{NetStatus::Closed, 0, "connection is closed"};
     }
     if (session_) {
         return NetResult{NetStatus::Failed, 0, "connection is already tls"};
     }
-    return TlsSession::handshake(session_, *context_, socket_.get(), hostName, timeoutMs, abort);
+    return TlsSession::handshake(session_, *context_, socket_.get(), hostName,
+                                 std::dynamic_pointer_cast<TlsSessionCache>(from), timeoutMs,
+                                 abort);
+}
+
+std::shared_ptr<TlsResumption> PosixStream::tlsResumption() const {
+    return session_ ? session_->group() : nullptr;
+}
+
+bool PosixStream::tlsResumed() const noexcept {
+    return session_ && session_->resumed();
 }
 
 bool PosixStream::isTls() const noexcept {
@@ -68,15 +81,27 @@ Address PosixStream::peerAddress() const {
 }
 
 void PosixStream::close() noexcept {
+    if (!socket_) {
+        return;
+    }
     if (session_) {
         session_->shutdown();
-        session_.reset();
     }
-    if (socket_) {
-        dropUnreadBytes(socket_.get());
-        ::shutdown(socket_.get(), SHUT_RDWR);
-        socket_.reset();
+    ::shutdown(socket_.get(), SHUT_WR);
+    // Closing with unread bytes resets the connection, and the peer then loses what it has
+    // not read yet: the tail of an upload, when the unread bytes are the session tickets a
+    // TLS 1.3 server sends after the handshake, maybe late. So on a TLS connection we read
+    // until the peer ends too, briefly, unless it has stopped answering or taking data
+    // (nothing to save there, and an Abort must not wait).
+    const auto deadline = deadlineIn(session_ && !stalled_ ? lingerMs : 0);
+    char sink[16384];
+    NetResult got;
+    while (got.ok()) {
+        got = session_ ? session_->read(sink, deadline, {})
+                       : recvSome(socket_.get(), sink, deadline, {});
     }
+    session_.reset();
+    socket_.reset();
 }
 
 } // namespace pictorn::platform::posix

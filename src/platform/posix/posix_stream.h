@@ -19,6 +19,10 @@ public:
     NetResult writeAll(std::string_view data, int timeoutMs, const AbortCheck& abort) override;
     NetResult startTls(const std::string& hostName, int timeoutMs,
                        const AbortCheck& abort) override;
+    NetResult resumeTls(const std::string& hostName, const std::shared_ptr<TlsResumption>& from,
+                        int timeoutMs, const AbortCheck& abort) override;
+    std::shared_ptr<TlsResumption> tlsResumption() const override;
+    bool tlsResumed() const noexcept override;
     bool isTls() const noexcept override;
     Address localAddress() const override;
     Address peerAddress() const override;
@@ -28,6 +32,7 @@ private:
     Socket socket_;
     std::shared_ptr<TlsContext> context_;
     std::unique_ptr<TlsSession> session_;
+    bool stalled_ = false; // a wait timed out or was aborted, or a write failed
 };
 
 } // namespace pictorn::platform::posix

@@ -5,6 +5,7 @@
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 
@@ -56,16 +57,44 @@ std::string sslErrorText() {
     return reason ? text::asciiLowerCase(reason) : "protocol error";
 }
 
+// OpenSSL hands every session it can resume later to this callback; the group keeps those
+// of its first connection.
+int keepNewSession(SSL* ssl, SSL_SESSION* session) {
+    auto* group = static_cast<TlsSessionCache*>(SSL_get_app_data(ssl));
+    if (!group) {
+        return 0;
+    }
+    group->add(session);
+    return 1;
+}
+
 } // namespace
 
-TlsContext::TlsContext(const std::vector<std::string>& extraTrustedCertificateFiles) {
+TlsSessionCache::~TlsSessionCache() {
+    SSL_SESSION_free(newest_);
+}
+
+void TlsSessionCache::add(SSL_SESSION* session) {
+    SSL_SESSION_free(newest_);
+    newest_ = session;
+}
+
+TlsContext::TlsContext(const std::vector<std::string>& extraTrustedCertificateFiles,
+                       bool upToTls12) {
     context_ = SSL_CTX_new(TLS_client_method());
     if (!context_) {
         problem_ = "tls is not available";
         return;
     }
     SSL_CTX_set_min_proto_version(context_, TLS1_2_VERSION);
+    if (upToTls12) {
+        SSL_CTX_set_max_proto_version(context_, TLS1_2_VERSION);
+    }
     SSL_CTX_set_verify(context_, SSL_VERIFY_PEER, nullptr);
+    // Sessions are kept per group of connections (TlsSessionCache), not in the context.
+    SSL_CTX_set_session_cache_mode(context_,
+                                   SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);
+    SSL_CTX_sess_set_new_cb(context_, keepNewSession);
     SSL_CTX_set_default_verify_paths(context_);
     for (const auto& file : extraTrustedCertificateFiles) {
         if (SSL_CTX_load_verify_locations(context_, file.c_str(), nullptr) != 1) {
@@ -80,7 +109,8 @@ TlsContext::~TlsContext() {
 }
 
 NetResult TlsSession::handshake(std::unique_ptr<TlsSession>& session, const TlsContext& context,
-                                int fd, const std::string& hostName, int timeoutMs,
+                                int fd, const std::string& hostName,
+                                std::shared_ptr<TlsSessionCache> group, int timeoutMs,
                                 const AbortCheck& abort) {
     if (!context.problem().empty()) {
         return fail(NetStatus::TlsFailed, context.problem());
@@ -97,7 +127,17 @@ NetResult TlsSession::handshake(std::unique_ptr<TlsSession>& session, const TlsC
     // An empty input buffer means "wait for more", not end of stream.
     BIO_set_mem_eof_return(in, -1);
     SSL_set_bio(ssl, in, out);
-    std::unique_ptr<TlsSession> made(new TlsSession(ssl, fd));
+    if (!group || group->hostName() != hostName) {
+        group = std::make_shared<TlsSessionCache>(hostName);
+        SSL_set_app_data(ssl, group.get());
+    } else if (SSL_SESSION* earlier = group->newest()) {
+        // A copy: OpenSSL marks the session a connection resumed as used up once that
+        // connection gets a ticket of its own.
+        SSL_SESSION* copy = SSL_SESSION_dup(earlier);
+        SSL_set_session(ssl, copy);
+        SSL_SESSION_free(copy);
+    }
+    std::unique_ptr<TlsSession> made(new TlsSession(ssl, fd, std::move(group)));
 
     if (isIpAddress(hostName)) {
         X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl), hostName.c_str());
@@ -235,6 +275,10 @@ NetResult TlsSession::write(std::string_view data, int timeoutMs, const AbortChe
         return NetResult{NetStatus::Failed, done, "tls error (" + sslErrorText() + ")"};
     }
     return NetResult{NetStatus::Ok, done, {}};
+}
+
+bool TlsSession::resumed() const noexcept {
+    return SSL_session_reused(ssl_) == 1;
 }
 
 void TlsSession::shutdown() noexcept {

@@ -49,15 +49,25 @@ Credentials acquireCredentials(SECURITY_STATUS& status) {
 
 } // namespace
 
+wchar_t* SchannelResumption::targetName() noexcept {
+    return addressLiteralBytes(host_).empty() ? host_.data() : nullptr;
+}
+
 NetResult SchannelSession::handshake(std::unique_ptr<SchannelSession>& session, SOCKET socket,
-                                     const std::string& hostName, int timeoutMs,
+                                     const std::string& hostName,
+                                     const std::shared_ptr<SchannelResumption>& from, int timeoutMs,
                                      const AbortCheck& abort) {
-    std::unique_ptr<SchannelSession> made(new SchannelSession(socket, toWide(hostName)));
+    std::wstring host = toWide(hostName);
+    std::shared_ptr<SchannelResumption> group = from;
     SECURITY_STATUS status = SEC_E_OK;
-    made->credentials_ = acquireCredentials(status);
-    if (!made->credentials_) {
-        return securityFailure("tls is not available", status);
+    if (!group || group->hostName() != host) {
+        Credentials credentials = acquireCredentials(status);
+        if (!credentials) {
+            return securityFailure("tls is not available", status);
+        }
+        group = std::make_shared<SchannelResumption>(std::move(credentials), std::move(host));
     }
+    std::unique_ptr<SchannelSession> made(new SchannelSession(socket, std::move(group)));
     if (auto negotiated = made->negotiate(netDeadlineIn(timeoutMs), timeoutMs, abort);
         !negotiated.ok()) {
         return negotiated;
@@ -68,7 +78,8 @@ NetResult SchannelSession::handshake(std::unique_ptr<SchannelSession>& session, 
     if (status != SEC_E_OK) {
         return securityFailure("the server sent no certificate", status);
     }
-    if (auto checked = checkServerCertificate(certificate.get(), made->host_); !checked.ok()) {
+    if (auto checked = checkServerCertificate(certificate.get(), made->group_->hostName());
+        !checked.ok()) {
         made->shutdown();
         return checked;
     }
@@ -77,12 +88,12 @@ NetResult SchannelSession::handshake(std::unique_ptr<SchannelSession>& session, 
     if (status != SEC_E_OK) {
         return securityFailure("tls stream sizes are unknown", status);
     }
+    SecPkgContext_SessionInfo info{};
+    made->resumed_ = QueryContextAttributesW(made->context_.get().get(), SECPKG_ATTR_SESSION_INFO,
+                                             &info) == SEC_E_OK &&
+                     (info.dwFlags & SSL_SESSION_RECONNECT) != 0;
     session = std::move(made);
     return {};
-}
-
-wchar_t* SchannelSession::targetName() noexcept {
-    return addressLiteralBytes(host_).empty() ? host_.data() : nullptr;
 }
 
 NetResult SchannelSession::sendToken(const SecBuffer& token, int timeoutMs,
@@ -131,8 +142,8 @@ NetResult SchannelSession::negotiate(NetClock::time_point deadline, int timeoutM
         SecurityHandleRef handle;
         ULONG attributes = 0;
         const SECURITY_STATUS status = InitializeSecurityContextW(
-            credentials_.get().get(), nullptr, targetName(), requestFlags, 0, 0, nullptr, 0,
-            handle.get(), &outDesc, &attributes, nullptr);
+            group_->credentials().get(), nullptr, group_->targetName(), requestFlags, 0, 0, nullptr,
+            0, handle.get(), &outDesc, &attributes, nullptr);
         if (status != SEC_I_CONTINUE_NEEDED) {
             SecurityBuffer owned(out.pvBuffer);
             return securityFailure("tls handshake failed", status);
@@ -164,8 +175,8 @@ NetResult SchannelSession::negotiate(NetClock::time_point deadline, int timeoutM
         ULONG attributes = 0;
         SecurityHandleRef handle = context_.get();
         const SECURITY_STATUS status = InitializeSecurityContextW(
-            credentials_.get().get(), handle.get(), targetName(), requestFlags, 0, 0, &inDesc, 0,
-            nullptr, &outDesc, &attributes, nullptr);
+            group_->credentials().get(), handle.get(), group_->targetName(), requestFlags, 0, 0,
+            &inDesc, 0, nullptr, &outDesc, &attributes, nullptr);
         SecurityBuffer alert(out[1].pvBuffer);
         if (status == SEC_E_INCOMPLETE_MESSAGE) {
             SecurityBuffer unused(out[0].pvBuffer);
@@ -304,8 +315,8 @@ void SchannelSession::shutdown() noexcept {
     SecBufferDesc outDesc{SECBUFFER_VERSION, 1, &out};
     ULONG attributes = 0;
     const SECURITY_STATUS status = InitializeSecurityContextW(
-        credentials_.get().get(), handle.get(), targetName(), requestFlags, 0, 0, nullptr, 0,
-        nullptr, &outDesc, &attributes, nullptr);
+        group_->credentials().get(), handle.get(), group_->targetName(), requestFlags, 0, 0,
+        nullptr, 0, nullptr, &outDesc, &attributes, nullptr);
     if (status == SEC_E_OK || status == SEC_I_CONTINUE_NEEDED) {
         sendToken(out, closeNotifyMs, {});
     } else {

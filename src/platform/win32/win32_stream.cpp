@@ -48,13 +48,29 @@ NetResult Win32Stream::writeAll(std::string_view data, int timeoutMs, const Abor
 
 NetResult Win32Stream::startTls(const std::string& hostName, int timeoutMs,
                                 const AbortCheck& abort) {
+    return resumeTls(hostName, nullptr, timeoutMs, abort);
+}
+
+NetResult Win32Stream::resumeTls(const std::string& hostName,
+                                 const std::shared_ptr<TlsResumption>& from, int timeoutMs,
+                                 const AbortCheck& abort) {
     if (!socket_) {
         return closedResult();
     }
     if (session_) {
         return NetResult{NetStatus::Failed, 0, "connection is already tls"};
     }
-    return SchannelSession::handshake(session_, socket_.get(), hostName, timeoutMs, abort);
+    return SchannelSession::handshake(session_, socket_.get(), hostName,
+                                      std::dynamic_pointer_cast<SchannelResumption>(from),
+                                      timeoutMs, abort);
+}
+
+std::shared_ptr<TlsResumption> Win32Stream::tlsResumption() const {
+    return session_ ? session_->group() : nullptr;
+}
+
+bool Win32Stream::tlsResumed() const noexcept {
+    return session_ && session_->resumed();
 }
 
 bool Win32Stream::isTls() const noexcept {

@@ -18,6 +18,10 @@ public:
     NetResult writeAll(std::string_view data, int timeoutMs, const AbortCheck& abort) override;
     NetResult startTls(const std::string& hostName, int timeoutMs,
                        const AbortCheck& abort) override;
+    NetResult resumeTls(const std::string& hostName, const std::shared_ptr<TlsResumption>& from,
+                        int timeoutMs, const AbortCheck& abort) override;
+    std::shared_ptr<TlsResumption> tlsResumption() const override;
+    bool tlsResumed() const noexcept override;
     bool isTls() const noexcept override;
     Address localAddress() const override;
     Address peerAddress() const override;

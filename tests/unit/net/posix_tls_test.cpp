@@ -185,6 +185,36 @@ TEST_F(PosixTls, AddressesMatchOnlyIpAltNamesAndSendNoServerName) {
     }
 }
 
+// FTP data connections must resume the control connection's TLS session, each of them: with
+// TLS 1.3 the tickets come after the handshake, and each connection should get a fresh one.
+TEST_F(PosixTls, LaterConnectionsResumeTheFirstOnesSession) {
+    for (const bool upToTls12 : {false, true}) {
+        PosixNetwork network({cert("localhost")}, upToTls12);
+        auto first = connectTo(network, "localhost", {"--tls", "--tell"});
+        ASSERT_TRUE(first);
+        ASSERT_TRUE(first->startTls("localhost", longWait, {}).ok());
+        EXPECT_FALSE(first->tlsResumed());
+        EXPECT_EQ(handshakeReport(*first), "SNI localhost REUSED no\r\n");
+        const auto group = first->tlsResumption();
+        ASSERT_TRUE(group);
+        for (int round = 0; round < 4; ++round) {
+            std::unique_ptr<ByteStream> later;
+            ASSERT_TRUE(network.connect(later, "127.0.0.1", server_->port(), longWait, {}).ok());
+            ASSERT_TRUE(later->resumeTls("localhost", group, longWait, {}).ok());
+            EXPECT_TRUE(later->tlsResumed()) << "round " << round << " tls 1.2 only " << upToTls12;
+            EXPECT_EQ(handshakeReport(*later), "SNI localhost REUSED yes\r\n");
+            EXPECT_EQ(later->tlsResumption(), group);
+            EXPECT_EQ(echoed(*later, "data"), "data");
+            later->close();
+        }
+        // Nor is a session offered to another host, whose certificate is checked in full.
+        std::unique_ptr<ByteStream> other;
+        ASSERT_TRUE(network.connect(other, "127.0.0.1", server_->port(), longWait, {}).ok());
+        EXPECT_EQ(other->resumeTls("127.0.0.1", group, longWait, {}).detail,
+                  "certificate is for another host");
+    }
+}
+
 TEST_F(PosixTls, HandshakeWithASilentServerTimesOutOrAborts) {
     PosixNetwork network({cert("localhost")});
     auto stream = connectTo(network, "localhost", {"--silent"});
