@@ -1,6 +1,13 @@
-"""The mail window of the real pictorn.exe against a server as users run it
-(tests/daemons): mail to Exim over STARTTLS with a login, the server given by its address."""
+"""The FTP and mail windows of the real pictorn.exe against servers as users run them
+(tests/daemons): FTPS uploads to vsftpd and proftpd, and mail to Exim over STARTTLS with a
+login, the server given by its address.
 
+vsftpd and proftpd require by default that every data connection resumes the control
+connection's TLS session. Wine's Schannel never resumes (docs/ARCHITECTURE.md), so here the
+window must name that cause, and the uploads go to both servers with the requirement off;
+the native client's tests cover resumption against both in their default setup."""
+
+import os
 import sys
 import unittest
 from pathlib import Path
@@ -16,9 +23,12 @@ from daemon import RealServer, make_certificate  # noqa: E402
 
 
 class RealServersTest(CaptureCase):
-    # The steps a user takes in the window, borrowed from its own tests (the class stays
-    # out of this module's names, or its tests would run here again).
-    _mail = test_mail.MailTest
+    # The steps a user takes in the two windows, borrowed from their own tests (the
+    # classes stay out of this module's names, or their tests would run here again).
+    _ftp, _mail = test_ftp.FtpWindowTest, test_mail.MailTest
+    open_ftp_window, controls, click = _ftp.open_ftp_window, _ftp.controls, _ftp.click
+    ftp_type, add_file, answer = _ftp.type_into, _ftp.add_file, _ftp.answer
+    ftp_log, close_ftp_window = _ftp.log, _ftp.close_ftp_window
     open_mail_window, close_mail_window = _mail.open_mail_window, _mail.close_mail_window
     mail, focused_window, click_at = _mail.mail, _mail.focused_window, _mail.click_at
     set_text, click_check = _mail.set_text, _mail.click_check
@@ -40,6 +50,44 @@ class RealServersTest(CaptureCase):
         LIVE.append(server)  # an interrupted run stops it too
         self.addCleanup(lambda: (server.stop(), LIVE.remove(server)))
         return server
+
+    def upload(self, pid, server, host):
+        """Fills in the server's entries, uploads and returns the answer."""
+        self.ftp_type(pid, "FTP_SERVER", f"{host}:{server.port}")
+        self.ftp_type(pid, "FTP_USER", server.user)
+        self.ftp_type(pid, "FTP_PASSWORD", server.password)
+        self.ftp_type(pid, "FTP_REMOTEDIR", "/upload")
+        self.click(pid, "Upload")
+        return self.answer(pid, timeout=60)
+
+    def assert_uploaded(self, pid, server, data, text):
+        self.assertEqual(text, "Files successfully uploaded!", self.ftp_log(pid))
+        self.assertEqual(sorted(p.name for p in server.upload.iterdir()),
+                         sorted(["Pictorn.png", data.name]), "not exactly the two files")
+        self.assertEqual((server.upload / data.name).read_bytes(), data.read_bytes())
+        self.assertEqual(test_ftp.raw_rgb(server.upload / "Pictorn.png"),
+                         test_ftp.raw_rgb(self.temp_bitmap), "the uploaded picture differs")
+
+    def test_ftps_uploads_to_vsftpd_and_proftpd(self):
+        data = self.class_dir / "data.bin"
+        data.write_bytes(os.urandom(3 << 20))
+        reuse = self.start_server("vsftpd")
+        vsftpd = self.start_server("vsftpd", "--no-reuse")
+        proftpd = self.start_server("proftpd", "--no-reuse")
+        pid = self.start_and_wait()["pid"]
+        self.capture(CMD_FULL_SCREEN, pid)
+        self.open_ftp_window(pid)
+        self.click(pid, "Passive Mode (PASV)")
+        self.add_file(pid, data)
+
+        self.assertTrue(self.upload(pid, reuse, "localhost").startswith("Upload failed."))
+        self.assertIn(": the server requires TLS session reuse (", self.ftp_log(pid))
+        self.assertEqual(list(reuse.upload.iterdir()), [], "a file was left on the server")
+        # By name and by address: the certificate names both.
+        for server, host in ((vsftpd, "localhost"), (proftpd, "127.0.0.1")):
+            with self.subTest(server=server.kind):
+                self.assert_uploaded(pid, server, data, self.upload(pid, server, host))
+        self.close_ftp_window(pid)
 
     def test_mail_to_exim_by_address_over_starttls_with_login(self):
         exim = self.start_server("exim")
