@@ -157,7 +157,7 @@ public:
             const NetResult secured =
                 reader_.startTls(*stream_, host, options_.replyTimeoutMs, abort_);
             if (!secured.ok()) {
-                return Failure{fail("TLS", why(secured, options_.replyTimeoutMs))};
+                return refusedTls("TLS", secured);
             }
         }
         SmtpReply reply;
@@ -176,7 +176,7 @@ public:
             const NetResult secured =
                 reader_.startTls(*stream_, host, options_.replyTimeoutMs, abort_);
             if (!secured.ok()) {
-                return Failure{fail("STARTTLS", why(secured, options_.replyTimeoutMs))};
+                return refusedTls("STARTTLS", secured);
             }
             if (auto failure = hello(features)) {
                 return failure;
@@ -226,6 +226,12 @@ public:
 private:
     std::string fail(std::string_view step, const std::string& what) const {
         return std::string(step) + " failed; " + where_ + "; " + what;
+    }
+
+    // When only the certificate was refused, the encrypted session stands, and the server
+    // hears QUIT over it rather than a connection that just ends.
+    Failure refusedTls(std::string_view step, const NetResult& result) const {
+        return Failure{fail(step, why(result, options_.replyTimeoutMs)), false, stream_->isTls()};
     }
 
     std::string why(const NetResult& result, int timeoutMs) const {

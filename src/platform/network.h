@@ -66,7 +66,10 @@ public:
     // Sends every byte; timeoutMs bounds each wait for the peer to take more, not the whole.
     virtual NetResult writeAll(std::string_view data, int timeoutMs, const AbortCheck& abort) = 0;
     // Makes this connection TLS as the client. The certificate must chain to a root the
-    // system trusts and name `hostName`; otherwise TlsFailed with the reason.
+    // system trusts and name `hostName`; otherwise TlsFailed with the reason. When the
+    // handshake itself completed and only the certificate was refused, the session may stay
+    // up (isTls() true) so that the caller can end its protocol politely over it (QUIT);
+    // nothing else may be sent.
     virtual NetResult startTls(const std::string& hostName, int timeoutMs,
                                const AbortCheck& abort) = 0;
     // As startTls, offering to resume the TLS session of the connection `from` came from

@@ -17,6 +17,7 @@ namespace pictorn::net::mail_testing {
 struct Script {
     std::deque<std::string> replies; // one per read the client will do
     platform::NetResult tls;         // what startTls answers
+    bool tlsUpWhenRefused = false;   // a refused certificate leaves the session up
     std::size_t chunk = 1 << 20;
     int readDelayMs = 0; // each read waits this long first, as a slow server's would
     platform::NetStatus whenSilent = platform::NetStatus::TimedOut; // once the replies run out
@@ -56,7 +57,7 @@ public:
     platform::NetResult startTls(const std::string& hostName, int,
                                  const platform::AbortCheck&) override {
         script_.written += "<TLS " + hostName + ">";
-        tls_ = script_.tls.ok();
+        tls_ = script_.tls.ok() || script_.tlsUpWhenRefused;
         return script_.tls;
     }
     bool isTls() const noexcept override { return tls_; }

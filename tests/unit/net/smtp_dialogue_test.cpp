@@ -144,7 +144,14 @@ TEST_F(SmtpDialogueTest, AFailedCertificateCheckEndsTheSend) {
     const SendResult result = send();
     EXPECT_EQ(result.errorText,
               "STARTTLS failed; mail.example.org:587; certificate is not trusted");
-    EXPECT_EQ(script.written.find("MAIL FROM"), std::string::npos);
+    EXPECT_EQ(script.written, "EHLO [127.0.0.1]\r\nSTARTTLS\r\n<TLS mail.example.org>");
+
+    // Where the handshake completed before the check, the server hears QUIT over it.
+    script.written.clear();
+    script.replies = {kGreeting, kEhloTlsAuth, "220 ready\r\n", "221 bye\r\n"};
+    script.tlsUpWhenRefused = true;
+    EXPECT_FALSE(send().ok);
+    EXPECT_EQ(script.written, "EHLO [127.0.0.1]\r\nSTARTTLS\r\n<TLS mail.example.org>QUIT\r\n");
 }
 
 TEST_F(SmtpDialogueTest, AnswersSentInTheClearWithTheStartTlsReplyEndTheSession) {
