@@ -1,8 +1,13 @@
 // One upload with our FTP client, the way the FTP window does it: progress callback and
-// abort check on. Prints "<bytes per second> <abort checks> checks, <progress> progress calls".
+// abort check on. Built natively on the POSIX transport and for Windows on Winsock.
+// Prints "<bytes per second> <abort checks> checks, <progress> progress calls".
 // Usage: bench_ftp host:port user password local-file remote-name [active]
 #include "net/ftp_session.h"
+#ifdef _WIN32
+#include "platform/win32/win32_network.h"
+#else
 #include "platform/posix/posix_network.h"
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -15,7 +20,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     using namespace pictorn::net;
+#ifdef _WIN32
+    pictorn::platform::win32::Win32Network network;
+#else
     pictorn::platform::posix::PosixNetwork network;
+#endif
     long checks = 0;
     long progressCalls = 0;
     FtpSession ftp(network, [&] {
