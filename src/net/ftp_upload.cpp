@@ -19,9 +19,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Large enough that a fast local transfer is not slowed by per-call costs, small enough
-// that the abort check and the progress run several times a second on a slow line.
-constexpr std::size_t kChunkBytes = 256 * 1024;
+// Each chunk is one call into the transport, and under Wine every send is a round trip to the
+// wineserver: on a fast connection chunks grow to the largest size, so there are few calls
+// (larger ones gain nothing and fall out of the processor's cache). A chunk that took longer
+// than a progress interval halves the next, so a slow line still reports its progress and
+// asks about aborting several times a second.
+constexpr std::size_t kFirstChunkBytes = 256 * 1024;
+constexpr std::size_t kMinChunkBytes = 64 * 1024;
+constexpr std::size_t kMaxChunkBytes = 512 * 1024;
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 
 bool hasLineBreak(const std::string& text) {
@@ -292,7 +297,8 @@ FtpResult FtpSession::openDataChannel(DataChannel& channel, const std::string& s
 FtpResult FtpSession::sendData(ByteStream& data, UploadSource& source, const std::string& shownName,
                                const PutProgressFn& progress) {
     const std::string what = shownName + " was not stored";
-    std::vector<char> chunk(kChunkBytes);
+    std::vector<char> buffer(kMaxChunkBytes);
+    std::size_t chunkBytes = kFirstChunkBytes;
     const std::uint64_t total = source.size();
     std::uint64_t sent = 0;
     const Clock::time_point start = Clock::now();
@@ -323,9 +329,10 @@ FtpResult FtpSession::sendData(ByteStream& data, UploadSource& source, const std
             return fail(FtpStep::PutFile, statusOf(stopped),
                         errorLine(FtpStep::PutFile, what, why(stopped, 0)));
         }
+        const Clock::time_point chunkStart = Clock::now();
         std::size_t got = 0;
         std::string error;
-        if (!source.read(chunk, got, error)) {
+        if (!source.read(std::span<char>(buffer.data(), chunkBytes), got, error)) {
             return fail(FtpStep::PutFile, FtpStatus::LocalFileFailed,
                         errorLine(FtpStep::PutFile, what, error));
         }
@@ -333,7 +340,7 @@ FtpResult FtpSession::sendData(ByteStream& data, UploadSource& source, const std
             break;
         }
         const NetResult written =
-            data.writeAll(std::string_view(chunk.data(), got), timeouts_.dataMs, pacedAbort_);
+            data.writeAll(std::string_view(buffer.data(), got), timeouts_.dataMs, pacedAbort_);
         if (!written.ok()) {
             std::string reason = why(written, timeouts_.dataMs);
             if (written.status == NetStatus::TimedOut) {
@@ -347,6 +354,12 @@ FtpResult FtpSession::sendData(ByteStream& data, UploadSource& source, const std
         }
         sent += got;
         report(false);
+        const Clock::duration took = Clock::now() - chunkStart;
+        if (took < kProgressInterval / 4) {
+            chunkBytes = std::min(chunkBytes * 2, kMaxChunkBytes);
+        } else if (took > kProgressInterval) {
+            chunkBytes = std::max(chunkBytes / 2, kMinChunkBytes);
+        }
     }
     report(true);
     return {};

@@ -33,6 +33,7 @@ public:
         return status(NetStatus::TimedOut);
     }
     NetResult writeAll(std::string_view bytes, int, const AbortCheck& abort) override {
+        ++log_->writes;
         if (abort && abort()) {
             return status(NetStatus::Aborted);
         }

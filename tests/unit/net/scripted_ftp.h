@@ -15,6 +15,7 @@ namespace pictorn::net::testing {
 
 struct DataLog {
     std::string bytes;
+    std::size_t writes = 0; // calls into the transport
     bool tls = false;
     bool closed = false;
     std::string connectedTo; // "ip:port", empty for an accepted connection
