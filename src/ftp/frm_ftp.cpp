@@ -33,7 +33,8 @@ FrmFTP::FrmFTP(platform::Services& services, app::SettingsStore& store, bool& ma
 }
 
 FrmFTP::~FrmFTP() {
-    // A window torn down without closing (the program ending) still clears the mark.
+    // A window torn down without closing (the program ending) still clears the mark; a
+    // session still running is aborted and waited for by its job.
     if (loaded())
         mailOrFtpOpen_ = false;
 }
@@ -186,13 +187,12 @@ void FrmFTP::cmdClose_Click() {
     unload();
 }
 
-void FrmFTP::Form_QueryUnload(bool& cancel) {
-    if (sessionRunning_) {
-        // The session ends first (at its next abort check); the window closes after it.
-        cancel = true;
+void FrmFTP::Form_QueryUnload(bool&) {
+    if (job_) {
+        // The session ends first: it reports to this window's controls. Its client deletes
+        // what it stored of an unfinished file before it gives up.
         abortRequested_ = true;
-        closeAfterSession_ = true;
-        return;
+        job_->abortAndWait();
     }
     // Stored at every closing, the texts as they stand; a write that fails is skipped.
     app::ignoreErrors([&] {
@@ -206,10 +206,9 @@ void FrmFTP::Form_QueryUnload(bool& cancel) {
 }
 
 void showFtpWindow(platform::Services& services, app::SettingsStore& store, ui::Form& owner,
-                   bool& mailOrFtpOpen, const std::string& imageToAttach) {
-    auto window = std::make_unique<FrmFTP>(services, store, mailOrFtpOpen, imageToAttach);
-    window->showModal(&owner);
-    window->unload();
+                   bool& mailOrFtpOpen, const std::string& imageToAttach, ui::Form** openWindow) {
+    FrmFTP window(services, store, mailOrFtpOpen, imageToAttach);
+    ui::showModalAndUnload(window, owner, openWindow);
 }
 
 } // namespace pictorn

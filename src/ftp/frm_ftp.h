@@ -1,11 +1,11 @@
 #pragma once
 // The FTP window "FTP Upload": the server settings, the list of local files (the current
 // picture first), the session log and the progress display. Upload runs one FTP session
-// with our client; the window keeps painting and answers Abort during it, because the
-// client's abort check, asked about every 100 ms, lets the window process its events.
+// with our client on a worker thread; its progress and log come back to the window as
+// events, and the window keeps processing its own events meanwhile, so it paints and
+// answers Abort. Closing the window aborts the session and waits for it.
 #include "app/settings.h"
-#include "net/ftp_session.h"
-#include "net/upload_source.h"
+#include "ftp/ftp_upload_session.h"
 #include "platform/services.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/form.h"
@@ -64,8 +64,6 @@ public:
 
     // Where the bytes of a listed file come from: the file itself, read piece by piece.
     // Window tests read the headless file system instead.
-    using LocalFileOpener = std::function<std::unique_ptr<net::UploadSource>(
-        const std::string& path, std::string& error)>;
     void setLocalFileOpener(LocalFileOpener opener) { openLocalFile_ = std::move(opener); }
 
     void cmdUpload_Click();
@@ -89,30 +87,31 @@ private:
 
     // The session (frm_ftp_upload.cpp).
     bool checkSettings();
+    FtpUploadRequest uploadRequest();
     void runSession();
-    bool ftp_AbortCheck();
+    void sessionEvent(const FtpUploadEvent& event);
+    void ftp_AbortCheck(std::uint64_t uploadRate);
     void ftp_PutProgress(int percent);
-    void failureProcedure(std::string_view stepLabel, const std::string& errorText,
-                          const std::vector<std::string>& notUploaded = {});
+    void failureProcedure(const FtpUploadEnd& end);
     void resetProgress();
     void setSessionControls(bool running);
-    std::string sessionLog() const;
 
     platform::Services& services_;
     app::SettingsStore& store_;
     bool& mailOrFtpOpen_;
     std::string imageToAttach_;
-    std::unique_ptr<net::FtpSession> ftp;
+    std::unique_ptr<FtpUploadJob> job_; // while a session runs
     LocalFileOpener openLocalFile_;
-    std::string notes_; // our own lines for the session log (renamed duplicates)
     bool abortRequested_ = false;
     bool sessionRunning_ = false;
-    bool closeAfterSession_ = false;
 };
 
 // The main window's "Upload Image with FTP" after the picture has been saved: shows the
-// FTP window modally, owned by `owner`, and unloads it afterwards.
+// FTP window modally, owned by `owner`, and unloads it afterwards. While it is up,
+// `openWindow` (when given) points at it, so that closing the main window can close it
+// first.
 void showFtpWindow(platform::Services& services, app::SettingsStore& store, ui::Form& owner,
-                   bool& mailOrFtpOpen, const std::string& imageToAttach);
+                   bool& mailOrFtpOpen, const std::string& imageToAttach,
+                   ui::Form** openWindow = nullptr);
 
 } // namespace pictorn

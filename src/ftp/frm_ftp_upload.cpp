@@ -6,7 +6,6 @@
 #include "app/version_text.h"
 #include "ftp/frm_ftp.h"
 #include "ftp/ftp_texts.h"
-#include "net/upload_plan.h"
 #include "platform/ui/ui_toolkit.h"
 
 namespace pictorn {
@@ -37,10 +36,6 @@ void FrmFTP::cmdUpload_Click() {
             txtRemoteDir.setText("/");
         runSession();
     });
-    if (closeAfterSession_) {
-        closeAfterSession_ = false;
-        unload();
-    }
 }
 
 bool FrmFTP::checkSettings() {
@@ -64,92 +59,62 @@ void FrmFTP::setSessionControls(bool running) {
         button->setEnabled(!running);
 }
 
+FtpUploadRequest FrmFTP::uploadRequest() {
+    // Everything the worker reads is copied here: it never touches the window.
+    FtpUploadRequest request;
+    request.login.server = app::trim(txtServer.text());
+    request.login.user = app::trim(txtUser.text());
+    request.login.password = app::trim(txtPassword.text());
+    request.login.passive = chkPassiveMode.value() == 1;
+    request.remoteFolder = app::trim(txtRemoteDir.text());
+    request.paths = lstLocalFiles.items();
+    for (const std::string& path : request.paths)
+        request.fileNames.push_back(app::GetFileName(services_.files, services_.shell, path));
+    request.remoteNames = remoteNames();
+    request.openLocalFile = openLocalFile_;
+    return request;
+}
+
 void FrmFTP::runSession() {
     struct Running {
         FrmFTP& window;
         explicit Running(FrmFTP& w) : window(w) { window.setSessionControls(true); }
-        ~Running() { window.setSessionControls(false); }
+        ~Running() {
+            window.job_.reset(); // over by now, or aborted and waited for
+            window.setSessionControls(false);
+        }
     } running{*this};
 
     abortRequested_ = false;
-    notes_.clear();
-    ftp.reset();
-    ftp = std::make_unique<net::FtpSession>(services_.network, [this] { return ftp_AbortCheck(); });
-
-    net::FtpLogin login;
-    login.server = app::trim(txtServer.text());
-    login.user = app::trim(txtUser.text());
-    login.password = app::trim(txtPassword.text());
-    login.passive = chkPassiveMode.value() == 1;
-    net::FtpResult result = ftp->connect(login);
-    if (!result.ok()) {
-        failureProcedure(ftptext::kStepConnect, result.error);
+    job_ = std::make_unique<FtpUploadJob>(
+        services_.ui,
+        [&network = services_.network, request = uploadRequest()](const auto& job) {
+            return runFtpUpload(network, request, job);
+        },
+        [this](const FtpUploadEvent& event) { sessionEvent(event); });
+    // A window closed meanwhile has aborted the session; nobody waits for its outcome.
+    if (!job_->waitWhileOpen(*this) || !loaded())
+        return;
+    const FtpUploadEnd end = job_->result();
+    if (!end.ok()) {
+        failureProcedure(end);
         return;
     }
-    result = ftp->changeFolder(app::trim(txtRemoteDir.text()));
-    if (!result.ok()) {
-        failureProcedure(ftptext::kStepChangeFolder, result.error);
-        return;
-    }
-    txtLog.setText(txtLog.text() + sessionLog() + std::string(ftptext::kCrLf));
-
-    const std::vector<std::string> paths = lstLocalFiles.items();
-    const std::vector<std::string> names = remoteNames();
-    net::UploadOutcome outcome;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        currentFileNumber.setCaption(std::to_string(i + 1));
-        const std::string fileName = app::GetFileName(services_.files, services_.shell, paths[i]);
-        if (names[i] != fileName)
-            notes_ += "Stored " + paths[i] + " as " + names[i] + ": an earlier file in the list " +
-                      "is also named " + fileName + "." + std::string(ftptext::kCrLf);
-        std::string openError;
-        const std::unique_ptr<net::UploadSource> source = openLocalFile_(paths[i], openError);
-        if (!source) {
-            outcome.add(names[i], false, "Put file: cannot read " + paths[i] + ": " + openError);
-            continue;
-        }
-        result = ftp->putFile(*source, names[i], [this](const net::PutProgress& progress) {
-            ftp_PutProgress(progress.percent);
-        });
-        outcome.add(names[i], result.ok(), result.error);
-    }
-    if (!outcome.allArrived()) {
-        failureProcedure(ftptext::kStepPutFile, outcome.failureText(), outcome.failedNames());
-        return;
-    }
-
-    ftp->quit();
     resetProgress();
-    txtLog.setText(sessionLog() + std::string(ftptext::kCrLf));
-    services_.messageBox.show(paths.size() == 1 ? ftptext::kOneFileUploaded
-                                                : ftptext::kFilesUploaded,
+    txtLog.setText(end.sessionLog + std::string(ftptext::kCrLf));
+    services_.messageBox.show(lstLocalFiles.items().size() == 1 ? ftptext::kOneFileUploaded
+                                                                : ftptext::kFilesUploaded,
                               kInformation, ftptext::kUploadTitle);
     focusSink();
 }
 
-void FrmFTP::failureProcedure(std::string_view stepLabel, const std::string& errorText,
-                              const std::vector<std::string>& notUploaded) {
-    txtLog.setText("");
+void FrmFTP::failureProcedure(const FtpUploadEnd& end) {
     const std::string edited =
-        ftptext::editErrorLog(componentErrorText(errorText), stepLabel, versionText());
-    txtLog.setText(edited + std::string(ftptext::kCrLf));
-    ftp->quit();
+        ftptext::editErrorLog(componentErrorText(end.error), end.failedStep, versionText());
     resetProgress();
-    txtLog.setText(ftptext::failureLogText(edited, sessionLog()));
-    // A window closed during the session goes away without keeping the user.
-    if (!closeAfterSession_)
-        services_.messageBox.show(ftptext::failureMessage(notUploaded),
-                                  platform::mb::kIconExclamation, ftptext::kUploadTitle);
-}
-
-std::string FrmFTP::sessionLog() const {
-    std::string log = ftp ? ftp->log() : std::string();
-    if (!notes_.empty()) {
-        if (!log.empty() && log.substr(log.size() >= 2 ? log.size() - 2 : 0) != ftptext::kCrLf)
-            log += ftptext::kCrLf;
-        log += notes_.substr(0, notes_.size() - ftptext::kCrLf.size());
-    }
-    return log;
+    txtLog.setText(ftptext::failureLogText(edited, end.sessionLog));
+    services_.messageBox.show(ftptext::failureMessage(end.notUploaded),
+                              platform::mb::kIconExclamation, ftptext::kUploadTitle);
 }
 
 void FrmFTP::resetProgress() {
@@ -158,13 +123,28 @@ void FrmFTP::resetProgress() {
     lblUploadRate.setCaption(std::string(ftptext::kIdleRate));
 }
 
-bool FrmFTP::ftp_AbortCheck() {
+void FrmFTP::sessionEvent(const FtpUploadEvent& event) {
+    using Kind = FtpUploadEvent::Kind;
+    switch (event.kind) {
+    case Kind::AbortCheck:
+        ftp_AbortCheck(event.value);
+        break;
+    case Kind::FileStarted:
+        currentFileNumber.setCaption(std::to_string(event.value));
+        break;
+    case Kind::Progress:
+        ftp_PutProgress(static_cast<int>(event.value));
+        break;
+    case Kind::SessionLog:
+        txtLog.setText(txtLog.text() + event.text + std::string(ftptext::kCrLf));
+        break;
+    }
+}
+
+void FrmFTP::ftp_AbortCheck(std::uint64_t uploadRate) {
     ProgressBar2.setValue(ftptext::nextActivityValue(ProgressBar2.value()));
-    lblUploadRate.setCaption(ftptext::rateText(
-        currentFileNumber.caption(), lstLocalFiles.items().size(), ftp ? ftp->uploadRate() : 0));
-    // Paints the window and sees a click on Abort (or the close box) meanwhile.
-    services_.ui.doEvents();
-    return abortRequested_;
+    lblUploadRate.setCaption(
+        ftptext::rateText(currentFileNumber.caption(), lstLocalFiles.items().size(), uploadRate));
 }
 
 void FrmFTP::ftp_PutProgress(int percent) {
@@ -173,6 +153,8 @@ void FrmFTP::ftp_PutProgress(int percent) {
 
 void FrmFTP::cmdAbort_Click() {
     abortRequested_ = true;
+    if (job_)
+        job_->abort();
     focusSink();
 }
 

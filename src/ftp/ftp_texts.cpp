@@ -40,6 +40,16 @@ std::string failureLogText(std::string_view editedError, std::string_view sessio
     return log;
 }
 
+std::string sessionLogText(std::string_view clientLog, std::string_view notes) {
+    std::string log(clientLog);
+    if (notes.empty())
+        return log;
+    if (!log.empty() && !log.ends_with(kCrLf))
+        log += kCrLf;
+    log += notes.substr(0, notes.size() - kCrLf.size());
+    return log;
+}
+
 std::string failureMessage(const std::vector<std::string>& notUploaded) {
     std::string text = "Upload failed.";
     if (!notUploaded.empty()) {

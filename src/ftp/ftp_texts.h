@@ -46,6 +46,10 @@ std::string editErrorLog(std::string_view errorText, std::string_view stepLabel,
 // log has more than one character, CR LF, "SessionLog:", CR LF, the session log and CR LF.
 std::string failureLogText(std::string_view editedError, std::string_view sessionLog);
 
+// The session log as the log box shows it: the client's log, then our own notes (lines
+// that each end in CR LF), without a line break at the very end.
+std::string sessionLogText(std::string_view clientLog, std::string_view notes);
+
 // The warning shown after a failure. `notUploaded` (when not empty) names the files that
 // did not arrive; it follows the first line.
 std::string failureMessage(const std::vector<std::string>& notUploaded = {});

@@ -143,21 +143,10 @@ void FrmSendmail::focusSink() {
 }
 
 void showSendMail(platform::Services& services, app::SettingsStore& store, ui::Form& owner,
-                  const std::string& imageToAttach, bool& mailOrFtpOpen, FrmSendmail** openWindow,
+                  const std::string& imageToAttach, bool& mailOrFtpOpen, ui::Form** openWindow,
                   SendMail send) {
-    auto window = std::make_unique<FrmSendmail>(services, store, imageToAttach, mailOrFtpOpen,
-                                                std::move(send));
-    struct OpenMark {
-        FrmSendmail** slot;
-        ~OpenMark() {
-            if (slot)
-                *slot = nullptr;
-        }
-    } mark{openWindow};
-    if (openWindow)
-        *openWindow = window.get();
-    window->showModal(&owner);
-    window->unload();
+    FrmSendmail window(services, store, imageToAttach, mailOrFtpOpen, std::move(send));
+    ui::showModalAndUnload(window, owner, openWindow);
 }
 
 } // namespace pictorn::mail

@@ -4,10 +4,10 @@
 // opens; stores the fields and the body template when it closes. Modal over the main
 // window; the window exists only while it is shown.
 #include "app/settings.h"
-#include "mail/send_job.h"
 #include "net/mail_message.h"
 #include "net/smtp_client.h"
 #include "platform/services.h"
+#include "platform/ui/background_job.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/form.h"
 #include "resource_ids.h"
@@ -129,7 +129,7 @@ private:
     SendMail send_;
     std::vector<std::string> attachments_;
     std::array<std::vector<ui::Control*>, 2> pages_;
-    std::unique_ptr<SendJob> job_;
+    std::unique_ptr<ui::BackgroundJob<net::SendResult>> job_;
     // The enabled state of each control while a sending holds the window's input.
     std::vector<std::pair<ui::Control*, bool>> lockedControls_;
 };
@@ -139,7 +139,7 @@ private:
 // points at it, so that closing the main window can close it first.
 void showSendMail(platform::Services& services, app::SettingsStore& store, ui::Form& owner,
                   const std::string& imageToAttach, bool& mailOrFtpOpen,
-                  FrmSendmail** openWindow = nullptr, SendMail send = {});
+                  ui::Form** openWindow = nullptr, SendMail send = {});
 
 // The hint of the address messages: "Use either the form a@b or Name <a@b>."
 std::string addressFormHint();

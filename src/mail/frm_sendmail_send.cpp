@@ -14,7 +14,6 @@ namespace pictorn::mail {
 
 namespace {
 
-constexpr int kPumpSliceMs = 50;
 constexpr auto kInformation = platform::mb::kIconInformation;
 
 std::string withoutBlanks(std::string text) {
@@ -182,21 +181,21 @@ net::SendResult FrmSendmail::sendInBackground(const net::MailMessage& message,
                                               const net::SmtpOptions& options) {
     setInputEnabled(false);
     // The worker gets its own copies: nothing it reads can go away while it runs.
-    job_ = std::make_unique<SendJob>(
-        [send = send_, message, options](const platform::AbortCheck& abort) {
-            return send(message, options, abort);
+    job_ = std::make_unique<ui::BackgroundJob<net::SendResult>>(
+        services_.ui, [send = send_, message, options](const auto& job) {
+            return send(message, options, [&job] { return job.aborted(); });
         });
     // Whatever happens below, the job is over (aborted if need be) when this returns.
     struct Release {
-        std::unique_ptr<SendJob>& slot;
+        std::unique_ptr<ui::BackgroundJob<net::SendResult>>& slot;
         ~Release() { slot.reset(); }
     } release{job_};
     // The window paints and its close box works meanwhile; every control is disabled.
-    while (!job_->finished())
-        services_.ui.waitEvents(kPumpSliceMs);
+    if (!job_->waitWhileOpen(*this))
+        return {}; // closed meanwhile and the sending did not end in time: nobody waits
     if (loaded())
         setInputEnabled(true);
-    return job_->wait();
+    return job_->result();
 }
 
 void FrmSendmail::setInputEnabled(bool enabled) {
@@ -218,9 +217,8 @@ void FrmSendmail::setInputEnabled(bool enabled) {
 void FrmSendmail::abortSending() {
     if (!job_)
         return;
-    job_->abort();
     // The result goes to the Send handler, which is still waiting further up.
-    app::ignoreErrors([&] { job_->wait(); });
+    job_->abortAndWait();
 }
 
 } // namespace pictorn::mail

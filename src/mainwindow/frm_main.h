@@ -28,9 +28,6 @@ namespace pictorn {
 
 class FrmPrefs;
 class FrmAbout;
-namespace mail {
-class FrmSendmail;
-}
 namespace capture {
 class FrmRectangle;
 struct SelectionResult;
@@ -272,7 +269,7 @@ private:
     std::array<app::HotkeyModifiers, 3> hotkeysInForce_{};
     std::unique_ptr<capture::FrmRectangle> rectangle_;
     FrmAbout* about_ = nullptr;         // while the about box is open
-    mail::FrmSendmail* mail_ = nullptr; // while the mail window is open
+    ui::Form* sessionWindow_ = nullptr; // the mail or FTP window while it is open
     int modalDialogs_ = 0;
     bool captureInProgress_ = false; // from a capture command's start to its picture
     int captures_ = 0;               // pictures taken so far

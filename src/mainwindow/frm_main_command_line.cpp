@@ -57,7 +57,7 @@ void FrmMain::TimerPending_Timer() {
 
 std::string FrmMain::commandLineRefusal() const {
     std::string open;
-    if (mail_)
+    if (sessionWindow_ && sessionWindow_->name() == "frmSendmail")
         open = "the mail window is";
     else if (mailOrFtpOpen_)
         open = "the FTP window is";

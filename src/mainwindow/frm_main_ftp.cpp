@@ -28,7 +28,8 @@ void FrmMain::menuUploadFTP_Click() {
     }
     if (!step([&] {
             ModalScope modal(*this);
-            showFtpWindow(services_, settings_, *this, mailOrFtpOpen_, imageToAttach);
+            showFtpWindow(services_, settings_, *this, mailOrFtpOpen_, imageToAttach,
+                          &sessionWindow_);
         }))
         return;
     if (menuAutoExit.checked())

@@ -35,7 +35,8 @@ void FrmMain::menuSendMail_Click() {
         const std::string imageToAttach = saveAttachmentPicture();
         {
             ModalScope modal(*this);
-            mail::showSendMail(services_, settings_, *this, imageToAttach, mailOrFtpOpen_, &mail_);
+            mail::showSendMail(services_, settings_, *this, imageToAttach, mailOrFtpOpen_,
+                               &sessionWindow_);
         }
         // Closing the main window meanwhile has unloaded it already.
         if (menuAutoExit.checked() && loaded())

@@ -3,7 +3,6 @@
 #include "app/conversions.h"
 #include "app/error_report.h"
 #include "capture/frm_rectangle.h"
-#include "mail/frm_sendmail.h"
 #include "mainwindow/frm_main.h"
 #include "platform/app_error.h"
 #include "platform/ui/ui_toolkit.h"
@@ -80,10 +79,11 @@ void FrmMain::Form_QueryUnload(bool&) {
     TimerRandomName.setEnabled(false);
     app::trap(services_.messageBox, "frmMain - Form_QueryUnload", [&] {
         services_.tray.remove(*this);
-        // The other windows, last made first: closing the mail and FTP windows lets them
-        // store their own settings.
-        if (mail_)
-            mail_->unload();
+        // The other windows, last made first. Closing the mail or FTP window aborts its
+        // session and waits for it (bounded): nothing may go on talking to a server once
+        // the program has no window. The windows store their own settings as they close.
+        if (sessionWindow_)
+            sessionWindow_->unload();
         if (rectangle_)
             rectangle_->unload();
         if (prefs_)

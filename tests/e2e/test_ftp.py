@@ -1,6 +1,7 @@
 """The FTP window of the real pictorn.exe against a local pyftpdlib server: a capture is
 uploaded through the window as a user fills it in, several files, the failure messages and
-log, Abort during a transfer, and the settings at the next opening."""
+log, Abort during a transfer, the settings at the next opening, and the program told to end
+while an upload runs."""
 
 import subprocess
 import time
@@ -8,7 +9,9 @@ from pathlib import Path
 
 from capture_case import CAPTURE_TIMEOUT, CMD_FULL_SCREEN, CaptureCase
 from picture_checks import windows_path
+from pictorn_case import MAIN_TITLE
 from support import poll
+from ui_steps import UiSteps
 from window_controls import COMMAND_IDS, CONTROL_IDS, read_controls
 
 ROOT = Path(__file__).resolve().parents[2]
@@ -46,15 +49,15 @@ def raw_rgb(path):
                           capture_output=True).stdout
 
 
-class FtpWindowTest(CaptureCase):
-    @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        cls.server = FtpServer(cls.class_dir / "ftp-root")
+class FtpCase(CaptureCase):
+    """The steps of a user in the FTP window; `server` is the class's FTP server."""
+
+    server = None
 
     @classmethod
     def tearDownClass(cls):
-        cls.server.stop()
+        if cls.server:
+            cls.server.stop()
         super().tearDownClass()
 
     def setUp(self):
@@ -113,7 +116,12 @@ class FtpWindowTest(CaptureCase):
         self.click(pid, "Close")
         self.assertTrue(self.driver.wait_gone(FTP_TITLE, DIALOG_CLASS, pid=pid).ok)
 
-    # --- tests ----------------------------------------------------------------------------
+
+class FtpWindowTest(FtpCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.server = FtpServer(cls.class_dir / "ftp-root")
 
     def test_capture_is_uploaded_with_its_exact_pixels_and_settings_come_back(self):
         pid = self.start_and_wait()["pid"]
@@ -227,3 +235,86 @@ class FtpWindowTest(CaptureCase):
         out = subprocess.run(["identify", "-format", "%w %h", str(path)], check=True,
                              capture_output=True, text=True).stdout.split()
         return int(out[0]), int(out[1])
+
+
+class FtpExitTest(FtpCase, UiSteps):
+    """Whichever way the program is told to end while an upload runs, the upload ends with
+    it: the client removes its partial file from the server and the process goes."""
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        # Takes uploads slowly, so that the program is told to end in the middle of one.
+        cls.server = FtpServer(cls.class_dir / "ftp-root", "--read-limit", str(1 << 20))
+        cls.big = cls.class_dir / "big.bin"
+        cls.big.write_bytes(b"\x5a" * (64 << 20))
+
+    def start_upload(self):
+        process = self.start_pictorn()
+        pid = self.wait_main_window(timeout=CAPTURE_TIMEOUT)["pid"]
+        self.capture(CMD_FULL_SCREEN, pid)
+        self.open_ftp_window(pid)
+        self.fill(pid)
+        self.click(pid, "Remove")  # only the large file goes up
+        self.add_file(pid, self.big)
+        self.click(pid, "Upload")
+        return process, pid
+
+    def progress(self, pid):
+        controls = self.controls(pid)
+        return controls["FTP_RATE"]["text"].startswith("File 1 of 1") and \
+            controls["FTP_PROGRESS1"]["pos"]
+
+    def open_the_tray_menu(self, pid):
+        tray = self.tray_window()
+        self.assertIsNotNone(tray, "no tray icon")
+        self.xdotool("mousemove", "--window", tray, 10, 10, "click", 3)
+        self.assertTrue(self.driver.wait_window("*", "#32768", pid=pid).ok, "no tray menu")
+        # The upload goes on while the menu is open.
+        before = self.progress(pid)
+        self.assertTrue(poll(lambda: self.progress(pid) > before, 15, step=0.2),
+                        "no progress while the tray menu is open")
+
+    def choose_exit_in_the_tray_menu(self, pid):
+        menu = self.driver.window_info("*", "#32768", pid=pid).first
+        # "Exit Pictorn" is the last entry.
+        self.xdotool("mousemove", "--sync", int(menu["left"]) + 30, int(menu["bottom"]) - 10,
+                     "click", 1)
+
+    def test_ending_the_program_during_an_upload_ends_the_upload(self):
+        self.store_settings({"SystemTray": "1"})
+        ways = {  # what the user does first, and the step that ends the program
+            "tray menu": (self.open_the_tray_menu, self.choose_exit_in_the_tray_menu),
+            "File menu": (None, lambda pid: self.post(COMMAND_IDS["Exit"], pid)),
+            "end of the Windows session":
+                (None, lambda pid: self.prefix.run(["wineboot", "--end-session"])),
+        }
+        for way, (first, end_program) in ways.items():
+            with self.subTest(way):
+                process, pid = self.start_upload()
+                try:
+                    self.assertTrue(poll(lambda: self.progress(pid), CAPTURE_TIMEOUT, step=0.2),
+                                    "the upload did not start")
+                    if first:
+                        first(pid)
+                    told = time.monotonic()
+                    end_program(pid)
+                    # A few seconds at most; the bound leaves room for a loaded machine, and
+                    # the upload alone would take a minute.
+                    self.assertTrue(self.wait_process_exit(process, CAPTURE_TIMEOUT),
+                                    "still running 20 s after being told to end")
+                    print(f"\n{way}: ended {time.monotonic() - told:.2f} s after being told",
+                          flush=True)
+                    # The session was aborted, not left to finish unseen.
+                    self.assertFalse((self.folder / "big.bin").exists())
+                finally:
+                    self.end_process(process)
+
+    def end_process(self, process):
+        """Kills what a failed step left running, so the next one starts afresh."""
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+        poll(lambda: not self.driver.list_windows(MAIN_TITLE, hidden=True).records, 10)
+        for leftover in self.folder.iterdir():
+            leftover.unlink()

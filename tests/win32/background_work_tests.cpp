@@ -1,5 +1,7 @@
 // The worker that writes pictures: jobs in order on another thread, waitIdle until they are
-// all done, and each job's `done` back on this thread through its message loop.
+// all done, and each job's `done` back on this thread through its message loop; and the
+// mailbox that carries such tasks, delivered by the modal loop of a message box too.
+#include "platform/win32/thread_mailbox.h"
 #include "platform/win32/win32_background_work.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +9,9 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace pictorn::platform::win32 {
@@ -64,6 +68,32 @@ TEST(BackgroundWork, EndingWaitsForTheJobsAndDropsTheirResults) {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
         DispatchMessageW(&msg);
     EXPECT_FALSE(doneRan);
+}
+
+TEST(ThreadMailbox, TasksFromAnotherThreadRunInOrderInsideAMessageBoxLoop) {
+    ThreadMailbox mailbox;
+    const DWORD uiThread = GetCurrentThreadId();
+    std::vector<int> ran;
+    bool onThisThread = true;
+    std::function<void()> closeBox = [&] {
+        // Runs inside the box's own loop; until the box is up it comes again.
+        if (HWND box = FindWindowW(L"#32770", L"Mailbox test"))
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        else
+            mailbox.post(closeBox);
+    };
+    std::thread poster([&] {
+        for (int i = 0; i < 3; ++i)
+            mailbox.post([&, i] {
+                ran.push_back(i);
+                onThisThread = onThisThread && GetCurrentThreadId() == uiThread;
+            });
+        mailbox.post(closeBox);
+    });
+    poster.join();
+    MessageBoxW(nullptr, L"Waiting for the mailbox", L"Mailbox test", MB_OK);
+    EXPECT_EQ(ran, (std::vector<int>{0, 1, 2}));
+    EXPECT_TRUE(onThisThread);
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "platform/headless/headless_toolkit.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace pictorn::headless {
 
 // Keeps the geometry a real window would report: the inner area is the outer one less a
@@ -38,6 +41,43 @@ private:
     HeadlessToolkit& toolkit_;
     ui::Form& form_;
 };
+
+void HeadlessToolkit::doEvents() {
+    ++eventsPumped;
+    runPosted();
+    if (onDoEvents)
+        onDoEvents();
+}
+
+void HeadlessToolkit::waitEvents(int maxMilliseconds) {
+    ++eventsPumped;
+    if (onWait)
+        onWait(maxMilliseconds);
+    {
+        std::unique_lock lock(postedMutex_);
+        const int realMs = onWait ? std::min(maxMilliseconds, 1) : maxMilliseconds;
+        postedArrived_.wait_for(lock, std::chrono::milliseconds(std::max(realMs, 0)),
+                                [this] { return !posted_.empty(); });
+    }
+    runPosted();
+}
+
+void HeadlessToolkit::post(std::function<void()> task) {
+    std::lock_guard lock(postedMutex_);
+    posted_.push_back(std::move(task));
+    postedArrived_.notify_all();
+}
+
+void HeadlessToolkit::runPosted() {
+    std::deque<std::function<void()>> due;
+    {
+        std::lock_guard lock(postedMutex_);
+        due.swap(posted_);
+    }
+    for (auto& task : due)
+        if (task)
+            task();
+}
 
 void HeadlessToolkit::attach(ui::Form& form) {
     auto peer = std::make_unique<HeadlessFormPeer>(*this, form);

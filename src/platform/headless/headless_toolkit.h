@@ -4,9 +4,12 @@
 #include "platform/ui/form.h"
 #include "platform/ui/ui_toolkit.h"
 
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -23,21 +26,16 @@ public:
         quitRequested = true;
         exitCode_ = exitCode;
     }
-    void doEvents() override {
-        ++eventsPumped;
-        if (onDoEvents)
-            onDoEvents();
-    }
+    // Runs the tasks posted so far, then the hook.
+    void doEvents() override;
     // Plays what the user does while the program processes pending events.
     std::function<void()> onDoEvents;
-    // Nothing arrives by itself here: the hook (if any) plays what happens meanwhile, for
-    // instance the clock moving on.
-    void waitEvents(int maxMilliseconds) override {
-        ++eventsPumped;
-        if (onWait)
-            onWait(maxMilliseconds);
-    }
+    // The hook (if any) plays what happens meanwhile, for instance the clock moving on; then
+    // the tasks posted from other threads run. Without a hook this waits (really) for a task
+    // up to the time given; with one, only a moment, so a played delay stays quick.
+    void waitEvents(int maxMilliseconds) override;
     std::function<void(int)> onWait;
+    void post(std::function<void()> task) override;
     ui::ScreenInfo screen() override { return screenInfo; }
 
     // The script that plays the user while the named form is shown modally.
@@ -53,6 +51,10 @@ public:
 
 private:
     friend class HeadlessFormPeer;
+    void runPosted();
+    std::mutex postedMutex_;
+    std::condition_variable postedArrived_;
+    std::deque<std::function<void()>> posted_;
     std::map<std::string, ModalScript> modalScripts_;
     std::vector<std::unique_ptr<ui::FormPeer>> peers_;
     int exitCode_ = 0;

@@ -76,6 +76,20 @@ void Form::showModal(Form* owner) {
     modal_ = false;
 }
 
+void showModalAndUnload(Form& window, Form& owner, Form** openWindow) {
+    struct OpenMark {
+        Form** slot;
+        ~OpenMark() {
+            if (slot)
+                *slot = nullptr;
+        }
+    } mark{openWindow};
+    if (openWindow)
+        *openWindow = &window;
+    window.showModal(&owner);
+    window.unload();
+}
+
 void Form::setWindowState(WindowState state) {
     load();
     if (state_ == state)

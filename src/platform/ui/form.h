@@ -126,4 +126,9 @@ private:
     FormPeer* peer_ = nullptr;
 };
 
+// Shows `window` modally over `owner` and unloads it once it is hidden. While it is up,
+// `*openWindow` (when given) points at it, so that whoever closes the owner can close it
+// first.
+void showModalAndUnload(Form& window, Form& owner, Form** openWindow = nullptr);
+
 } // namespace pictorn::ui

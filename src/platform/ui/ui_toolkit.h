@@ -2,6 +2,7 @@
 // The windowing runtime: creating real windows for forms, the message loop and the
 // screen. The Windows toolkit builds real windows; the headless one keeps forms in memory
 // and runs a test's script where a modal dialog would wait for the user.
+#include <functional>
 #include <string>
 
 namespace pictorn::ui {
@@ -30,6 +31,10 @@ public:
     // Waits up to the given time for an event, processes what arrived and returns: the
     // way a wait keeps the windows alive without spinning.
     virtual void waitEvents(int maxMilliseconds) = 0;
+    // Safe from any thread: runs `task` on the user-interface thread from whichever of its
+    // message loops runs next (a menu's or a message box's included), in the order posted.
+    // A task still waiting when the toolkit ends is dropped.
+    virtual void post(std::function<void()> task) = 0;
     virtual ScreenInfo screen() = 0;
 };
 

@@ -342,6 +342,12 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return onSize();
     case WM_CLOSE:
         return onClose();
+    case WM_ENDSESSION:
+        // The Windows session ends: the process may be ended as soon as this returns, so
+        // the window closes now, as its close box would close it.
+        if (wParam)
+            form_.unload();
+        return 0;
     case WM_TIMER:
         return onTimer(wParam);
     case WM_ACTIVATE:

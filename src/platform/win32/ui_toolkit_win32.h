@@ -3,6 +3,7 @@
 // accelerators and dialog keys, and the screen's size and DPI.
 #include "platform/ui/form.h"
 #include "platform/ui/ui_toolkit.h"
+#include "platform/win32/thread_mailbox.h"
 
 #include <windows.h>
 
@@ -27,6 +28,7 @@ public:
     void quit(int exitCode) override;
     void doEvents() override;
     void waitEvents(int maxMilliseconds) override;
+    void post(std::function<void()> task) override { mailbox_.post(std::move(task)); }
     ui::ScreenInfo screen() override;
 
     bool quitting() const { return quitting_; }
@@ -50,6 +52,7 @@ private:
     std::map<std::string, PeerFactory> peerFactories_;
     std::vector<std::unique_ptr<ui::FormPeer>> customPeers_;
     std::vector<std::unique_ptr<ui::FormPeer>> releasedPeers_;
+    ThreadMailbox mailbox_;
     HICON icon_ = nullptr;
     bool quitting_ = false;
     int exitCode_ = 0;

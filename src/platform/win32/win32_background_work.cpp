@@ -1,28 +1,8 @@
 #include "platform/win32/win32_background_work.h"
 
-#include <memory>
-
 namespace pictorn::platform::win32 {
 
-namespace {
-
-constexpr wchar_t kClassName[] = L"PictornBackgroundDone";
-constexpr UINT kDoneMessage = WM_APP + 0x51;
-
-} // namespace
-
-Win32BackgroundWork::Win32BackgroundWork() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &Win32BackgroundWork::windowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);
-    // Message-only: never shown, never enumerated, but its messages are dispatched by every
-    // message loop of this thread, the modal ones of dialogs and menus included.
-    window_.reset(CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr));
-}
+Win32BackgroundWork::Win32BackgroundWork() = default;
 
 Win32BackgroundWork::~Win32BackgroundWork() {
     {
@@ -32,10 +12,7 @@ Win32BackgroundWork::~Win32BackgroundWork() {
     }
     if (worker_.joinable())
         worker_.join();
-    // Results nobody will look at any more: free what they carry without running them.
-    MSG msg{};
-    while (window_ && PeekMessageW(&msg, window_.get(), kDoneMessage, kDoneMessage, PM_REMOVE))
-        delete reinterpret_cast<std::function<void()>*>(msg.lParam);
+    // Results nobody will look at any more go with the mailbox, without running.
 }
 
 void Win32BackgroundWork::start(std::function<void()> job, std::function<void()> done) {
@@ -67,27 +44,12 @@ void Win32BackgroundWork::work() {
             // The job's own report is all there is; the worker goes on with the next one.
         }
         item.job = nullptr; // what the job held is let go before anyone is told it ended
-        if (item.done && window_) {
-            auto* done = new std::function<void()>(std::move(item.done));
-            if (!PostMessageW(window_.get(), kDoneMessage, 0, reinterpret_cast<LPARAM>(done)))
-                delete done;
-        }
+        if (item.done)
+            mailbox_.post(std::move(item.done));
         lock.lock();
         running_ = false;
         changed_.notify_all();
     }
-}
-
-LRESULT CALLBACK Win32BackgroundWork::windowProc(HWND hwnd, UINT message, WPARAM wParam,
-                                                 LPARAM lParam) {
-    if (message == kDoneMessage) {
-        std::unique_ptr<std::function<void()>> done(
-            reinterpret_cast<std::function<void()>*>(lParam));
-        if (*done)
-            (*done)();
-        return 0;
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 } // namespace pictorn::platform::win32

@@ -1,10 +1,8 @@
 #pragma once
-// One worker thread for the jobs, and a message-only window that brings each job's `done`
-// back to the thread that made this object (the user-interface thread).
+// One worker thread for the jobs, and a mailbox that brings each job's `done` back to the
+// thread that made this object (the user-interface thread).
 #include "platform/background_work.h"
-#include "platform/win32/handle.h"
-
-#include <windows.h>
+#include "platform/win32/thread_mailbox.h"
 
 #include <condition_variable>
 #include <deque>
@@ -29,10 +27,9 @@ private:
         std::function<void()> job;
         std::function<void()> done;
     };
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void work();
 
-    OwnedWindow window_;
+    ThreadMailbox mailbox_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Item> queue_;

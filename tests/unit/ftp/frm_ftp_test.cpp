@@ -1,5 +1,6 @@
 // The FTP window without windows: its settings, the file list, the checks before a session
-// and the outcome of sessions against a real local FTP server (pyftpdlib, by pid).
+// and the outcome of sessions against a real local FTP server (pyftpdlib, by pid), which
+// run on a worker thread while the window's thread waits for events.
 #include "app/registry.h"
 #include "app/settings.h"
 #include "ftp/frm_ftp.h"
@@ -11,8 +12,10 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace pictorn {
 namespace {
@@ -39,6 +42,16 @@ public:
 
 private:
     const ui::ListControl& list_;
+};
+
+// Every value a control is given, in order.
+class ValuesPeer : public ui::ControlPeer {
+public:
+    void update(const ui::Control& control, ui::Property what) override {
+        if (what == ui::Property::Value)
+            values.push_back(static_cast<const ui::ProgressBar&>(control).value());
+    }
+    std::vector<int> values;
 };
 
 // The real network, counting the connections asked for.
@@ -277,11 +290,10 @@ TEST_F(FtpWindow, UploadsThePictureUnderItsFileName) {
     startServer();
     FrmFTP& w = open();
     fillSettings(w, "  s3cret ");
-    std::vector<int> activity;
-    platform.ui.onDoEvents = [&] {
-        activity.push_back(w.ProgressBar2.value());
-    };
+    ValuesPeer activity;
+    w.ProgressBar2.setPeer(&activity);
     w.cmdUpload.click();
+    w.ProgressBar2.setPeer(nullptr);
     ASSERT_EQ(platform.messageBox.shown.size(), 1u) << w.txtLog.text();
     EXPECT_EQ(platform.messageBox.last().text, "File successfully uploaded!");
     EXPECT_EQ(platform.messageBox.last().title, "Upload");
@@ -294,9 +306,13 @@ TEST_F(FtpWindow, UploadsThePictureUnderItsFileName) {
     EXPECT_EQ(w.ProgressBar2.value(), 0);
     EXPECT_EQ(w.lblUploadRate.caption(), "...");
     EXPECT_EQ(w.focused(), &w.cmdHDDNFCS);
-    // One step of the activity bar per abort check: 10, 20, ... from where it stood.
-    for (std::size_t i = 0; i < activity.size(); ++i)
-        EXPECT_EQ(activity[i], static_cast<int>((i + 1) % 11) * 10) << i;
+    // One step of the activity bar per abort check: 10, 20, ... from where it stood, and
+    // back to 0 at the end.
+    ASSERT_FALSE(activity.values.empty());
+    EXPECT_EQ(activity.values.back(), 0);
+    activity.values.pop_back();
+    for (std::size_t i = 0; i < activity.values.size(); ++i)
+        EXPECT_EQ(activity.values[i], static_cast<int>((i + 1) % 11) * 10) << i;
 }
 
 TEST_F(FtpWindow, SeveralFilesWithTheSameNameAllArrive) {
@@ -311,7 +327,7 @@ TEST_F(FtpWindow, SeveralFilesWithTheSameNameAllArrive) {
     EXPECT_EQ(w.txtRemoteFilename.text(), "Pictorn_2.png");
     w.cmdAdd.click();
     std::vector<std::string> fileNumbers;
-    platform.ui.onDoEvents = [&] {
+    platform.ui.onWait = [&](int) {
         // Nothing that changes the list or ends the window while the session runs.
         EXPECT_FALSE(w.cmdUpload.enabled());
         EXPECT_FALSE(w.cmdAdd.enabled());
@@ -380,7 +396,7 @@ TEST_F(FtpWindow, AbortDuringTheSecondOfThreeFilesFailsTheRest) {
     fillSettings(w);
     w.lstLocalFiles.addItem("D:\\big.bin");
     w.lstLocalFiles.addItem("D:\\third.bin");
-    platform.ui.onDoEvents = [&] {
+    platform.ui.onWait = [&](int) {
         if (w.currentFileNumber.caption() == "2" && w.ProgressBar1.value() > 0 &&
             !w.abortRequested())
             w.cmdAbort.click();
@@ -400,23 +416,46 @@ TEST_F(FtpWindow, ClosingDuringASessionAbortsItAndClosesAfterwards) {
     FrmFTP& w = open();
     fillSettings(w);
     w.lstLocalFiles.addItem("D:\\big.bin");
-    bool refused = false;
-    platform.ui.onDoEvents = [&] {
-        if (w.currentFileNumber.caption() == "2" && w.ProgressBar1.value() > 0 && !refused) {
+    bool closed = false;
+    platform.ui.onWait = [&](int) {
+        if (w.currentFileNumber.caption() == "2" && w.ProgressBar1.value() > 0 && !closed) {
             w.cmdClose.performClick(); // disabled: would not reach the window
             EXPECT_TRUE(w.loaded());
-            refused = !w.unload(); // the close box
+            closed = w.unload(); // the close box: the session ends first, then the window
             EXPECT_TRUE(w.abortRequested());
         }
     };
     w.cmdUpload.click();
-    EXPECT_TRUE(refused);
+    EXPECT_TRUE(closed);
     EXPECT_FALSE(w.loaded());
+    EXPECT_FALSE(w.sessionRunning());
     EXPECT_FALSE(mailOrFtpOpen);
     // No message keeps the user once the window is asked to close.
     EXPECT_TRUE(platform.messageBox.shown.empty());
     // The settings were stored as the window closed.
     EXPECT_EQ(store.readRaw("FTPUser"), "bob");
+}
+
+TEST_F(FtpWindow, TheSessionGoesOnWhileTheWindowsThreadIsHeldElsewhere) {
+    // As a menu or another message box holds the window's thread: the first time the window
+    // waits for its events, its thread does not come back until the file has arrived.
+    startServer();
+    FrmFTP& w = open();
+    fillSettings(w);
+    bool held = false, arrivedMeanwhile = false;
+    platform.ui.onWait = [&](int) {
+        if (std::exchange(held, true))
+            return;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!arrivedMeanwhile && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            arrivedMeanwhile = serverFile("Pictorn.png") == "picture bytes";
+        }
+    };
+    w.cmdUpload.click();
+    EXPECT_TRUE(arrivedMeanwhile);
+    EXPECT_EQ(platform.messageBox.last().text, "File successfully uploaded!") << w.txtLog.text();
+    EXPECT_EQ(w.lblUploadRate.caption(), "...");
 }
 
 } // namespace

@@ -7,7 +7,7 @@ delete), like the upload-only accounts of some hosts.
 
   ftp_server.py --root DIR --user U --password P [--host IP] [--port N] [--tls CERT KEY]
                 [--stall-after BYTES] [--no-epsv] [--no-eprt] [--masquerade IP]
-                [--refuse-part] [--finish-delay SECONDS]
+                [--refuse-part] [--finish-delay SECONDS] [--read-limit BYTES]
 
 make_server() builds the same server for other scripts (the Wine tests' servers).
 """
@@ -23,8 +23,9 @@ from pyftpdlib.servers import FTPServer
 
 def make_server(root, user, password, host="127.0.0.1", port=0, tls=None, stall_after=0,
                 no_epsv=False, no_eprt=False, masquerade=None, refuse_part=False,
-                finish_delay=0):
-    """An FTPServer listening on (host, port); tls is (certificate file, key file)."""
+                finish_delay=0, read_limit=0):
+    """An FTPServer listening on (host, port); tls is (certificate file, key file);
+    read_limit (bytes a second) makes uploads arrive as over a slow link."""
     authorizer = DummyAuthorizer()
     authorizer.add_user(user, password, root, perm="elradfmwMT")
     authorizer.add_user("uploader", "uploader", root, perm="ew")
@@ -36,8 +37,13 @@ def make_server(root, user, password, host="127.0.0.1", port=0, tls=None, stall_
         base_handler, base_dtp = FTPHandler, DTPHandler
 
     class Dtp(base_dtp):
+        ac_in_buffer_size = 8192 if read_limit else base_dtp.ac_in_buffer_size
+
         def handle_read(self):
+            before = self.tot_bytes_received
             super().handle_read()
+            if read_limit:  # short pauses: the control connection still answers at once
+                time.sleep((self.tot_bytes_received - before) / read_limit)
             if stall_after and self.tot_bytes_received >= stall_after:
                 print("STALLED", flush=True)
                 time.sleep(3600)  # the whole server hangs, control connection included
@@ -102,11 +108,13 @@ def main():
                         help="answer 552 to a STOR of a name ending in .part")
     parser.add_argument("--finish-delay", type=float, default=0,
                         help="wait this long before confirming a stored file")
+    parser.add_argument("--read-limit", type=int, default=0,
+                        help="take upload data at no more than this many bytes a second")
     args = parser.parse_args()
     server = make_server(args.root, args.user, args.password, args.host, args.port,
                          tuple(args.tls) if args.tls else None, args.stall_after,
                          args.no_epsv, args.no_eprt, args.masquerade, args.refuse_part,
-                         args.finish_delay)
+                         args.finish_delay, args.read_limit)
     print("PORT %d" % server.socket.getsockname()[1], flush=True)
     server.serve_forever(handle_exit=False)
 
