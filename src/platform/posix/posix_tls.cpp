@@ -90,7 +90,9 @@ TlsContext::TlsContext(const std::vector<std::string>& extraTrustedCertificateFi
     if (upToTls12) {
         SSL_CTX_set_max_proto_version(context_, TLS1_2_VERSION);
     }
-    SSL_CTX_set_verify(context_, SSL_VERIFY_PEER, nullptr);
+    // The chain and the name are still checked during the handshake, but a refusal is
+    // acted on after it (TlsSession::handshake), so the session is up to say goodbye over.
+    SSL_CTX_set_verify(context_, SSL_VERIFY_NONE, nullptr);
     // Sessions are kept per group of connections (TlsSessionCache), not in the context.
     SSL_CTX_set_session_cache_mode(context_,
                                    SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);
@@ -159,7 +161,17 @@ NetResult TlsSession::handshake(std::unique_ptr<TlsSession>& session, const TlsC
             if (!flushed.ok()) {
                 return flushed;
             }
+            const long verdict = SSL_get_verify_result(ssl);
+            const bool presented = SSL_get0_peer_certificate(ssl) != nullptr;
             session = std::move(made);
+            if (verdict != X509_V_OK) {
+                // Refused, but the session stays up so the caller can say goodbye over it
+                // (QUIT) instead of dropping the connection; nothing else goes over it.
+                return verifyFailure(verdict);
+            }
+            if (!presented) {
+                return fail(NetStatus::TlsFailed, "the server sent no certificate");
+            }
             return {};
         }
         if (error == SSL_ERROR_WANT_READ) {

@@ -78,15 +78,17 @@ NetResult SchannelSession::handshake(std::unique_ptr<SchannelSession>& session, 
     if (status != SEC_E_OK) {
         return securityFailure("the server sent no certificate", status);
     }
-    if (auto checked = checkServerCertificate(certificate.get(), made->group_->hostName());
-        !checked.ok()) {
-        made->shutdown();
-        return checked;
-    }
     status = QueryContextAttributesW(made->context_.get().get(), SECPKG_ATTR_STREAM_SIZES,
                                      &made->sizes_);
     if (status != SEC_E_OK) {
         return securityFailure("tls stream sizes are unknown", status);
+    }
+    if (auto checked = checkServerCertificate(certificate.get(), made->group_->hostName());
+        !checked.ok()) {
+        // The session stays up, refused, so the caller can say goodbye over it (QUIT)
+        // instead of dropping the connection; nothing else goes over it.
+        session = std::move(made);
+        return checked;
     }
     SecPkgContext_SessionInfo info{};
     made->resumed_ = QueryContextAttributesW(made->context_.get().get(), SECPKG_ATTR_SESSION_INFO,
