@@ -12,7 +12,6 @@
 namespace pictorn::platform::win32 {
 namespace {
 
-constexpr UINT kMsgRefocus = WM_APP + 1;
 constexpr wchar_t kFormClass[] = L"PictornForm";
 
 // Timers tick on the form's window, under the timer control's id.
@@ -57,6 +56,7 @@ FormWindow::FormWindow(ui::Form& form, Win32Toolkit& toolkit) : form_(form), too
     else
         createPlainWindow();
     form_.setPeer(this);
+    host_.attach(hwnd());
     updateFont();
     bindChildren(form_.style().templateId == 0);
     update(form_, ui::Property::Text);
@@ -112,7 +112,7 @@ void FormWindow::bindChildren(bool createMissing) {
         }
         if (!child)
             continue;
-        if (auto peer = makeChildPeer(*control, child, *this)) {
+        if (auto peer = makeChildPeer(*control, child, host_)) {
             peer->syncAll();
             peers_.push_back(std::move(peer));
         }
@@ -126,7 +126,7 @@ void FormWindow::updateFont() {
     if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
                                     static_cast<UINT>(dpi)))
         SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
+    host_.setFont(CreateFontIndirectW(&metrics.lfMessageFont));
     for (auto& peer : peers_)
         peer->update(peer->model(), ui::Property::Font);
 }
@@ -293,35 +293,6 @@ const wchar_t* FormWindow::className() {
 
 FormWindow* FormWindow::of(const ui::Form& form) {
     return dynamic_cast<FormWindow*>(form.peer());
-}
-
-bool FormWindow::focusModel(ui::Control& control) {
-    return form_.focus(control);
-}
-
-void FormWindow::refocusLater(HWND child) {
-    PostMessageW(hwnd(), kMsgRefocus, reinterpret_cast<WPARAM>(child), 0);
-}
-
-void FormWindow::setToolTip(HWND child, const std::string& text) {
-    if (text.empty() && !toolTip_)
-        return;
-    if (!toolTip_) {
-        toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
-    }
-    std::wstring wide = toWide(text);
-    TTTOOLINFOW info{};
-    info.cbSize = sizeof info;
-    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    info.hwnd = hwnd();
-    info.uId = reinterpret_cast<UINT_PTR>(child);
-    info.lpszText = wide.data();
-    SendMessageW(toolTip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-    if (!text.empty())
-        SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {

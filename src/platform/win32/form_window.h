@@ -17,7 +17,7 @@ namespace pictorn::platform::win32 {
 
 class Win32Toolkit;
 
-class FormWindow : public Window, public ui::FormPeer, public PeerHost {
+class FormWindow : public Window, public ui::FormPeer {
 public:
     FormWindow(ui::Form& form, Win32Toolkit& toolkit);
     ~FormWindow() override;
@@ -26,24 +26,13 @@ public:
     HACCEL accelerators() const { return menus_ ? menus_->accelerators() : nullptr; }
     bool usesDialogKeys() const { return isDialog(); }
     MenuBar* menus() const { return menus_.get(); }
-    HFONT font() const override { return font_.get(); }
+    HFONT font() const { return host_.font(); }
 
     // FormPeer
     void update(const ui::Form& form, ui::Property what) override;
     void runModal(ui::Form& form, ui::Form* owner) override;
     void destroy() override;
     void readGeometry(ui::Form& form) override;
-
-    // PeerHost
-    bool focusModel(ui::Control& control) override;
-    void refocusLater(HWND child) override;
-    void setToolTip(HWND child, const std::string& text) override;
-    // A page switch hides and shows many children at once; frames and the tab control
-    // beneath them only repaint cleanly when the whole window does (painting waits for the
-    // new page to be shown).
-    void tabChanged(ui::TabStrip& /*tabs*/) override {
-        RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    }
 
     // Lets services that talk through the window (tray icon, hotkeys) see its messages
     // first; a hook that returns true has handled the message.
@@ -82,8 +71,7 @@ private:
     std::unique_ptr<MenuBar> menus_;
     std::vector<std::unique_ptr<ChildPeer>> peers_;
     std::vector<std::unique_ptr<ui::ControlPeer>> timerPeers_;
-    Font font_;
-    HWND toolTip_ = nullptr;
+    PeerHost host_; // the window, font and tool tips its control peers share
     std::vector<MessageHook> hooks_;
     bool centredOnce_ = false;
     bool destroying_ = false;

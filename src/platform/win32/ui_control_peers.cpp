@@ -319,7 +319,7 @@ protected:
         }
         if (what == ui::Property::Items || what == ui::Property::Selection) {
             SendMessageW(hwnd_, TCM_SETCURSEL, static_cast<WPARAM>(tabs.currentTab()), 0);
-            form_.tabChanged(tabs);
+            form_.repaintAll();
         }
     }
 };

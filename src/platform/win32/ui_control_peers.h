@@ -4,6 +4,7 @@
 // scrolling, focus) back into the model, where the events fire.
 #include "platform/ui/control.h"
 #include "platform/win32/handle.h"
+#include "platform/win32/peer_host.h"
 
 #include <windows.h>
 
@@ -15,22 +16,6 @@ class TabStrip;
 }
 
 namespace pictorn::platform::win32 {
-
-// What a control peer needs of the window that holds it. The form window implements it;
-// the peers know only this, so the two never depend on each other's files.
-class PeerHost {
-public:
-    virtual HFONT font() const = 0;
-    // The user moved the focus to `control`; false when the model refused it.
-    virtual bool focusModel(ui::Control& control) = 0;
-    // Puts the focus back on `child` once the current message is done.
-    virtual void refocusLater(HWND child) = 0;
-    virtual void setToolTip(HWND child, const std::string& text) = 0;
-    virtual void tabChanged(ui::TabStrip& tabs) = 0;
-
-protected:
-    ~PeerHost() = default;
-};
 
 class ChildPeer : public ui::ControlPeer {
 public:
