@@ -6,6 +6,7 @@
 #include "net/ftp_session_parts.h"
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 namespace pictorn::net {
@@ -140,7 +141,7 @@ FtpResult FtpSession::storeAs(UploadSource& source, const std::string& storeName
     }
     if (stor.net.status == NetStatus::Aborted) { // the server may have begun the file
         if (channel.stream) {
-            channel.stream->close();
+            channel.stream->abandon();
         }
         return abandonAborted(storeName, what, stor.net);
     }
@@ -180,8 +181,10 @@ FtpResult FtpSession::storeAs(UploadSource& source, const std::string& storeName
         newTlsSession = !channel.stream->tlsResumed();
     }
     FtpResult sent = sendData(*channel.stream, source, shownName, progress);
-    channel.stream->close();
-    if (!sent.ok()) {
+    if (sent.ok()) {
+        channel.stream->close();
+    } else {
+        channel.stream->abandon(); // a polite end would tell the server the file is whole
         note("! " + sent.error);
         const FtpReply answer = abandonTransfer(storeName);
         return newTlsSession && refusesNewTlsSession(answer) ? reuseRefusal(what, answer) : sent;
@@ -387,15 +390,34 @@ FtpReply FtpSession::abandonTransfer(const std::string& storeName) {
     if (!control_) {
         return {};
     }
-    // The server answers the STOR once the data connection has ended (426, or 226 when it
-    // took the closing for the end of the file); a server that stays silent is hung.
-    const Exchange reply = readFinalReply(cleanupWaitMs(), false);
-    if (!reply.answered()) {
+    // ABOR as well as the reset data connection: a server that had not yet taken the data
+    // connection when it reset waits for another and never answers the STOR. Answers come in
+    // order, the STOR's final reply if it has one (426, or 226 from a server that took the
+    // reset for the end of the file), then ABOR's; 225 only ever answers ABOR.
+    const int wait = cleanupWaitMs();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait);
+    note("> ABOR");
+    Exchange reply;
+    reply.net = control_->writeAll("ABOR\r\n", wait, platform::AbortCheck{});
+    FtpReply stor;
+    int answers = 0;
+    while (reply.net.ok() && answers < 2 && !(answers == 1 && stor.code == 225)) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        reply = readFinalReply(static_cast<int>(std::max<long long>(left.count(), 0)), false);
+        if (!reply.answered()) {
+            break;
+        }
+        if (++answers == 1) {
+            stor = reply.reply;
+        }
+    }
+    if (answers == 0) {
         note("* The server does not answer any more: closing the connection.");
         connectionLost(reply);
     }
     deleteQuietly(storeName);
-    return reply.answered() ? reply.reply : FtpReply{};
+    return stor.code == 225 ? FtpReply{} : stor;
 }
 
 FtpResult FtpSession::reuseRefusal(const std::string& what, const FtpReply& reply) {

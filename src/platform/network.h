@@ -90,6 +90,10 @@ public:
     virtual Address peerAddress() const = 0;
     // Ends the connection politely (TLS close_notify, then shutdown); safe to call twice.
     virtual void close() noexcept = 0;
+    // Ends the connection at once with a reset, dropping what is still unsent. For a transfer
+    // cut short: an FTP server takes a polite end of the data connection for the end of the
+    // file, and would go on storing what our send buffer still holds after we gave up.
+    virtual void abandon() noexcept { close(); }
 };
 
 class Listener {

@@ -3,13 +3,15 @@
 with mod_tls, Exim 4.96. Each runs in the foreground on 127.0.0.1 on a free port, in a
 folder of its own, under this script, which stops it (by process id) when it is ended.
 
-  daemon.py vsftpd|proftpd|exim [--dir DIR] [--plain] [--no-reuse] [--cert CERT --key KEY]
+  daemon.py vsftpd|proftpd|exim [--dir DIR] [--plain] [--no-reuse] [--max-rate BYTES]
+                                [--cert CERT --key KEY]
 
   --dir DIR     the server's folder (made if missing, kept afterwards); without it a temporary
                 folder that is removed when the server stops
   --plain       FTP without TLS (otherwise TLS is required on both connections)
   --no-reuse    FTPS without requiring the data connection to resume the control
                 connection's TLS session (both servers require it by default)
+  --max-rate    the FTP server takes uploads at no more than BYTES a second
   --cert/--key  the server's certificate; otherwise one is made for DNS:localhost,
                 IP:127.0.0.1 and IP:::1 (DIR/cert.pem, DIR/key.pem)
 
@@ -93,6 +95,8 @@ def vsftpd(folder, port, cert, key, args):
         lines += ["ssl_enable=YES", f"rsa_cert_file={cert}", f"rsa_private_key_file={key}",
                   "force_local_logins_ssl=YES", "force_local_data_ssl=YES",
                   f"require_ssl_reuse={'NO' if args.no_reuse else 'YES'}"]
+    if args.max_rate:
+        lines.append(f"local_max_rate={args.max_rate}")
     conf = write(folder / "vsftpd.conf", lines)
     return ["/usr/sbin/vsftpd", str(conf)], {"UPLOAD": upload, "LOG": log}
 
@@ -118,6 +122,8 @@ def proftpd(folder, port, cert, key, args):
                   f"TLSRSACertificateKeyFile {key}", f"TLSLog {folder / 'tls.log'}"]
         if args.no_reuse:
             lines.append("TLSOptions NoSessionReuseRequired")
+    if args.max_rate:
+        lines.append(f"TransferRate STOR {args.max_rate / 1024:.2f}")
     conf = write(folder / "proftpd.conf", lines)
     return [str(binary), "-n", "-q", "-c", str(conf)], {"UPLOAD": upload, "LOG": log}
 
@@ -211,6 +217,8 @@ def main():
     parser.add_argument("--dir")
     parser.add_argument("--plain", action="store_true")
     parser.add_argument("--no-reuse", action="store_true")
+    parser.add_argument("--max-rate", type=int, default=0,
+                        help="bytes a second the FTP servers take uploads at (0: no limit)")
     parser.add_argument("--cert")
     parser.add_argument("--key")
     args = parser.parse_args()

@@ -305,8 +305,9 @@ class FtpExitTest(FtpCase, UiSteps):
                                     "still running 20 s after being told to end")
                     print(f"\n{way}: ended {time.monotonic() - told:.2f} s after being told",
                           flush=True)
-                    # The session was aborted, not left to finish unseen.
-                    self.assertFalse((self.folder / "big.bin").exists())
+                    # The session was aborted, not left to finish unseen, and took its
+                    # partial file with it.
+                    self.assertEqual(list(self.folder.iterdir()), [])
                 finally:
                     self.end_process(process)
 

@@ -104,4 +104,14 @@ void PosixStream::close() noexcept {
     socket_.reset();
 }
 
+void PosixStream::abandon() noexcept {
+    if (!socket_) {
+        return;
+    }
+    const linger reset{1, 0};
+    ::setsockopt(socket_.get(), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    session_.reset(); // no close_notify: that would say the data ended where it should
+    socket_.reset();
+}
+
 } // namespace pictorn::platform::posix

@@ -85,6 +85,16 @@ Address Win32Stream::peerAddress() const {
     return socketAddress(socket_.get(), true);
 }
 
+void Win32Stream::abandon() noexcept {
+    if (socket_) {
+        LINGER reset{1, 0};
+        setsockopt(socket_.get(), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&reset),
+                   sizeof reset);
+    }
+    session_.reset(); // no close_notify: that would say the data ended where it should
+    socket_.reset();
+}
+
 void Win32Stream::close() noexcept {
     if (session_) {
         session_->shutdown();

@@ -26,6 +26,7 @@ public:
     Address localAddress() const override;
     Address peerAddress() const override;
     void close() noexcept override;
+    void abandon() noexcept override;
 
 private:
     Socket socket_;

@@ -32,16 +32,18 @@ struct Daemon {
     std::map<std::string, std::string> facts;
 };
 
-// Starts daemon.py `kind`; an empty reason when it runs, otherwise why not.
-std::string startDaemon(Daemon& daemon, const std::string& kind) {
+// Starts daemon.py `kind` with `options`; an empty reason when it runs, otherwise why not.
+std::string startDaemon(Daemon& daemon, const std::string& kind,
+                        std::vector<std::string> options = {}) {
     if (::geteuid() != 0) {
         return "the real servers need root";
     }
     if (kind == "vsftpd" && !fs::exists("/usr/sbin/vsftpd")) {
         return "vsftpd is not installed";
     }
+    options.insert(options.begin(), kind);
     daemon.process = std::make_unique<ServerProcess>(test::testScriptPath("../daemons/daemon.py"),
-                                                     std::vector<std::string>{kind}, 30000);
+                                                     std::move(options), 30000);
     if (!daemon.process->started()) {
         return daemon.process->error();
     }
@@ -55,9 +57,10 @@ std::string startDaemon(Daemon& daemon, const std::string& kind) {
     return "no READY from daemon.py: " + daemon.process->stderrText();
 }
 
-#define START_OR_SKIP(daemon, kind)                                                                \
+#define START_OR_SKIP(daemon, kind, ...)                                                           \
     Daemon daemon;                                                                                 \
-    if (const std::string why = startDaemon(daemon, kind); !why.empty()) {                         \
+    if (const std::string why = startDaemon(daemon, kind __VA_OPT__(, ) __VA_ARGS__);              \
+        !why.empty()) {                                                                            \
         if (why.find("no proftpd") != std::string::npos || !daemon.process) {                      \
             GTEST_SKIP() << why;                                                                   \
         }                                                                                          \
@@ -162,6 +165,31 @@ TEST(FtpRealServers, RefusedNewTlsSessionOnTheDataConnectionNamesTheCause) {
                   0u)
             << result.error;
         EXPECT_EQ(result.reply.substr(0, 3), code) << result.reply;
+        ftp.quit();
+        EXPECT_TRUE(fs::is_empty(daemon.facts.at("UPLOAD"))) << ftp.log();
+    }
+}
+
+// Over a slow line, much of the file is still on its way when the user aborts: a server that
+// took the end of the data connection for the end of the file would store it whole.
+TEST(FtpRealServers, AbortInTheMiddleOfAFileOverASlowLineLeavesNothingOnTheServer) {
+    for (const char* kind : {"vsftpd", "proftpd"}) {
+        SCOPED_TRACE(kind);
+        START_OR_SKIP(daemon, kind, {"--max-rate", std::to_string(1 << 20)});
+        PosixNetwork network({daemon.facts.at("CERT")});
+        bool abort = false;
+        FtpTimeouts unpaced;
+        unpaced.abortCheckMs = 0;
+        FtpSession ftp(
+            network, [&] { return abort; }, unpaced);
+        ASSERT_TRUE(ftp.connect(loginFor(daemon)).ok()) << ftp.log();
+        ASSERT_TRUE(ftp.changeFolder("/upload").ok()) << ftp.log();
+        MemoryUploadSource big(std::string(64 << 20, 'x'));
+        const FtpResult result = ftp.putFile(
+            big, "big.bin", [&](const PutProgress& p) { abort = p.bytesSent > (1 << 20); });
+        EXPECT_EQ(result.status, FtpStatus::Aborted) << ftp.log();
+        ftp.quit();
+        EXPECT_TRUE(fs::is_empty(daemon.facts.at("UPLOAD"))) << ftp.log();
     }
 }
 

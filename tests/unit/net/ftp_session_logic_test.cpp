@@ -237,6 +237,7 @@ TEST(FtpSessionLogic, StalledDataTimesOutAndRemovesThePartialFile) {
     loggedIn(net)
         .on("EPSV", "229 (|||6000|)")
         .on("STOR big.bin.part", "150 go\r\n426 Connection closed; transfer aborted.")
+        .on("ABOR", "225 No transfer to ABOR.")
         .on("DELE big.bin.part", "250 deleted");
     FtpTimeouts timeouts;
     timeouts.dataMs = 1500;
@@ -247,7 +248,7 @@ TEST(FtpSessionLogic, StalledDataTimesOutAndRemovesThePartialFile) {
     EXPECT_EQ(r.status, FtpStatus::TimedOut);
     EXPECT_EQ(r.error, "Put file: \"big.bin\" was not stored: the server stopped taking data "
                        "(nothing accepted within 1.5 s).");
-    EXPECT_TRUE(net.dataConnections[0]->closed);
+    EXPECT_TRUE(net.dataConnections[0]->reset);
     EXPECT_EQ(std::count(net.commands.begin(), net.commands.end(), "RNFR big.bin.part"), 0);
     EXPECT_TRUE(net.mismatches.empty()) << net.mismatches.front();
     EXPECT_TRUE(ftp.connected());
@@ -261,6 +262,7 @@ TEST(FtpSessionLogic, AbortedDirectStoreIsDeletedAndARefusedDeleteIsLogged) {
         .on("EPSV", "229 (|||6001|)")
         .on("STOR a.png", "150 go")
         .later(200, "426 Transfer aborted") // the server is still busy when Abort comes
+        .on("ABOR", "226 Abort successful")
         .on("DELE a.png", "550 Permission denied");
     bool abort = false;
     FtpTimeouts unpaced;
@@ -330,7 +332,7 @@ TEST(FtpSessionLogic, SilentServerAfterAFailedTransferLosesTheConnection) {
     ScriptedNetwork net;
     net.data.stallAfter = 10;
     net.data.stallStatus = NetStatus::Closed;
-    loggedIn(net).on("EPSV", "229 (|||6000|)").on("STOR x.part", "150 go");
+    loggedIn(net).on("EPSV", "229 (|||6000|)").on("STOR x.part", "150 go").on("ABOR", "");
     FtpSession ftp(net, {});
     ASSERT_TRUE(ftp.connect(bob()).ok());
     MemoryUploadSource bytes(std::string(100, 'x'));
@@ -384,7 +386,9 @@ TEST(FtpSessionLogic, AbortStopsTheTransferAndEveryLaterPut) {
     ScriptedNetwork net;
     loggedIn(net)
         .on("EPSV", "229 (|||6000|)")
-        .on("STOR a.part", "150 go\r\n226 done")
+        .on("STOR a.part",
+            "150 go\r\n226 done") // a polite end of the data would say the file is whole
+        .on("ABOR", "225 No transfer to abort.")
         .on("DELE a.part", "250 deleted")
         .on("QUIT", "221 bye");
     bool abort = false;
@@ -408,6 +412,7 @@ TEST(FtpSessionLogic, AbortStopsTheTransferAndEveryLaterPut) {
     EXPECT_EQ(r.status, FtpStatus::Aborted);
     EXPECT_EQ(r.error, "Put file: \"a\" was not stored: aborted.");
     EXPECT_LT(net.dataConnections[0]->bytes.size(), 3u * 1024 * 1024);
+    EXPECT_TRUE(net.dataConnections[0]->reset);
     const std::size_t sent = net.commands.size();
     MemoryUploadSource b("b");
     EXPECT_EQ(ftp.putFile(b, "b").status, FtpStatus::Aborted);

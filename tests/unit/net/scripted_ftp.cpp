@@ -69,6 +69,7 @@ public:
     Address localAddress() const override { return network_.controlLocal; }
     Address peerAddress() const override { return network_.controlPeer; }
     void close() noexcept override { log_->closed = true; }
+    void abandon() noexcept override { log_->closed = log_->reset = true; }
 
 private:
     ScriptedNetwork& network_;

@@ -18,6 +18,7 @@ struct DataLog {
     std::size_t writes = 0; // calls into the transport
     bool tls = false;
     bool closed = false;
+    bool reset = false;      // ended with a reset rather than politely
     std::string connectedTo; // "ip:port", empty for an accepted connection
 };
 
