@@ -79,6 +79,13 @@ std::optional<long long> numberOrNothing(std::string_view text) {
     return rounded(value);
 }
 
+std::optional<long long> numberWithin(std::string_view text, long long low, long long high) {
+    const std::optional<long long> value = numberOrNothing(text);
+    if (!value || *value < low || *value > high)
+        return std::nullopt;
+    return value;
+}
+
 int toInteger(std::string_view text) {
     return static_cast<int>(
         bounded(text, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
@@ -88,13 +95,14 @@ int toShort(std::string_view text) {
     return static_cast<int>(bounded(text, -32768, 32767));
 }
 
-bool toBoolean(std::string_view text) {
+std::optional<bool> booleanOrNothing(std::string_view text) {
     const std::string t = trim(text);
     if (text::equalsNoCase(t, "True"))
         return true;
     if (text::equalsNoCase(t, "False"))
         return false;
-    return toNumber(t) != 0;
+    const std::optional<long long> value = numberOrNothing(t);
+    return value ? std::optional(*value != 0) : std::nullopt;
 }
 
 std::string booleanText(bool value) {

@@ -17,9 +17,11 @@ long long toNumber(std::string_view text);
 std::optional<long long> numberOrNothing(std::string_view text);
 // toNumber limited to a 32-bit (or 16-bit) integer; larger values raise "Overflow" (6).
 int toInteger(std::string_view text);
+// numberOrNothing's value when it lies within [low, high].
+std::optional<long long> numberWithin(std::string_view text, long long low, long long high);
 int toShort(std::string_view text);
-// "True"/"False" in any letter case, or a number (0 is false).
-bool toBoolean(std::string_view text);
+// "True"/"False" in any letter case, or a number (0 is false); nothing for other text.
+std::optional<bool> booleanOrNothing(std::string_view text);
 std::string booleanText(bool value); // "True" / "False"
 bool isNumeric(std::string_view text);
 // Spaces (only) removed at both ends, as the settings and the fields are trimmed.

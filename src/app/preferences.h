@@ -1,12 +1,12 @@
 #pragma once
 // The program's settings as typed values: the live preferences that every window reads,
-// and the mail and FTP settings. Loading, defaults and stored texts all come from the one
-// settings catalogue (app/settings.h); the preferences dialog is where the live values are
-// changed.
+// and the mail and FTP settings. The preferences' stored names, defaults and texts come from
+// the preference table (app/preference_table.h).
 #include "app/colour.h"
 #include "app/settings.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,7 +18,6 @@ namespace pictorn::app {
 inline constexpr std::array<std::string_view, 7> kPictureExtensions{".bmp", ".gif", ".jpg", ".pcx",
                                                                     ".png", ".psd", ".tif"};
 inline constexpr int kPngIndex = 4;
-inline constexpr int kDefaultJpegQuality = 90;
 inline constexpr std::string_view kDefaultPrefix = "Pictorn_";
 // The capture delay in whole seconds: 0 (none) to this.
 inline constexpr int kMaxDelaySeconds = 60;
@@ -40,26 +39,37 @@ struct HotkeyModifiers {
 // The three hotkeys, by their place in the settings and in the preferences.
 enum HotkeyIndex { kFullScreenHotkey = 0, kActiveWindowHotkey = 1, kRectangleHotkey = 2 };
 
-// The preferences as the program uses them while it runs. The initial values are those of
-// the preferences dialog's controls as it is made; a stored value that cannot be used
-// leaves its field at what it was.
+// The main window's stored values as the program uses them while it runs. Their defaults
+// are in the preference table (defaultPreferences()), not here.
 struct Preferences {
-    int delaySeconds = 0;
-    bool playSound = false;
-    bool startMinimized = false;
-    bool systemTray = false;
-    bool keepMinimized = false;
-    bool keepOnTop = false;
+    // The main window's own.
+    bool startedBefore{};                     // closed at least once: the position holds
+    std::optional<int> windowTop, windowLeft; // twips; nothing: where the system puts it
+    bool autoExit{};                          // "Auto Exit" menu check mark
+    bool includePointer{};                    // "Include Mousepointer" menu check mark
+    // The preferences dialog's.
+    int delaySeconds{};
+    bool playSound{};
+    bool startMinimized{};
+    bool systemTray{};
+    bool keepMinimized{};
+    bool keepOnTop{};
     std::string editorPath;
-    bool autoSave = false;
+    bool autoSave{};
     std::string prefix;
-    int extensionIndex = kPngIndex;
+    int extensionIndex{};
     std::string defaultFolder;
     std::array<HotkeyModifiers, 3> hotkeys{};
-    int jpegQuality = kDefaultJpegQuality;
-    Colour rectangleColour = kRed;
-    int tab = 0; // the preferences' tab that was in front at the last Done
-    int attachmentExtensionIndex = kPngIndex;
+    int jpegQuality{};
+    Colour rectangleColour{};
+    int tab{}; // the preferences' tab that was in front at the last Done
+    int attachmentExtensionIndex{};
+    // Kept by their own commands.
+    // The Save As dialog's file type as stored: its place in the list counted from 1, or the
+    // extension of a file saved under a type of another spelling (".JPG").
+    std::string saveAsType;
+    // The hotkeys found taken by another program when the user was last told so.
+    std::optional<std::string> hotkeysTakenNoticed;
 
     bool operator==(const Preferences&) const = default;
 };
@@ -75,22 +85,12 @@ PrefixCheck checkPrefix(std::string_view text);
 // The extension of a list index; ".png" for an index outside the list.
 std::string_view pictureExtension(int index);
 
-// Reads every preference from the store into `into`, in the catalogue's names. A value the
-// store does not have stands for its catalogue default; one that cannot be converted (or
-// is out of range) leaves its field untouched, except a hotkey modifier, which takes its
-// default. Never raises and never shows a message.
-// Returns the names of the stored values that could not be used.
-std::vector<std::string_view> loadPreferences(SettingsStore& store, Preferences& into);
-
-// The text Done stores for one preference (a name of kWriteOrderAtDone).
-std::string preferenceText(const Preferences& preferences, std::string_view name);
-
-// The mail window's settings (catalogue group Mail).
+// The mail window's settings; the initial values are what a missing value gives.
 struct MailSettings {
     std::string from;
     std::string to;
     std::string cc;
-    std::string subject;
+    std::string subject = "Screenshot";
     std::string server;
     bool authenticate = false;
     // Read only when the server wants authentication; the password is stored sealed.
@@ -100,7 +100,7 @@ struct MailSettings {
     bool operator==(const MailSettings&) const = default;
 };
 
-// The FTP window's settings (catalogue group Ftp).
+// The FTP window's settings; the initial values are what a missing value gives.
 struct FtpSettings {
     std::string server;
     std::string user;
@@ -115,7 +115,7 @@ struct FtpSettings {
 // give their defaults, without a message.
 MailSettings loadMailSettings(SettingsStore& store);
 FtpSettings loadFtpSettings(SettingsStore& store);
-// Every value of the group in catalogue order; a write that fails is skipped.
+// Every value of the group, in a fixed order; a write that fails is skipped.
 void saveMailSettings(SettingsStore& store, const MailSettings& settings);
 void saveFtpSettings(SettingsStore& store, const FtpSettings& settings);
 

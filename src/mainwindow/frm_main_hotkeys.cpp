@@ -2,6 +2,7 @@
 // as not available, and one notice after start-up names them -- again only when the set
 // of taken combinations changes, so a user who cannot free them is not asked every time.
 #include "app/error_report.h"
+#include "app/preference_table.h"
 #include "mainwindow/frm_main.h"
 
 namespace pictorn {
@@ -47,11 +48,10 @@ void FrmMain::noticeTakenHotkeys() {
         names += (names.empty() ? "" : ";") + combination;
         lines += combination + "  (Capture " + std::string(t.capture) + ")\r\n";
     }
-    std::string noticed;
-    app::ignoreErrors([&] { noticed = settings_.readRaw("HotkeysTakenNoticed"); });
-    if (names == noticed)
+    if (preferences_.hotkeysTakenNoticed == names)
         return;
-    app::ignoreErrors([&] { settings_.write("HotkeysTakenNoticed", names); });
+    preferences_.hotkeysTakenNoticed = names;
+    app::savePreferences(settings_, preferences_, app::Written::AfterHotkeyNotice);
     if (names.empty())
         return;
     services_.messageBox.show(

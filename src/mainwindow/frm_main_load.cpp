@@ -4,9 +4,8 @@
 // value) is skipped silently and the control keeps its initial state, so a damaged store can
 // never stop the program from starting.
 #include "app/app_data.h"
-#include "app/conversions.h"
 #include "app/error_report.h"
-#include "app/preferences.h"
+#include "app/preference_table.h"
 #include "mainwindow/frm_main.h"
 #include "platform/ui/ui_toolkit.h"
 #include "prefs/frm_prefs.h"
@@ -22,28 +21,23 @@ void FrmMain::centre() {
 
 void FrmMain::Form_Load() {
     using app::ignoreErrors;
-    app::SettingsStore& store = settings_;
-    ignoreErrors([&] { store.createKey(); });
-
-    bool startedBefore = false;
-    ignoreErrors([&] { startedBefore = app::toBoolean(store.readRaw("Startup")); });
-    // On a first start the preferences open on their first tab, as the dialog is made.
-    if (!startedBefore) {
+    ignoreErrors([&] { settings_.createKey(); });
+    preferences_ = app::loadPreferences(settings_);
+    const app::Preferences& p = preferences_;
+    if (!p.startedBefore) {
         ignoreErrors([&] { centre(); });
     } else {
         ui::Geometry g = geometry();
-        ignoreErrors([&] { g.top = app::toInteger(store.readRaw("Top")); });
-        ignoreErrors([&] { g.left = app::toInteger(store.readRaw("Left")); });
+        g.top = p.windowTop.value_or(g.top);
+        g.left = p.windowLeft.value_or(g.left);
         ignoreErrors([&] {
             move(g.left, g.top, g.width, g.height);
             if (g.top < 0 || g.left < 0)
                 centre();
         });
     }
-    ignoreErrors([&] { menuAutoExit.setChecked(app::toBoolean(store.readRaw("AutoExit"))); });
-    ignoreErrors([&] {
-        menuIncludeMousepointer.setChecked(app::toBoolean(store.readRaw("IncludeMousepointer")));
-    });
+    ignoreErrors([&] { menuAutoExit.setChecked(p.autoExit); });
+    ignoreErrors([&] { menuIncludeMousepointer.setChecked(p.includePointer); });
     loadPreferences();
     ignoreErrors([&] { move(geometry().left, geometry().top, 8475, 5600); });
 
@@ -67,7 +61,10 @@ void FrmMain::Form_Load() {
 
 void FrmMain::loadPreferences() {
     using app::ignoreErrors;
-    prefs().loadFromStore();
+    // Made with its controls as designed, the dialog's load would put them into the live
+    // values: the loaded ones are shown afterwards.
+    const app::Preferences loaded = preferences_;
+    prefs().showLoadedValues(loaded);
     ignoreErrors([&] {
         if (preferences_.startMinimized)
             setWindowState(ui::WindowState::Minimized);

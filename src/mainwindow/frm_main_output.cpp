@@ -5,6 +5,7 @@
 #include "app/error_report.h"
 #include "app/file_paths.h"
 #include "app/global_routines.h"
+#include "app/preference_table.h"
 #include "capture/reported_errors.h"
 #include "mainwindow/frm_main.h"
 #include "platform/command_line.h"
@@ -63,9 +64,9 @@ void FrmMain::menuSaveAs_Click() {
         ImageBox1.setJpegQuality(preferences_.jpegQuality);
         if (preferences_.keepOnTop)
             setWindowState(ui::WindowState::Minimized);
-        std::string index = settings_.read("Extension4SaveAs").value_or("");
+        std::string index = preferences_.saveAsType;
         if (!app::isNumeric(index))
-            index = *app::findSetting("Extension4SaveAs").missing;
+            index = app::defaultPreferences().saveAsType;
         platform::SaveFileRequest request;
         request.title = "Save";
         request.filters = platform::parseFilterList(kSaveAsFilter);
@@ -89,7 +90,8 @@ void FrmMain::menuSaveAs_Click() {
         for (std::size_t i = 0; i < app::kPictureExtensions.size(); ++i)
             if (extension == app::kPictureExtensions[i])
                 stored = std::to_string(i + 1);
-        settings_.write("Extension4SaveAs", stored);
+        preferences_.saveAsType = stored;
+        app::savePreferences(settings_, preferences_, app::Written::AfterSaveAs);
     });
     if (failure && failure->number() != errors::kDialogCancelled)
         app::showErrorReport(services_.messageBox, *failure, "frmMain - menuSaveAs_Click");

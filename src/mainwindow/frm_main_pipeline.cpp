@@ -69,7 +69,7 @@ bool FrmMain::startAutoSave() {
         // The dialog then shows what an empty prefix stands for.
         if (p.prefix.empty() || p.prefix == " ") {
             preferences_.prefix = std::string(app::kDefaultPrefix);
-            prefs().showValues();
+            prefs().showValues(preferences_);
         }
         const std::string extension(app::pictureExtension(p.extensionIndex));
         // The timer refreshes the stamp twice a second; before its first tick there is none

@@ -1,7 +1,7 @@
 // How the main window follows its size and state: the tray icon, the layout, restoring,
 // closing (which ends the program), the tray's mouse messages and the hotkeys.
-#include "app/conversions.h"
 #include "app/error_report.h"
+#include "app/preference_table.h"
 #include "capture/frm_rectangle.h"
 #include "mainwindow/frm_main.h"
 #include "platform/app_error.h"
@@ -65,17 +65,16 @@ void FrmMain::menuExit_Click() {
 }
 
 void FrmMain::Form_QueryUnload(bool&) {
-    using app::ignoreErrors;
-    if (windowState() != ui::WindowState::Minimized) {
-        const ui::Geometry g = geometry();
-        ignoreErrors([&] { settings_.write("Top", std::to_string(g.top)); });
-        ignoreErrors([&] { settings_.write("Left", std::to_string(g.left)); });
-    }
-    ignoreErrors([&] { settings_.write("AutoExit", app::booleanText(menuAutoExit.checked())); });
-    ignoreErrors([&] {
-        settings_.write("IncludeMousepointer", app::booleanText(menuIncludeMousepointer.checked()));
-    });
-    ignoreErrors([&] { settings_.write("Startup", "True"); });
+    app::Preferences& p = preferences_;
+    // A minimized window's place is no place to come back to: the stored one stays.
+    const bool minimized = windowState() == ui::WindowState::Minimized;
+    const ui::Geometry g = geometry();
+    p.windowTop = minimized ? std::nullopt : std::optional(g.top);
+    p.windowLeft = minimized ? std::nullopt : std::optional(g.left);
+    p.autoExit = menuAutoExit.checked();
+    p.includePointer = menuIncludeMousepointer.checked();
+    p.startedBefore = true;
+    app::savePreferences(settings_, p, app::Written::AtClose);
     TimerRandomName.setEnabled(false);
     app::trap(services_.messageBox, "frmMain - Form_QueryUnload", [&] {
         services_.tray.remove(*this);

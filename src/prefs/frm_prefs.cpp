@@ -2,6 +2,7 @@
 #include "prefs/frm_prefs.h"
 
 #include "app/error_report.h"
+#include "app/preference_table.h"
 #include "prefs/prefs_texts.h"
 
 namespace pictorn {
@@ -23,6 +24,7 @@ FrmPrefs::FrmPrefs(platform::Services& services, app::SettingsStore& store, app:
 }
 
 void FrmPrefs::setDesignState() {
+    const app::Preferences& defaults = app::defaultPreferences();
     setCaption("Preferences");
     SSTab1.setTabs({"General", "Save && Edit", "Miscellaneous"});
     cmdDone.setCaption("Done");
@@ -66,12 +68,11 @@ void FrmPrefs::setDesignState() {
     lblBestQuality.setCaption("Best\r\nquality");
     HScroll1.setRange(1, 100);
     HScroll1.setLargeChange(20);
-    HScroll1.setValue(app::kDefaultJpegQuality);
+    HScroll1.setValue(defaults.jpegQuality);
     // The number and the caption show the design value from the start.
-    lblQualityNumber.setCaption(std::to_string(app::kDefaultJpegQuality));
-    frameJPGquality.setCaption("JPEG Quality: Very High");
+    showQuality(defaults.jpegQuality);
     cmdDefault.setCaption("&Default");
-    cmdDefault.setToolTip("Default = 90");
+    cmdDefault.setToolTip("Default = " + std::to_string(defaults.jpegQuality));
     frameEditor.setCaption("Image Editor");
     cmdBrowse4Editor.setCaption("...");
     cmdBrowse4Editor.setToolTip("Click here to Browse");
@@ -90,8 +91,8 @@ void FrmPrefs::setDesignState() {
         cboExtension4Attachments.addItem(std::string(extension));
     }
     // A stored index that cannot be used leaves the lists on ".png", never on nothing.
-    cboExtension.setListIndex(app::kPngIndex);
-    cboExtension4Attachments.setListIndex(app::kPngIndex);
+    cboExtension.setListIndex(defaults.extensionIndex);
+    cboExtension4Attachments.setListIndex(defaults.attachmentExtensionIndex);
 
     frameColors.setCaption("Colors Rectangle Box");
     const std::array<std::pair<ui::Label*, app::Colour>, 6> swatches{{{&picBlue, app::kBlue},
@@ -104,13 +105,13 @@ void FrmPrefs::setDesignState() {
         swatch->setBackColor(colour.value);
     lblColor.setCaption(
         "Select a color for the rectangle box && cursor (Capture Rectangular Area)");
-    paintPreview(app::kRed);
+    paintPreview(defaults.rectangleColour);
 
     frameDelay.setCaption("Delay Time");
     picContainerFrameDelay.setToolTip("More is slower, less is quicker");
     lblDelay.setCaption("Delay time before a capture:");
     txtSeconds.setMaxLength(2);
-    txtSeconds.setText("0");
+    txtSeconds.setText(std::to_string(defaults.delaySeconds));
     lblDelaySeconds.setCaption("Seconds");
 
     // The browse buttons start without validation: a field's own browse button is always

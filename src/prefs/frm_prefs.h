@@ -109,12 +109,12 @@ public:
     ui::TextBox txtSeconds{this, "txtSeconds", IDC_PREFS_SECONDS};
     ui::Label lblDelaySeconds{this, "lblDelaySeconds", IDC_PREFS_LBL_SECONDS};
 
-    // Start-up: reads the store into the live preferences and shows them, each control
-    // firing its own events as a user's change would. Stored values that cannot be used
-    // leave their controls as made (app::loadPreferences).
-    void loadFromStore();
-    // Puts the live preferences into the controls, in the order start-up fills them.
-    void showValues();
+    // Start-up: shows the live preferences as loaded, each control firing its own events
+    // as a user's change would; the hotkeys then count as unchanged.
+    void showLoadedValues(app::Preferences loaded);
+    // Puts preferences into the controls, in the order start-up fills them. A copy: each
+    // control writes its value back into the live preferences as it changes.
+    void showValues(app::Preferences values);
     const app::Preferences& values() const { return live_; }
     // Whether a hotkey box or the hotkey Default button was used since start-up or since
     // Done's restart notice.
@@ -155,6 +155,7 @@ private:
     void chkAutoSave_Click();
     void chkKeepOnTop_Click();
     void HScroll1_Change();
+    void showQuality(int quality);
     void cmdDefault_Click();
     void cmdHotkeysDefault_Click();
     void cboExtension_Click();
@@ -186,7 +187,6 @@ private:
     void cmdDone_Click();
     bool checkEntriesForDone();
     bool writeSettings();
-    void write(std::string_view name, const std::string& value);
 
     platform::Services& services_;
     app::SettingsStore& store_;

@@ -3,6 +3,7 @@
 #include "app/conversions.h"
 #include "app/error_report.h"
 #include "app/global_routines.h"
+#include "app/preference_table.h"
 #include "prefs/field_text.h"
 #include "prefs/folder_probe.h"
 #include "prefs/frm_prefs.h"
@@ -55,32 +56,19 @@ bool FrmPrefs::checkEntriesForDone() {
     return true;
 }
 
-void FrmPrefs::write(std::string_view name, const std::string& value) {
-    app::ignoreErrors([&] { store_.write(name, value); });
-}
-
-// Phase 2: every value in the store's order. False when auto-save has no folder: what was
+// Phase 2: every value in the table's order. False when auto-save has no folder: what was
 // written so far stays written, the rest waits for the next Done.
 bool FrmPrefs::writeSettings() {
-    for (std::string_view name : app::kWriteOrderAtDone) {
-        const bool autoSaveOnly =
-            name == "Prefix" || name == "Extension" || name == "DefaultFolder";
-        if (autoSaveOnly && !live_.autoSave)
-            continue;
-        // An emptied field shows (and stores) what an empty value stands for.
-        if (name == "Editor" && app::trim(live_.editorPath).empty())
-            app::ignoreErrors([&] { txtEditorPath.setText(std::string(app::kEditorPlaceholder)); });
-        if (name == "Prefix" && app::trim(live_.prefix).empty())
-            app::ignoreErrors([&] { txtPrefix.setText(std::string(app::kDefaultPrefix)); });
-        if (name == "DefaultFolder" && (app::trim(live_.defaultFolder).empty() ||
-                                        live_.defaultFolder == app::kEditorPlaceholder)) {
-            services_.messageBox.show(kNoFolder, platform::mb::kOk | platform::mb::kIconExclamation,
-                                      kNoFolderTitle);
-            return false;
-        }
-        write(name, app::preferenceText(live_, name));
-    }
-    return true;
+    // An emptied field shows (and stores) what an empty value stands for.
+    if (app::trim(live_.editorPath).empty())
+        app::ignoreErrors([&] { txtEditorPath.setText(std::string(app::kEditorPlaceholder)); });
+    if (live_.autoSave && app::trim(live_.prefix).empty())
+        app::ignoreErrors([&] { txtPrefix.setText(std::string(app::kDefaultPrefix)); });
+    if (app::savePreferencesAtDone(store_, live_))
+        return true;
+    services_.messageBox.show(kNoFolder, platform::mb::kOk | platform::mb::kIconExclamation,
+                              kNoFolderTitle);
+    return false;
 }
 
 } // namespace pictorn

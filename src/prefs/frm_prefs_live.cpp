@@ -2,6 +2,7 @@
 // keep-on-top, hotkey boxes, JPEG quality, the type lists and the colour swatches.
 #include "app/conversions.h"
 #include "app/error_report.h"
+#include "app/preference_table.h"
 #include "prefs/frm_prefs.h"
 #include "prefs/prefs_texts.h"
 
@@ -41,16 +42,13 @@ void FrmPrefs::wireLiveValues() {
     };
 }
 
-void FrmPrefs::loadFromStore() {
-    app::loadPreferences(store_, live_);
-    showValues();
+void FrmPrefs::showLoadedValues(app::Preferences loaded) {
+    showValues(std::move(loaded));
     // Filling ticked hotkey boxes; that is no change of the user's.
     hotkeysChanged_ = false;
 }
 
-void FrmPrefs::showValues() {
-    // A copy: each control writes its value back into the live preferences as it changes.
-    const app::Preferences values = live_;
+void FrmPrefs::showValues(const app::Preferences values) {
     using app::ignoreErrors;
     const auto state = [](bool on) {
         return on ? 1 : 0;
@@ -135,34 +133,37 @@ void FrmPrefs::hotkeyBox_Click(int hotkey, ui::CheckBox& box) {
 void FrmPrefs::cmdHotkeysDefault_Click() {
     app::trap(services_.messageBox, "frmPrefs - cmdHotkeysDefault_Click", [&] {
         // One box after the other, each firing its own click, so the fonts follow.
-        for (int hotkey = 1; hotkey <= 3; ++hotkey)
-            hotkeyBoxes(hotkey)[0]->setValue(1);
-        for (int hotkey = 1; hotkey <= 3; ++hotkey)
-            hotkeyBoxes(hotkey)[1]->setValue(0);
-        chkSHIFTvbHotkey1.setValue(1);
-        chkSHIFTvbHotkey2.setValue(0);
-        chkSHIFTvbHotkey3.setValue(0);
+        const auto& defaults = app::defaultPreferences().hotkeys;
+        const std::array<bool app::HotkeyModifiers::*, 3> modifiers{
+            &app::HotkeyModifiers::ctrl, &app::HotkeyModifiers::alt, &app::HotkeyModifiers::shift};
+        for (std::size_t column = 0; column < modifiers.size(); ++column)
+            for (std::size_t hotkey = 0; hotkey < defaults.size(); ++hotkey)
+                hotkeyBoxes(static_cast<int>(hotkey) + 1)[column]->setValue(
+                    defaults[hotkey].*modifiers[column] ? 1 : 0);
         hotkeysChanged_ = true;
     });
 }
 
 void FrmPrefs::HScroll1_Change() {
     app::trap(services_.messageBox, "frmPrefs - HScroll1_Change", [&] {
-        const int quality = HScroll1.value();
-        live_.jpegQuality = quality;
-        lblQualityNumber.setCaption(std::to_string(quality));
-        const char* grade = quality < 40    ? "Low"
-                            : quality < 70  ? "Medium"
-                            : quality < 90  ? "High"
-                            : quality < 100 ? "Very High"
-                                            : "Maximum";
-        frameJPGquality.setCaption(std::string("JPEG Quality: ") + grade);
+        live_.jpegQuality = HScroll1.value();
+        showQuality(HScroll1.value());
     });
+}
+
+void FrmPrefs::showQuality(int quality) {
+    lblQualityNumber.setCaption(std::to_string(quality));
+    const char* grade = quality < 40    ? "Low"
+                        : quality < 70  ? "Medium"
+                        : quality < 90  ? "High"
+                        : quality < 100 ? "Very High"
+                                        : "Maximum";
+    frameJPGquality.setCaption(std::string("JPEG Quality: ") + grade);
 }
 
 void FrmPrefs::cmdDefault_Click() {
     app::trap(services_.messageBox, "frmPrefs - cmdDefault_Click",
-              [&] { HScroll1.setValue(app::kDefaultJpegQuality); });
+              [&] { HScroll1.setValue(app::defaultPreferences().jpegQuality); });
     focusSink();
 }
 

@@ -1,12 +1,9 @@
 // Whatever the settings store holds -- other programs, older versions and users can write
 // anything of any type there -- is decoded by the registry layer, the settings store and
-// the typed settings, and by the conversions the main window applies to its own values.
+// the typed settings, and written back as the program would.
 // The input is read as stored_settings_input.h says. fuzz_start_up takes the same inputs through
 // the whole window start-up into the controls.
-#include "app/conversions.h"
-#include "app/error_report.h"
-#include "app/preferences.h"
-#include "app/settings.h"
+#include "app/preference_table.h"
 #include "fuzz_options.h"
 #include "platform/headless/fake_data_protection.h"
 #include "platform/headless/memory_registry.h"
@@ -27,19 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     headless::FakeDataProtection protection;
     app::SettingsStore store(registry, protection);
     plantStoredSettings(api, input);
-    // The main window's own values, as its start-up converts them.
-    for (std::string_view name : {"Startup", "AutoExit", "IncludeMousepointer"})
-        app::ignoreErrors([&] { (void)app::toBoolean(store.readRaw(name)); });
-    for (std::string_view name : {"Top", "Left"})
-        app::ignoreErrors([&] { (void)app::toInteger(store.readRaw(name)); });
-    app::Preferences preferences;
-    (void)app::loadPreferences(store, preferences);
-    for (std::string_view name : app::kWriteOrderAtDone)
-        (void)app::preferenceText(preferences, name);
+    const app::Preferences preferences = app::loadPreferences(store);
+    (void)app::savePreferencesAtDone(store, preferences);
     (void)app::pictureExtension(preferences.extensionIndex);
     (void)app::loadMailSettings(store);
     (void)app::loadFtpSettings(store);
-    app::ignoreErrors([&] { (void)store.readRaw("HotkeysTakenNoticed"); });
     // Nothing read may leave a key open or show a message.
     if (api.openHandles() != 0 || !box.shown.empty())
         __builtin_trap();

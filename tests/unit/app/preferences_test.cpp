@@ -1,4 +1,4 @@
-#include "app/preferences.h"
+#include "app/preference_table.h"
 #include "platform/headless/fake_data_protection.h"
 #include "platform/headless/memory_registry.h"
 #include "platform/headless/scripted_message_box.h"
@@ -42,8 +42,10 @@ protected:
 };
 
 TEST_F(PreferencesTest, EmptyStoreGivesTheFirstRunValues) {
-    Preferences p;
-    EXPECT_TRUE(loadPreferences(store, p).empty());
+    const Preferences p = loadPreferences(store);
+    EXPECT_EQ(p, defaultPreferences());
+    EXPECT_FALSE(p.startedBefore || p.autoExit || p.includePointer);
+    EXPECT_FALSE(p.windowTop || p.windowLeft || p.hotkeysTakenNoticed);
     EXPECT_EQ(p.delaySeconds, 0);
     EXPECT_TRUE(p.playSound);
     EXPECT_FALSE(p.startMinimized || p.systemTray || p.keepMinimized || p.keepOnTop || p.autoSave);
@@ -58,40 +60,37 @@ TEST_F(PreferencesTest, EmptyStoreGivesTheFirstRunValues) {
     EXPECT_EQ(p.rectangleColour, kRed);
     EXPECT_EQ(p.tab, 0);
     EXPECT_EQ(pictureExtension(p.attachmentExtensionIndex), ".png");
+    EXPECT_EQ(p.saveAsType, "5");
 }
 
-TEST_F(PreferencesTest, UnusableValuesLeaveTheirFieldAndAreNamed) {
+TEST_F(PreferencesTest, UnusableValuesGiveTheDefaultButACheckBoxStaysUnchecked) {
     plant("DelayActiveWindow", "Errand"); // the two-character field shows "Er": no delay
     plant("PlaySound", "x");
-    plant("KeepOnTop", "3");
     plant("Extension", "7");
     plant("Extension4Attachments", "-1");
     plant("JPEGquality", "0");
     plant("Tab", "2.6"); // rounds to 3: no such tab
     plant("HotKeyCTRL1", "yes");
-    plant("SelectedColor", "16777216"); // beyond any colour: red, never unusable
-    Preferences p;
-    p.delaySeconds = 7;
-    p.playSound = true;
-    p.keepOnTop = true;
-    p.extensionIndex = 2;
-    p.tab = 1;
-    p.rectangleColour = kBlue;
-    p.hotkeys[0].shift = true;
-    const auto unusable = loadPreferences(store, p);
-    EXPECT_EQ(unusable,
-              (std::vector<std::string_view>{"PlaySound", "KeepOnTop", "Extension", "HotKeyCTRL1",
-                                             "JPEGquality", "Tab", "Extension4Attachments"}));
+    plant("SelectedColor", "16777216"); // beyond any colour
+    plant("Startup", "yes");
+    plant("Top", "x");
+    plant("Left", "-300");
+    plant("Prefix", ""); // an empty prefix and type count as missing; an empty editor does not
+    plant("Editor", "");
+    const Preferences p = loadPreferences(store);
     EXPECT_EQ(p.delaySeconds, 0);
-    EXPECT_TRUE(p.playSound);
-    EXPECT_TRUE(p.keepOnTop);
-    EXPECT_EQ(p.extensionIndex, 2);
+    EXPECT_FALSE(p.playSound); // as the box is made
+    EXPECT_EQ(p.extensionIndex, kPngIndex);
     EXPECT_EQ(p.attachmentExtensionIndex, kPngIndex);
     EXPECT_EQ(p.jpegQuality, 90);
-    EXPECT_EQ(p.tab, 1);
+    EXPECT_EQ(p.tab, 0);
     EXPECT_TRUE(p.hotkeys[0].ctrl); // a hotkey modifier takes its default, as the hotkey does
-    EXPECT_TRUE(p.hotkeys[0].shift);
     EXPECT_EQ(p.rectangleColour, kRed);
+    EXPECT_FALSE(p.startedBefore);
+    EXPECT_EQ(p.windowTop, std::nullopt);
+    EXPECT_EQ(p.windowLeft, -300);
+    EXPECT_EQ(p.prefix, kDefaultPrefix);
+    EXPECT_EQ(p.editorPath, "");
 }
 
 TEST_F(PreferencesTest, StoredDelayIsHeldWithinTheDialogsRange) {
@@ -100,10 +99,7 @@ TEST_F(PreferencesTest, StoredDelayIsHeldWithinTheDialogsRange) {
                                                       {"0", 0},      {"-5", 0},  {"7", 7}};
     for (const auto& [stored, seconds] : cases) {
         plant("DelayActiveWindow", stored);
-        Preferences p;
-        p.delaySeconds = 3;
-        EXPECT_TRUE(loadPreferences(store, p).empty()) << stored;
-        EXPECT_EQ(p.delaySeconds, seconds) << stored;
+        EXPECT_EQ(loadPreferences(store).delaySeconds, seconds) << stored;
     }
 }
 
@@ -112,56 +108,78 @@ TEST_F(PreferencesTest, StoredPrefixTheDialogWouldRefuseGivesTheDefault) {
     // would carry the picture elsewhere (..\..\windows\evil_ into C:\windows).
     for (std::string_view stored : {"..\\..\\windows\\evil_", "a/b", "x:y", "shot?", "°", " "}) {
         plant("Prefix", stored);
-        Preferences p;
-        p.prefix = "earlier_";
-        EXPECT_TRUE(loadPreferences(store, p).empty()) << stored;
-        EXPECT_EQ(p.prefix, kDefaultPrefix) << stored;
+        EXPECT_EQ(loadPreferences(store).prefix, kDefaultPrefix) << stored;
         EXPECT_NE(checkPrefix(stored), PrefixCheck::Usable) << stored;
     }
     for (std::string_view stored : {"my shots ", "Ärger-", "x_"}) {
         plant("Prefix", stored);
-        Preferences p;
-        loadPreferences(store, p);
-        EXPECT_EQ(p.prefix, stored);
+        EXPECT_EQ(loadPreferences(store).prefix, stored);
         EXPECT_EQ(checkPrefix(stored), PrefixCheck::Usable) << stored;
     }
 }
 
-TEST_F(PreferencesTest, StoredTextsComeBackAsDoneWritesThem) {
-    const std::map<std::string_view, std::string_view> stored{{"DelayActiveWindow", "12"},
-                                                              {"PlaySound", "0"},
-                                                              {"KeepOnTop", "1"},
-                                                              {"StartMinimized", "1"},
-                                                              {"SystemTray", "1"},
-                                                              {"KeepMinimized", "0"},
-                                                              {"Editor", "C:\\Tools\\edit.exe"},
-                                                              {"AutoSave", "1"},
-                                                              {"Prefix", " shot "},
-                                                              {"Extension", "2"},
-                                                              {"DefaultFolder", "D:\\shots"},
-                                                              {"HotKeyCTRL1", "0"},
-                                                              {"HotKeyCTRL2", "1"},
-                                                              {"HotKeyCTRL3", "0"},
-                                                              {"HotKeyALT1", "1"},
-                                                              {"HotKeyALT2", "0"},
-                                                              {"HotKeyALT3", "1"},
-                                                              {"HotKeySHIFT1", "0"},
-                                                              {"HotKeySHIFT2", "1"},
-                                                              {"HotKeySHIFT3", "1"},
-                                                              {"JPEGquality", "100"},
-                                                              {"Extension4Attachments", "6"},
-                                                              {"SelectedColor", "65535"},
-                                                              {"Tab", "2"}};
-    ASSERT_EQ(stored.size(), kWriteOrderAtDone.size());
-    for (const auto& [name, text] : stored)
+// What Done and the close write, in their order, is what the load reads back.
+TEST_F(PreferencesTest, StoredTextsComeBackInTheOrderTheyAreWritten) {
+    const std::vector<std::pair<std::string_view, std::string_view>> atDone{
+        {"DelayActiveWindow", "12"},
+        {"PlaySound", "0"},
+        {"KeepOnTop", "1"},
+        {"StartMinimized", "1"},
+        {"SystemTray", "1"},
+        {"KeepMinimized", "0"},
+        {"Editor", "C:\\Tools\\edit.exe"},
+        {"AutoSave", "1"},
+        {"Prefix", " shot "},
+        {"Extension", "2"},
+        {"DefaultFolder", "D:\\shots"},
+        {"HotKeyCTRL1", "0"},
+        {"HotKeyCTRL2", "1"},
+        {"HotKeyCTRL3", "0"},
+        {"HotKeyALT1", "1"},
+        {"HotKeyALT2", "0"},
+        {"HotKeyALT3", "1"},
+        {"HotKeySHIFT1", "0"},
+        {"HotKeySHIFT2", "1"},
+        {"HotKeySHIFT3", "1"},
+        {"JPEGquality", "100"},
+        {"Extension4Attachments", "6"},
+        {"SelectedColor", "65535"},
+        {"Tab", "2"}};
+    const std::vector<std::pair<std::string_view, std::string_view>> atClose{
+        {"Top", "-120"},
+        {"Left", "300"},
+        {"AutoExit", "True"},
+        {"IncludeMousepointer", "False"},
+        {"Startup", "True"}};
+    for (const auto& [name, text] : atDone)
         plant(name, text);
-    Preferences p;
-    EXPECT_TRUE(loadPreferences(store, p).empty());
-    for (std::string_view name : kWriteOrderAtDone)
-        EXPECT_EQ(preferenceText(p, name), stored.at(name)) << name;
+    for (const auto& [name, text] : atClose)
+        plant(name, text);
+    Preferences p = loadPreferences(store);
     EXPECT_EQ(p.hotkeys[2].prefix(), "ALT+SHIFT+");
     EXPECT_EQ(p.rectangleColour, kYellow);
-    EXPECT_THROW(preferenceText(p, "MailTo"), std::invalid_argument);
+    api.clearCalls();
+    EXPECT_TRUE(savePreferencesAtDone(store, p));
+    EXPECT_EQ(writtenNames().size(), atDone.size());
+    for (std::size_t i = 0; i < atDone.size(); ++i) {
+        EXPECT_EQ(writtenNames()[i], atDone[i].first);
+        EXPECT_EQ(api.value(kHkeyCurrentUser, kSubKey, atDone[i].first)->bytes, atDone[i].second);
+    }
+    api.clearCalls();
+    savePreferences(store, p, Written::AtClose);
+    for (std::size_t i = 0; i < atClose.size(); ++i)
+        EXPECT_EQ(writtenNames().at(i), atClose[i].first);
+    // Auto-save off: its three values keep what was stored; on without a folder: Done stops
+    // before the folder.
+    p.autoSave = false;
+    api.clearCalls();
+    savePreferencesAtDone(store, p);
+    EXPECT_EQ(writtenNames().size(), atDone.size() - 3);
+    p.autoSave = true;
+    p.defaultFolder = " ";
+    api.clearCalls();
+    EXPECT_FALSE(savePreferencesAtDone(store, p));
+    EXPECT_EQ(writtenNames().back(), "Extension");
 }
 
 TEST_F(PreferencesTest, MailSettingsReadTheLoginOnlyWithAuthentication) {
@@ -186,7 +204,7 @@ TEST_F(PreferencesTest, MailSettingsReadTheLoginOnlyWithAuthentication) {
     EXPECT_EQ(loadMailSettings(store).password, "");
 }
 
-TEST_F(PreferencesTest, MailAndFtpSettingsAreSavedInCatalogueOrderAndReadBack) {
+TEST_F(PreferencesTest, MailAndFtpSettingsAreSavedInTheirOrderAndReadBack) {
     const MailSettings mail{
         "me@example.com", "you@example.com", "", "Look", "smtp.example.com", true, "me",
         "pässwörd"};
@@ -194,11 +212,10 @@ TEST_F(PreferencesTest, MailAndFtpSettingsAreSavedInCatalogueOrderAndReadBack) {
     saveMailSettings(store, mail);
     const FtpSettings ftp{"ftp.example.com", "anon", "/pub", true, "pw"};
     saveFtpSettings(store, ftp);
-    std::vector<std::string> catalogueOrder;
-    for (const SettingDef& setting : kSettingsCatalogue)
-        if (setting.group != SettingsGroup::MainWindow)
-            catalogueOrder.emplace_back(setting.name);
-    EXPECT_EQ(writtenNames(), catalogueOrder);
+    EXPECT_EQ(writtenNames(), (std::vector<std::string>{
+                                  "MailFrom", "MailTo", "MailCC", "MailSubject", "MailSMTP",
+                                  "MailSMTPauth", "MailSMTPauthUser", "MailSMTPauthPW", "FTPServer",
+                                  "FTPUser", "FTPRemoteDir", "FTPPassiveMode", "FTPPw"}));
     EXPECT_NE(api.value(kHkeyCurrentUser, kSubKey, "FTPPw")->bytes, "pw");
     EXPECT_EQ(loadMailSettings(store), mail);
     EXPECT_EQ(loadFtpSettings(store), ftp);

@@ -433,7 +433,7 @@ TEST_F(FtpWindow, ClosingDuringASessionAbortsItAndClosesAfterwards) {
     // No message keeps the user once the window is asked to close.
     EXPECT_TRUE(platform.messageBox.shown.empty());
     // The settings were stored as the window closed.
-    EXPECT_EQ(store.readRaw("FTPUser"), "bob");
+    EXPECT_EQ(store.readText("FTPUser"), "bob");
 }
 
 TEST_F(FtpWindow, TheSessionGoesOnWhileTheWindowsThreadIsHeldElsewhere) {

@@ -51,13 +51,13 @@ TEST_F(MailWindow, FirstUseShowsDefaultsOnTheServerTab) {
 
 TEST_F(MailWindow, StoredFieldsComeBackOnTheMessageTabAndEditsAreStoredAtClose) {
     store.createKey();
-    store.write("MailFrom", "Ann <ann@example.org>");
-    store.write("MailTo", "bob@example.org");
-    store.write("MailCC", "carl@example.org");
-    store.write("MailSubject", "Look");
-    store.write("MailSMTP", "mail.example.org");
-    store.write("MailSMTPauth", "1");
-    store.write("MailSMTPauthUser", "ann");
+    store.writeText("MailFrom", "Ann <ann@example.org>");
+    store.writeText("MailTo", "bob@example.org");
+    store.writeText("MailCC", "carl@example.org");
+    store.writeText("MailSubject", "Look");
+    store.writeText("MailSMTP", "mail.example.org");
+    store.writeText("MailSMTPauth", "1");
+    store.writeText("MailSMTPauthUser", "ann");
     store.writePassword("MailSMTPauthPW", "s3cret pässword");
     open([&](FrmSendmail& w) {
         EXPECT_EQ(w.SSTab1.currentTab(), FrmSendmail::kTabMessage);
@@ -99,9 +99,9 @@ TEST_F(MailWindow, StoredFieldsComeBackOnTheMessageTabAndEditsAreStoredAtClose) 
 
 TEST_F(MailWindow, WithoutAuthenticationTheStoredAccountIsNotReadAndIsStoredEmpty) {
     store.createKey();
-    store.write("MailSMTP", "mail.example.org");
-    store.write("MailSMTPauth", "0");
-    store.write("MailSMTPauthUser", "ann");
+    store.writeText("MailSMTP", "mail.example.org");
+    store.writeText("MailSMTPauth", "0");
+    store.writeText("MailSMTPauthUser", "ann");
     store.writePassword("MailSMTPauthPW", "secret");
     ASSERT_EQ(stored("MailSMTPauthUser"), "ann");
     open([&](FrmSendmail& w) {

@@ -52,7 +52,7 @@ protected:
                      });
     }
 
-    std::string stored(std::string_view name) { return store.readRaw(name); }
+    std::optional<std::string> stored(std::string_view name) { return store.readText(name); }
 
     headless::HeadlessServices platform;
     app::Registry registry{platform.registry, platform.messageBox};

@@ -7,7 +7,11 @@ namespace pictorn::prefs_test {
 namespace {
 
 std::vector<std::string> doneOrder() {
-    return {app::kWriteOrderAtDone.begin(), app::kWriteOrderAtDone.end()};
+    std::vector<std::string> names;
+    for (const app::PreferenceRow& row : app::preferenceTable())
+        if (row.when == app::Written::AtDone || row.when == app::Written::AtDoneIfAutoSave)
+            names.emplace_back(row.name);
+    return names;
 }
 
 std::vector<std::string> doneOrderUpTo(std::string_view last) {

@@ -3,7 +3,7 @@
 // main window's start-up fills it, with helpers to arrange stored values and to read back
 // what Done wrote.
 #include "app/error_report.h"
-#include "app/preferences.h"
+#include "app/preference_table.h"
 #include "app/registry.h"
 #include "app/settings.h"
 #include "platform/headless/headless_services.h"
@@ -44,9 +44,11 @@ protected:
     // default) goes into its control through the control's own events.
     FrmPrefs& start() {
         store.createKey();
+        live = app::loadPreferences(store);
+        const app::Preferences loaded = live;
         prefs = std::make_unique<FrmPrefs>(hs.services, store, live, mainWindow, timer);
         prefs->load();
-        prefs->loadFromStore();
+        prefs->showLoadedValues(loaded);
         hs.registry.clearCalls();
         return *prefs;
     }
