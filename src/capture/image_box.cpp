@@ -73,6 +73,7 @@ ImageBox::ImageBox(ui::Form* owner, std::string name, int id, platform::Services
                services.background) {}
 
 ImageBox::~ImageBox() {
+    alive_.reset();
     // The jobs use the file system this box was given; they end before it may go.
     background_.waitIdle();
 }
@@ -132,40 +133,85 @@ SaveResult ImageBox::savePictureFile(std::string_view path) {
                         {.jpegQuality = jpegQuality_});
 }
 
+namespace {
+
+// A write on the worker, with whatever it raised caught: nothing may escape the worker.
+SaveOutcome writeCaught(platform::FileSystem& files, const imaging::Picture& picture,
+                        const std::string& target, imaging::ImageFormat format,
+                        const imaging::EncodeOptions& options) {
+    SaveOutcome outcome;
+    try {
+        outcome.result = writePicture(files, picture, target, format, options);
+    } catch (const AppError& e) {
+        outcome.error = e;
+    } catch (const std::bad_alloc&) {
+        outcome.error = AppError(7, "Out of memory: " + quoted(target) + " could not be written.",
+                                 std::string(kSource));
+    } catch (const std::exception& e) {
+        outcome.result = {SaveStatus::NotWritable,
+                          "Cannot write " + quoted(target) + ": " + e.what()};
+    }
+    return outcome;
+}
+
+} // namespace
+
+void ImageBox::startWrite(std::function<void()> job, std::function<void()> done) {
+    if (writesInFlight_++ == 0)
+        ui::fire(WritingChanged, true);
+    std::weak_ptr<bool> alive = alive_;
+    background_.start(std::move(job), [this, alive, done = std::move(done)] {
+        // Only while this box lives: a result that arrives after it is gone is dropped.
+        if (!alive.lock())
+            return;
+        if (--writesInFlight_ == 0)
+            ui::fire(WritingChanged, false);
+        done();
+    });
+}
+
 void ImageBox::savePictureFileInBackground(std::string_view path,
                                            std::function<void(const AppError&)> failed) {
     currentPicture("save");
     const imaging::ImageFormat format = formatOrRaise(path);
     std::shared_ptr<const imaging::Picture> shown = picture();
     std::weak_ptr<FailedWrites> told = failedWrites_;
-    background_.start(
+    startWrite(
         [&files = files_, shown, target = std::string(path), format,
          options = imaging::EncodeOptions{.jpegQuality = jpegQuality_, .quickPng = true}, told,
          failed = std::move(failed)] {
-            std::optional<AppError> error;
-            try {
-                if (const SaveResult written = writePicture(files, *shown, target, format, options);
-                    !written.saved())
-                    error = reportedError(written);
-            } catch (const AppError& e) {
-                error = e;
-            } catch (const std::bad_alloc&) {
-                error = AppError(7, "Out of memory: " + quoted(target) + " could not be written.",
-                                 std::string(kSource));
-            } catch (const std::exception& e) {
-                error = reportedError(
-                    {SaveStatus::NotWritable, "Cannot write " + quoted(target) + ": " + e.what()});
-            }
-            if (const auto failures = told.lock(); error && failures) {
+            SaveOutcome outcome = writeCaught(files, *shown, target, format, options);
+            if (!outcome.error && !outcome.result.saved())
+                outcome.error = reportedError(outcome.result);
+            if (const auto failures = told.lock(); outcome.error && failures) {
                 const std::lock_guard lock(failures->mutex);
-                failures->untold.emplace_back(std::move(*error), failed);
+                failures->untold.emplace_back(std::move(*outcome.error), failed);
             }
         },
-        [this, told] {
-            // Only while this box lives: a result that arrives after it is gone is dropped.
-            if (told.lock())
-                reportFailedWrites();
-        });
+        [this] { reportFailedWrites(); });
+}
+
+void ImageBox::savePictureFileThen(std::string_view path, SaveTarget target,
+                                   std::function<void(const SaveOutcome&)> done) {
+    currentPicture("save");
+    const imaging::ImageFormat format = formatOrRaise(path);
+    auto outcome = std::make_shared<SaveOutcome>();
+    startWrite(
+        [&files = files_, shown = picture(), path = std::string(path), target, format,
+         options = imaging::EncodeOptions{.jpegQuality = jpegQuality_}, outcome] {
+            // Checked here, after the writes before it: a file still being made is there.
+            if (target == SaveTarget::Existing) {
+                try {
+                    outcome->targetGone = !files.canOpenForReading(path);
+                } catch (const std::exception&) {
+                    outcome->targetGone = true;
+                }
+                if (outcome->targetGone)
+                    return;
+            }
+            *outcome = writeCaught(files, *shown, path, format, options);
+        },
+        [outcome, done = std::move(done)] { done(*outcome); });
 }
 
 void ImageBox::waitForWrites() {

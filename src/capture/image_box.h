@@ -42,6 +42,16 @@ struct SaveResult {
     bool saved() const { return status == SaveStatus::Saved; }
 };
 
+// What became of a save made on the worker.
+struct SaveOutcome {
+    SaveResult result;
+    std::optional<AppError> error; // what the write raised (no picture, out of memory ...)
+    bool targetGone = false;       // asked to replace an existing file that was not there
+};
+
+// Whether a save on the worker may make its file or only replace one that is there.
+enum class SaveTarget { Any, Existing };
+
 enum class CopyResult { Copied, ClipboardBusy };
 // Why a copy found the clipboard busy, for whoever shows the reason itself.
 inline constexpr std::string_view kClipboardBusyReason =
@@ -83,6 +93,15 @@ public:
     // report box shows for it (capture/reported_errors.h).
     void savePictureFileInBackground(std::string_view path,
                                      std::function<void(const AppError&)> failed);
+    // savePictureFile on the background worker, after the writes already asked for, so the
+    // window goes on answering while a large picture is written: returns at once, and
+    // `done` runs on the user-interface thread with the outcome, unless this box is gone.
+    // An extension that is not one of ours raises here.
+    void savePictureFileThen(std::string_view path, SaveTarget target,
+                             std::function<void(const SaveOutcome&)> done);
+    // Fires on the user-interface thread as the first write starts (true) and as the last
+    // one ends (false).
+    ui::Event<bool> WritingChanged;
     // Returns once no background write is in progress, after telling those that failed.
     // Whatever reads or replaces the files a capture writes calls it first.
     void waitForWrites();
@@ -113,6 +132,8 @@ private:
     const imaging::Picture& currentPicture(std::string_view action) const;
     imaging::ImageFormat formatOrRaise(std::string_view path) const;
     void reportFailedWrites();
+    // Runs `job` on the worker and `done` here, keeping count for WritingChanged.
+    void startWrite(std::function<void()> job, std::function<void()> done);
 
     // Failed background writes not yet told, shared with the jobs on the worker.
     struct FailedWrites;
@@ -121,6 +142,10 @@ private:
     platform::Clipboard& clipboard_;
     platform::Printers& printers_;
     platform::BackgroundWork& background_;
+    // What the writes' `done` check first: gone once this box starts to go, as its owner
+    // is then no longer there to hear of them.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    int writesInFlight_ = 0;
     int jpegQuality_ = 90;
     std::string printTitle_;
     bool printOption_ = false;

@@ -102,6 +102,9 @@ void FrmMain::wireHandlers() {
     menuSave.Click = [this] {
         menuSave_Click();
     };
+    ImageBox1.WritingChanged = [this](bool writing) {
+        setBusy(writing);
+    };
     menuSaveAs.Click = [this] {
         menuSaveAs_Click();
     };

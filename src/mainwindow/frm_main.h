@@ -164,7 +164,9 @@ public:
     void PlaySound(std::string_view soundFile);
     void TimerRandomName_Timer();
     void menuSave_Click();
+    void saveFinished(const capture::SaveOutcome& outcome);
     void menuSaveAs_Click();
+    void saveAsFinished(const std::string& path, const capture::SaveOutcome& outcome);
     void menuCopyImagetoClipboard_Click();
     void menuPrint_Click();
     void menuSendImagetoEditor_Click();

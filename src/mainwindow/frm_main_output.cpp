@@ -25,33 +25,35 @@ constexpr auto kExclamation = platform::mb::kIconExclamation;
 
 } // namespace
 
+// Save and Save As write on the background worker: a large picture in a slow type takes
+// seconds, and the window goes on answering meanwhile.
 void FrmMain::menuSave_Click() {
-    bool fileGone = false;
-    capture::SaveResult saved;
-    // An auto-save still being written is no file that went.
-    ImageBox1.waitForWrites();
     const auto failure = app::catchError([&] {
         ImageBox1.setJpegQuality(preferences_.jpegQuality);
-        if (app::FileExists(services_.files, Filename_))
-            saved = ImageBox1.savePictureFile(Filename_);
-        else
-            fileGone = true;
+        ImageBox1.savePictureFileThen(
+            Filename_, capture::SaveTarget::Existing,
+            [this](const capture::SaveOutcome& outcome) { saveFinished(outcome); });
     });
+    if (failure)
+        app::showErrorReport(services_.messageBox, *failure, "frmMain - menuSave_Click");
+}
+
+void FrmMain::saveFinished(const capture::SaveOutcome& outcome) {
     // The file was deleted or moved since: doing nothing would look like a save that
     // worked, so the user picks the place again.
-    if (fileGone) {
+    if (outcome.targetGone) {
         menuSaveAs_Click();
         return;
     }
-    if (failure) {
-        app::showErrorReport(services_.messageBox, *failure, "frmMain - menuSave_Click");
+    if (outcome.error) {
+        app::showErrorReport(services_.messageBox, *outcome.error, "frmMain - menuSave_Click");
         return;
     }
-    switch (saved.status) {
+    switch (outcome.result.status) {
     case capture::SaveStatus::Saved:
         break;
     case capture::SaveStatus::DiskFull:
-        services_.messageBox.show(saved.reason, kExclamation, "Save");
+        services_.messageBox.show(outcome.result.reason, kExclamation, "Save");
         break;
     case capture::SaveStatus::NotWritable:
         services_.messageBox.show("Your path/file name is invalid.", kExclamation, "Save");
@@ -81,8 +83,24 @@ void FrmMain::menuSaveAs_Click() {
         }
         if (!answer)
             platform::raiseDialogCancelled();
-        capture::raiseUnlessSaved(ImageBox1.savePictureFile(answer->path));
-        Filename_ = answer->path;
+        ImageBox1.savePictureFileThen(
+            answer->path, capture::SaveTarget::Any,
+            [this, path = answer->path](const capture::SaveOutcome& outcome) {
+                saveAsFinished(path, outcome);
+            });
+    });
+    if (failure && failure->number() != errors::kDialogCancelled)
+        app::showErrorReport(services_.messageBox, *failure, "frmMain - menuSaveAs_Click");
+    if (windowState() == ui::WindowState::Minimized)
+        setWindowState(ui::WindowState::Normal);
+}
+
+void FrmMain::saveAsFinished(const std::string& path, const capture::SaveOutcome& outcome) {
+    const auto failure = app::catchError([&] {
+        if (outcome.error)
+            throw *outcome.error;
+        capture::raiseUnlessSaved(outcome.result);
+        Filename_ = path;
         menuSave.setEnabled(true);
         const std::string extension =
             app::GetFileExtension(services_.files, services_.shell, Filename_);
@@ -93,10 +111,8 @@ void FrmMain::menuSaveAs_Click() {
         preferences_.saveAsType = stored;
         app::savePreferences(settings_, preferences_, app::Written::AfterSaveAs);
     });
-    if (failure && failure->number() != errors::kDialogCancelled)
+    if (failure)
         app::showErrorReport(services_.messageBox, *failure, "frmMain - menuSaveAs_Click");
-    if (windowState() == ui::WindowState::Minimized)
-        setWindowState(ui::WindowState::Normal);
 }
 
 void FrmMain::menuCopyImagetoClipboard_Click() {

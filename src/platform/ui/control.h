@@ -29,6 +29,7 @@ enum class Property {
     Interval,
     Geometry,
     Children,
+    Busy,
 };
 
 class ControlPeer {

@@ -103,6 +103,11 @@ void Form::setTopmost(bool on) {
     changed(Property::Checked);
 }
 
+void Form::setBusy(bool on) {
+    busy_ = on;
+    changed(Property::Busy);
+}
+
 Geometry Form::geometry() {
     if (peer_)
         peer_->readGeometry(*this);

@@ -71,6 +71,10 @@ public:
     void setWindowState(WindowState state);
     bool topmost() const { return topmost_; }
     void setTopmost(bool on);
+    // While busy, the pointer over the window says that work goes on in the background; the
+    // window still answers.
+    bool busy() const { return busy_; }
+    void setBusy(bool on);
 
     // Geometry in twips. Reading asks the real window first, so it is what the user sees.
     Geometry geometry();
@@ -117,6 +121,7 @@ private:
     bool visible_ = false;
     bool modal_ = false;
     bool topmost_ = false;
+    bool busy_ = false;
     WindowState state_ = WindowState::Normal;
     FormStyle style_;
     Geometry geometry_;

@@ -196,6 +196,9 @@ void FormWindow::update(const ui::Form&, ui::Property what) {
         SetWindowPos(hwnd(), form_.topmost() ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         break;
+    case ui::Property::Busy:
+        showPointerNow();
+        break;
     case ui::Property::Geometry: {
         const int dpi = windowDpi(hwnd());
         const ui::Geometry& g = form_.lastGeometry();
@@ -295,6 +298,19 @@ FormWindow* FormWindow::of(const ui::Form& form) {
     return dynamic_cast<FormWindow*>(form.peer());
 }
 
+void FormWindow::showPointerNow() {
+    // Windows sets the pointer again only when it moves: ask the window under it now.
+    POINT at{};
+    GetCursorPos(&at);
+    HWND under = WindowFromPoint(at);
+    if (under && (under == hwnd() || IsChild(hwnd(), under))) {
+        const auto hit =
+            static_cast<WORD>(SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y)));
+        SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under),
+                     MAKELPARAM(hit, WM_MOUSEMOVE));
+    }
+}
+
 LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT hooked = 0;
     for (const MessageHook& hook : hooks_)
@@ -332,6 +348,13 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return onControlColor(wParam, lParam);
     case WM_DPICHANGED:
         return onDpiChanged(lParam);
+    case WM_SETCURSOR:
+        // Children pass this up first, so the whole window shows the busy pointer.
+        if (form_.busy() && LOWORD(lParam) == HTCLIENT) {
+            SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+            return TRUE;
+        }
+        return defaultHandling(message, wParam, lParam);
     case kMsgRefocus:
         SetFocus(reinterpret_cast<HWND>(wParam));
         return 0;

@@ -62,6 +62,7 @@ private:
     LRESULT onNotify(LPARAM lParam);
     LRESULT onSize();
     LRESULT onClose();
+    void showPointerNow();
     LRESULT onTimer(WPARAM id);
     LRESULT onControlColor(WPARAM dc, LPARAM child);
     LRESULT onDpiChanged(LPARAM suggested);

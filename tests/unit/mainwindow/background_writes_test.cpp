@@ -1,6 +1,6 @@
 // The files of a capture are written off the user-interface thread: the picture is shown
 // first, the files hold the same pixels, whatever reads or replaces them waits for a write
-// in progress, and a write that fails is told once.
+// in progress, Save and Save As write behind them, and a write that fails is told once.
 #include "imaging/bmp_reader.h"
 #include "mainwindow/frm_main.h"
 #include "platform/headless/headless_services.h"
@@ -78,29 +78,43 @@ TEST_F(BackgroundWrites, PictureIsShownBeforeItsFilesAndTheyHoldTheSamePixels) {
     EXPECT_TRUE(h.messageBox.shown.empty());
 }
 
-TEST_F(BackgroundWrites, ReadersWaitForTheWriteInProgress) {
-    // Save (enabled by a first Save As) writes to the auto-saved file, which is still being
-    // written, not gone.
+TEST_F(BackgroundWrites, SaveAndSaveAsWriteBehindTheWritesBeforeThemWithoutHoldingTheWindow) {
     main->menuCaptureFullScreen.click();
     h.fileDialogs.saveAnswers.push_back(platform::SaveFileAnswer{"C:\\Shots\\mine.bmp", 1});
     main->menuSaveAs.click();
+    EXPECT_EQ(h.background.waitsForWork, 0) << "Save As held the window for the writes before it";
+    EXPECT_EQ(h.background.queued(), 3u);
+    EXPECT_TRUE(main->busy());
+    EXPECT_FALSE(main->menuSave.enabled()) << "Save offered before the file is whole";
+    h.background.finishAll();
+    EXPECT_FALSE(main->busy());
     ASSERT_TRUE(main->menuSave.enabled());
-    EXPECT_EQ(h.background.waitsForWork, 1) << "Save As replaced a file in progress";
+    EXPECT_TRUE(bitmap("C:\\Shots\\mine.bmp"));
+
+    // Save writes to the auto-saved file, which is still being written: not gone.
     main->menuCaptureFullScreen.click();
     EXPECT_EQ(main->Filename(), "C:\\Shots\\Pictorn_261207_143001_2.bmp");
     main->menuSave.click();
+    h.background.finishAll();
     EXPECT_EQ(h.fileDialogs.saveRequests.size(), 1u) << "Save took a file in progress for gone";
-    EXPECT_EQ(h.background.queued(), 0u);
-    EXPECT_EQ(h.background.waitsForWork, 2);
+    EXPECT_EQ(h.background.waitsForWork, 0);
+    // A file deleted since is saved somewhere else.
+    h.files.remove(main->Filename());
+    h.fileDialogs.saveAnswers.push_back(platform::SaveFileAnswer{"C:\\Shots\\again.bmp", 1});
+    main->menuSave.click();
+    h.background.finishAll();
+    EXPECT_EQ(h.fileDialogs.saveRequests.size(), 2u);
+    EXPECT_TRUE(bitmap("C:\\Shots\\again.bmp"));
 
-    // The next capture within the same second: the file before exists by then, so this one
-    // gets a name of its own rather than writing over it.
+    // The next capture within the same second (the name of the deleted file is free again):
+    // the file before exists by then, so this one gets a name of its own rather than writing
+    // over it.
     h.screen.pixel(5, 7) = 0x010203;
     main->menuCaptureFullScreen.click();
-    EXPECT_EQ(main->Filename(), "C:\\Shots\\Pictorn_261207_143001_3.bmp");
+    EXPECT_EQ(main->Filename(), "C:\\Shots\\Pictorn_261207_143001_2.bmp");
     main->menuCaptureFullScreen.click();
-    EXPECT_EQ(main->Filename(), "C:\\Shots\\Pictorn_261207_143001_4.bmp");
-    EXPECT_EQ(h.background.waitsForWork, 3);
+    EXPECT_EQ(main->Filename(), "C:\\Shots\\Pictorn_261207_143001_3.bmp");
+    EXPECT_EQ(h.background.waitsForWork, 1);
 
     // The hand-off to Paint writes the temporary bitmap itself, after the capture's own.
     ASSERT_TRUE(main->menuSendImagetoPaint.enabled());
