@@ -1,6 +1,7 @@
 #include "capture/frm_rectangle.h"
 
 #include "app/error_report.h"
+#include "capture/selection_aids.h"
 #include "platform/ui/ui_toolkit.h"
 #include "resource_ids.h"
 
@@ -61,12 +62,21 @@ void FrmRectangle::Form_Load() {
     dpi_ = std::max(1, toolkit().screen().dpi);
     cursorId_ = crosshairCursorFor(rectangleColor_ ? rectangleColor_() : app::kRed);
     frozen_ = grabScreen(screen_);
+    magnifier_ = showMagnifier_ ? showMagnifier_() : true;
+    pointer_.reset();
+    loupe_.reset();
+    monitors_ = screen_.monitors();
+    for (platform::Monitor& m : monitors_) {
+        m.area.left -= frozen_.originX;
+        m.area.top -= frozen_.originY;
+    }
 }
 
 void FrmRectangle::Form_Unload() {
     // A frozen 1080p screen is 8 MB; it is not needed once the overlay is gone.
     frozen_ = ScreenGrab{};
     outline_.reset();
+    loupe_.reset();
 }
 
 float FrmRectangle::toTwips(int pixels) const {
@@ -83,16 +93,48 @@ void FrmRectangle::Form_MouseDown(int, int, float x, float y) {
     outline_.reset();
     isDragging_ = true;
     pressed_ = true;
+    movePointer(x, y);
 }
 
 void FrmRectangle::Form_MouseMove(int, int, float x, float y) {
     const std::uint32_t color = outlineColorFor(rectangleColor_ ? rectangleColor_() : app::kRed);
-    if (!isDragging_)
+    if (isDragging_) {
+        const int x0 = toPixels(dragStartX_), y0 = toPixels(dragStartY_);
+        const int x1 = toPixels(x), y1 = toPixels(y);
+        outline_ =
+            Outline{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1), color};
+    }
+    movePointer(x, y);
+}
+
+void FrmRectangle::movePointer(float x, float y) {
+    pointer_ = ui::OverlayPoint{toPixels(x), toPixels(y)};
+    updateLoupe();
+}
+
+void FrmRectangle::updateLoupe() {
+    const auto monitor = pointer_ ? monitorAt(monitors_, pointer_->x, pointer_->y) : std::nullopt;
+    if (!monitor || frozen_.picture.empty()) {
+        loupe_.reset();
         return;
-    const int x0 = toPixels(dragStartX_), y0 = toPixels(dragStartY_);
-    const int x1 = toPixels(x), y1 = toPixels(y);
-    outline_ =
-        Outline{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1), color};
+    }
+    const LoupePlacement place = placeLoupe(pointer_->x, pointer_->y, *monitor);
+    ui::OverlayLoupe loupe;
+    if (magnifier_) {
+        loupe.area = place.loupe;
+        loupe.sourceX = pointer_->x;
+        loupe.sourceY = pointer_->y;
+        loupe.cells = place.cells;
+        loupe.zoom = kLoupeZoom;
+    }
+    loupe.readoutArea = place.readout;
+    std::optional<SelectionSize> size;
+    if (isDragging_) {
+        const SelectionResult would = measure(toTwips(pointer_->x), toTwips(pointer_->y));
+        size = SelectionSize{would.area.width, would.area.height};
+    }
+    loupe.readout = readoutText(pointer_->x + frozen_.originX, pointer_->y + frozen_.originY, size);
+    loupe_ = std::move(loupe);
 }
 
 void FrmRectangle::Form_MouseUp(int, int, float x, float y) {
@@ -110,9 +152,45 @@ void FrmRectangle::Form_MouseUp(int, int, float x, float y) {
     });
 }
 
-void FrmRectangle::Form_KeyDown(int keyCode, int) {
-    if (keyCode == kEscape)
-        app::trap(messageBox_, "frmRectangle - Form_KeyDown", [&] { cancel(); });
+void FrmRectangle::Form_KeyDown(int keyCode, int shift) {
+    app::trap(messageBox_, "frmRectangle - Form_KeyDown", [&] {
+        const KeyAction action = keyAction(keyCode, shift);
+        switch (action.kind) {
+        case KeyAction::Cancel:
+            cancel();
+            break;
+        case KeyAction::Move: {
+            if (!pointer_ || frozen_.picture.empty())
+                break;
+            // The pointer stays on the screen, as the mouse's does.
+            const int x = std::clamp(pointer_->x + action.dx, 0, frozen_.picture.width - 1);
+            const int y = std::clamp(pointer_->y + action.dy, 0, frozen_.picture.height - 1);
+            Form_MouseMove(isDragging_ ? kLeftButton : 0, shift, toTwips(x), toTwips(y));
+            break;
+        }
+        case KeyAction::PressOrRelease:
+            keyPressOrRelease(shift);
+            break;
+        case KeyAction::ToggleMagnifier:
+            magnifier_ = !magnifier_;
+            updateLoupe();
+            break;
+        case KeyAction::None:
+            break;
+        }
+    });
+}
+
+// The key is the mouse button at the pointer: the same press and release, so every rule of a
+// drag holds for it, and a drag begun with one may end with the other.
+void FrmRectangle::keyPressOrRelease(int shift) {
+    if (!pointer_)
+        return;
+    const float x = toTwips(pointer_->x), y = toTwips(pointer_->y);
+    if (isDragging_)
+        Form_MouseUp(kLeftButton, shift, x, y);
+    else
+        Form_MouseDown(kLeftButton, shift, x, y);
 }
 
 void FrmRectangle::cancel() {
@@ -124,7 +202,7 @@ void FrmRectangle::cancel() {
         onDone_(SelectionResult{});
 }
 
-void FrmRectangle::finish(float x, float y) {
+SelectionResult FrmRectangle::measure(float x, float y) const {
     SelectionResult result;
     result.cancelled = false;
     result.left = std::min(dragStartX_, x) + kInset;
@@ -133,11 +211,16 @@ void FrmRectangle::finish(float x, float y) {
     const float bottom = std::max(dragStartY_, y);
     result.width = right - result.left;
     result.height = bottom - result.top;
-    const platform::PixelRect pixels{toPixels(result.left), toPixels(result.top),
-                                     toPixels(result.width), toPixels(result.height)};
-    result.picture = copyFromPersistentImage(pixels);
-    result.area = {pixels.left + frozen_.originX, pixels.top + frozen_.originY, pixels.width,
-                   pixels.height};
+    result.area = {toPixels(result.left), toPixels(result.top), toPixels(result.width),
+                   toPixels(result.height)};
+    return result;
+}
+
+void FrmRectangle::finish(float x, float y) {
+    SelectionResult result = measure(x, y);
+    result.picture = copyFromPersistentImage(result.area);
+    result.area.left += frozen_.originX;
+    result.area.top += frozen_.originY;
     if (onDone_)
         onDone_(result);
     unload();

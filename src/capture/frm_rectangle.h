@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pictorn::capture {
 
@@ -43,6 +44,8 @@ class FrmRectangle : public ui::OverlayForm {
 public:
     // Reads the live outline colour each time it is needed.
     using ColorSource = std::function<app::Colour()>;
+    // Whether each opening starts with the magnifier shown.
+    using MagnifierSource = std::function<bool()>;
     // Told once per opening: the selection, or that the user cancelled. A failure it raises
     // is reported and leaves the overlay open. It must not destroy this object.
     using DoneHandler = std::function<void(const SelectionResult&)>;
@@ -70,6 +73,10 @@ public:
     int originY() const override { return frozen_.originY; }
     const std::optional<Outline>& outline() const override { return outline_; }
     int cursorId() const override { return cursorId_; }
+    const std::optional<ui::OverlayLoupe>& loupe() const override { return loupe_; }
+    std::optional<ui::OverlayPoint> pointer() const override { return pointer_; }
+
+    void setMagnifierSource(MagnifierSource source) { showMagnifier_ = std::move(source); }
 
     // Overlay twips for a pixel position inside the overlay, at the DPI of this opening.
     float toTwips(int pixels) const override;
@@ -82,6 +89,11 @@ private:
     void Form_Load();
     void Form_Unload();
     void finish(float x, float y);
+    void movePointer(float x, float y);
+    void keyPressOrRelease(int shift);
+    void updateLoupe();
+    // The selection a release at (x, y) makes, in twips and in the picture's pixels.
+    SelectionResult measure(float x, float y) const;
     void cancel();
     imaging::Picture copyFromPersistentImage(const platform::PixelRect& pixels) const;
 
@@ -91,6 +103,11 @@ private:
     DoneHandler onDone_;
     ScreenGrab frozen_;
     std::optional<Outline> outline_;
+    MagnifierSource showMagnifier_;
+    bool magnifier_ = true;
+    std::optional<ui::OverlayPoint> pointer_;
+    std::optional<ui::OverlayLoupe> loupe_;
+    std::vector<platform::Monitor> monitors_; // in the picture's pixels
     bool isDragging_ = false;
     float dragStartX_ = 0, dragStartY_ = 0; // the press point, overlay twips
     int cursorId_ = kStandardCrosshair;

@@ -34,6 +34,13 @@ struct CursorImage {
     bool empty() const { return width <= 0 || height <= 0; }
 };
 
+// One monitor: its rectangle and the DPI the system scales it with.
+struct Monitor {
+    PixelRect area;
+    int dpi = 96;
+    bool operator==(const Monitor&) const = default;
+};
+
 struct CursorState {
     bool visible = false;
     int x = 0, y = 0;       // the pointer's position on screen
@@ -49,6 +56,8 @@ public:
     // The bounding rectangle of all monitors.
     virtual PixelRect virtualScreen() = 0;
     virtual PixelRect primaryScreen() = 0;
+    // Every monitor, the primary one first.
+    virtual std::vector<Monitor> monitors() { return {{primaryScreen(), 96}}; }
     // The pixels of a screen rectangle, always true colour whatever the display depth.
     // Parts outside every monitor come back black.
     virtual imaging::Picture grab(const PixelRect& area) = 0;

@@ -7,8 +7,8 @@ import unittest
 
 from capture_case import (CAPTURE_TIMEOUT, CMD_FULL_SCREEN, CMD_RECTANGLE,
                           CaptureCase)
-from picture_checks import (GRID_COLUMNS, GRID_ROWS, block_colour, identify_when_complete,
-                            windows_path)
+from picture_checks import (GRID_COLUMNS, GRID_ROWS, Bitmap, block_bounds, block_colour,
+                            identify_when_complete, windows_path)
 from pictorn_case import MAIN_TITLE
 from support import driver_exe, poll
 from xdisplay import HEIGHT, WIDTH
@@ -88,16 +88,43 @@ class CaptureTest(CaptureCase):
         inside += [(150, 150, self.colour_at(150, 150)), (350, 280, self.colour_at(350, 280))]
         self.assert_pixels(bitmap, inside, dx=101, dy=101)
 
-        overlay = self.open_overlay(pid)
+        # The overlay has the keyboard as soon as it shows: nothing is clicked or activated.
+        self.open_overlay(pid)
         stamp = self.bitmap_stamp()
-        # Under Wine the overlay does not take the keyboard focus by itself (a click would
-        # give it); hand it the focus as the window manager does for a click.
-        self.xdotool("windowactivate", "--sync", overlay)
         self.xdotool("key", "Escape")
         self.wait_main_visible(pid)
         self.assertEqual([w["title"] for w in self.driver.list_windows(pid=pid).records],
                          [MAIN_TITLE], "the overlay is still open after Escape")
         self.assertEqual(self.bitmap_stamp(), stamp, "Escape still captured")
+
+    def test_keyboard_selection_is_the_mouse_drag_and_the_magnifier_stays_off_the_picture(self):
+        main = self.start_and_wait()
+        pid = main["pid"]
+        self.open_overlay(pid)
+        before = self.bitmap_stamp()
+        self.xdotool("mousemove", 100, 100, "mousedown", 1, "mousemove", 400, 300, "mouseup", 1)
+        dragged = self.wait_capture(pid, before)
+
+        self.xdotool("mousemove", 100, 100)
+        self.open_overlay(pid)
+        before = self.bitmap_stamp()
+        self.xdotool("key", "Return", *["shift+Right"] * 30, *["shift+Down"] * 20)
+        # The magnifier (8 x 17 pixels at 96 DPI) sits below and right of the pointer, now
+        # at (400, 300), with its dark readout line beneath; the screen there is not dark.
+        loupe = LoupeProbe(self.display, self.class_dir / "overlay.png", 400 + 20, 300 + 20)
+        self.assertTrue(poll(loupe.shown, 10),
+                        f"no magnifier beside the pointer: {loupe.last} in {loupe.path}")
+        self.xdotool("key", "Return")
+        typed = self.wait_capture(pid, before)
+
+        self.assertEqual((typed.width, typed.height), (dragged.width, dragged.height))
+        self.assertAlmostEqual(typed.width, 300, delta=2)
+        left, top = 400 - typed.width, 300 - typed.height
+        wrong = [(x, y, typed.pixel(x, y)) for y in range(typed.height)
+                 for x in range(typed.width)
+                 if typed.pixel(x, y) != dragged.pixel(x, y)
+                 or typed.pixel(x, y) != painted_colour(left + x, top + y)]
+        self.assertEqual(wrong[:10], [], f"{len(wrong)} pixels are not the frozen screen")
 
     def test_auto_save_writes_time_stamped_pngs(self):
         folder = self.class_dir / "auto save"
@@ -170,6 +197,41 @@ class CaptureTest(CaptureCase):
                     and f"Height: {HEIGHT}\n" in info):
                 return window
         return None
+
+def painted_colour(x, y):
+    """The colour of the painted test screen at (x, y), away from the corner markers."""
+    for row in range(GRID_ROWS):
+        for column in range(GRID_COLUMNS):
+            left, top, right, bottom = block_bounds(column, row, WIDTH, HEIGHT)
+            if left <= x <= right and top <= y <= bottom:
+                return block_colour(column, row)
+    return None
+
+
+class LoupeProbe:
+    """Looks at the screen for the magnifier whose top-left corner should be at (x, y): its
+    black frame and the dark readout line beneath (at 96 DPI)."""
+
+    def __init__(self, display, path, x, y):
+        self.display, self.path, self.x, self.y = display, path, x, y
+        self.last = None
+
+    def shown(self):
+        self.display.screenshot(self.path)
+        try:
+            shot = Bitmap.read(self.bmp())
+        except (OSError, ValueError):
+            return False
+        frame = [shot.pixel(self.x + dx, self.y) for dx in (0, 60, 135)]
+        readout = shot.pixel(self.x + 190, self.y + 136 + 10)
+        self.last = (frame, readout)
+        return all(c == (0, 0, 0) for c in frame) and readout == (0x20, 0x20, 0x20)
+
+    def bmp(self):
+        bmp = self.path.with_suffix(".bmp")
+        self.display.run(["convert", str(self.path), "-type", "TrueColor", f"BMP3:{bmp}"])
+        return bmp
+
 
 if __name__ == "__main__":
     unittest.main()

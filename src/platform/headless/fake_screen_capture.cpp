@@ -24,6 +24,13 @@ void FakeScreenCapture::setMonitors(std::vector<platform::PixelRect> monitors, s
     desktop_ = imaging::Picture(virtual_.width, virtual_.height, fill);
 }
 
+std::vector<platform::Monitor> FakeScreenCapture::monitors() {
+    std::vector<platform::Monitor> all;
+    for (std::size_t i = 0; i < monitors_.size(); ++i)
+        all.push_back({monitors_[i], i < dpis.size() ? dpis[i] : 96});
+    return all;
+}
+
 std::uint32_t& FakeScreenCapture::pixel(int x, int y) {
     return desktop_.at(x - virtual_.left, y - virtual_.top);
 }

@@ -22,6 +22,7 @@ public:
     int monitorCount() override { return static_cast<int>(monitors_.size()); }
     platform::PixelRect virtualScreen() override { return virtual_; }
     platform::PixelRect primaryScreen() override { return monitors_.front(); }
+    std::vector<platform::Monitor> monitors() override;
     imaging::Picture grab(const platform::PixelRect& area) override;
     imaging::Picture look(const platform::PixelRect& area) override;
     bool waitForCompositor() override;
@@ -29,6 +30,7 @@ public:
     platform::CursorState cursor() override { return pointer; }
 
     std::optional<platform::PixelRect> foreground;
+    std::vector<int> dpis; // one a monitor, in order; missing ones are 96
     platform::CursorState pointer;
     std::vector<platform::PixelRect> grabs; // every rectangle asked for, in order
     // When set, grab raises an error with this description instead of copying.

@@ -4,7 +4,9 @@
 // user drags, and shows the form's crosshair. The program registers it for its overlay
 // forms with Win32Toolkit::registerPeerFactory(name, &OverlayWindow::make).
 #include "platform/ui/overlay_form.h"
+#include "platform/win32/dib_canvas.h"
 #include "platform/win32/handle.h"
+#include "platform/win32/loupe_painter.h"
 #include "platform/win32/ui_window.h"
 
 #include <windows.h>
@@ -38,10 +40,13 @@ private:
     void showOverlay();
     void releaseEscape();
     void buildCanvas();
-    // Brings the canvas and the screen in line with the model's outline.
-    void syncOutline();
+    // Brings the canvas and the screen in line with the model's outline; true on a change.
+    bool syncOutline();
     void drawOutline(const ui::OverlayOutline& outline, bool erase);
     void invalidateOutline(const ui::OverlayOutline& outline);
+    // Brings the outline and the magnifier on the screen in line with the model's.
+    void syncView();
+    void takePointer();
     POINT clampedPoint(LPARAM lParam) const;
     static int shiftState();
 
@@ -49,19 +54,20 @@ private:
     LRESULT onButtonDown(int button, LPARAM lParam);
     LRESULT onMouseMove(WPARAM wParam, LPARAM lParam);
     LRESULT onButtonUp(int button, LPARAM lParam);
-    LRESULT onKeyDown(WPARAM key);
+    LRESULT onKeyDown(WPARAM key, LPARAM flags);
 
     ui::OverlayForm& model_;
     Win32Toolkit& toolkit_;
     // The frozen screen with the current outline drawn in: what the window shows. The
     // outline changes only a few thin strips of it, so a drag repaints only those.
-    CreatedDc canvasDc_;
-    Bitmap canvas_;
-    HGDIOBJ canvasOld_ = nullptr;
-    std::uint32_t* canvasBits_ = nullptr;
+    DibCanvas canvas_;
     int width_ = 0, height_ = 0;
     bool escapeHeld_ = false;
+    bool minimizing_ = false;
     std::optional<ui::OverlayOutline> shown_;
+    // Drawn over the canvas, never into it: a move repaints only where it was and is.
+    LoupePainter loupe_;
+    std::optional<ui::OverlayLoupe> shownLoupe_;
     HCURSOR cursor_ = nullptr;
     bool destroying_ = false;
 };

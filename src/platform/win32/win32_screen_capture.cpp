@@ -92,6 +92,53 @@ PixelRect Win32ScreenCapture::primaryScreen() {
     return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
+namespace {
+
+// A monitor's own DPI; shcore is loaded on demand, as Windows before 8.1 lacks it (and then
+// every monitor has the system's DPI).
+int monitorDpi(HMONITOR monitor) {
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const GetDpiForMonitorFn getDpi = [] {
+        HMODULE shcore = LoadLibraryW(L"shcore.dll");
+        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
+                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                      : nullptr;
+    }();
+    UINT dpiX = 0, dpiY = 0;
+    constexpr int kEffectiveDpi = 0;
+    if (getDpi && SUCCEEDED(getDpi(monitor, kEffectiveDpi, &dpiX, &dpiY)) && dpiX > 0)
+        return static_cast<int>(dpiX);
+    WindowDc screen = windowDc(nullptr);
+    return GetDeviceCaps(screen.get().dc, LOGPIXELSX);
+}
+
+} // namespace
+
+std::vector<Monitor> Win32ScreenCapture::monitors() {
+    std::vector<Monitor> all;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, RECT*, LPARAM found) -> BOOL {
+            MONITORINFO info{};
+            info.cbSize = sizeof info;
+            if (!GetMonitorInfoW(monitor, &info))
+                return TRUE;
+            const RECT& r = info.rcMonitor;
+            auto& list = *reinterpret_cast<std::vector<Monitor>*>(found);
+            const Monitor m{{r.left, r.top, r.right - r.left, r.bottom - r.top},
+                            monitorDpi(monitor)};
+            if (info.dwFlags & MONITORINFOF_PRIMARY)
+                list.insert(list.begin(), m);
+            else
+                list.push_back(m);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&all));
+    if (all.empty())
+        all.push_back({primaryScreen(), 96});
+    return all;
+}
+
 // The copy lands in a 32-bit DIB section, never in a bitmap compatible with the screen:
 // on a 256-colour (palette) display BitBlt then translates every pixel through the
 // screen's current palette into true colour, so the picture needs no palette of its own

@@ -11,6 +11,7 @@ public:
     int monitorCount() override;
     PixelRect virtualScreen() override;
     PixelRect primaryScreen() override;
+    std::vector<Monitor> monitors() override;
     imaging::Picture grab(const PixelRect& area) override;
     std::optional<PixelRect> foregroundWindowRect() override;
     CursorState cursor() override;

@@ -183,6 +183,67 @@ TEST_F(FrmRectangleTest, FailureWhileFinishingIsReportedAndKeepsTheOverlayOpen) 
     EXPECT_TRUE(overlay.loaded());
 }
 
+TEST_F(FrmRectangleTest, KeysDragLikeTheMouseAndMixWithIt) {
+    using O = ui::OverlayForm;
+    auto keys = [&](int key, int shift, int times) {
+        for (int i = 0; i < times; ++i)
+            overlay.Form_KeyDown(key, shift);
+    };
+    open();
+    drag(1500, 1500, 4500, 3000); // (100, 100) to (300, 200)
+    const SelectionResult byMouse = results.at(0);
+
+    open();
+    overlay.Form_MouseMove(0, 0, 1500, 1500);
+    keys(O::kReturnKey, 0, 1);
+    keys(O::kRightKey, O::kShiftKey, 20);
+    keys(O::kDownKey, 0, 100);
+    ASSERT_TRUE(overlay.loupe());
+    // The readout tells the size the picture gets.
+    EXPECT_EQ(overlay.loupe()->readout, "300, 200   199 × 99");
+    EXPECT_EQ(overlay.outline(), (Outline{100, 100, 300, 200, 0xFF0000}));
+    keys(O::kSpaceKey, 0, 1);
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[1].area, byMouse.area);
+    EXPECT_EQ(results[1].picture.pixels, byMouse.picture.pixels);
+
+    // A press by mouse, a release by key; one from keys too short cancels; arrows stop at the
+    // screen's edge; M hides and shows the magnifier but not the readout.
+    open();
+    overlay.Form_MouseDown(1, 0, 1500, 1500);
+    keys(O::kLeftKey, O::kShiftKey, 30);
+    keys(O::kUpKey, O::kShiftKey, 30);
+    EXPECT_EQ(overlay.pointer(), (ui::OverlayPoint{0, 0}));
+    keys(O::kReturnKey, 0, 1);
+    ASSERT_EQ(results.size(), 3u);
+    EXPECT_EQ(results[2].area, (platform::PixelRect{1, 1, 99, 99}));
+    open();
+    overlay.Form_MouseMove(0, 0, 1500, 1500);
+    keys(O::kMagnifierKey, 0, 1);
+    EXPECT_TRUE(overlay.loupe()->area.empty());
+    EXPECT_EQ(overlay.loupe()->readout, "100, 100");
+    keys(O::kMagnifierKey, 0, 1);
+    EXPECT_EQ(overlay.loupe()->area.width, 136);
+    keys(O::kReturnKey, 0, 1);
+    keys(O::kRightKey, 0, 3);
+    keys(O::kReturnKey, 0, 1);
+    ASSERT_EQ(results.size(), 4u);
+    EXPECT_TRUE(results[3].cancelled);
+}
+
+TEST_F(FrmRectangleTest, TheMagnifierStartsAsTheSourceSays) {
+    bool show = false;
+    overlay.setMagnifierSource([&] { return show; });
+    open();
+    overlay.Form_MouseMove(0, 0, 1500, 1500);
+    EXPECT_TRUE(overlay.loupe()->area.empty());
+    overlay.Form_KeyDown(FrmRectangle::kEscape, 0);
+    show = true;
+    open();
+    overlay.Form_MouseMove(0, 0, 1500, 1500);
+    EXPECT_FALSE(overlay.loupe()->area.empty());
+}
+
 TEST_F(FrmRectangleTest, SpansTheVirtualScreenWithMonitorsLeftAndAbove) {
     platform.screen.setMonitors({{0, 0, 400, 300}, {-200, -100, 200, 100}}, 0x333333);
     platform.screen.pixel(-200, -100) = 0xABCDEF;
