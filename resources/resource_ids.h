@@ -84,6 +84,7 @@
 #define IDC_PREFS_LBL_DELAY 2087
 #define IDC_PREFS_SECONDS 2088
 #define IDC_PREFS_LBL_SECONDS 2089
+#define IDC_PREFS_MAGNIFIER 2090
 
 // Rectangle overlay: crosshair cursors by outline colour
 #define IDCUR_CROSSHAIR_BLUE 101

@@ -205,6 +205,7 @@ std::vector<PreferenceRow> makeTable() {
                     Colour{static_cast<std::uint32_t>(value.value_or(kRed.value))});
             },
             [](const Colour& colour) { return std::to_string(colour.value); }),
+        check(&P::showMagnifier, "ShowMagnifier", true),
         whole(&P::tab, "Tab", kTabGeneral, kTabGeneral, kLastTab),
         // Written by their own commands.
         text(&P::saveAsType, "Extension4SaveAs", "5", AfterSaveAs),

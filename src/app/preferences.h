@@ -62,7 +62,8 @@ struct Preferences {
     std::array<HotkeyModifiers, 3> hotkeys{};
     int jpegQuality{};
     Colour rectangleColour{};
-    int tab{}; // the preferences' tab that was in front at the last Done
+    bool showMagnifier{}; // the selection overlay's, when it opens
+    int tab{};            // the preferences' tab that was in front at the last Done
     int attachmentExtensionIndex{};
     // Kept by their own commands.
     // The Save As dialog's file type as stored: its place in the list counted from 1, or the

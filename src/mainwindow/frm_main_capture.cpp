@@ -165,6 +165,7 @@ void FrmMain::menuCaptureRectangularArea_Click() {
             rectangle_ = std::make_unique<capture::FrmRectangle>(
                 services_, [this] { return preferences_.rectangleColour; },
                 [this](const capture::SelectionResult& result) { rectangleDone(result); });
+        rectangle_->setMagnifierSource([this] { return preferences_.showMagnifier; });
         rectangle_->show();
     });
 }

@@ -106,6 +106,7 @@ void FrmPrefs::setDesignState() {
     lblColor.setCaption(
         "Select a color for the rectangle box && cursor (Capture Rectangular Area)");
     paintPreview(defaults.rectangleColour);
+    chkMagnifier.setCaption("Show magnifier");
 
     frameDelay.setCaption("Delay Time");
     picContainerFrameDelay.setToolTip("More is slower, less is quicker");
@@ -134,15 +135,15 @@ void FrmPrefs::buildPages() {
                             &txtPrefix,        &lbSaveas,           &cboExtension,
                             &lblSaveFolder,    &txtDefaultFolder,   &cmdBrowse4Folder,
                             &frameAttachments, &lblAttachmentsInfo, &cboExtension4Attachments};
-    pages_[kTabMiscellaneous] = {&frameColors,    &picBlue,
-                                 &picCyan,        &picMagenta,
-                                 &picGreen,       &picRed,
-                                 &picYellow,      &lblColor,
-                                 &ShapeRectangle, &ShapeRectangleInside,
-                                 &Line1,          &Line2,
-                                 &frameDelay,     &picContainerFrameDelay,
-                                 &lblDelay,       &txtSeconds,
-                                 &lblDelaySeconds};
+    pages_[kTabMiscellaneous] = {&frameColors,     &picBlue,
+                                 &picCyan,         &picMagenta,
+                                 &picGreen,        &picRed,
+                                 &picYellow,       &lblColor,
+                                 &ShapeRectangle,  &ShapeRectangleInside,
+                                 &Line1,           &Line2,
+                                 &frameDelay,      &picContainerFrameDelay,
+                                 &lblDelay,        &txtSeconds,
+                                 &lblDelaySeconds, &chkMagnifier};
 }
 
 void FrmPrefs::wireHandlers() {

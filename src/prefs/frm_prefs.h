@@ -97,6 +97,7 @@ public:
     ui::Label picRed{this, "picRed", IDC_PREFS_RED};
     ui::Label picYellow{this, "picYellow", IDC_PREFS_YELLOW};
     ui::Label lblColor{this, "lblColor", IDC_PREFS_LBL_COLOR};
+    ui::CheckBox chkMagnifier{this, "chkMagnifier", IDC_PREFS_MAGNIFIER};
     // The preview: a coloured block with a plain block inside (an outline three pixels
     // wide) and a small cross on its top-left corner.
     ui::Label ShapeRectangle{this, "ShapeRectangle", IDC_PREFS_SHAPE};

@@ -18,6 +18,9 @@ void FrmPrefs::wireLiveValues() {
     chkSound.Click = [this] {
         live_.playSound = chkSound.value() == 1;
     };
+    chkMagnifier.Click = [this] {
+        live_.showMagnifier = chkMagnifier.value() == 1;
+    };
     chkStartMinimized.Click = [this] {
         live_.startMinimized = chkStartMinimized.value() != 0;
     };
@@ -74,6 +77,7 @@ void FrmPrefs::showValues(const app::Preferences values) {
             });
     ignoreErrors([&] { HScroll1.setValue(values.jpegQuality); });
     ignoreErrors([&] { setRectangleColour(values.rectangleColour); });
+    ignoreErrors([&] { chkMagnifier.setValue(state(values.showMagnifier)); });
     ignoreErrors([&] { SSTab1.setCurrentTab(values.tab); });
     ignoreErrors([&] { cboExtension4Attachments.setListIndex(values.attachmentExtensionIndex); });
 }

@@ -144,6 +144,7 @@ TEST_F(PreferencesTest, StoredTextsComeBackInTheOrderTheyAreWritten) {
         {"JPEGquality", "100"},
         {"Extension4Attachments", "6"},
         {"SelectedColor", "65535"},
+        {"ShowMagnifier", "0"},
         {"Tab", "2"}};
     const std::vector<std::pair<std::string_view, std::string_view>> atClose{
         {"Top", "-120"},
@@ -158,6 +159,8 @@ TEST_F(PreferencesTest, StoredTextsComeBackInTheOrderTheyAreWritten) {
     Preferences p = loadPreferences(store);
     EXPECT_EQ(p.hotkeys[2].prefix(), "ALT+SHIFT+");
     EXPECT_EQ(p.rectangleColour, kYellow);
+    EXPECT_FALSE(p.showMagnifier);
+    EXPECT_TRUE(defaultPreferences().showMagnifier);
     api.clearCalls();
     EXPECT_TRUE(savePreferencesAtDone(store, p));
     EXPECT_EQ(writtenNames().size(), atDone.size());

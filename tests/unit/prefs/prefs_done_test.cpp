@@ -29,6 +29,7 @@ TEST_F(PrefsTest, DoneWritesEverySettingInOrderAndHides) {
         d.SSTab1.userSelect(2);
         typeInto(d.txtSeconds, "12");
         d.picGreen.click();
+        d.chkMagnifier.click();
         d.SSTab1.userSelect(1);
         d.chkAutoSave.click();
         typeInto(d.txtPrefix, "cap_");
@@ -59,6 +60,7 @@ TEST_F(PrefsTest, DoneWritesEverySettingInOrderAndHides) {
                                                             {"JPEGquality", "75"},
                                                             {"Extension4Attachments", "0"},
                                                             {"SelectedColor", "65280"},
+                                                            {"ShowMagnifier", "0"},
                                                             {"Tab", "1"}};
     for (const auto& [name, value] : expected)
         EXPECT_EQ(stored(name), value) << name;
