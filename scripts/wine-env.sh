@@ -88,13 +88,13 @@ wine_env_display_free() {
 
 wine_env_wm_ready() { xprop -display "$DISPLAY" -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
-# Starts Xvfb on the first free display from :$2 up (and no further than :189); exports
-# DISPLAY and sets WINE_ENV_XVFB_NUMBER.
+# Starts Xvfb on the first free display from :$2 up (and no further than :189), of the size
+# WINE_ENV_SCREEN (default 1280x800); exports DISPLAY and sets WINE_ENV_XVFB_NUMBER.
 wine_env_start_xvfb() {
     local logdir="$1" n pid
     for ((n = $2; n < 190; n++)); do
         wine_env_display_free "$n" || continue
-        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >>"$logdir/xvfb.log" 2>&1 &
+        Xvfb ":$n" -screen 0 "${WINE_ENV_SCREEN:-1280x800}x24" -nolisten tcp >>"$logdir/xvfb.log" 2>&1 &
         pid=$!
         # Another session may have taken the number meanwhile; Xvfb then exits at once.
         # The socket appears before the server accepts clients: wait until one can talk to it.
