@@ -25,6 +25,7 @@
 #include "platform/win32/win32_screen_capture.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_sound.h"
+#include "platform/win32/win32_text_rasterizer.h"
 #include "platform/win32/win32_tray_icon.h"
 
 #include <shellapi.h>
@@ -108,6 +109,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform::win32::Win32Network network;
     platform::win32::Win32Charsets charsets;
     platform::win32::Win32BackgroundWork background;
+    platform::win32::Win32TextRasterizer text;
     // Designated, so each service is named where it is handed over.
     platform::Services services{.registry = registry,
                                 .messageBox = messageBox,
@@ -127,7 +129,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                                 .protection = protection,
                                 .network = network,
                                 .charsets = charsets,
-                                .background = background};
+                                .background = background,
+                                .text = text};
 
     std::unique_ptr<FrmMain> mainWindow;
     const bool running = app::Main(

@@ -18,6 +18,7 @@
 #include "platform/screen_capture.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
+#include "platform/text_rasterizer.h"
 #include "platform/tray_icon.h"
 
 namespace pictorn::ui {
@@ -48,6 +49,8 @@ struct Services {
     // Mail texts in the charset the user picked.
     Charsets& charsets;
     BackgroundWork& background;
+    // Text the mark-up window draws into pictures.
+    TextRasterizer& text;
 };
 
 } // namespace pictorn::platform

@@ -137,7 +137,8 @@ protected:
                       .protection = fakes.protection,
                       .network = fakes.network,
                       .charsets = fakes.charsets,
-                      .background = fakes.background};
+                      .background = fakes.background,
+                      .text = fakes.text};
     app::Registry settingsRegistry{fakes.registry, fakes.messageBox};
     app::SettingsStore store{settingsRegistry, fakes.protection};
     app::Preferences live;

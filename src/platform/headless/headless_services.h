@@ -12,6 +12,7 @@
 #include "platform/headless/fake_screen_capture.h"
 #include "platform/headless/fake_shell.h"
 #include "platform/headless/fake_sound.h"
+#include "platform/headless/fake_text_rasterizer.h"
 #include "platform/headless/fake_tray_and_hotkeys.h"
 #include "platform/headless/headless_toolkit.h"
 #include "platform/headless/memory_file_system.h"
@@ -58,6 +59,7 @@ struct HeadlessServices {
     FakeCharsets charsets;
     OfflineNetwork network;
     FakeBackgroundWork background;
+    FakeTextRasterizer text;
 
 private:
     ui::UiToolkit* realToolkit_ = nullptr;
@@ -82,7 +84,8 @@ public:
                                 .protection = protection,
                                 .network = realNetwork_ ? *realNetwork_ : network,
                                 .charsets = charsets,
-                                .background = background};
+                                .background = background,
+                                .text = text};
 };
 
 } // namespace pictorn::headless

@@ -1,0 +1,73 @@
+#pragma once
+// The picture being marked up, with every step undoable back to the captured picture. A
+// step keeps only the pixels it covered (the whole picture for a crop) and redoes itself by
+// running again, so an edit of a 4K picture costs what it touches, not the picture.
+#include "imaging/picture.h"
+#include "markup/markup_ops.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace pictorn::markup {
+
+// What has to be shown anew after a change.
+struct Repaint {
+    Rect area;
+    bool resized = false; // a new picture of another size: show it whole
+    bool any() const { return resized || !area.empty(); }
+};
+Repaint unite(const Repaint& a, const Repaint& b);
+
+// A change to the picture that writes only inside the areas it was declared with.
+using Change = std::function<void(imaging::Picture&)>;
+
+class Document {
+public:
+    explicit Document(const imaging::Picture& captured);
+
+    const imaging::Picture& picture() const { return *working_; }
+    // The picture as it stands, shared with the view that shows it; it changes in place
+    // until a crop replaces it with another.
+    std::shared_ptr<const imaging::Picture> shared() const { return working_; }
+
+    // A step that changes the pixels inside `areas` (clipped to the picture).
+    Repaint edit(const std::vector<Rect>& areas, Change change);
+    Repaint crop(Rect area);
+
+    // A change shown while the user still drags or types: it replaces the previous one and
+    // is not a step. An edit or crop takes it back first.
+    Repaint preview(const std::vector<Rect>& areas, Change change);
+    Repaint endPreview();
+
+    bool canUndo() const { return !done_.empty(); }
+    bool canRedo() const { return !undone_.empty(); }
+    Repaint undo();
+    Repaint redo();
+    // Whether the picture differs from the captured one by any step.
+    bool changed() const { return canUndo(); }
+
+private:
+    struct Saved {
+        Rect area;
+        std::vector<std::uint32_t> pixels;
+    };
+    struct Step {
+        std::vector<Saved> before;
+        Change change;
+        Rect crop;                                   // for a crop: what it kept
+        std::shared_ptr<imaging::Picture> uncropped; // for a crop, while it is done
+    };
+
+    std::vector<Saved> save(const std::vector<Rect>& areas, Rect& covered) const;
+    void restore(const std::vector<Saved>& saved);
+    Repaint applyCrop(Step& step);
+
+    std::shared_ptr<imaging::Picture> working_;
+    std::vector<Step> done_;
+    std::vector<Step> undone_;
+    std::vector<Saved> previewSaved_;
+    Rect previewArea_;
+};
+
+} // namespace pictorn::markup

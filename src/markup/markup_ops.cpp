@@ -1,0 +1,231 @@
+#include "markup/markup_ops.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace pictorn::markup {
+
+using imaging::Picture;
+
+Rect intersect(const Rect& a, const Rect& b) {
+    Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+           std::min(a.bottom, b.bottom)};
+    return r.empty() ? Rect{} : r;
+}
+
+Rect unite(const Rect& a, const Rect& b) {
+    if (a.empty()) {
+        return b;
+    }
+    if (b.empty()) {
+        return a;
+    }
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
+}
+
+Rect spanned(int x0, int y0, int x1, int y1) {
+    return {std::min(x0, x1), std::min(y0, y1), std::max(x0, x1) + 1, std::max(y0, y1) + 1};
+}
+
+void fill(Picture& p, Rect area, std::uint32_t colour) {
+    area = intersect(area, bounds(p));
+    for (int y = area.top; y < area.bottom; ++y) {
+        std::fill(p.row(y) + area.left, p.row(y) + area.right, colour & imaging::kRgbMask);
+    }
+}
+
+void outline(Picture& p, Rect area, int width, std::uint32_t colour) {
+    const int w = std::max(1, width);
+    if (area.width() <= 2 * w || area.height() <= 2 * w) {
+        fill(p, area, colour);
+        return;
+    }
+    fill(p, {area.left, area.top, area.right, area.top + w}, colour);
+    fill(p, {area.left, area.bottom - w, area.right, area.bottom}, colour);
+    fill(p, {area.left, area.top + w, area.left + w, area.bottom - w}, colour);
+    fill(p, {area.right - w, area.top + w, area.right, area.bottom - w}, colour);
+}
+
+void highlight(Picture& p, Rect area) {
+    area = intersect(area, bounds(p));
+    for (int y = area.top; y < area.bottom; ++y) {
+        std::uint32_t* row = p.row(y);
+        for (int x = area.left; x < area.right; ++x) {
+            const std::uint32_t c = row[x];
+            row[x] = imaging::rgb(static_cast<std::uint8_t>((imaging::redOf(c) + 255) / 2),
+                                  static_cast<std::uint8_t>((imaging::greenOf(c) + 255) / 2),
+                                  static_cast<std::uint8_t>(imaging::blueOf(c) / 2));
+        }
+    }
+}
+
+namespace {
+
+// Grows [from, to) to at least `block` within [0, limit), around its middle.
+void growSpan(int& from, int& to, int block, int limit) {
+    if (to - from >= block) {
+        return;
+    }
+    if (limit <= block) {
+        from = 0;
+        to = limit;
+        return;
+    }
+    from = std::clamp(from - (block - (to - from)) / 2, 0, limit - block);
+    to = from + block;
+}
+
+// The block boundaries along a span: every `block` pixels, the rest joining the last one.
+std::vector<int> cuts(int from, int to, int block) {
+    std::vector<int> result;
+    const int count = std::max(1, (to - from) / block);
+    for (int i = 0; i < count; ++i) {
+        result.push_back(from + i * block);
+    }
+    result.push_back(to);
+    return result;
+}
+
+} // namespace
+
+Rect pixelateArea(const Picture& p, Rect area, int block) {
+    area = intersect(area, bounds(p));
+    if (area.empty()) {
+        return {};
+    }
+    block = std::max(block, kMinimumPixelBlock);
+    growSpan(area.left, area.right, block, p.width);
+    growSpan(area.top, area.bottom, block, p.height);
+    return area;
+}
+
+void pixelate(Picture& p, Rect area, int block) {
+    area = pixelateArea(p, area, block);
+    if (area.empty()) {
+        return;
+    }
+    block = std::max(block, kMinimumPixelBlock);
+    const std::vector<int> columns = cuts(area.left, area.right, block);
+    const std::vector<int> rows = cuts(area.top, area.bottom, block);
+    std::vector<std::uint64_t> sums(3 * (columns.size() - 1));
+    for (std::size_t r = 0; r + 1 < rows.size(); ++r) {
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int y = rows[r]; y < rows[r + 1]; ++y) {
+            const std::uint32_t* row = p.row(y);
+            for (std::size_t c = 0; c + 1 < columns.size(); ++c) {
+                std::uint64_t red = 0, green = 0, blue = 0;
+                for (int x = columns[c]; x < columns[c + 1]; ++x) {
+                    red += imaging::redOf(row[x]);
+                    green += imaging::greenOf(row[x]);
+                    blue += imaging::blueOf(row[x]);
+                }
+                sums[3 * c] += red;
+                sums[3 * c + 1] += green;
+                sums[3 * c + 2] += blue;
+            }
+        }
+        const std::uint64_t height = static_cast<std::uint64_t>(rows[r + 1] - rows[r]);
+        for (std::size_t c = 0; c + 1 < columns.size(); ++c) {
+            const std::uint64_t n =
+                height * static_cast<std::uint64_t>(columns[c + 1] - columns[c]);
+            auto average = [&](std::uint64_t sum) {
+                return static_cast<std::uint8_t>((sum + n / 2) / n);
+            };
+            fill(p, {columns[c], rows[r], columns[c + 1], rows[r + 1]},
+                 imaging::rgb(average(sums[3 * c]), average(sums[3 * c + 1]),
+                              average(sums[3 * c + 2])));
+        }
+    }
+}
+
+namespace {
+
+// The head's length along the arrow, at most the arrow's own length.
+double headLength(const Arrow& a) {
+    return std::min(std::hypot(a.x1 - a.x0, a.y1 - a.y0), 5.0 * std::max(1, a.width) + 4.0);
+}
+
+bool insideTriangle(double px, double py, const double (&t)[3][2]) {
+    auto side = [&](int i, int j) {
+        return (t[j][0] - t[i][0]) * (py - t[i][1]) - (t[j][1] - t[i][1]) * (px - t[i][0]);
+    };
+    const double d0 = side(0, 1), d1 = side(1, 2), d2 = side(2, 0);
+    const bool negative = d0 < 0 || d1 < 0 || d2 < 0;
+    const bool positive = d0 > 0 || d1 > 0 || d2 > 0;
+    return !(negative && positive);
+}
+
+} // namespace
+
+Rect arrowBounds(const Arrow& a) {
+    const int reach = static_cast<int>(std::ceil(headLength(a))) + std::max(1, a.width) + 1;
+    return {std::min(a.x0, a.x1) - reach, std::min(a.y0, a.y1) - reach,
+            std::max(a.x0, a.x1) + reach, std::max(a.y0, a.y1) + reach};
+}
+
+void drawArrow(Picture& p, const Arrow& a, std::uint32_t colour) {
+    const double length = std::hypot(a.x1 - a.x0, a.y1 - a.y0);
+    if (length < 1.0) {
+        return;
+    }
+    // Points are pixel corners and pixels are tested at their centres, so a line two
+    // pixels wide along a row covers exactly two rows.
+    const double ux = (a.x1 - a.x0) / length, uy = (a.y1 - a.y0) / length;
+    const double head = headLength(a);
+    const double baseX = a.x1 - ux * head, baseY = a.y1 - uy * head;
+    const double half = head * 0.5;
+    const double triangle[3][2] = {{static_cast<double>(a.x1), static_cast<double>(a.y1)},
+                                   {baseX - uy * half, baseY + ux * half},
+                                   {baseX + uy * half, baseY - ux * half}};
+    const double radius = std::max(1, a.width) / 2.0;
+    const double shaft = length - head;
+    const Rect area = intersect(arrowBounds(a), bounds(p));
+    const std::uint32_t c = colour & imaging::kRgbMask;
+    for (int y = area.top; y < area.bottom; ++y) {
+        std::uint32_t* row = p.row(y);
+        for (int x = area.left; x < area.right; ++x) {
+            const double px = x + 0.5, py = y + 0.5;
+            const double along = (px - a.x0) * ux + (py - a.y0) * uy;
+            const double across = std::abs((px - a.x0) * -uy + (py - a.y0) * ux);
+            const bool inShaft = along >= 0 && along <= shaft && across <= radius;
+            if (inShaft || insideTriangle(px, py, triangle)) {
+                row[x] = c;
+            }
+        }
+    }
+}
+
+void drawCoverage(Picture& p, int x, int y, const platform::TextCoverage& c, std::uint32_t colour) {
+    const Rect area = intersect({x, y, x + c.width, y + c.height}, bounds(p));
+    const unsigned red = imaging::redOf(colour), green = imaging::greenOf(colour),
+                   blue = imaging::blueOf(colour);
+    for (int py = area.top; py < area.bottom; ++py) {
+        std::uint32_t* row = p.row(py);
+        const std::uint8_t* alpha =
+            c.alpha.data() + static_cast<std::size_t>(py - y) * static_cast<std::size_t>(c.width);
+        for (int px = area.left; px < area.right; ++px) {
+            const unsigned a = alpha[px - x];
+            if (a == 0) {
+                continue;
+            }
+            const std::uint32_t old = row[px];
+            auto mix = [a](unsigned from, unsigned to) {
+                return static_cast<std::uint8_t>((from * (255 - a) + to * a + 127) / 255);
+            };
+            row[px] = imaging::rgb(mix(imaging::redOf(old), red), mix(imaging::greenOf(old), green),
+                                   mix(imaging::blueOf(old), blue));
+        }
+    }
+}
+
+Picture crop(const Picture& p, Rect area) {
+    area = intersect(area, bounds(p));
+    Picture result(area.width(), area.height());
+    for (int y = area.top; y < area.bottom; ++y) {
+        std::copy(p.row(y) + area.left, p.row(y) + area.right, result.row(y - area.top));
+    }
+    return result;
+}
+
+} // namespace pictorn::markup
