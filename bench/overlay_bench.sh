@@ -8,6 +8,7 @@
 # times (grab of the real screen, window shown and painted) and moves the pointer [moves]
 # times (default 300) with the magnifier on; it prints the medians and the area each move
 # repainted against the magnifier's. The machine's load average is printed beside them.
+# SIZES="1920x1080" limits the run to the sizes given.
 set -u -o pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -26,7 +27,7 @@ mkdir -p "$WORK"
 wine_env_install_trap
 wine_env_template "$WORK/template" || exit 1
 
-for size in 1920x1080 3840x2160; do
+for size in ${SIZES:-1920x1080 3840x2160}; do
     WINE_ENV_SCREEN=$size wine_env_start_display "$WORK/x-$size" || exit 1
     wine_env_export "$WORK/prefix"
     wine_env_clone_prefix "$WORK/template" "$WINEPREFIX" || exit 1
