@@ -1,4 +1,4 @@
-"""Faults a new user met with captures: Esc on a rectangle overlay that has not got the
+"""Faults a new user met with captures: Esc on a rectangle overlay that has lost the
 keyboard, a second request while a capture waits out its delay, and the first press on a
 freshly shown overlay."""
 
@@ -19,8 +19,7 @@ class CaptureFaultsTest(CaptureCase):
     def test_escape_cancels_while_another_window_has_the_keyboard(self):
         main = self.start_and_wait()
         pid = main["pid"]
-        # Under Wine the new overlay is often left without the keyboard; here another
-        # program's window holds it for certain.
+        # Another program's window takes the keyboard from the open overlay.
         self.processes.append(self.prefix.start(
             [driver_exe(), "test-window", OTHER_TITLE, 200, 150, "808080", 60000]))
         self.assertTrue(self.driver.wait_window(OTHER_TITLE, timeout=15).ok)
