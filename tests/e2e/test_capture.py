@@ -97,6 +97,41 @@ class CaptureTest(CaptureCase):
                          [MAIN_TITLE], "the overlay is still open after Escape")
         self.assertEqual(self.bitmap_stamp(), stamp, "Escape still captured")
 
+    def test_escape_reaches_the_overlay_opened_from_the_tray_or_by_hotkey(self):
+        main = self.start_and_wait({"SystemTray": "1"})
+        pid = main["pid"]
+        for way, open_overlay in {"hotkey": self.rectangle_by_hotkey,
+                                  "tray menu": self.rectangle_from_the_tray_menu}.items():
+            with self.subTest(way):
+                stamp = self.bitmap_stamp()
+                open_overlay(pid)
+                self.assertTrue(poll(self.mapped_screen_sized_client, CAPTURE_TIMEOUT, step=0.1),
+                                "no overlay")
+                self.xdotool("key", "Escape")
+                self.wait_main_visible(pid)
+                self.assertEqual([w["title"] for w in self.driver.list_windows(pid=pid).records],
+                                 [MAIN_TITLE], "the overlay is still open after Escape")
+                self.assertEqual(self.bitmap_stamp(), stamp, "Escape still captured")
+
+    def rectangle_from_the_tray_menu(self, pid):
+        tray = poll(lambda: self.display.run(
+            ["xdotool", "search", "--name", "^Wine System Tray$"]).stdout.split(), 20)
+        self.assertTrue(tray, "no tray icon")
+        self.xdotool("mousemove", "--window", tray[0], 10, 10, "click", 3)
+        self.assertTrue(self.driver.wait_window("*", "#32768", pid=pid).ok, "no tray menu")
+        menu = self.driver.window_info("*", "#32768", pid=pid).first
+        # The last entry is Exit (about 18 pixels); Capture Rectangular Area lies above it,
+        # past a separator.
+        self.xdotool("mousemove", "--sync", int(menu["left"]) + 40, int(menu["bottom"]) - 38,
+                     "click", 1)
+
+    def rectangle_by_hotkey(self, pid):
+        # A click on the title bar gives the window the keyboard, as for any user.
+        rect = self.driver.window_info(self.main_title, pid=pid).first
+        self.xdotool("mousemove", "--sync", int(rect["left"]) + 120, int(rect["top"]) + 10,
+                     "click", 1)
+        self.xdotool("key", "ctrl+r")
+
     def test_keyboard_selection_is_the_mouse_drag_and_the_magnifier_stays_off_the_picture(self):
         main = self.start_and_wait()
         pid = main["pid"]
