@@ -28,6 +28,7 @@ inline constexpr int kTrayCaptureFull = 1022;
 inline constexpr int kTrayCaptureWindow = 1023;
 inline constexpr int kTrayCaptureRectangle = 1024;
 inline constexpr int kTrayExit = 1025;
+inline constexpr int kMarkUpImage = 1026;
 
 // Pop-up menus themselves carry no command; these ids only name them for lookups.
 inline constexpr int kMenuFile = 1900;

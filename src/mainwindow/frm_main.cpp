@@ -41,8 +41,8 @@ void FrmMain::buildMenus() {
                                &menuOpenAutoSaveFolder, &sepFile3, &menuExit})
         menuFile.add(*item);
     for (ui::MenuItem* item :
-         {&menuCopyImagetoClipboard, &menuSendImagetoEditor, &menuSendImagetoPaint, &sepEdit1,
-          &menuSendMail, &menuUploadFTP, &sepEdit2, &menuAutoExit})
+         {&menuCopyImagetoClipboard, &menuSendImagetoEditor, &menuSendImagetoPaint,
+          &menuMarkUpImage, &sepEdit1, &menuSendMail, &menuUploadFTP, &sepEdit2, &menuAutoExit})
         menuEdit.add(*item);
     for (ui::MenuItem* item : {&menuCaptureFullScreen, &menuCaptureFullScreenWithCursor,
                                &menuCaptureActiveWindow, &menuCaptureActiveWindowWithCursor,
@@ -122,6 +122,9 @@ void FrmMain::wireHandlers() {
     };
     menuSendImagetoPaint.Click = [this] {
         menuSendImagetoPaint_Click();
+    };
+    menuMarkUpImage.Click = [this] {
+        menuMarkUpImage_Click();
     };
     menuSendMail.Click = [this] {
         menuSendMail_Click();

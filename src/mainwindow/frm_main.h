@@ -76,6 +76,8 @@ public:
                                        "Send Image to Image Editor", ctrl('I')};
     ui::MenuItem menuSendImagetoPaint{this, "menuSendImagetoPaint", cmd::kSendImageToPaint,
                                       "Send Image to Paint", ctrl('N')};
+    ui::MenuItem menuMarkUpImage{this, "menuMarkUpImage", cmd::kMarkUpImage, "Mark Up Image...",
+                                 ctrl('M')};
     ui::MenuItem sepEdit1{this, "sepEdit1", 0, "-"};
     ui::MenuItem menuSendMail{this, "menuSendMail", cmd::kSendMail, "Send Image with Email",
                               ctrl('E')};
@@ -171,6 +173,7 @@ public:
     void menuPrint_Click();
     void menuSendImagetoEditor_Click();
     void menuSendImagetoPaint_Click();
+    void menuMarkUpImage_Click();
     void menuSendMail_Click();
     // Where the mail and FTP commands save the picture: "Pictorn" plus the attachment
     // type of the preferences (".png" when that is unusable) in the data folder.

@@ -150,7 +150,7 @@ void FrmMain::captureSequence(CaptureSource source, bool withPointer) {
 void FrmMain::enableOutputCommands() {
     for (ui::MenuItem* item :
          {&menuSaveAs, &menuPrint, &menuCopyImagetoClipboard, &menuSendImagetoEditor,
-          &menuSendImagetoPaint, &menuSendMail, &menuUploadFTP})
+          &menuSendImagetoPaint, &menuSendMail, &menuUploadFTP, &menuMarkUpImage})
         item->setEnabled(true);
 }
 

@@ -50,6 +50,7 @@ void FrmMain::Form_Load() {
         menuSendImagetoPaint.setEnabled(false);
         menuSendMail.setEnabled(false);
         menuUploadFTP.setEnabled(false);
+        menuMarkUpImage.setEnabled(false);
     });
     // A save cut short by a crash or a kill leaves its temporary file behind, often tens of
     // megabytes; nothing else would ever remove it.

@@ -182,9 +182,18 @@ void drawArrow(Picture& p, const Arrow& a, std::uint32_t colour) {
     const double shaft = length - head;
     const Rect area = intersect(arrowBounds(a), bounds(p));
     const std::uint32_t c = colour & imaging::kRgbMask;
+    // Only the pixels near the line are tested: a long diagonal arrow's box is mostly empty.
+    const double reach = std::max(radius, half) + 1.0;
     for (int y = area.top; y < area.bottom; ++y) {
         std::uint32_t* row = p.row(y);
-        for (int x = area.left; x < area.right; ++x) {
+        int from = area.left, to = area.right;
+        if (std::abs(uy) > 0.05) {
+            const double centre = a.x0 + (y + 0.5 - a.y0) * ux / uy;
+            const double spread = reach / std::abs(uy);
+            from = std::max(from, static_cast<int>(std::floor(centre - spread)));
+            to = std::min(to, static_cast<int>(std::ceil(centre + spread)) + 1);
+        }
+        for (int x = from; x < to; ++x) {
             const double px = x + 0.5, py = y + 0.5;
             const double along = (px - a.x0) * ux + (py - a.y0) * uy;
             const double across = std::abs((px - a.x0) * -uy + (py - a.y0) * ux);

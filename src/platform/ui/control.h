@@ -30,6 +30,7 @@ enum class Property {
     Geometry,
     Children,
     Busy,
+    Content, // part of a picture changed in place
 };
 
 class ControlPeer {

@@ -22,25 +22,26 @@ public:
 
     POINT scrollPosition() const { return scroll_; }
 
-protected:
-    void updateOwn(ui::Property what) override;
-
-public:
     // The window class's procedure: routes to the bound peer, or paints grey without one.
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-private:
-    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+protected:
+    void updateOwn(ui::Property what) override;
+    // Views that scale the picture or take input override these three.
+    virtual LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual void paint(HDC dc, const RECT& area);
+    virtual SIZE pictureSize() const; // as shown, in window pixels
 
-    void paint(HDC dc, const RECT& area);
     void layoutScrollBars();
     void scrollTo(int x, int y);
+
+    POINT scroll_{0, 0};
+
+private:
     void onScroll(int bar, int code);
     void onWheel(int bar, int delta);
-    SIZE pictureSize() const;
 
     ui::PictureView& view_;
-    POINT scroll_{0, 0};
     int wheelRest_[2] = {0, 0};
     bool layingOut_ = false;
 };

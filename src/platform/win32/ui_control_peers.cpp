@@ -1,6 +1,7 @@
 #include "platform/win32/ui_control_peers.h"
 
 #include "platform/ui/controls.h"
+#include "platform/win32/canvas_view_peer.h"
 #include "platform/win32/picture_view_peer.h"
 #include "platform/win32/text.h"
 #include "platform/win32/ui_units.h"
@@ -452,6 +453,8 @@ std::unique_ptr<ChildPeer> makeChildPeer(ui::Control& model, HWND child, PeerHos
         return std::make_unique<ProgressBarPeer>(model, child, form);
     if (dynamic_cast<ui::TabStrip*>(&model))
         return std::make_unique<TabPeer>(model, child, form);
+    if (auto* canvas = dynamic_cast<ui::CanvasView*>(&model))
+        return std::make_unique<CanvasViewPeer>(*canvas, child, form);
     if (auto* picture = dynamic_cast<ui::PictureView*>(&model))
         return std::make_unique<PictureViewPeer>(*picture, child, form);
     return nullptr;
@@ -477,6 +480,11 @@ bool childWindowClassFor(const ui::Control& model, const wchar_t*& className, DW
     if (dynamic_cast<const ui::Button*>(&model)) {
         className = L"BUTTON";
         style |= WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY;
+        return true;
+    }
+    if (dynamic_cast<const ui::CanvasView*>(&model)) {
+        className = pictureViewClass();
+        style |= WS_TABSTOP | WS_HSCROLL | WS_VSCROLL;
         return true;
     }
     if (dynamic_cast<const ui::PictureView*>(&model)) {

@@ -1,0 +1,132 @@
+// Mark-up figures on a 4K screenshot-like picture: opening (the editor's own copy of the
+// picture) and every tool's edit from the press to the release, with undo and redo, as the
+// window runs them. Prints the median and the slowest of each with PASS/FAIL against the
+// budget (150 ms to open, 16 ms per edit shown):
+//   bench_markup [runs]
+#include "markup/markup_editor.h"
+#include "platform/headless/fake_text_rasterizer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace {
+
+using namespace pictorn;
+using Clock = std::chrono::steady_clock;
+
+imaging::Picture screenshotLike(int w, int h) {
+    imaging::Picture p(w, h);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            // Flat areas with text-like detail, as in a screenshot.
+            const bool ink = ((x / 7) ^ (y / 11)) % 5 == 0 && (y % 24) < 14;
+            p.at(x, y) = ink ? imaging::rgb(20, 20, 30) : imaging::rgb(240, 240, 245);
+        }
+    }
+    return p;
+}
+
+struct Figure {
+    double median = 0, worst = 0;
+};
+
+Figure timeRuns(int runs, const std::function<void()>& prepare, const std::function<void()>& f) {
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        const auto start = Clock::now();
+        f();
+        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms.back()};
+}
+
+bool report(const char* what, const Figure& f, double budget) {
+    const bool pass = f.median <= budget;
+    std::printf("%-34s median %7.2f ms  slowest %7.2f ms  budget %5.0f ms  %s\n", what, f.median,
+                f.worst, budget, pass ? "PASS" : "FAIL");
+    return pass;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+    const int w = 3840, h = 2160;
+    const imaging::Picture picture = screenshotLike(w, h);
+    headless::FakeTextRasterizer text;
+    std::optional<markup::Editor> editor;
+    auto fresh = [&] {
+        editor.emplace(picture, text, 96);
+    };
+    bool pass = report("open (4K)",
+                       timeRuns(
+                           runs, [&] { editor.reset(); }, fresh),
+                       150);
+
+    // A drag across the whole picture, the largest area an edit can cover: the press, a
+    // move (the frame shown while dragging) and the release (the edit itself).
+    auto dragAll = [&](markup::Tool tool) {
+        editor->setTool(tool);
+        editor->mouseDown(0, 0);
+        editor->mouseMove(w / 2, h / 2);
+        editor->mouseUp(w - 1, h - 1);
+    };
+    const std::pair<const char*, markup::Tool> tools[] = {
+        {"rectangle, whole picture", markup::Tool::Rectangle},
+        {"arrow, corner to corner", markup::Tool::Arrow},
+        {"highlighter, whole picture", markup::Tool::Highlighter},
+        {"pixelate, whole picture", markup::Tool::Pixelate},
+        {"black out, whole picture", markup::Tool::BlackOut},
+        {"crop, all but one pixel", markup::Tool::Crop}};
+    for (const auto& [name, tool] : tools) {
+        pass &= report(name, timeRuns(runs, fresh, [&] { dragAll(tool); }), 16);
+    }
+    pass &= report("drag move, black-out frame",
+                   timeRuns(
+                       runs,
+                       [&] {
+                           fresh();
+                           editor->setTool(markup::Tool::BlackOut);
+                           editor->mouseDown(0, 0);
+                       },
+                       [&] { editor->mouseMove(w - 1, h - 1); }),
+                   16);
+    pass &= report("text, one more character",
+                   timeRuns(
+                       runs,
+                       [&] {
+                           fresh();
+                           editor->setTool(markup::Tool::Text);
+                           editor->mouseDown(100, 100);
+                           editor->type("Password: hunter");
+                       },
+                       [&] { editor->type("2"); }),
+                   16);
+    pass &= report("undo, whole-picture black-out",
+                   timeRuns(
+                       runs,
+                       [&] {
+                           fresh();
+                           dragAll(markup::Tool::BlackOut);
+                       },
+                       [&] { editor->undo(); }),
+                   16);
+    pass &= report("redo, whole-picture pixelate",
+                   timeRuns(
+                       runs,
+                       [&] {
+                           fresh();
+                           dragAll(markup::Tool::Pixelate);
+                           editor->undo();
+                       },
+                       [&] { editor->redo(); }),
+                   16);
+    return pass ? 0 : 1;
+}

@@ -1,0 +1,41 @@
+#pragma once
+// A picture the user draws on: it shows the picture at its own size with scroll bars or
+// scaled down to fit, takes the keyboard focus, and reports the pointer in the picture's
+// pixels and the keys as they come. Whoever draws changes the picture in place and says
+// which part to show anew.
+#include "platform/ui/picture_view.h"
+
+#include <string>
+
+namespace pictorn::ui {
+
+class CanvasView : public PictureView {
+public:
+    using PictureView::PictureView;
+
+    bool canTakeFocus() const override { return enabled() && visible(); }
+
+    // Scaled down to the control (never up) instead of 1:1; fires Property::Range.
+    bool fit() const { return fit_; }
+    void setFit(bool fit);
+
+    // The picture's pixels in [left, right) x [top, bottom) changed: fires Property::Content.
+    struct Area {
+        int left = 0, top = 0, right = 0, bottom = 0;
+    };
+    void repaint(const Area& area);
+    const Area& repainted() const { return repainted_; }
+
+    // Positions in picture pixels, possibly outside it while a button is held.
+    Event<int, int, int, int> MouseDown; // button, shift, x, y
+    Event<int, int, int, int> MouseMove;
+    Event<int, int, int, int> MouseUp;
+    Event<int, int> KeyDown;     // virtual-key code, shift state
+    Event<std::string> KeyPress; // characters typed, UTF-8
+
+private:
+    bool fit_ = false;
+    Area repainted_;
+};
+
+} // namespace pictorn::ui

@@ -1,0 +1,157 @@
+#include "platform/win32/canvas_view_peer.h"
+
+#include "platform/ui/overlay_form.h"
+#include "platform/win32/picture_dib.h"
+#include "platform/win32/text.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace pictorn::platform::win32 {
+
+namespace {
+
+int shiftState() {
+    return (GetKeyState(VK_SHIFT) < 0 ? ui::OverlayForm::kShiftKey : 0) |
+           (GetKeyState(VK_CONTROL) < 0 ? ui::OverlayForm::kCtrlKey : 0) |
+           (GetKeyState(VK_MENU) < 0 ? ui::OverlayForm::kAltKey : 0);
+}
+
+} // namespace
+
+CanvasViewPeer::CanvasViewPeer(ui::CanvasView& model, HWND child, PeerHost& form)
+    : PictureViewPeer(model, child, form), canvas_(model) {
+    layoutScrollBars();
+}
+
+double CanvasViewPeer::scale() const {
+    const auto& picture = canvas_.picture();
+    if (!canvas_.fit() || !picture || picture->empty()) {
+        return 1.0;
+    }
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    return std::clamp(std::min(static_cast<double>(client.right) / picture->width,
+                               static_cast<double>(client.bottom) / picture->height),
+                      1e-3, 1.0);
+}
+
+SIZE CanvasViewPeer::pictureSize() const {
+    const auto& picture = canvas_.picture();
+    if (!picture || picture->empty()) {
+        return {0, 0};
+    }
+    const double s = scale();
+    return {std::max(1L, std::lround(picture->width * s)),
+            std::max(1L, std::lround(picture->height * s))};
+}
+
+LRESULT CanvasViewPeer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT) {
+            SetCursor(LoadCursorW(nullptr, IDC_CROSS));
+            return TRUE;
+        }
+        break;
+    case WM_GETDLGCODE:
+        return DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_WANTARROWS;
+    case WM_SETFOCUS:
+        focusGained();
+        return 0;
+    case WM_KEYDOWN:
+        ui::fire(canvas_.KeyDown, static_cast<int>(wParam), shiftState());
+        return 0;
+    case WM_CHAR: {
+        const auto unit = static_cast<wchar_t>(wParam);
+        if (unit >= 0xD800 && unit < 0xDC00) {
+            highSurrogate_ = unit;
+            return 0;
+        }
+        std::wstring typed;
+        if (unit >= 0xDC00 && unit < 0xE000) {
+            if (!highSurrogate_) {
+                return 0;
+            }
+            typed += highSurrogate_;
+        }
+        typed += unit;
+        highSurrogate_ = 0;
+        ui::fire(canvas_.KeyPress, toUtf8(typed));
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+        mouse(message, lParam);
+        return 0;
+    default:
+        break;
+    }
+    return PictureViewPeer::handle(message, wParam, lParam);
+}
+
+void CanvasViewPeer::mouse(UINT message, LPARAM lParam) {
+    const double s = scale();
+    const int x = static_cast<int>(std::floor((GET_X_LPARAM(lParam) + scroll_.x) / s));
+    const int y = static_cast<int>(std::floor((GET_Y_LPARAM(lParam) + scroll_.y) / s));
+    const int shift = shiftState();
+    if (message == WM_LBUTTONDOWN) {
+        SetFocus(hwnd_);
+        SetCapture(hwnd_);
+        ui::fire(canvas_.MouseDown, ui::OverlayForm::kLeftButton, shift, x, y);
+    } else if (message == WM_LBUTTONUP) {
+        if (GetCapture() == hwnd_) {
+            ReleaseCapture();
+        }
+        ui::fire(canvas_.MouseUp, ui::OverlayForm::kLeftButton, shift, x, y);
+    } else {
+        const int buttons = GetKeyState(VK_LBUTTON) < 0 ? ui::OverlayForm::kLeftButton : 0;
+        ui::fire(canvas_.MouseMove, buttons, shift, x, y);
+    }
+}
+
+void CanvasViewPeer::paint(HDC dc, const RECT& area) {
+    if (scale() == 1.0) {
+        PictureViewPeer::paint(dc, area);
+        return;
+    }
+    const SIZE size = pictureSize();
+    const auto& picture = *canvas_.picture();
+    const BITMAPINFO info = topDownInfo(picture);
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    StretchDIBits(dc, 0, 0, size.cx, size.cy, 0, 0, picture.width, picture.height,
+                  picture.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    HBRUSH grey = GetSysColorBrush(COLOR_APPWORKSPACE);
+    RECT right{std::max(size.cx, area.left), area.top, area.right, area.bottom};
+    if (right.right > right.left) {
+        FillRect(dc, &right, grey);
+    }
+    RECT below{area.left, std::max(size.cy, area.top), std::min(area.right, size.cx), area.bottom};
+    if (below.right > below.left && below.bottom > below.top) {
+        FillRect(dc, &below, grey);
+    }
+}
+
+void CanvasViewPeer::updateOwn(ui::Property what) {
+    if (what == ui::Property::Range) {
+        scroll_ = {0, 0};
+        layoutScrollBars();
+    } else if (what == ui::Property::Content) {
+        const ui::CanvasView::Area& a = canvas_.repainted();
+        const double s = scale();
+        // One pixel more all round: a scaled picture spreads a pixel over its neighbours.
+        RECT r{static_cast<LONG>(std::floor(a.left * s)) - scroll_.x - 1,
+               static_cast<LONG>(std::floor(a.top * s)) - scroll_.y - 1,
+               static_cast<LONG>(std::ceil(a.right * s)) - scroll_.x + 1,
+               static_cast<LONG>(std::ceil(a.bottom * s)) - scroll_.y + 1};
+        InvalidateRect(hwnd_, &r, FALSE);
+    } else {
+        PictureViewPeer::updateOwn(what);
+    }
+}
+
+} // namespace pictorn::platform::win32
