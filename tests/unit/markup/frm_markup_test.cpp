@@ -1,0 +1,82 @@
+// The mark-up window from the main window's menu, headless: what Enter applies becomes the
+// current picture and the temporary bitmap, the auto-saved file keeps the capture, and Esc
+// drops changes only when the user agrees.
+#include "imaging/bmp_reader.h"
+#include "mainwindow/frm_main.h"
+#include "markup/frm_markup.h"
+#include "platform/headless/headless_services.h"
+#include "platform/ui/overlay_form.h"
+#include "prefs/frm_prefs.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace pictorn {
+namespace {
+
+constexpr int kLeft = ui::OverlayForm::kLeftButton;
+
+TEST(MarkUpWindow, EnterMakesTheResultCurrentButTheAutoSavedFileKeepsTheCapture) {
+    headless::HeadlessServices h;
+    h.shell.specialFolders[26] = "C:\\Users\\me\\AppData\\Roaming";
+    h.files.addFolder("C:\\Users\\me\\AppData\\Roaming");
+    h.files.addFolder("C:\\Program Files\\Pictorn");
+    h.files.addFolder("C:\\Shots");
+    h.screen.setMonitors({{0, 0, 64, 48}}, 0x336699);
+    FrmMain main(h.services);
+    main.show();
+    EXPECT_FALSE(main.menuMarkUpImage.enabled());
+    main.prefs().txtDefaultFolder.setText("C:\\Shots");
+    main.prefs().chkAutoSave.setValue(1);
+    main.menuCaptureFullScreen.click();
+    ASSERT_TRUE(main.menuMarkUpImage.enabled());
+    const auto autoSaved = h.files.contents(main.Filename());
+    ASSERT_TRUE(autoSaved);
+
+    // Esc with a change asks; "No" keeps the window and the change, "Yes" drops both.
+    h.ui.onModal(markup::kMarkupFormName, [&](ui::Form& f) {
+        auto& m = static_cast<markup::FrmMarkup&>(f);
+        m.canvas.KeyDown('B', 0);
+        m.canvas.MouseDown(kLeft, 0, 4, 4);
+        m.canvas.MouseUp(kLeft, 0, 9, 6);
+        h.messageBox.answers = {platform::mb::kIdNo, platform::mb::kIdYes};
+        m.canvas.KeyDown(markup::kKeyEscape, 0);
+        EXPECT_TRUE(m.visible());
+        m.canvas.KeyDown(markup::kKeyEscape, 0);
+        EXPECT_FALSE(m.visible());
+    });
+    const auto captured = main.ImageBox1.picture();
+    main.menuMarkUpImage.click();
+    EXPECT_EQ(main.ImageBox1.picture(), captured);
+    EXPECT_EQ(h.messageBox.shown.size(), 2u);
+
+    h.ui.onModal(markup::kMarkupFormName, [&](ui::Form& f) {
+        auto& m = static_cast<markup::FrmMarkup&>(f);
+        m.canvas.KeyDown('B', 0);
+        m.canvas.MouseDown(kLeft, 0, 9, 6);
+        m.canvas.MouseUp(kLeft, 0, 4, 4);
+        m.canvas.KeyDown(markup::kKeyEnter, 0);
+    });
+    main.menuMarkUpImage.click();
+    main.ImageBox1.waitForWrites();
+    const auto shown = main.ImageBox1.picture();
+    ASSERT_NE(shown, captured);
+    const auto bytes = h.files.contents(
+        "C:\\Users\\me\\AppData\\Roaming\\Orvanta software\\Pictorn\\tmpPictorn.bmp");
+    ASSERT_TRUE(bytes);
+    const auto temp = imaging::decodeBmp(
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
+    ASSERT_TRUE(temp);
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const bool black = x >= 4 && x <= 9 && y >= 4 && y <= 6;
+            ASSERT_EQ(shown->at(x, y) & imaging::kRgbMask, black ? 0u : 0x336699u);
+            ASSERT_EQ(temp->at(x, y) & imaging::kRgbMask, shown->at(x, y) & imaging::kRgbMask);
+        }
+    }
+    EXPECT_EQ(h.files.contents(main.Filename()), autoSaved);
+}
+
+} // namespace
+} // namespace pictorn
