@@ -1,5 +1,6 @@
 // The Windows entry point: builds the real platform and hands it to the start-up code.
 #include "app/command_options.h"
+#include "app/preference_store.h"
 #include "app/startup.h"
 #include "capture/frm_rectangle.h"
 #include "mainwindow/frm_main.h"
@@ -132,11 +133,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                                 .background = background,
                                 .text = text};
 
+    // Beside the main window and outliving it: the window listens to it.
+    app::PreferenceStore preferences(services);
     std::unique_ptr<FrmMain> mainWindow;
     const bool running = app::Main(
         instance, messageBox, [&] { toolkit.initCommonControls(); },
         [&] {
-            mainWindow = std::make_unique<FrmMain>(services);
+            mainWindow = std::make_unique<FrmMain>(services, preferences);
             mainWindow->show();
             instance.onForwarded = [&](const std::vector<std::string>& arguments,
                                        std::shared_ptr<platform::ForwardedReply> reply) {

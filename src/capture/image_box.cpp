@@ -26,6 +26,12 @@ constexpr std::uint32_t kErrorDiskFull = 112;
     throw AppError(number, std::move(description), std::string(kSource));
 }
 
+imaging::EncodeOptions encodeOptions(int jpegQuality) {
+    if (jpegQuality < 1 || jpegQuality > 100)
+        raise(kInvalidPropertyValue, "Invalid property value");
+    return {.jpegQuality = jpegQuality};
+}
+
 std::string quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
@@ -126,11 +132,11 @@ imaging::ImageFormat ImageBox::formatOrRaise(std::string_view path) const {
     return *format;
 }
 
-SaveResult ImageBox::savePictureFile(std::string_view path) {
+SaveResult ImageBox::savePictureFile(std::string_view path, int jpegQuality) {
     waitForWrites();
     const imaging::Picture& picture = currentPicture("save");
     return writePicture(files_, picture, std::string(path), formatOrRaise(path),
-                        {.jpegQuality = jpegQuality_});
+                        encodeOptions(jpegQuality));
 }
 
 namespace {
@@ -170,15 +176,16 @@ void ImageBox::startWrite(std::function<void()> job, std::function<void()> done)
     });
 }
 
-void ImageBox::savePictureFileInBackground(std::string_view path,
+void ImageBox::savePictureFileInBackground(std::string_view path, int jpegQuality,
                                            std::function<void(const AppError&)> failed) {
     currentPicture("save");
     const imaging::ImageFormat format = formatOrRaise(path);
+    imaging::EncodeOptions options = encodeOptions(jpegQuality);
+    options.quickPng = true;
     std::shared_ptr<const imaging::Picture> shown = picture();
     std::weak_ptr<FailedWrites> told = failedWrites_;
     startWrite(
-        [&files = files_, shown, target = std::string(path), format,
-         options = imaging::EncodeOptions{.jpegQuality = jpegQuality_, .quickPng = true}, told,
+        [&files = files_, shown, target = std::string(path), format, options, told,
          failed = std::move(failed)] {
             SaveOutcome outcome = writeCaught(files, *shown, target, format, options);
             if (!outcome.error && !outcome.result.saved())
@@ -191,14 +198,15 @@ void ImageBox::savePictureFileInBackground(std::string_view path,
         [this] { reportFailedWrites(); });
 }
 
-void ImageBox::savePictureFileThen(std::string_view path, SaveTarget target,
+void ImageBox::savePictureFileThen(std::string_view path, int jpegQuality, SaveTarget target,
                                    std::function<void(const SaveOutcome&)> done) {
     currentPicture("save");
     const imaging::ImageFormat format = formatOrRaise(path);
+    const imaging::EncodeOptions options = encodeOptions(jpegQuality);
     auto outcome = std::make_shared<SaveOutcome>();
     startWrite(
-        [&files = files_, shown = picture(), path = std::string(path), target, format,
-         options = imaging::EncodeOptions{.jpegQuality = jpegQuality_}, outcome] {
+        [&files = files_, shown = picture(), path = std::string(path), target, format, options,
+         outcome] {
             // Checked here, after the writes before it: a file still being made is there.
             if (target == SaveTarget::Existing) {
                 try {
@@ -228,13 +236,6 @@ void ImageBox::reportFailedWrites() {
     for (const auto& [error, failed] : untold)
         if (failed)
             failed(error);
-}
-
-void ImageBox::setJpegQuality(int quality) {
-    if (quality < 1 || quality > 100) {
-        raise(kInvalidPropertyValue, "Invalid property value");
-    }
-    jpegQuality_ = quality;
 }
 
 CopyResult ImageBox::copyPictureToClipboard() {

@@ -76,12 +76,13 @@ public:
     void loadPictureFile(std::string_view path);
 
     // Writes the picture in the format its extension names (.bmp .gif .jpg .pcx .png .psd
-    // .tif, any letter case; .jpeg and .tiff too), creating or replacing the file. The file is
+    // .tif, any letter case; .jpeg and .tiff too), a JPEG in the quality given (1 to 100,
+    // other values raise 380 and nothing is written), creating or replacing the file. The file is
     // replaced only once the whole new content is on the disk, so a failed save leaves an existing
     // file as it was. A path that cannot be written and a full disk are answered; an unknown
     // extension raises errors::kInvalidProcedureCall. Waits for the writes in progress first,
     // so it never races one of them.
-    [[nodiscard]] SaveResult savePictureFile(std::string_view path);
+    [[nodiscard]] SaveResult savePictureFile(std::string_view path, int jpegQuality);
 
     // The same save of the picture shown now, encoded and written by the background worker
     // in the order asked: returns at once. The picture is shared, never copied, and stays
@@ -91,13 +92,13 @@ public:
     // raises here; a write that fails later calls `failed` on the user-interface thread,
     // once, when the worker is done or when waitForWrites finds it, with the error the
     // report box shows for it (capture/reported_errors.h).
-    void savePictureFileInBackground(std::string_view path,
+    void savePictureFileInBackground(std::string_view path, int jpegQuality,
                                      std::function<void(const AppError&)> failed);
     // savePictureFile on the background worker, after the writes already asked for, so the
     // window goes on answering while a large picture is written: returns at once, and
     // `done` runs on the user-interface thread with the outcome, unless this box is gone.
     // An extension that is not one of ours raises here.
-    void savePictureFileThen(std::string_view path, SaveTarget target,
+    void savePictureFileThen(std::string_view path, int jpegQuality, SaveTarget target,
                              std::function<void(const SaveOutcome&)> done);
     // Fires on the user-interface thread as the first write starts (true) and as the last
     // one ends (false).
@@ -105,10 +106,6 @@ public:
     // Returns once no background write is in progress, after telling those that failed.
     // Whatever reads or replaces the files a capture writes calls it first.
     void waitForWrites();
-
-    // Quality of later JPEG saves, 1 to 100; other values raise 380.
-    int jpegQuality() const { return jpegQuality_; }
-    void setJpegQuality(int quality);
 
     // Puts the picture on the clipboard, unless another program holds it; a clipboard that
     // cannot take the data raises 7.
@@ -146,7 +143,6 @@ private:
     // is then no longer there to hear of them.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     int writesInFlight_ = 0;
-    int jpegQuality_ = 90;
     std::string printTitle_;
     bool printOption_ = false;
 };

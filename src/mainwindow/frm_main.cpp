@@ -7,9 +7,10 @@
 
 namespace pictorn {
 
-FrmMain::FrmMain(platform::Services& services)
-    : ui::Form(services.ui, "frmMain"), services_(services),
-      registry_(services.registry, services.messageBox), settings_(registry_, services.protection) {
+FrmMain::FrmMain(platform::Services& services, app::PreferenceStore& preferences)
+    : ui::Form(services.ui, "frmMain"), services_(services), store_(preferences),
+      listening_(preferences.listen(
+          [this](const app::Preferences& before) { preferencesChanged(before); })) {
     setCaption("Pictorn");
     // Inner size 8055 x 4290 twips until the load applies the window's own size. Setting
     // it must not load the window yet: the handlers are not connected.
@@ -27,13 +28,31 @@ FrmMain::FrmMain(platform::Services& services)
 
 FrmMain::~FrmMain() = default;
 
-FrmPrefs& FrmMain::prefs() {
-    if (!prefs_) {
-        prefs_ =
-            std::make_unique<FrmPrefs>(services_, settings_, preferences_, *this, TimerRandomName);
+void FrmMain::showPreferences(std::optional<int> tab) {
+    if (prefs_) {
+        // What changed since it was last open (the prefix an auto-save put in place).
+        prefs_->showValues(store_.values());
+    } else {
+        // Kept once made, so it opens where the user left it.
+        prefs_ = std::make_unique<FrmPrefs>(services_, store_);
         prefs_->load();
     }
-    return *prefs_;
+    if (tab)
+        prefs_->SSTab1.setCurrentTab(*tab);
+    prefs_->showModal(this);
+}
+
+void FrmMain::preferencesChanged(const app::Preferences& before) {
+    const app::Preferences& now = store_.values();
+    // The labels are those of the preferences' boxes, whose clicks these changes are.
+    if (now.autoSave != before.autoSave)
+        app::trap(services_.messageBox, "frmPrefs - chkAutoSave_Click", [&] {
+            setCaption(now.autoSave ? "Pictorn - AutoSave activated" : "Pictorn");
+            TimerRandomName.setEnabled(now.autoSave);
+        });
+    if (now.keepOnTop != before.keepOnTop)
+        app::trap(services_.messageBox, "frmPrefs - chkKeepOnTop_Click",
+                  [&] { setTopmost(now.keepOnTop); });
 }
 
 void FrmMain::buildMenus() {
@@ -187,7 +206,7 @@ void FrmMain::wireHandlers() {
 
 void FrmMain::menuPreferences_Click() {
     ModalScope modal(*this);
-    prefs().showModal(this);
+    showPreferences();
 }
 
 bool FrmMain::rectangleOpen() const {

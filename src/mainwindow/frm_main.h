@@ -2,9 +2,7 @@
 // The main window: the menus every command starts from, the current picture and the
 // summary of the hotkeys. Closing it ends the program.
 #include "app/command_options.h"
-#include "app/preferences.h"
-#include "app/registry.h"
-#include "app/settings.h"
+#include "app/preference_store.h"
 #include "capture/image_box.h"
 #include "capture/uncovered_wait.h"
 #include "mainwindow/command_ids.h"
@@ -36,13 +34,13 @@ struct SelectionResult;
 class FrmMain : public ui::Form {
     // First, so every member below may use the services while it is made.
     platform::Services& services_;
-    app::Registry registry_;
-    app::SettingsStore settings_;
-    // The live preferences: loaded at start-up, changed in the preferences dialog.
-    app::Preferences preferences_;
+    // The program's preferences, made beside this window: loaded by its load, changed in
+    // the preferences dialog; the window follows every change (preferencesChanged).
+    app::PreferenceStore& store_;
+    app::PreferenceStore::Subscription listening_;
 
 public:
-    explicit FrmMain(platform::Services& services);
+    FrmMain(platform::Services& services, app::PreferenceStore& preferences);
     ~FrmMain() override;
 
     // Control ids of the window's own children.
@@ -132,10 +130,10 @@ public:
     HotkeyControl VBHotKey2{services_.hotkeys, *this, kHotkeyWindow, 'W', true, false};
     HotkeyControl VBHotKey3{services_.hotkeys, *this, kHotkeyRectangle, 'R', true, false};
 
-    // The preferences dialog, made hidden by the load and kept for the whole run.
-    FrmPrefs& prefs();
-    const app::Preferences& preferences() const { return preferences_; }
-    app::SettingsStore& settings() { return settings_; }
+    // The preferences dialog, made when the user first opens it; nothing before.
+    FrmPrefs* preferencesDialog() { return prefs_.get(); }
+    const app::Preferences& preferences() const { return store_.values(); }
+    app::SettingsStore& settings() { return store_.settings(); }
 
     // Commands that the tray menu, the hotkeys and other windows run as well.
     void menuCaptureFullScreen_Click();
@@ -187,6 +185,8 @@ public:
     void menuUploadFTP_Click();
     // The temporary bitmap every capture is written to, in the data folder.
     std::string tempPicturePath();
+    // The JPEG quality of the preferences, which every save of the picture takes.
+    int jpegQuality() const { return preferences().jpegQuality; }
     bool rectangleOpen() const;
     bool aboutOpen() const;
 
@@ -204,6 +204,9 @@ private:
     void wireHandlers();
     void Form_Load();
     void loadPreferences();
+    // What the window shows of the preferences: the caption and time stamps of auto-save,
+    // keep-on-top.
+    void preferencesChanged(const app::Preferences& before);
     void loadHotkeys();
     // The modifier text of a hotkey as registered at start-up (app::HotkeyIndex).
     std::string hotkeyPrefix(int hotkey) const;
@@ -228,7 +231,8 @@ private:
     void rectangleDone(const capture::SelectionResult& result);
     std::string timeStamp();
     std::string uniqueName(const std::string& stem, const std::string& extension);
-    void openPreferencesOnTab(int tab);
+    // Opens the preferences dialog, on the given tab or the one last in front.
+    void showPreferences(std::optional<int> tab = std::nullopt);
     struct CommandLine {
         app::cli::Request request;
         std::shared_ptr<platform::ForwardedReply> reply; // empty: this copy's own

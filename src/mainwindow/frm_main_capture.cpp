@@ -9,7 +9,6 @@
 #include "capture/uncovered_wait.h"
 #include "mainwindow/frm_main.h"
 #include "platform/ui/ui_toolkit.h"
-#include "prefs/frm_prefs.h"
 
 namespace pictorn {
 namespace {
@@ -63,7 +62,7 @@ void FrmMain::hideForCapture() {
 }
 
 int FrmMain::delaySeconds() const {
-    return delayOverride_ ? *delayOverride_ : preferences_.delaySeconds;
+    return delayOverride_ ? *delayOverride_ : preferences().delaySeconds;
 }
 
 void FrmMain::delayWait() {
@@ -134,13 +133,13 @@ void FrmMain::captureSequence(CaptureSource source, bool withPointer) {
     const bool autoSaveDue = saveTempandShowPicture(std::move(grab->picture));
     hiddenForCapture_ = false;
     ++captures_;
-    if (preferences_.keepMinimized) {
+    if (preferences().keepMinimized) {
         setWindowState(ui::WindowState::Minimized);
         setVisible(true);
     } else {
         menuTrayOpen_Click();
     }
-    if (preferences_.playSound)
+    if (preferences().playSound)
         PlaySound("pictorn.wav");
     enableOutputCommands();
     if (autoSaveDue)
@@ -163,9 +162,9 @@ void FrmMain::menuCaptureRectangularArea_Click() {
         delayWait();
         if (!rectangle_)
             rectangle_ = std::make_unique<capture::FrmRectangle>(
-                services_, [this] { return preferences_.rectangleColour; },
+                services_, [this] { return preferences().rectangleColour; },
                 [this](const capture::SelectionResult& result) { rectangleDone(result); });
-        rectangle_->setMagnifierSource([this] { return preferences_.showMagnifier; });
+        rectangle_->setMagnifierSource([this] { return preferences().showMagnifier; });
         rectangle_->show();
     });
 }
@@ -181,9 +180,9 @@ void FrmMain::rectangleDone(const capture::SelectionResult& result) {
     }
     const bool autoSaveDue = saveTempandShowPicture(result.picture);
     ++captures_;
-    if (preferences_.playSound)
+    if (preferences().playSound)
         PlaySound("pictorn.wav");
-    if (preferences_.keepMinimized) {
+    if (preferences().keepMinimized) {
         setWindowState(ui::WindowState::Minimized);
         setVisible(true);
     } else {

@@ -108,8 +108,7 @@ void FrmMain::finishCommandLine(bool captured) {
     if (captured && !request.savePath.empty()) {
         capture::SaveResult saved;
         const auto failure = app::catchError([&] {
-            ImageBox1.setJpegQuality(prefs().HScroll1.value());
-            saved = ImageBox1.savePictureFile(request.savePath);
+            saved = ImageBox1.savePictureFile(request.savePath, jpegQuality());
             if (!saved.saved())
                 return;
             Filename_ = request.savePath;

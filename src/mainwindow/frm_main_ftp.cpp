@@ -18,7 +18,7 @@ void FrmMain::menuUploadFTP_Click() {
     if (!step([&] { imageToAttach = attachmentPicturePath(); }))
         return;
     capture::SaveResult saved;
-    if (!step([&] { saved = ImageBox1.savePictureFile(imageToAttach); }))
+    if (!step([&] { saved = ImageBox1.savePictureFile(imageToAttach, jpegQuality()); }))
         return;
     // A path that cannot be written is passed over: the window opens all the same, and the
     // user can still upload other files. A full disk ends the command like any other error.
@@ -28,7 +28,7 @@ void FrmMain::menuUploadFTP_Click() {
     }
     if (!step([&] {
             ModalScope modal(*this);
-            showFtpWindow(services_, settings_, *this, mailOrFtpOpen_, imageToAttach,
+            showFtpWindow(services_, settings(), *this, mailOrFtpOpen_, imageToAttach,
                           &sessionWindow_);
         }))
         return;

@@ -2,7 +2,6 @@
 #include "about/frm_about.h"
 #include "about/help_commands.h"
 #include "mainwindow/frm_main.h"
-#include "prefs/frm_prefs.h"
 
 namespace pictorn {
 
@@ -17,8 +16,7 @@ void FrmMain::menuHelp2_Click() {
 
 void FrmMain::menuOpenAutoSaveFolder_Click() {
     openAutoSaveFolder(
-        services_, preferences_.defaultFolder, [this](int tab) { openPreferencesOnTab(tab); },
-        *this);
+        services_, preferences().defaultFolder, [this](int tab) { showPreferences(tab); }, *this);
 }
 
 bool FrmMain::aboutOpen() const {

@@ -2,7 +2,6 @@
 // as not available, and one notice after start-up names them -- again only when the set
 // of taken combinations changes, so a user who cannot free them is not asked every time.
 #include "app/error_report.h"
-#include "app/preference_table.h"
 #include "mainwindow/frm_main.h"
 
 namespace pictorn {
@@ -48,10 +47,10 @@ void FrmMain::noticeTakenHotkeys() {
         names += (names.empty() ? "" : ";") + combination;
         lines += combination + "  (Capture " + std::string(t.capture) + ")\r\n";
     }
-    if (preferences_.hotkeysTakenNoticed == names)
+    if (store_.values().hotkeysTakenNoticed == names)
         return;
-    preferences_.hotkeysTakenNoticed = names;
-    app::savePreferences(settings_, preferences_, app::Written::AfterHotkeyNotice);
+    store_.change([&](app::Preferences& p) { p.hotkeysTakenNoticed = names; });
+    store_.save(app::Written::AfterHotkeyNotice);
     if (names.empty())
         return;
     services_.messageBox.show(

@@ -1,14 +1,12 @@
-// The main window's start-up: every setting of the window is read and put into place, and
-// the preferences are loaded into the live values (shown by the hidden preferences dialog).
+// The main window's start-up: the preferences are loaded and every one the window shows is
+// put into place.
 // Until the window's own set-up at the end, a step that fails (an unreadable or unconvertible
 // value) is skipped silently and the control keeps its initial state, so a damaged store can
 // never stop the program from starting.
 #include "app/app_data.h"
 #include "app/error_report.h"
-#include "app/preference_table.h"
 #include "mainwindow/frm_main.h"
 #include "platform/ui/ui_toolkit.h"
-#include "prefs/frm_prefs.h"
 
 namespace pictorn {
 
@@ -21,9 +19,9 @@ void FrmMain::centre() {
 
 void FrmMain::Form_Load() {
     using app::ignoreErrors;
-    ignoreErrors([&] { settings_.createKey(); });
-    preferences_ = app::loadPreferences(settings_);
-    const app::Preferences& p = preferences_;
+    // The window follows the loaded values as it follows any change (auto-save, on top).
+    store_.load();
+    const app::Preferences& p = store_.values();
     if (!p.startedBefore) {
         ignoreErrors([&] { centre(); });
     } else {
@@ -61,18 +59,9 @@ void FrmMain::Form_Load() {
 }
 
 void FrmMain::loadPreferences() {
-    using app::ignoreErrors;
-    // Made with its controls as designed, the dialog's load would put them into the live
-    // values: the loaded ones are shown afterwards.
-    const app::Preferences loaded = preferences_;
-    prefs().showLoadedValues(loaded);
-    ignoreErrors([&] {
-        if (preferences_.startMinimized)
+    app::ignoreErrors([&] {
+        if (store_.values().startMinimized)
             setWindowState(ui::WindowState::Minimized);
-    });
-    ignoreErrors([&] {
-        if (preferences_.keepOnTop)
-            setTopmost(true);
     });
     loadHotkeys();
 }
@@ -97,14 +86,14 @@ void FrmMain::loadHotkeys() {
     };
     for (const Modifier& m : modifiers) {
         const int hotkey = m.hotkey.id() - kHotkeyFull;
-        (m.hotkey.*m.set)(preferences_.hotkeys[static_cast<std::size_t>(hotkey)].*m.held);
+        (m.hotkey.*m.set)(store_.values().hotkeys[static_cast<std::size_t>(hotkey)].*m.held);
     }
     for (HotkeyControl* hotkey : {&VBHotKey1, &VBHotKey2, &VBHotKey3})
         app::ignoreErrors([&] { hotkey->arm(); });
 
     // The summary describes the hotkeys in force; changes in the preferences wait for the
     // next start.
-    hotkeysInForce_ = preferences_.hotkeys;
+    hotkeysInForce_ = store_.values().hotkeys;
     showHotkeySummary();
     // Told from the message loop, so the notice appears over the shown main window.
     hotkeyNoticePending_ = true;

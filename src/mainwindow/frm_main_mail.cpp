@@ -7,26 +7,23 @@
 #include "capture/reported_errors.h"
 #include "mail/frm_sendmail.h"
 #include "mainwindow/frm_main.h"
-#include "prefs/frm_prefs.h"
 
 namespace pictorn {
 
 std::string FrmMain::attachmentPicturePath() {
     // An attachment type outside the list (none chosen) falls back to PNG, and the
     // preferences show it.
-    const int index = preferences_.attachmentExtensionIndex;
-    if (index < 0 || index >= static_cast<int>(app::kPictureExtensions.size())) {
-        preferences_.attachmentExtensionIndex = app::kPngIndex;
-        prefs().cboExtension4Attachments.setListIndex(app::kPngIndex);
-    }
-    const std::string extension(app::pictureExtension(preferences_.attachmentExtensionIndex));
+    const int index = preferences().attachmentExtensionIndex;
+    if (index < 0 || index >= static_cast<int>(app::kPictureExtensions.size()))
+        store_.change([](app::Preferences& p) { p.attachmentExtensionIndex = app::kPngIndex; });
+    const std::string extension(app::pictureExtension(preferences().attachmentExtensionIndex));
     return app::AppDataFolder(services_.files, services_.shell, services_.shell.programFolder()) +
            "Pictorn" + extension;
 }
 
 std::string FrmMain::saveAttachmentPicture() {
     const std::string path = attachmentPicturePath();
-    capture::raiseUnlessSaved(ImageBox1.savePictureFile(path));
+    capture::raiseUnlessSaved(ImageBox1.savePictureFile(path, jpegQuality()));
     return path;
 }
 
@@ -35,7 +32,7 @@ void FrmMain::menuSendMail_Click() {
         const std::string imageToAttach = saveAttachmentPicture();
         {
             ModalScope modal(*this);
-            mail::showSendMail(services_, settings_, *this, imageToAttach, mailOrFtpOpen_,
+            mail::showSendMail(services_, settings(), *this, imageToAttach, mailOrFtpOpen_,
                                &sessionWindow_);
         }
         // Closing the main window meanwhile has unloaded it already.

@@ -16,11 +16,12 @@ void FrmMain::menuMarkUpImage_Click() {
             // The temporary bitmap of the capture is whole before it is replaced.
             ImageBox1.waitForWrites();
             ImageBox1.setPicture(std::move(marked));
-            ImageBox1.savePictureFileInBackground(tempPicturePath(), [this](const AppError& e) {
-                app::showErrorReport(services_.messageBox, e, "menuMarkUpImage_Click");
-            });
+            ImageBox1.savePictureFileInBackground(
+                tempPicturePath(), jpegQuality(), [this](const AppError& e) {
+                    app::showErrorReport(services_.messageBox, e, "menuMarkUpImage_Click");
+                });
         };
-        markup::FrmMarkup window(services_, ImageBox1.picture(), preferences_.rectangleColour,
+        markup::FrmMarkup window(services_, ImageBox1.picture(), preferences().rectangleColour,
                                  applied);
         ModalScope modal(*this);
         ui::showModalAndUnload(window, *this, &sessionWindow_);

@@ -10,7 +10,6 @@
 #include "mainwindow/frm_main.h"
 #include "platform/command_line.h"
 #include "platform/file_dialogs.h"
-#include "prefs/frm_prefs.h"
 
 #include <array>
 
@@ -29,9 +28,8 @@ constexpr auto kExclamation = platform::mb::kIconExclamation;
 // seconds, and the window goes on answering meanwhile.
 void FrmMain::menuSave_Click() {
     const auto failure = app::catchError([&] {
-        ImageBox1.setJpegQuality(preferences_.jpegQuality);
         ImageBox1.savePictureFileThen(
-            Filename_, capture::SaveTarget::Existing,
+            Filename_, jpegQuality(), capture::SaveTarget::Existing,
             [this](const capture::SaveOutcome& outcome) { saveFinished(outcome); });
     });
     if (failure)
@@ -63,10 +61,9 @@ void FrmMain::saveFinished(const capture::SaveOutcome& outcome) {
 
 void FrmMain::menuSaveAs_Click() {
     const auto failure = app::catchError([&] {
-        ImageBox1.setJpegQuality(preferences_.jpegQuality);
-        if (preferences_.keepOnTop)
+        if (preferences().keepOnTop)
             setWindowState(ui::WindowState::Minimized);
-        std::string index = preferences_.saveAsType;
+        std::string index = preferences().saveAsType;
         if (!app::isNumeric(index))
             index = app::defaultPreferences().saveAsType;
         platform::SaveFileRequest request;
@@ -84,7 +81,7 @@ void FrmMain::menuSaveAs_Click() {
         if (!answer)
             platform::raiseDialogCancelled();
         ImageBox1.savePictureFileThen(
-            answer->path, capture::SaveTarget::Any,
+            answer->path, jpegQuality(), capture::SaveTarget::Any,
             [this, path = answer->path](const capture::SaveOutcome& outcome) {
                 saveAsFinished(path, outcome);
             });
@@ -108,8 +105,8 @@ void FrmMain::saveAsFinished(const std::string& path, const capture::SaveOutcome
         for (std::size_t i = 0; i < app::kPictureExtensions.size(); ++i)
             if (extension == app::kPictureExtensions[i])
                 stored = std::to_string(i + 1);
-        preferences_.saveAsType = stored;
-        app::savePreferences(settings_, preferences_, app::Written::AfterSaveAs);
+        store_.change([&](app::Preferences& p) { p.saveAsType = stored; });
+        store_.save(app::Written::AfterSaveAs);
     });
     if (failure)
         app::showErrorReport(services_.messageBox, *failure, "frmMain - menuSaveAs_Click");
@@ -165,37 +162,32 @@ std::string FrmMain::GetShortPath(std::string_view strFilename) {
     return shortPath;
 }
 
-void FrmMain::openPreferencesOnTab(int tab) {
-    prefs().SSTab1.setCurrentTab(tab);
-    prefs().showModal(this);
-}
-
 void FrmMain::menuSendImagetoEditor_Click() {
     const std::string editorNotFound =
         "Could not locate your image editor.\r\n\r\nIn the Preferences window, under the "
         "\"Save & Edit\" tab, please enter a correct path to your image editor, or use the [...] "
         "browse button.";
     const auto failure = app::catchError([&] {
-        const std::string& editorPath = preferences_.editorPath;
+        const std::string& editorPath = preferences().editorPath;
         if (editorPath.empty() || editorPath == app::kEditorPlaceholder) {
             services_.messageBox.show(
                 "You haven't defined an image editor.\r\n\r\nIn the Preferences window, under the "
                 "[Save & Edit] tab, please select a program you would like to use as image "
                 "editor.",
                 platform::mb::kIconInformation, "Image Editor not defined yet");
-            openPreferencesOnTab(app::kTabSaveAndEdit);
+            showPreferences(app::kTabSaveAndEdit);
             return;
         }
         const std::string editor = app::trim(editorPath);
         if (!app::FileExists(services_.files, editor)) {
             services_.messageBox.show(editorNotFound, kExclamation, "Image Editor not found");
-            openPreferencesOnTab(app::kTabSaveAndEdit);
+            showPreferences(app::kTabSaveAndEdit);
             return;
         }
-        if (preferences_.keepOnTop)
+        if (preferences().keepOnTop)
             setWindowState(ui::WindowState::Minimized);
         const std::string picture = tempPicturePath();
-        capture::raiseUnlessSaved(ImageBox1.savePictureFile(picture));
+        capture::raiseUnlessSaved(ImageBox1.savePictureFile(picture, jpegQuality()));
         const std::string shortPath = GetShortPath(picture);
         // Both paths quoted: a blank in either would otherwise split the command line.
         services_.launcher.startProgram(
@@ -211,7 +203,7 @@ void FrmMain::menuSendImagetoEditor_Click() {
         services_.messageBox.show(editorNotFound, kExclamation, "Image Editor not found");
         if (windowState() == ui::WindowState::Minimized)
             setWindowState(ui::WindowState::Normal);
-        openPreferencesOnTab(app::kTabSaveAndEdit);
+        showPreferences(app::kTabSaveAndEdit);
         return;
     }
     app::showErrorReport(services_.messageBox, *failure, "frmMain - menuSendImagetoEditor_Click");
@@ -221,10 +213,10 @@ void FrmMain::menuSendImagetoEditor_Click() {
 
 void FrmMain::menuSendImagetoPaint_Click() {
     const auto failure = app::catchError([&] {
-        if (preferences_.keepOnTop)
+        if (preferences().keepOnTop)
             setWindowState(ui::WindowState::Minimized);
         const std::string picture = tempPicturePath();
-        capture::raiseUnlessSaved(ImageBox1.savePictureFile(picture));
+        capture::raiseUnlessSaved(ImageBox1.savePictureFile(picture, jpegQuality()));
         const std::string shortPath = GetShortPath(picture);
         std::string paint = app::LocatePaint(services_.files);
         if (paint.empty())

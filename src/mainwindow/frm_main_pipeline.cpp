@@ -7,7 +7,6 @@
 #include "app/program_sound.h"
 #include "imaging/encoder.h"
 #include "mainwindow/frm_main.h"
-#include "prefs/frm_prefs.h"
 
 #include <array>
 #include <cstdio>
@@ -35,11 +34,12 @@ bool FrmMain::saveTempandShowPicture(imaging::Picture picture) {
     // meanwhile, off this thread: the auto-saved one first, as the user waits for it; the
     // temporary bitmap is only read by the hand-offs, and they wait for every write.
     ImageBox1.setPicture(std::make_shared<const imaging::Picture>(std::move(picture)));
-    const bool autoSaveDue = preferences_.autoSave && !startAutoSave();
+    const bool autoSaveDue = preferences().autoSave && !startAutoSave();
     app::trap(services_.messageBox, "saveTempandShowPicture", [&] {
-        ImageBox1.savePictureFileInBackground(tempPicturePath(), [this](const AppError& e) {
-            app::showErrorReport(services_.messageBox, e, "saveTempandShowPicture");
-        });
+        ImageBox1.savePictureFileInBackground(
+            tempPicturePath(), jpegQuality(), [this](const AppError& e) {
+                app::showErrorReport(services_.messageBox, e, "saveTempandShowPicture");
+            });
     });
     return autoSaveDue;
 }
@@ -56,29 +56,26 @@ void FrmMain::AutoSave() {
         "(anymore).         \r\nIn the Preferences window, under the [Save & Edit] tab at "
         "[Auto Save], please pick another folder.    ",
         platform::mb::kIconExclamation, "Folder for screenshots unavailable");
-    prefs().showModal(this);
+    showPreferences();
 }
 
 bool FrmMain::startAutoSave() {
-    const app::Preferences& p = preferences_;
+    const app::Preferences& p = preferences();
     if (!app::FolderExists(services_.files, p.defaultFolder))
         return false;
     app::trap(services_.messageBox, "frmMain - AutoSave", [&] {
         const std::string folder = app::AddTrailingBackslash(p.defaultFolder);
         const std::string prefix = app::trim(p.prefix);
-        // The dialog then shows what an empty prefix stands for.
-        if (p.prefix.empty() || p.prefix == " ") {
-            preferences_.prefix = std::string(app::kDefaultPrefix);
-            prefs().showValues(preferences_);
-        }
+        // The preferences then show what an empty prefix stands for.
+        if (p.prefix.empty() || p.prefix == " ")
+            store_.change([](app::Preferences& values) { values.prefix = app::kDefaultPrefix; });
         const std::string extension(app::pictureExtension(p.extensionIndex));
         // The timer refreshes the stamp twice a second; before its first tick there is none
         // yet, so take the time now rather than write a name without one.
         if (myRandomName_.empty())
             myRandomName_ = timeStamp();
         Filename_ = uniqueName(folder + prefix + myRandomName_, extension);
-        ImageBox1.setJpegQuality(p.jpegQuality);
-        ImageBox1.savePictureFileInBackground(Filename_, [this](const AppError& e) {
+        ImageBox1.savePictureFileInBackground(Filename_, p.jpegQuality, [this](const AppError& e) {
             app::showErrorReport(services_.messageBox, e, "frmMain - AutoSave");
         });
     });

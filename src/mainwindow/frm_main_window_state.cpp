@@ -1,7 +1,6 @@
 // How the main window follows its size and state: the tray icon, the layout, restoring,
 // closing (which ends the program), the tray's mouse messages and the hotkeys.
 #include "app/error_report.h"
-#include "app/preference_table.h"
 #include "capture/frm_rectangle.h"
 #include "mainwindow/frm_main.h"
 #include "platform/app_error.h"
@@ -17,7 +16,7 @@ std::string FrmMain::trayTip() const {
 
 void FrmMain::Form_Resize() {
     const bool trayDone = app::trap(services_.messageBox, "frmMain - Form_Resize", [&] {
-        if (preferences_.systemTray) {
+        if (store_.values().systemTray) {
             services_.tray.add(*this, trayTip());
             services_.tray.hideTaskbarButton(*this);
             pichookEnabled_ = true;
@@ -65,16 +64,17 @@ void FrmMain::menuExit_Click() {
 }
 
 void FrmMain::Form_QueryUnload(bool&) {
-    app::Preferences& p = preferences_;
     // A minimized window's place is no place to come back to: the stored one stays.
     const bool minimized = windowState() == ui::WindowState::Minimized;
     const ui::Geometry g = geometry();
-    p.windowTop = minimized ? std::nullopt : std::optional(g.top);
-    p.windowLeft = minimized ? std::nullopt : std::optional(g.left);
-    p.autoExit = menuAutoExit.checked();
-    p.includePointer = menuIncludeMousepointer.checked();
-    p.startedBefore = true;
-    app::savePreferences(settings_, p, app::Written::AtClose);
+    store_.change([&](app::Preferences& p) {
+        p.windowTop = minimized ? std::nullopt : std::optional(g.top);
+        p.windowLeft = minimized ? std::nullopt : std::optional(g.left);
+        p.autoExit = menuAutoExit.checked();
+        p.includePointer = menuIncludeMousepointer.checked();
+        p.startedBefore = true;
+    });
+    store_.save(app::Written::AtClose);
     TimerRandomName.setEnabled(false);
     app::trap(services_.messageBox, "frmMain - Form_QueryUnload", [&] {
         services_.tray.remove(*this);

@@ -9,10 +9,8 @@ namespace pictorn {
 
 using namespace prefs;
 
-FrmPrefs::FrmPrefs(platform::Services& services, app::SettingsStore& store, app::Preferences& live,
-                   ui::Form& mainWindow, ui::Timer& timerRandomName)
-    : ui::Form(services.ui, "frmPrefs"), services_(services), store_(store), live_(live),
-      mainWindow_(mainWindow), timerRandomName_(timerRandomName) {
+FrmPrefs::FrmPrefs(platform::Services& services, app::PreferenceStore& store)
+    : ui::Form(services.ui, "frmPrefs"), services_(services), store_(store) {
     setStyle(
         {.templateId = IDD_PREFS, .sizable = false, .showInTaskbar = false, .minMaxBoxes = false});
     setDesignState();
@@ -181,9 +179,9 @@ void FrmPrefs::wireHandlers() {
         cboExtension4Attachments_Click();
     };
     for (int hotkey = 1; hotkey <= 3; ++hotkey)
-        for (ui::CheckBox* box : hotkeyBoxes(hotkey))
-            box->Click = [this, hotkey, box] {
-                hotkeyBox_Click(hotkey, *box);
+        for (std::size_t column = 0; column < 3; ++column)
+            hotkeyBoxes(hotkey)[column]->Click = [this, hotkey, column] {
+                hotkeyBox_Click(hotkey, column);
             };
     picBlue.Click = [this] {
         picBlue_Click();
@@ -263,7 +261,7 @@ void FrmPrefs::showCurrentTab() {
 }
 
 void FrmPrefs::SSTab1_Click(int) {
-    live_.tab = SSTab1.currentTab();
+    set([&](app::Preferences& p) { p.tab = SSTab1.currentTab(); });
     showCurrentTab();
 }
 
@@ -288,7 +286,7 @@ void FrmPrefs::SetSelected() {
 }
 
 void FrmPrefs::setRectangleColour(app::Colour colour) {
-    live_.rectangleColour = colour;
+    set([&](app::Preferences& p) { p.rectangleColour = colour; });
     paintPreview(colour);
 }
 

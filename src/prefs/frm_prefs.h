@@ -1,12 +1,11 @@
 #pragma once
-// The preferences dialog: the place where the live preferences (app::Preferences, owned by
-// the main window) are changed. Every control writes its value into them the moment it
-// changes, so the rest of the program, which reads only the typed values, sees an edit at
-// once; there is no Cancel. Created (hidden) at start-up, filled from the settings store,
-// shown modally from the Preferences menu and hidden again by Done, which stores the values;
-// it lives for the whole run.
-#include "app/preferences.h"
-#include "app/settings.h"
+// The preferences dialog: a view of the program's preferences (app::PreferenceStore). Made
+// when the user opens it, it shows the values of the moment; every control writes its value
+// into the store the moment it changes, so the rest of the program, which reads only the
+// typed values, sees an edit at once, and the main window follows it as a listener; there
+// is no Cancel. Done stores the values and hides the dialog, which is kept for the next
+// opening.
+#include "app/preference_store.h"
 #include "platform/services.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/form.h"
@@ -22,10 +21,7 @@ namespace pictorn {
 
 class FrmPrefs : public ui::Form {
 public:
-    // The dialog acts on the main window only through these: its caption and keep-on-top
-    // state, and the time-stamp timer that auto-save needs.
-    FrmPrefs(platform::Services& services, app::SettingsStore& store, app::Preferences& live,
-             ui::Form& mainWindow, ui::Timer& timerRandomName);
+    FrmPrefs(platform::Services& services, app::PreferenceStore& store);
 
     static constexpr int kTabGeneral = app::kTabGeneral;
     static constexpr int kTabSaveEdit = app::kTabSaveAndEdit;
@@ -110,13 +106,11 @@ public:
     ui::TextBox txtSeconds{this, "txtSeconds", IDC_PREFS_SECONDS};
     ui::Label lblDelaySeconds{this, "lblDelaySeconds", IDC_PREFS_LBL_SECONDS};
 
-    // Start-up: shows the live preferences as loaded, each control firing its own events
-    // as a user's change would; the hotkeys then count as unchanged.
-    void showLoadedValues(app::Preferences loaded);
-    // Puts preferences into the controls, in the order start-up fills them. A copy: each
-    // control writes its value back into the live preferences as it changes.
+    const app::Preferences& values() const { return store_.values(); }
+    // Puts preferences into the controls. A copy: each control writes its value back into
+    // the store as it changes.
     void showValues(app::Preferences values);
-    const app::Preferences& values() const { return live_; }
+
     // Whether a hotkey box or the hotkey Default button was used since start-up or since
     // Done's restart notice.
     bool hotkeysChanged() const { return hotkeysChanged_; }
@@ -147,11 +141,16 @@ private:
     bool moveFocus(ui::Control& target);
     void wireLiveValues();
     void paintPreview(app::Colour colour);
-    void hotkeyBox_Click(int hotkey, ui::CheckBox& box);
+    void hotkeyBox_Click(int hotkey, std::size_t column);
+    void showHotkeys(const std::array<app::HotkeyModifiers, 3>& hotkeys);
     void failField(bool& cancel, std::string_view text, std::string_view title);
 
     // Load, activation and the controls that act at once (frm_prefs_live.cpp).
+    // Shows the values of the store, each control firing its own events as a user's change
+    // would; the hotkeys then count as unchanged.
     void Form_Load();
+    void enableAutoSaveControls();
+    void set(const std::function<void(app::Preferences&)>& edit) { store_.change(edit); }
     void Form_Activate();
     void chkAutoSave_Click();
     void chkKeepOnTop_Click();
@@ -190,11 +189,8 @@ private:
     bool writeSettings();
 
     platform::Services& services_;
-    app::SettingsStore& store_;
-    app::Preferences& live_;
+    app::PreferenceStore& store_;
     bool hotkeysChanged_ = false;
-    ui::Form& mainWindow_;
-    ui::Timer& timerRandomName_;
     std::array<std::vector<ui::Control*>, 3> pages_;
 };
 

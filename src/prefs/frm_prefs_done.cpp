@@ -60,11 +60,11 @@ bool FrmPrefs::checkEntriesForDone() {
 // written so far stays written, the rest waits for the next Done.
 bool FrmPrefs::writeSettings() {
     // An emptied field shows (and stores) what an empty value stands for.
-    if (app::trim(live_.editorPath).empty())
+    if (app::trim(values().editorPath).empty())
         app::ignoreErrors([&] { txtEditorPath.setText(std::string(app::kEditorPlaceholder)); });
-    if (live_.autoSave && app::trim(live_.prefix).empty())
+    if (values().autoSave && app::trim(values().prefix).empty())
         app::ignoreErrors([&] { txtPrefix.setText(std::string(app::kDefaultPrefix)); });
-    if (app::savePreferencesAtDone(store_, live_))
+    if (store_.saveAtDone())
         return true;
     services_.messageBox.show(kNoFolder, platform::mb::kOk | platform::mb::kIconExclamation,
                               kNoFolderTitle);

@@ -10,45 +10,50 @@ namespace pictorn {
 
 using namespace prefs;
 
+namespace {
+
+// The hotkey boxes' columns.
+constexpr std::array<bool app::HotkeyModifiers::*, 3> kModifiers{
+    &app::HotkeyModifiers::ctrl, &app::HotkeyModifiers::alt, &app::HotkeyModifiers::shift};
+
+} // namespace
+
 void FrmPrefs::wireLiveValues() {
     txtSeconds.Change = [this] {
         // A text that is no number yet (the field being edited) keeps the last delay.
-        app::ignoreErrors([&] { live_.delaySeconds = app::toShort(txtSeconds.text()); });
+        app::ignoreErrors([&] {
+            const int seconds = app::toShort(txtSeconds.text());
+            set([&](app::Preferences& p) { p.delaySeconds = seconds; });
+        });
     };
     chkSound.Click = [this] {
-        live_.playSound = chkSound.value() == 1;
+        set([&](app::Preferences& p) { p.playSound = chkSound.value() == 1; });
     };
     chkMagnifier.Click = [this] {
-        live_.showMagnifier = chkMagnifier.value() == 1;
+        set([&](app::Preferences& p) { p.showMagnifier = chkMagnifier.value() == 1; });
     };
     chkStartMinimized.Click = [this] {
-        live_.startMinimized = chkStartMinimized.value() != 0;
+        set([&](app::Preferences& p) { p.startMinimized = chkStartMinimized.value() != 0; });
     };
     chkTray.Click = [this] {
-        live_.systemTray = chkTray.value() == 1;
+        set([&](app::Preferences& p) { p.systemTray = chkTray.value() == 1; });
     };
     chkKeepMinimized.Click = [this] {
-        live_.keepMinimized = chkKeepMinimized.value() != 0;
+        set([&](app::Preferences& p) { p.keepMinimized = chkKeepMinimized.value() != 0; });
     };
     // The real fields report no mouse moves, so the tooltip also follows every edit.
     txtEditorPath.Change = [this] {
-        live_.editorPath = txtEditorPath.text();
+        set([&](app::Preferences& p) { p.editorPath = txtEditorPath.text(); });
         txtEditorPath_MouseMove();
     };
     txtPrefix.Change = [this] {
-        live_.prefix = txtPrefix.text();
+        set([&](app::Preferences& p) { p.prefix = txtPrefix.text(); });
         txtPrefix_MouseMove();
     };
     txtDefaultFolder.Change = [this] {
-        live_.defaultFolder = txtDefaultFolder.text();
+        set([&](app::Preferences& p) { p.defaultFolder = txtDefaultFolder.text(); });
         txtDefaultFolder_MouseMove();
     };
-}
-
-void FrmPrefs::showLoadedValues(app::Preferences loaded) {
-    showValues(std::move(loaded));
-    // Filling ticked hotkey boxes; that is no change of the user's.
-    hotkeysChanged_ = false;
 }
 
 void FrmPrefs::showValues(const app::Preferences values) {
@@ -67,14 +72,7 @@ void FrmPrefs::showValues(const app::Preferences values) {
     ignoreErrors([&] { txtPrefix.setText(values.prefix); });
     ignoreErrors([&] { cboExtension.setListIndex(values.extensionIndex); });
     ignoreErrors([&] { txtDefaultFolder.setText(values.defaultFolder); });
-    const std::array<bool app::HotkeyModifiers::*, 3> modifiers{
-        &app::HotkeyModifiers::ctrl, &app::HotkeyModifiers::alt, &app::HotkeyModifiers::shift};
-    for (std::size_t column = 0; column < modifiers.size(); ++column)
-        for (int hotkey = 1; hotkey <= 3; ++hotkey)
-            ignoreErrors([&] {
-                const app::HotkeyModifiers& held = values.hotkeys[std::size_t(hotkey - 1)];
-                hotkeyBoxes(hotkey)[column]->setValue(state(held.*modifiers[column]));
-            });
+    showHotkeys(values.hotkeys);
     ignoreErrors([&] { HScroll1.setValue(values.jpegQuality); });
     ignoreErrors([&] { setRectangleColour(values.rectangleColour); });
     ignoreErrors([&] { chkMagnifier.setValue(state(values.showMagnifier)); });
@@ -83,7 +81,11 @@ void FrmPrefs::showValues(const app::Preferences values) {
 }
 
 void FrmPrefs::Form_Load() {
-    app::trap(services_.messageBox, "frmPrefs - Form_Load", [&] { chkAutoSave_Click(); });
+    showValues(store_.values());
+    // Filling ticked hotkey boxes; that is no change of the user's.
+    hotkeysChanged_ = false;
+    // The auto-save box as filled, changed or not.
+    app::trap(services_.messageBox, "frmPrefs - Form_Load", [&] { enableAutoSaveControls(); });
 }
 
 void FrmPrefs::Form_Activate() {
@@ -92,29 +94,24 @@ void FrmPrefs::Form_Activate() {
 }
 
 void FrmPrefs::chkAutoSave_Click() {
-    live_.autoSave = chkAutoSave.value() == 1;
+    set([&](app::Preferences& p) { p.autoSave = chkAutoSave.value() == 1; });
+    enableAutoSaveControls();
+}
+
+void FrmPrefs::enableAutoSaveControls() {
     app::trap(services_.messageBox, "frmPrefs - chkAutoSave_Click", [&] {
         const std::array<ui::Control*, 7> autoSaveControls{
             &lblSavePrefix, &txtPrefix,        &lbSaveas,        &cboExtension,
             &lblSaveFolder, &txtDefaultFolder, &cmdBrowse4Folder};
-        if (chkAutoSave.value() == 1) {
+        // A greyed box changes nothing.
+        if (chkAutoSave.value() == 1 || chkAutoSave.value() == 0)
             for (ui::Control* control : autoSaveControls)
-                control->setEnabled(true);
-            mainWindow_.setCaption(std::string(kMainCaptionAutoSave));
-            timerRandomName_.setEnabled(true);
-        } else if (chkAutoSave.value() == 0) {
-            for (ui::Control* control : autoSaveControls)
-                control->setEnabled(false);
-            mainWindow_.setCaption(std::string(kMainCaption));
-            timerRandomName_.setEnabled(false);
-        }
+                control->setEnabled(chkAutoSave.value() == 1);
     });
 }
 
 void FrmPrefs::chkKeepOnTop_Click() {
-    live_.keepOnTop = chkKeepOnTop.value() == 1;
-    app::trap(services_.messageBox, "frmPrefs - chkKeepOnTop_Click",
-              [&] { mainWindow_.setTopmost(chkKeepOnTop.value() == 1); });
+    set([&](app::Preferences& p) { p.keepOnTop = chkKeepOnTop.value() == 1; });
 }
 
 void FrmPrefs::setBoldorNot(ui::CheckBox& ImChecked) {
@@ -127,30 +124,35 @@ void FrmPrefs::setBoldorNot(ui::CheckBox& ImChecked) {
     hotkeysChanged_ = true;
 }
 
-void FrmPrefs::hotkeyBox_Click(int hotkey, ui::CheckBox& box) {
+void FrmPrefs::showHotkeys(const std::array<app::HotkeyModifiers, 3>& hotkeys) {
+    // One box after the other, CTRL, ALT, then SHIFT, each firing its own click, so the
+    // fonts follow.
+    for (std::size_t column = 0; column < kModifiers.size(); ++column)
+        for (int hotkey = 1; hotkey <= 3; ++hotkey)
+            app::ignoreErrors([&] {
+                const app::HotkeyModifiers& held = hotkeys[std::size_t(hotkey - 1)];
+                hotkeyBoxes(hotkey)[column]->setValue(held.*kModifiers[column] ? 1 : 0);
+            });
+}
+
+void FrmPrefs::hotkeyBox_Click(int hotkey, std::size_t column) {
+    ui::CheckBox& box = *hotkeyBoxes(hotkey)[column];
     setBoldorNot(box);
-    const auto boxes = hotkeyBoxes(hotkey);
-    live_.hotkeys[std::size_t(hotkey - 1)] = {boxes[0]->checked(), boxes[1]->checked(),
-                                              boxes[2]->checked()};
+    set([&](app::Preferences& p) {
+        p.hotkeys[std::size_t(hotkey - 1)].*kModifiers[column] = box.checked();
+    });
 }
 
 void FrmPrefs::cmdHotkeysDefault_Click() {
     app::trap(services_.messageBox, "frmPrefs - cmdHotkeysDefault_Click", [&] {
-        // One box after the other, each firing its own click, so the fonts follow.
-        const auto& defaults = app::defaultPreferences().hotkeys;
-        const std::array<bool app::HotkeyModifiers::*, 3> modifiers{
-            &app::HotkeyModifiers::ctrl, &app::HotkeyModifiers::alt, &app::HotkeyModifiers::shift};
-        for (std::size_t column = 0; column < modifiers.size(); ++column)
-            for (std::size_t hotkey = 0; hotkey < defaults.size(); ++hotkey)
-                hotkeyBoxes(static_cast<int>(hotkey) + 1)[column]->setValue(
-                    defaults[hotkey].*modifiers[column] ? 1 : 0);
+        showHotkeys(app::defaultPreferences().hotkeys);
         hotkeysChanged_ = true;
     });
 }
 
 void FrmPrefs::HScroll1_Change() {
     app::trap(services_.messageBox, "frmPrefs - HScroll1_Change", [&] {
-        live_.jpegQuality = HScroll1.value();
+        set([&](app::Preferences& p) { p.jpegQuality = HScroll1.value(); });
         showQuality(HScroll1.value());
     });
 }
@@ -172,12 +174,14 @@ void FrmPrefs::cmdDefault_Click() {
 }
 
 void FrmPrefs::cboExtension_Click() {
-    live_.extensionIndex = cboExtension.listIndex();
+    set([&](app::Preferences& p) { p.extensionIndex = cboExtension.listIndex(); });
     focusSink();
 }
 
 void FrmPrefs::cboExtension4Attachments_Click() {
-    live_.attachmentExtensionIndex = cboExtension4Attachments.listIndex();
+    set([&](app::Preferences& p) {
+        p.attachmentExtensionIndex = cboExtension4Attachments.listIndex();
+    });
     focusSink();
 }
 

@@ -8,9 +8,6 @@ namespace pictorn::prefs {
 
 inline constexpr std::string_view kNewLine = "\r\n";
 
-inline constexpr std::string_view kMainCaption = "Pictorn";
-inline constexpr std::string_view kMainCaptionAutoSave = "Pictorn - AutoSave activated";
-
 // Text colours of the hotkey rows.
 inline constexpr std::uint32_t kFullScreenRowColor = 0xC00000;
 inline constexpr std::uint32_t kActiveWindowRowColor = 0x000080;

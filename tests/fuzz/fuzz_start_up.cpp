@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     h.clock.time = headless::FakeClock{}.time;
     h.messageBox.shown.clear();
     plantStoredSettings(h.registry, input);
-    FrmMain main(h.services);
+    app::PreferenceStore preferences(h.services);
+    FrmMain main(h.services, preferences);
     main.show();
     // The loaded preferences are used at once by the window's own texts and by a capture.
     (void)main.txtInfo.text();

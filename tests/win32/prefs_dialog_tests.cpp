@@ -1,5 +1,6 @@
 // The preferences dialog made from its template: every control finds its child window, the
 // texts fit, Done works through real button clicks, and (on request) a picture of each tab.
+#include "app/preference_store.h"
 #include "app/registry.h"
 #include "app/settings.h"
 #include "imaging/png_writer.h"
@@ -32,8 +33,8 @@ protected:
         mainWindow.setCaption("Pictorn");
         mainWindow.move(1440, 1440, 9000, 6000);
         mainWindow.show();
-        store.createKey();
-        prefs = std::make_unique<FrmPrefs>(services, store, live, mainWindow, timer);
+        store.load();
+        prefs = std::make_unique<FrmPrefs>(services, store);
         prefs->load();
     }
     void TearDown() override {
@@ -139,11 +140,8 @@ protected:
                       .charsets = fakes.charsets,
                       .background = fakes.background,
                       .text = fakes.text};
-    app::Registry settingsRegistry{fakes.registry, fakes.messageBox};
-    app::SettingsStore store{settingsRegistry, fakes.protection};
-    app::Preferences live;
+    app::PreferenceStore store{services};
     ui::Form mainWindow{toolkit, "frmMain"};
-    ui::Timer timer{&mainWindow, "TimerRandomName", 102};
     std::unique_ptr<FrmPrefs> prefs;
 };
 
@@ -202,7 +200,7 @@ TEST_F(PrefsDialogWindow, TabsShowOnlyTheirPageAndDoneClosesWithRealClicks) {
     ASSERT_TRUE(found) << "the dialog did not appear";
     EXPECT_FALSE(prefs->visible());
     EXPECT_EQ(prefs->chkKeepOnTop.value(), 1);
-    EXPECT_TRUE(mainWindow.topmost());
+    EXPECT_TRUE(store.values().keepOnTop);
     EXPECT_EQ(SendMessageW(GetDlgItem(dialog(), IDC_PREFS_KEEPONTOP), BM_GETCHECK, 0, 0),
               BST_CHECKED);
     const auto stored =

@@ -76,41 +76,38 @@ TEST_F(ImageBoxTest, SavesEachFileTypeByItsExtensionInAnyLetterCase) {
     const Picture picture = itest::screenLikePicture(61, 37);
     show(picture);
 
-    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\a.bmp").saved());
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\a.bmp", 90).saved());
     const auto bmp = imaging::decodeBmp(written("C:\\Shots\\a.bmp"));
     ASSERT_TRUE(bmp);
     EXPECT_TRUE(itest::samePixels(*bmp, picture));
 
-    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\b.PNG").saved());
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\b.PNG", 90).saved());
     EXPECT_TRUE(itest::samePixels(itest::decodePng(written("C:\\Shots\\b.PNG")).picture, picture));
 
-    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\c.Tif").saved());
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\c.Tif", 90).saved());
     EXPECT_TRUE(itest::samePixels(itest::decodeTiff(written("C:\\Shots\\c.Tif")), picture));
 
-    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\d.gif").saved());
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\d.gif", 90).saved());
     EXPECT_EQ(itest::decodeGif(written("C:\\Shots\\d.gif")).picture.width, 61);
 
-    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\e.jpg").saved());
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\e.jpg", 90).saved());
     EXPECT_GT(itest::psnr(itest::decodeJpeg(written("C:\\Shots\\e.jpg")), picture), 25.0);
 
-    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\f.pcx").saved());
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\f.pcx", 90).saved());
     EXPECT_EQ(written("C:\\Shots\\f.pcx").at(0), 0x0A); // ZSoft signature
-    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\g.psd").saved());
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\g.psd", 90).saved());
     const auto psd = written("C:\\Shots\\g.psd");
     EXPECT_EQ(std::string(psd.begin(), psd.begin() + 4), "8BPS");
 }
 
-TEST_F(ImageBoxTest, JpegQualityIsUsedByLaterSavesAndKeptInRange) {
+TEST_F(ImageBoxTest, EachSaveTakesItsJpegQualityWithinRange) {
     show(itest::smoothPicture(120, 80));
-    box.setJpegQuality(10);
-    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\low.jpg").saved());
-    box.setJpegQuality(100);
-    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\high.jpg").saved());
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\low.jpg", 10).saved());
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\high.jpg", 100).saved());
     EXPECT_LT(written("C:\\Shots\\low.jpg").size(), written("C:\\Shots\\high.jpg").size());
-
-    EXPECT_EQ(raised([&] { box.setJpegQuality(0); }), 380);
-    EXPECT_EQ(raised([&] { box.setJpegQuality(101); }), 380);
-    EXPECT_EQ(box.jpegQuality(), 100);
+    for (const int quality : {0, 101})
+        EXPECT_EQ(raised([&] { (void)box.savePictureFile("C:\\Shots\\none.jpg", quality); }), 380);
+    EXPECT_FALSE(files.exists("C:\\Shots\\none.jpg"));
 }
 
 TEST_F(ImageBoxTest, AnUnknownOrMissingExtensionWritesNothing) {
@@ -118,7 +115,7 @@ TEST_F(ImageBoxTest, AnUnknownOrMissingExtensionWritesNothing) {
     for (const char* path : {"C:\\Shots\\pic.xyz", "C:\\Shots\\pic", "C:\\Shots.png\\pic",
                              "C:\\Shots\\pic.png.", "C:\\Shots\\pic.png:stream"}) {
         std::string description;
-        EXPECT_EQ(raised([&] { (void)box.savePictureFile(path); }, &description),
+        EXPECT_EQ(raised([&] { (void)box.savePictureFile(path, 90); }, &description),
                   errors::kInvalidProcedureCall)
             << path;
         EXPECT_NE(description.find(".bmp, .gif, .jpg"), std::string::npos);
@@ -128,13 +125,13 @@ TEST_F(ImageBoxTest, AnUnknownOrMissingExtensionWritesNothing) {
 
 TEST_F(ImageBoxTest, AnUnwritablePathIsAnsweredWithTheSystemsReason) {
     show(Picture(4, 4, 0x123456));
-    const SaveResult gone = box.savePictureFile("C:\\Gone\\pic.png");
+    const SaveResult gone = box.savePictureFile("C:\\Gone\\pic.png", 90);
     EXPECT_EQ(gone.status, SaveStatus::NotWritable);
     EXPECT_NE(gone.reason.find("C:\\Gone\\pic.png"), std::string::npos);
     EXPECT_NE(gone.reason.find("cannot find the path"), std::string::npos) << gone.reason;
     // A folder of that name is no file to write either.
     files.addFolder("C:\\Shots\\taken.png");
-    EXPECT_EQ(box.savePictureFile("C:\\Shots\\taken.png").status, SaveStatus::NotWritable);
+    EXPECT_EQ(box.savePictureFile("C:\\Shots\\taken.png", 90).status, SaveStatus::NotWritable);
     EXPECT_TRUE(files.isFolder("C:\\Shots\\taken.png"));
     // The error report shows the numbers these failures have always been reported with.
     EXPECT_EQ(reportedError(gone).number(), static_cast<std::int32_t>(0x8000FFFF));
@@ -153,9 +150,9 @@ TEST_F(ImageBoxTest, AFailedSaveLeavesTheOldFileAsItWasAndNoTemporaryFile) {
     files.protectFromReading("C:\\Shots\\locked.png");
 
     // A full disk is told apart from a path that cannot be written.
-    EXPECT_EQ(box.savePictureFile("C:\\Shots\\keep.png").status, SaveStatus::DiskFull);
+    EXPECT_EQ(box.savePictureFile("C:\\Shots\\keep.png", 90).status, SaveStatus::DiskFull);
     for (const char* path : {"C:\\Shots\\locked.png", "C:\\Shots\\readonly.png"}) {
-        EXPECT_EQ(box.savePictureFile(path).status, SaveStatus::NotWritable) << path;
+        EXPECT_EQ(box.savePictureFile(path, 90).status, SaveStatus::NotWritable) << path;
     }
     EXPECT_EQ(files.contents("C:\\Shots\\keep.png"), "old picture");
     EXPECT_EQ(files.contents("C:\\Shots\\readonly.png"), "old read-only picture");
@@ -163,9 +160,9 @@ TEST_F(ImageBoxTest, AFailedSaveLeavesTheOldFileAsItWasAndNoTemporaryFile) {
     EXPECT_EQ(files.filesIn("C:\\Shots").size(), 3u);
 
     // A save that works replaces the old content completely.
-    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\readonly.png.bmp").saved());
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\readonly.png.bmp", 90).saved());
     files.addFile("C:\\Shots\\replace.bmp", std::string(100000, 'x'));
-    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\replace.bmp").saved());
+    ASSERT_TRUE(box.savePictureFile("C:\\Shots\\replace.bmp", 90).saved());
     EXPECT_EQ(written("C:\\Shots\\replace.bmp"), written("C:\\Shots\\readonly.png.bmp"));
 }
 
@@ -199,7 +196,7 @@ TEST_F(ImageBoxTest, AFailedLoadRaisesAndKeepsThePictureShown) {
 
 TEST_F(ImageBoxTest, WithoutAPictureNothingIsWrittenCopiedOrPrinted) {
     printers.installOne();
-    EXPECT_EQ(raised([&] { (void)box.savePictureFile("C:\\Shots\\a.png"); }),
+    EXPECT_EQ(raised([&] { (void)box.savePictureFile("C:\\Shots\\a.png", 90); }),
               errors::kInvalidPicture);
     EXPECT_EQ(raised([&] { (void)box.copyPictureToClipboard(); }), errors::kInvalidPicture);
     EXPECT_EQ(raised([&] { (void)box.printPicture(); }), errors::kInvalidPicture);

@@ -34,6 +34,7 @@ TEST(RepaintedEverywhere, EveryTileMustHaveChanged) {
 class UncoveredWait : public ::testing::Test {
 protected:
     headless::HeadlessServices h;
+    app::PreferenceStore prefs{h.services};
     std::unique_ptr<FrmMain> main;
 
     UncoveredWait() {
@@ -41,7 +42,7 @@ protected:
         h.files.addFolder("C:\\Users\\me\\AppData\\Roaming");
         h.files.addFolder("C:\\Program Files\\Pictorn");
         h.screen.setMonitors({{0, 0, 1920, 1080}}, kDesktop);
-        main = std::make_unique<FrmMain>(h.services);
+        main = std::make_unique<FrmMain>(h.services, prefs);
         main->show();
     }
     PixelRect windowPixels() {
@@ -98,11 +99,11 @@ TEST_F(UncoveredWait, CompositorFrameReplacesThePause) {
 
 TEST_F(UncoveredWait, DelayCountsWholeAndTheRectangleOverlayWaitsToo) {
     // A delay outlasts any repaint: the screen is not watched, the seconds count whole.
-    main->prefs().txtSeconds.setText("1");
+    prefs.change([](app::Preferences& p) { p.delaySeconds = 1; });
     EXPECT_EQ(captureFullScreen(), 1000);
     EXPECT_TRUE(h.screen.looks.empty());
 
-    main->prefs().txtSeconds.setText("0");
+    prefs.change([](app::Preferences& p) { p.delaySeconds = 0; });
     h.screen.looks.clear();
     lingerFor(4);
     main->menuCaptureRectangularArea.click();

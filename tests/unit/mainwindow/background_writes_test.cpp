@@ -19,6 +19,7 @@ constexpr std::uint32_t kAccessDenied = 5;
 class BackgroundWrites : public ::testing::Test {
 protected:
     headless::HeadlessServices h;
+    app::PreferenceStore prefs{h.services};
     std::unique_ptr<FrmMain> main;
     const std::string tempBitmap =
         "C:\\Users\\me\\AppData\\Roaming\\Orvanta software\\Pictorn\\tmpPictorn.bmp";
@@ -30,12 +31,13 @@ protected:
         h.files.addFolder("C:\\Shots");
         h.screen.setMonitors({{0, 0, 64, 48}}, 0x336699);
         h.screen.pixel(5, 7) = 0xABCDEF;
-        main = std::make_unique<FrmMain>(h.services);
+        main = std::make_unique<FrmMain>(h.services, prefs);
         main->show();
-        FrmPrefs& p = main->prefs();
-        p.txtDefaultFolder.setText("C:\\Shots");
-        p.cboExtension.setListIndex(0); // .bmp, so the file can be read back here
-        p.chkAutoSave.setValue(1);
+        prefs.change([](app::Preferences& p) {
+            p.defaultFolder = "C:\\Shots";
+            p.extensionIndex = 0; // .bmp, so the file can be read back here
+            p.autoSave = true;
+        });
         h.clock.time = {2026, 12, 7, 14, 30, 1};
         main->TimerRandomName.tick();
         h.background.hold = true;

@@ -20,6 +20,7 @@ constexpr std::uint32_t kAccessDenied = 5;
 class CaptureFailures : public ::testing::Test {
 protected:
     headless::HeadlessServices h;
+    app::PreferenceStore prefs{h.services};
     std::unique_ptr<FrmMain> main;
     const std::string dataFolder = "C:\\Users\\me\\AppData\\Roaming\\Orvanta software\\Pictorn\\";
 
@@ -29,14 +30,15 @@ protected:
         h.files.addFolder("C:\\Program Files\\Pictorn");
         h.files.addFolder("C:\\Shots");
         h.screen.setMonitors({{0, 0, 320, 200}}, 0x336699);
-        main = std::make_unique<FrmMain>(h.services);
+        main = std::make_unique<FrmMain>(h.services, prefs);
         main->show();
     }
     void autoSaveAsBitmaps() {
-        FrmPrefs& p = main->prefs();
-        p.txtDefaultFolder.setText("C:\\Shots");
-        p.cboExtension.setListIndex(0);
-        p.chkAutoSave.setValue(1);
+        prefs.change([](app::Preferences& p) {
+            p.defaultFolder = "C:\\Shots";
+            p.extensionIndex = 0;
+            p.autoSave = true;
+        });
     }
     void paintScreen(std::uint32_t colour) { h.screen.setMonitors({{0, 0, 320, 200}}, colour); }
     // The colour of the first pixel of a bitmap file in the memory file system.
@@ -120,7 +122,7 @@ TEST_F(CaptureFailures, LeftoverTemporaryFilesGoAtStartAndBeforeTheNextWriteInto
         for (const auto& names : {leftovers, keep})
             for (const std::string& name : names)
                 h.files.addFile(folder + name, "old");
-    main = std::make_unique<FrmMain>(h.services);
+    main = std::make_unique<FrmMain>(h.services, prefs);
     main->show();
     for (const std::string& name : leftovers) {
         EXPECT_FALSE(h.files.exists(dataFolder + name)) << name;
@@ -228,9 +230,9 @@ TEST_F(CaptureFailures, OnlyAWindowThatWasOnTheScreenIsWaitedForBeforeTheGrab) {
     const auto looks = h.screen.looks.size();
 
     // From the tray or minimized there is nothing to wait for; the delay still counts whole.
-    main->prefs().chkTray.setValue(1);
+    prefs.change([](app::Preferences& p) { p.systemTray = true; });
     for (const int seconds : {0, 2}) {
-        main->prefs().txtSeconds.setText(std::to_string(seconds));
+        prefs.change([&](app::Preferences& p) { p.delaySeconds = seconds; });
         main->setWindowState(ui::WindowState::Minimized);
         ASSERT_FALSE(main->visible());
         start = h.clock.monotonicMs();

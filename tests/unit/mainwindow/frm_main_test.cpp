@@ -2,6 +2,7 @@
 // the tray, the hotkeys and the capture commands, as a user meets them.
 #include "ftp/frm_ftp.h"
 #include "imaging/bmp_reader.h"
+#include "imaging/encoder.h"
 #include "mainwindow/frm_main.h"
 #include "platform/headless/headless_services.h"
 #include "prefs/frm_prefs.h"
@@ -25,6 +26,7 @@ constexpr std::uint32_t kRegSz = 1, kRegDword = 4;
 class MainWindow : public ::testing::Test {
 protected:
     headless::HeadlessServices h;
+    app::PreferenceStore prefs{h.services};
     std::unique_ptr<FrmMain> main;
 
     MainWindow() {
@@ -40,8 +42,13 @@ protected:
         return v ? std::optional<std::string>(v->bytes) : std::nullopt;
     }
     void start() {
-        main = std::make_unique<FrmMain>(h.services);
+        main = std::make_unique<FrmMain>(h.services, prefs);
         main->show();
+    }
+    // Opens the preferences from the menu; `user` acts while they are open.
+    void inPreferences(const std::function<void(FrmPrefs&)>& user) {
+        h.ui.onModal("frmPrefs", [&](ui::Form& f) { user(static_cast<FrmPrefs&>(f)); });
+        main->menuPreferences.click();
     }
     std::vector<std::string> writes() {
         std::vector<std::string> names;
@@ -66,16 +73,8 @@ TEST_F(MainWindow, FirstStartShowsTheDefaultsCentredWithoutAnyMessage) {
     EXPECT_EQ(g.left, (1920 * 15 - (8055 + 120)) / 2);
     EXPECT_EQ(g.top, (1080 * 15 - (4290 + 810)) / 2);
 
-    FrmPrefs& p = main->prefs();
-    EXPECT_EQ(p.SSTab1.currentTab(), 0);
-    EXPECT_EQ(p.txtSeconds.text(), "0");
-    EXPECT_EQ(p.chkSound.value(), 1);
-    EXPECT_EQ(p.txtEditorPath.text(), "Click the browse button [...]");
-    EXPECT_EQ(p.txtPrefix.text(), "Pictorn_");
-    EXPECT_EQ(p.cboExtension.selectedText(), ".png");
-    EXPECT_EQ(p.HScroll1.value(), 90);
-    EXPECT_EQ(p.values().rectangleColour, app::kRed);
-    EXPECT_FALSE(p.hotkeysChanged());
+    EXPECT_EQ(main->preferences(), app::defaultPreferences());
+    EXPECT_FALSE(main->preferencesDialog()); // made when the user opens it
     for (ui::MenuItem* item :
          {&main->menuSave, &main->menuSaveAs, &main->menuPrint, &main->menuCopyImagetoClipboard,
           &main->menuSendImagetoEditor, &main->menuSendImagetoPaint, &main->menuSendMail,
@@ -117,23 +116,22 @@ TEST_F(MainWindow, DamagedValuesFallBackSilently) {
     store("Tab", "7");
     store("HotKeyALT2", "1");
     start();
-    FrmPrefs& p = main->prefs();
-    EXPECT_EQ(p.chkSound.value(), 0);
-    EXPECT_FALSE(main->topmost());
-    EXPECT_EQ(p.txtEditorPath.text().size(), 100000u);
-    EXPECT_EQ(p.txtSeconds.text(), "0");
-    EXPECT_EQ(p.cboExtension.selectedText(), ".png");
-    EXPECT_EQ(p.values().rectangleColour, app::kRed);
-    EXPECT_EQ(p.HScroll1.value(), 90);
-    EXPECT_EQ(p.SSTab1.currentTab(), 0);
-    EXPECT_NE(main->txtInfo.text().find("CTRL+ALT+W  = Active Window"), std::string::npos);
-    EXPECT_TRUE(h.messageBox.shown.empty());
-
-    // Hotkey boxes ticked now act at the next start: the summary and the capture menu keep
-    // the combinations registered at this one.
     const std::string summary = main->txtInfo.text();
-    p.chkALTvbHotkey2.click();
-    p.chkALTvbHotkey1.click();
+    inPreferences([&](FrmPrefs& p) {
+        EXPECT_EQ(p.chkSound.value(), 0);
+        EXPECT_EQ(p.txtEditorPath.text().size(), 100000u);
+        EXPECT_EQ(p.txtSeconds.text(), "0");
+        EXPECT_EQ(p.cboExtension.selectedText(), ".png");
+        EXPECT_EQ(p.values().rectangleColour, app::kRed);
+        EXPECT_EQ(p.HScroll1.value(), 90);
+        EXPECT_EQ(p.SSTab1.currentTab(), 0);
+        // Hotkey boxes ticked now act at the next start: the summary and the capture menu
+        // keep the combinations registered at this one.
+        p.chkALTvbHotkey2.click();
+        p.chkALTvbHotkey1.click();
+    });
+    EXPECT_FALSE(main->topmost());
+    EXPECT_NE(summary.find("CTRL+ALT+W  = Active Window"), std::string::npos);
     main->menuCapture.click();
     EXPECT_EQ(main->menuCaptureActiveWindow.caption(), "Capture Active Window\tCTRL+ALT+W");
     EXPECT_EQ(main->menuCaptureFullScreen.caption(), "Capture Full Screen\tCTRL+SHIFT+F");
@@ -153,9 +151,12 @@ TEST_F(MainWindow, HotkeyModifierThatIsNoNumberKeepsItsDefaultEverywhere) {
     // The summary, the boxes and what Done would store all describe the hotkeys in force.
     EXPECT_EQ(main->txtInfo.text(), "CTRL+SHIFT+F  = Full Screen   -   CTRL+W  = Active Window   -"
                                     "   CTRL+SHIFT+R  = Rectangle (mouse selection)");
-    FrmPrefs& p = main->prefs();
-    EXPECT_EQ(p.chkCTRLvbHotkey1.value(), 1);
-    EXPECT_EQ(p.chkALTvbHotkey2.value(), 0);
+    inPreferences([](FrmPrefs& p) {
+        EXPECT_EQ(p.chkCTRLvbHotkey1.value(), 1);
+        EXPECT_EQ(p.chkALTvbHotkey2.value(), 0);
+        EXPECT_FALSE(p.hotkeysChanged());
+        p.cmdDone.click();
+    });
     EXPECT_TRUE(main->preferences().hotkeys[0].ctrl);
     EXPECT_TRUE(h.messageBox.shown.empty());
 }
@@ -256,7 +257,7 @@ TEST_F(Capture, FullScreenKeepsTheTemporaryBitmapAndEnablesTheOutputCommands) {
 }
 
 TEST_F(Capture, DelayIsCountedAfterTheWindowIsGone) {
-    main->prefs().txtSeconds.setText("5");
+    prefs.change([](app::Preferences& p) { p.delaySeconds = 5; });
     const auto before = h.clock.monotonicMs();
     main->menuCaptureFullScreen.click();
     EXPECT_GE(h.clock.monotonicMs() - before, 5000);
@@ -273,11 +274,22 @@ TEST_F(Capture, ActiveWindowHasTheWindowsSize) {
 
 TEST_F(Capture, AutoSaveNamesFilesByTimeAndNeverReplacesAnEarlierOne) {
     h.files.addFolder("C:\\Shots");
-    FrmPrefs& p = main->prefs();
-    p.txtDefaultFolder.setText("C:\\Shots");
-    p.cboExtension.setListIndex(2);
-    p.chkAutoSave.setValue(1);
-    EXPECT_EQ(main->caption(), "Pictorn - AutoSave activated");
+    // The window follows the boxes before Done.
+    inPreferences([&](FrmPrefs& p) {
+        p.chkKeepOnTop.click();
+        EXPECT_TRUE(main->topmost());
+        p.chkKeepOnTop.click();
+        EXPECT_FALSE(main->topmost());
+        p.chkAutoSave.click();
+        EXPECT_EQ(main->caption(), "Pictorn - AutoSave activated");
+        EXPECT_TRUE(main->TimerRandomName.enabled());
+        p.chkAutoSave.click();
+        EXPECT_EQ(main->caption(), "Pictorn");
+        EXPECT_FALSE(main->TimerRandomName.enabled());
+        p.chkAutoSave.click();
+        p.txtDefaultFolder.setText("C:\\Shots");
+        p.cboExtension.pick(2);
+    });
     h.clock.time = {2006, 12, 6, 11, 35, 44};
     main->TimerRandomName.tick();
     main->menuCaptureFullScreen.click();
@@ -288,9 +300,10 @@ TEST_F(Capture, AutoSaveNamesFilesByTimeAndNeverReplacesAnEarlierOne) {
 }
 
 TEST_F(Capture, AutoSaveToAMissingFolderSendsTheUserToThePreferences) {
-    FrmPrefs& p = main->prefs();
-    p.txtDefaultFolder.setText("C:\\Gone");
-    p.chkAutoSave.setValue(1);
+    prefs.change([](app::Preferences& p) {
+        p.defaultFolder = "C:\\Gone";
+        p.autoSave = true;
+    });
     h.ui.onModal("frmPrefs", [](ui::Form& f) { f.hide(); });
     // The auto-save starts before the window comes back, but this message waits for it.
     bool windowBack = false;
@@ -342,7 +355,7 @@ TEST_F(Capture, HotkeysAreIgnoredWhilePrintingOrWithTheAboutBoxOrPreferencesUp) 
 
 TEST_F(Capture, EditorHandOffQuotesBothPaths) {
     h.files.addFile("C:\\Tools\\My Editor\\edit.exe", "MZ");
-    main->prefs().txtEditorPath.setText("C:\\Tools\\My Editor\\edit.exe");
+    prefs.change([](app::Preferences& p) { p.editorPath = "C:\\Tools\\My Editor\\edit.exe"; });
     main->menuCaptureFullScreen.click();
     main->menuSendImagetoEditor.click();
     ASSERT_EQ(h.launcher.started.size(), 1u);
@@ -352,10 +365,12 @@ TEST_F(Capture, EditorHandOffQuotesBothPaths) {
 // While a capture waits out its delay, the tray menu and the hotkeys still get events; each
 // must be ignored rather than start a capture inside the capture.
 TEST_F(Capture, RequestsDuringACaptureAreIgnored) {
-    main->prefs().txtSeconds.setText("2");
     h.files.addFolder("C:\\Shots");
-    main->prefs().txtDefaultFolder.setText("C:\\Shots");
-    main->prefs().chkAutoSave.setValue(1);
+    prefs.change([](app::Preferences& p) {
+        p.delaySeconds = 2;
+        p.defaultFolder = "C:\\Shots";
+        p.autoSave = true;
+    });
     const auto advance = h.ui.onWait;
     int nested = 0;
     h.ui.onWait = [&](int ms) {
@@ -531,19 +546,31 @@ TEST_F(Capture, UploadWithFtpSavesThePictureAndOpensTheWindowWithIt) {
     EXPECT_EQ(bytes->substr(1, 3), "PNG");
     EXPECT_TRUE(main->loaded());
 
-    // The attachment type of the preferences names the file.
-    main->prefs().cboExtension4Attachments.setListIndex(2);
+    // The attachment type of the preferences names the file, and it takes their JPEG
+    // quality, for the mail window as well.
+    prefs.change([](app::Preferences& p) {
+        p.attachmentExtensionIndex = 2;
+        p.jpegQuality = 10;
+    });
     main->menuUploadFTP.click();
     EXPECT_EQ(listed, std::vector<std::string>{dataFolder() + "Pictorn.jpg"});
+    const std::vector<std::uint8_t> jpeg = imaging::encode(
+        *main->ImageBox1.picture(), imaging::ImageFormat::Jpeg, {.jpegQuality = 10});
+    EXPECT_EQ(h.files.contents(dataFolder() + "Pictorn.jpg"),
+              std::string(jpeg.begin(), jpeg.end()));
+    h.files.remove(dataFolder() + "Pictorn.jpg");
+    h.ui.onModal("frmSendmail", [](ui::Form& form) { form.hide(); });
+    main->menuSendMail.click();
+    EXPECT_EQ(h.files.contents(dataFolder() + "Pictorn.jpg"),
+              std::string(jpeg.begin(), jpeg.end()));
 
     // No attachment type chosen: PNG, and the preferences show it. Auto Exit closes the
     // program after the window.
-    main->prefs().cboExtension4Attachments.setListIndex(-1);
+    prefs.change([](app::Preferences& p) { p.attachmentExtensionIndex = -1; });
     main->menuAutoExit.click();
     main->menuUploadFTP.click();
     EXPECT_EQ(listed, std::vector<std::string>{picture});
     EXPECT_EQ(main->preferences().attachmentExtensionIndex, app::kPngIndex);
-    EXPECT_EQ(main->prefs().cboExtension4Attachments.listIndex(), app::kPngIndex);
     EXPECT_FALSE(main->loaded());
     EXPECT_TRUE(h.messageBox.shown.empty());
 }

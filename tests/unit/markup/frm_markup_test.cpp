@@ -6,7 +6,6 @@
 #include "markup/frm_markup.h"
 #include "platform/headless/headless_services.h"
 #include "platform/ui/overlay_form.h"
-#include "prefs/frm_prefs.h"
 
 #include <gtest/gtest.h>
 
@@ -24,11 +23,14 @@ TEST(MarkUpWindow, EnterMakesTheResultCurrentButTheAutoSavedFileKeepsTheCapture)
     h.files.addFolder("C:\\Program Files\\Pictorn");
     h.files.addFolder("C:\\Shots");
     h.screen.setMonitors({{0, 0, 64, 48}}, 0x336699);
-    FrmMain main(h.services);
+    app::PreferenceStore prefs(h.services);
+    FrmMain main(h.services, prefs);
     main.show();
     EXPECT_FALSE(main.menuMarkUpImage.enabled());
-    main.prefs().txtDefaultFolder.setText("C:\\Shots");
-    main.prefs().chkAutoSave.setValue(1);
+    prefs.change([](app::Preferences& p) {
+        p.defaultFolder = "C:\\Shots";
+        p.autoSave = true;
+    });
     main.menuCaptureFullScreen.click();
     ASSERT_TRUE(main.menuMarkUpImage.enabled());
     const auto autoSaved = h.files.contents(main.Filename());

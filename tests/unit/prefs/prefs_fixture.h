@@ -3,11 +3,8 @@
 // main window's start-up fills it, with helpers to arrange stored values and to read back
 // what Done wrote.
 #include "app/error_report.h"
-#include "app/preference_table.h"
-#include "app/registry.h"
-#include "app/settings.h"
+#include "app/preference_store.h"
 #include "platform/headless/headless_services.h"
-#include "platform/ui/timer.h"
 #include "prefs/frm_prefs.h"
 
 #include <gtest/gtest.h>
@@ -40,15 +37,12 @@ protected:
         return names;
     }
 
-    // Creates the dialog and fills it as start-up does: every stored value (or its
-    // default) goes into its control through the control's own events.
+    // Loads the store and opens the dialog on it: every stored value (or its default) goes
+    // into its control through the control's own events.
     FrmPrefs& start() {
-        store.createKey();
-        live = app::loadPreferences(store);
-        const app::Preferences loaded = live;
-        prefs = std::make_unique<FrmPrefs>(hs.services, store, live, mainWindow, timer);
+        store.load();
+        prefs = std::make_unique<FrmPrefs>(hs.services, store);
         prefs->load();
-        prefs->showLoadedValues(loaded);
         hs.registry.clearCalls();
         return *prefs;
     }
@@ -68,11 +62,8 @@ protected:
     const headless::ShownBox& lastBox() const { return hs.messageBox.last(); }
 
     headless::HeadlessServices hs;
-    app::Registry registry{hs.registry, hs.messageBox};
-    app::SettingsStore store{registry, hs.protection};
-    app::Preferences live;
+    app::PreferenceStore store{hs.services};
     ui::Form mainWindow{hs.ui, "frmMain"};
-    ui::Timer timer{&mainWindow, "TimerRandomName", 102};
     std::unique_ptr<FrmPrefs> prefs;
 };
 
