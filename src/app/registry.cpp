@@ -98,15 +98,16 @@ void Registry::WriteTextValue(std::string_view keyPath, std::string_view name,
     api_.setText(key, name, text);
 }
 
-std::string Registry::ReadTextValue(std::string_view keyPath, std::string_view name) {
+std::optional<std::string> Registry::ReadTextValue(std::string_view keyPath,
+                                                   std::string_view name) {
     RegHandle hive = 0, key = 0;
     if (!open(keyPath, platform::kKeyRead, hive, key)) {
-        return hive == 0 ? std::string() : std::string(kFailureMarker);
+        return hive == 0 ? std::optional(std::string()) : std::nullopt;
     }
     OpenKey closer(api_, key);
     std::string text;
     if (api_.queryText(key, name, text) != platform::kRegOk) {
-        return std::string(kFailureMarker);
+        return std::nullopt;
     }
     return text;
 }
@@ -123,15 +124,16 @@ void Registry::WriteBinaryValue(std::string_view keyPath, std::string_view name,
     api_.setBinary(key, name, bytes);
 }
 
-std::string Registry::ReadBinaryValue(std::string_view keyPath, std::string_view name) {
+std::optional<std::string> Registry::ReadBinaryValue(std::string_view keyPath,
+                                                     std::string_view name) {
     RegHandle hive = 0, key = 0;
     if (!open(keyPath, platform::kKeyRead, hive, key)) {
-        return hive == 0 ? std::string() : std::string(kFailureMarker);
+        return hive == 0 ? std::optional(std::string()) : std::nullopt;
     }
     OpenKey closer(api_, key);
     std::string bytes;
     if (api_.queryBinary(key, name, bytes) != platform::kRegOk) {
-        return std::string(kFailureMarker);
+        return std::nullopt;
     }
     return bytes;
 }

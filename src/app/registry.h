@@ -1,17 +1,17 @@
 #pragma once
 // The only code that touches the settings store. Keys are named by full textual paths
-// ("HKEY_CURRENT_USER\Software\Orvanta\Pictorn"); a read that fails returns the failure
-// marker instead of raising, and every caller tests for it.
+// ("HKEY_CURRENT_USER\Software\Orvanta\Pictorn"); a read that fails answers nothing
+// instead of raising, so any stored text, "Error" too, reads back as itself.
 #include "platform/message_box.h"
 #include "platform/registry_api.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace pictorn::app {
 
-inline constexpr std::string_view kFailureMarker = "Error";
 inline constexpr std::string_view kProgramName = "Pictorn";
 
 inline constexpr platform::RegHandle kHkeyClassesRoot = 0x80000000;
@@ -31,13 +31,13 @@ public:
     void CreateKey(std::string_view keyPath);
     // Writes into an existing key only; failures are silent.
     void WriteTextValue(std::string_view keyPath, std::string_view name, std::string_view text);
-    // The stored text exactly as written, "Error" when it cannot be read (missing key or
-    // value, a value of another type), empty for a path that names no hive.
-    std::string ReadTextValue(std::string_view keyPath, std::string_view name);
+    // The stored text exactly as written; nothing when it cannot be read (missing key or
+    // value, a value of another type); empty for a path that names no hive.
+    std::optional<std::string> ReadTextValue(std::string_view keyPath, std::string_view name);
     // Byte values hold text one byte per character, where a character is one byte of the
     // UTF-8 text: any text survives, and plain ASCII is exactly one byte per character.
     void WriteBinaryValue(std::string_view keyPath, std::string_view name, std::string_view text);
-    std::string ReadBinaryValue(std::string_view keyPath, std::string_view name);
+    std::optional<std::string> ReadBinaryValue(std::string_view keyPath, std::string_view name);
 
     // Splits "HIVE\sub\key" into the hive handle and the sub-key, which replaces keyPath.
     // A malformed path is reported in a box and yields hive 0 (the caller does nothing).

@@ -9,10 +9,7 @@ void SettingsStore::createKey() {
 }
 
 std::optional<std::string> SettingsStore::readText(std::string_view name) {
-    std::string value = registry_.ReadTextValue(keyPath_, name);
-    if (value == kFailureMarker)
-        return std::nullopt;
-    return value;
+    return registry_.ReadTextValue(keyPath_, name);
 }
 
 void SettingsStore::writeText(std::string_view name, std::string_view text) {
@@ -24,12 +21,8 @@ void SettingsStore::writePassword(std::string_view name, std::string_view passwo
 }
 
 std::string SettingsStore::readPassword(std::string_view name) {
-    const std::string stored = registry_.ReadBinaryValue(keyPath_, name);
-    // A failed read comes back as the failure marker.
-    if (stored == kFailureMarker) {
-        return {};
-    }
-    return PasswordFromStoredForm(protection_, stored);
+    const std::optional<std::string> stored = registry_.ReadBinaryValue(keyPath_, name);
+    return stored ? PasswordFromStoredForm(protection_, *stored) : std::string();
 }
 
 } // namespace pictorn::app

@@ -26,16 +26,17 @@ protected:
     Registry registry{api, box};
 };
 
-TEST_F(RegistryTest, UnreadableValuesReadAsFailureMarker) {
-    EXPECT_EQ(registry.ReadTextValue(kKey, "NeverWritten"), "Error");
-    EXPECT_EQ(registry.ReadBinaryValue(kKey, "NeverWritten"), "Error");
-    EXPECT_EQ(registry.ReadTextValue("HKEY_CURRENT_USER\\Software\\Missing", "Any"), "Error");
-    EXPECT_EQ(registry.ReadBinaryValue("HKEY_CURRENT_USER\\Software\\Missing", "Any"), "Error");
+TEST_F(RegistryTest, UnreadableValuesReadAsNothing) {
+    EXPECT_EQ(registry.ReadTextValue(kKey, "NeverWritten"), std::nullopt);
+    EXPECT_EQ(registry.ReadBinaryValue(kKey, "NeverWritten"), std::nullopt);
+    EXPECT_EQ(registry.ReadTextValue("HKEY_CURRENT_USER\\Software\\Missing", "Any"), std::nullopt);
+    EXPECT_EQ(registry.ReadBinaryValue("HKEY_CURRENT_USER\\Software\\Missing", "Any"),
+              std::nullopt);
     // A value of another type is not a text.
     api.plant(kHkeyCurrentUser, kSubKey, "Bin", kRegBinary, "abc");
     api.plant(kHkeyCurrentUser, kSubKey, "Num", kRegDword, std::string("\x01\0\0\0", 4));
-    EXPECT_EQ(registry.ReadTextValue(kKey, "Bin"), "Error");
-    EXPECT_EQ(registry.ReadTextValue(kKey, "Num"), "Error");
+    EXPECT_EQ(registry.ReadTextValue(kKey, "Bin"), std::nullopt);
+    EXPECT_EQ(registry.ReadTextValue(kKey, "Num"), std::nullopt);
     EXPECT_TRUE(box.shown.empty());
 }
 
