@@ -81,7 +81,7 @@ void FrmSendmail::cmdSend_Click() {
             const net::SendResult result = sendInBackground(*message, options);
             if (!loaded())
                 return; // closed meanwhile: the sending was aborted, nobody waits for a box
-            if (!result.ok) {
+            if (!result.ok()) {
                 services_.messageBox.show(
                     communicationsErrorText(text::shortenedForBox(result.errorText)),
                     platform::mb::kIconExclamation, "Communications error");

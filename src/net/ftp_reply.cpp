@@ -15,34 +15,6 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// A line that starts with a reply code: three digits, the first 1..5.
-bool startsWithCode(std::string_view line) {
-    return line.size() >= 3 && line[0] >= '1' && line[0] <= '5' && isDigit(line[1]) &&
-           isDigit(line[2]);
-}
-
-int codeOf(std::string_view line) {
-    return (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
-}
-
-// The next line of `input` from `pos`: its text without the line end, and where the next
-// one starts. Nothing when no line end has arrived yet.
-struct Line {
-    std::string_view text;
-    std::size_t next = 0;
-};
-std::optional<Line> nextLine(std::string_view input, std::size_t pos) {
-    const std::size_t lf = input.find('\n', pos);
-    if (lf == std::string_view::npos) {
-        return std::nullopt;
-    }
-    std::size_t end = lf;
-    if (end > pos && input[end - 1] == '\r') {
-        --end;
-    }
-    return Line{input.substr(pos, end - pos), lf + 1};
-}
-
 // Every run of digits in `text`, as numbers (runs too long for an int give -1).
 std::vector<long> numbersIn(std::string_view text) {
     std::vector<long> numbers;
@@ -92,71 +64,7 @@ std::optional<std::array<int, 4>> ipv4Parts(std::string_view ip) {
 
 } // namespace
 
-std::string FtpReply::text() const {
-    std::string out;
-    for (const std::string& line : lines) {
-        if (!out.empty()) {
-            out += ' ';
-        }
-        out += line;
-    }
-    return out;
-}
-
-ReplyParse parseReply(std::string_view input) {
-    ReplyParse result;
-    const std::optional<Line> first = nextLine(input, 0);
-    if (!first) {
-        // Decide early on garbage or an endless line rather than waiting for more.
-        const std::string_view head = input.substr(0, std::min<std::size_t>(input.size(), 3));
-        const bool codeSoFar =
-            std::all_of(head.begin(), head.end(), isDigit) && (head.empty() || head[0] != '0');
-        if (!codeSoFar || input.size() > kMaxReplyLine) {
-            result.status = ReplyParseStatus::Malformed;
-        }
-        return result;
-    }
-    const std::string_view firstText = first->text;
-    if (!startsWithCode(firstText) || firstText.size() > kMaxReplyLine ||
-        (firstText.size() > 3 && firstText[3] != ' ' && firstText[3] != '-')) {
-        result.status = ReplyParseStatus::Malformed;
-        return result;
-    }
-    const int code = codeOf(firstText);
-    result.reply.code = code;
-    result.reply.lines.emplace_back(firstText);
-    if (firstText.size() < 4 || firstText[3] == ' ') {
-        result.status = ReplyParseStatus::Complete;
-        result.consumed = first->next;
-        return result;
-    }
-    std::size_t pos = first->next;
-    while (true) {
-        const std::optional<Line> line = nextLine(input, pos);
-        if (!line) {
-            if (input.size() - pos > kMaxReplyLine) {
-                result.status = ReplyParseStatus::Malformed;
-            }
-            result.reply = FtpReply{};
-            return result;
-        }
-        if (line->text.size() > kMaxReplyLine || result.reply.lines.size() >= kMaxReplyLines) {
-            result.status = ReplyParseStatus::Malformed;
-            result.reply = FtpReply{};
-            return result;
-        }
-        result.reply.lines.emplace_back(line->text);
-        pos = line->next;
-        const std::string_view text = line->text;
-        if (startsWithCode(text) && codeOf(text) == code && (text.size() == 3 || text[3] == ' ')) {
-            result.status = ReplyParseStatus::Complete;
-            result.consumed = pos;
-            return result;
-        }
-    }
-}
-
-std::optional<Address> parsePasvReply(const FtpReply& reply) {
+std::optional<Address> parsePasvReply(const Reply& reply) {
     if (reply.code != 227 || reply.lines.empty()) {
         return std::nullopt;
     }
@@ -186,7 +94,7 @@ std::optional<Address> parsePasvReply(const FtpReply& reply) {
     return address;
 }
 
-std::optional<std::uint16_t> parseEpsvReply(const FtpReply& reply) {
+std::optional<std::uint16_t> parseEpsvReply(const Reply& reply) {
     if (reply.code != 229 || reply.lines.empty()) {
         return std::nullopt;
     }
@@ -254,7 +162,7 @@ std::optional<std::string> portCommand(const Address& listening) {
     return command;
 }
 
-std::vector<std::string> parseFeatures(const FtpReply& reply) {
+std::vector<std::string> parseFeatures(const Reply& reply) {
     std::vector<std::string> features;
     if (reply.code != 211 || reply.lines.size() < 3) {
         return features;

@@ -39,13 +39,6 @@ const char* ftpStepName(FtpStep step) {
     return "FTP";
 }
 
-std::string secondsText(int ms) {
-    if (ms % 1000 == 0) {
-        return std::to_string(ms / 1000) + " s";
-    }
-    return std::to_string(ms / 1000) + "." + std::to_string(ms % 1000 / 100) + " s";
-}
-
 std::string errorLine(FtpStep step, const std::string& what, const std::string& reason) {
     std::string line = std::string(ftpStepName(step)) + ": " + what;
     if (!reason.empty()) {
@@ -55,47 +48,6 @@ std::string errorLine(FtpStep step, const std::string& what, const std::string& 
         line += '.';
     }
     return line;
-}
-
-FtpStatus statusFor(NetStatus status) {
-    switch (status) {
-    case NetStatus::Ok:
-        return FtpStatus::Ok;
-    case NetStatus::TimedOut:
-        return FtpStatus::TimedOut;
-    case NetStatus::Aborted:
-        return FtpStatus::Aborted;
-    case NetStatus::TlsFailed:
-        return FtpStatus::TlsFailed;
-    case NetStatus::Closed:
-    case NetStatus::Refused:
-    case NetStatus::NotFound:
-    case NetStatus::Failed:
-        break;
-    }
-    return FtpStatus::NetworkFailed;
-}
-
-std::string netReason(const NetResult& net, int timeoutMs) {
-    switch (net.status) {
-    case NetStatus::Ok:
-        return {};
-    case NetStatus::TimedOut:
-        return "no answer within " + secondsText(timeoutMs);
-    case NetStatus::Aborted:
-        return "aborted";
-    case NetStatus::Closed:
-        return "the server closed the connection";
-    case NetStatus::Refused:
-        return "connection refused";
-    case NetStatus::NotFound:
-        return "the server name is not known";
-    case NetStatus::TlsFailed:
-        return "the secure connection failed" + (net.detail.empty() ? "" : " (" + net.detail + ")");
-    case NetStatus::Failed:
-        break;
-    }
-    return net.detail.empty() ? "network failure" : net.detail;
 }
 
 FtpSession::FtpSession(Network& network, AbortCheck abortCheck, FtpTimeouts timeouts)
@@ -129,7 +81,7 @@ void FtpSession::connectionLost(const Exchange& exchange) {
     dropConnection();
     // A server that went silent or talks nonsense is not worth a second visit; one that
     // hung up, or that we stopped waiting for, is.
-    serverEnded_ = !exchange.malformed && statusOf(exchange.net) != FtpStatus::TimedOut;
+    serverEnded_ = !exchange.malformed && statusOf(exchange.net) != SessionStatus::TimedOut;
 }
 
 void FtpSession::allowMore(std::uint64_t ms) {
@@ -137,9 +89,9 @@ void FtpSession::allowMore(std::uint64_t ms) {
     abort_->allowMore(std::chrono::milliseconds(std::min(ms, kMonth)));
 }
 
-FtpStatus FtpSession::statusOf(const NetResult& net) const {
+SessionStatus FtpSession::statusOf(const NetResult& net) const {
     if (net.status == NetStatus::Aborted && !abort_->fired()) {
-        return FtpStatus::TimedOut;
+        return SessionStatus::TimedOut;
     }
     return statusFor(net.status);
 }
@@ -148,7 +100,7 @@ std::string FtpSession::why(const NetResult& net, int timeoutMs) const {
     if (net.status == NetStatus::Aborted && !abort_->fired()) {
         return "the session ran out of time (the server answers or takes data too slowly)";
     }
-    return netReason(net, timeoutMs);
+    return transportReason(net, timeoutMs);
 }
 
 bool FtpSession::checkAbort() {
@@ -170,25 +122,12 @@ FtpSession::Exchange FtpSession::readReply(int timeoutMs, bool withAbort) {
     Exchange exchange;
     exchange.timeoutMs = timeoutMs;
     const AbortCheck noAbort;
-    const ReplyWait wait = reader_.read(
-        *control_,
-        [&exchange](std::string_view received, std::size_t& consumed) {
-            ReplyParse parsed = parseReply(received);
-            if (parsed.status == ReplyParseStatus::Complete) {
-                exchange.reply = std::move(parsed.reply);
-                consumed = parsed.consumed;
-                return ReplyScan::Complete;
-            }
-            return parsed.status == ReplyParseStatus::Malformed ? ReplyScan::Malformed
-                                                                : ReplyScan::Incomplete;
-        },
-        timeoutMs, withAbort ? pacedAbort_ : noAbort);
-    exchange.net = wait.net;
-    exchange.malformed = wait.malformed;
-    if (wait.malformed) {
+    static_cast<ReplyWait&>(exchange) =
+        reader_.read(*control_, timeoutMs, withAbort ? pacedAbort_ : noAbort);
+    if (exchange.malformed) {
         const std::string_view shown = reader_.received().substr(0, 80);
         note("< " + std::string(shown.substr(0, shown.find_first_of("\r\n"))));
-    } else if (wait.net.ok()) {
+    } else if (exchange.net.ok()) {
         for (const std::string& line : exchange.reply.lines) {
             note("< " + line);
         }
@@ -221,12 +160,12 @@ FtpSession::Exchange FtpSession::command(const std::string& text, const std::str
     return readFinalReply(timeouts_.replyMs);
 }
 
-FtpResult FtpSession::fail(FtpStep step, FtpStatus status, const std::string& text) {
+FtpResult FtpSession::fail(FtpStep step, SessionStatus status, const std::string& text) {
     FtpResult result;
     result.status = status;
     result.step = step;
     result.error = text;
-    if (status == FtpStatus::Aborted) {
+    if (status == SessionStatus::Aborted) {
         aborted_ = true;
     }
     return result;
@@ -236,7 +175,7 @@ FtpResult FtpSession::failure(FtpStep step, const Exchange& exchange, const std:
     FtpResult result;
     result.step = step;
     if (exchange.malformed) {
-        result.status = FtpStatus::ProtocolError;
+        result.status = SessionStatus::ProtocolError;
         result.error = errorLine(step, what, "the server's answer is not FTP");
         connectionLost(exchange);
     } else if (!exchange.net.ok()) {
@@ -245,14 +184,14 @@ FtpResult FtpSession::failure(FtpStep step, const Exchange& exchange, const std:
         // Without the reply we cannot tell where the conversation stands: start no more.
         connectionLost(exchange);
     } else {
-        result.status = FtpStatus::Refused;
+        result.status = SessionStatus::Refused;
         result.reply = exchange.reply.text();
         result.error = errorLine(step, what, result.reply);
         if (exchange.reply.code == 421) { // the server is closing this connection
             connectionLost(exchange);
         }
     }
-    if (result.status == FtpStatus::Aborted) {
+    if (result.status == SessionStatus::Aborted) {
         aborted_ = true;
     }
     if (!result.error.empty()) {
@@ -267,17 +206,17 @@ FtpResult FtpSession::connect(const FtpLogin& login) {
     passive_ = login.passive;
     const ServerText server = parseServerText(login.server);
     if (!server.ok()) {
-        return fail(FtpStep::Connect, FtpStatus::InvalidInput,
+        return fail(FtpStep::Connect, SessionStatus::InvalidInput,
                     errorLine(FtpStep::Connect, "the server name is not usable", server.error));
     }
     if (hasLineBreak(login.user) || hasLineBreak(login.password)) {
         return fail(
-            FtpStep::Connect, FtpStatus::InvalidInput,
+            FtpStep::Connect, SessionStatus::InvalidInput,
             errorLine(FtpStep::Connect, "the user name or password holds a line break", {}));
     }
     allowMore(static_cast<std::uint64_t>(std::max(timeouts_.sessionMs, 0)));
     if (aborted_ || checkAbort()) {
-        return fail(FtpStep::Connect, FtpStatus::Aborted,
+        return fail(FtpStep::Connect, SessionStatus::Aborted,
                     errorLine(FtpStep::Connect, "not connected", "aborted"));
     }
     tlsHost_ = server.host;
@@ -362,7 +301,7 @@ FtpResult FtpSession::withoutTls(const std::string& why) {
         const std::string line =
             errorLine(FtpStep::Connect, "the server no longer offers TLS, which it did", why);
         note("! " + line);
-        return fail(FtpStep::Connect, FtpStatus::TlsFailed, line);
+        return fail(FtpStep::Connect, SessionStatus::TlsFailed, line);
     }
     note("* The server does not offer TLS: the session is not encrypted.");
     return {};
@@ -377,7 +316,7 @@ FtpResult FtpSession::login(const FtpLogin& credentials) {
         const Exchange pass = command("PASS " + credentials.password, "PASS ****");
         if (!pass.answered() || !pass.reply.positive()) {
             if (pass.answered() && pass.reply.code == 332) {
-                return fail(FtpStep::Connect, FtpStatus::Refused,
+                return fail(FtpStep::Connect, SessionStatus::Refused,
                             errorLine(FtpStep::Connect,
                                       "the server asks for an account, which is not supported",
                                       pass.reply.text()));
@@ -394,7 +333,8 @@ FtpResult FtpSession::login(const FtpLogin& credentials) {
 
 FtpResult FtpSession::changeFolder(const std::string& folder) {
     if (!control_) {
-        return fail(FtpStep::ChangeFolder, aborted_ ? FtpStatus::Aborted : FtpStatus::InvalidInput,
+        return fail(FtpStep::ChangeFolder,
+                    aborted_ ? SessionStatus::Aborted : SessionStatus::InvalidInput,
                     errorLine(FtpStep::ChangeFolder, "not connected", aborted_ ? "aborted" : ""));
     }
     if (folder.empty()) {
@@ -402,7 +342,7 @@ FtpResult FtpSession::changeFolder(const std::string& folder) {
     }
     allowMore(static_cast<std::uint64_t>(std::max(timeouts_.sessionMs, 0)));
     if (hasLineBreak(folder)) {
-        return fail(FtpStep::ChangeFolder, FtpStatus::InvalidInput,
+        return fail(FtpStep::ChangeFolder, SessionStatus::InvalidInput,
                     errorLine(FtpStep::ChangeFolder, "the folder name holds a line break", {}));
     }
     const Exchange cwd = command("CWD " + folder);

@@ -29,6 +29,7 @@
 #include "net/ftp_reply.h"
 #include "net/ftp_server_text.h"
 #include "net/reply_reader.h"
+#include "net/session_status.h"
 #include "net/upload_source.h"
 #include "platform/network.h"
 
@@ -46,27 +47,15 @@ namespace pictorn::net {
 enum class FtpStep { Connect, ChangeFolder, PutFile, Quit };
 const char* ftpStepName(FtpStep step); // "Connect", "Change folder", "Put file", "Quit"
 
-enum class FtpStatus {
-    Ok,
-    InvalidInput,    // unusable server text, a line break in a name, not connected
-    NetworkFailed,   // host not found, connection refused or lost
-    TimedOut,        // the server did not answer or stopped taking data in time
-    Aborted,         // the abort check said stop
-    TlsFailed,       // the secure connection or its certificate check failed
-    Refused,         // the server answered no; `reply` holds its answer
-    ProtocolError,   // the server's answer is not FTP or not what the step needs
-    LocalFileFailed, // the local file cannot be opened or read
-};
-
 struct FtpResult {
-    FtpStatus status = FtpStatus::Ok;
+    SessionStatus status = SessionStatus::Ok;
     FtpStep step = FtpStep::Connect;
     std::string reply; // the server's last reply ("550 No such file or directory."), if any
     // One line for the user, naming the step and, when there is one, the server's reply:
     // `Change folder: the server refused to change to "/www": 550 No such file or directory.`
     std::string error;
 
-    bool ok() const noexcept { return status == FtpStatus::Ok; }
+    bool ok() const noexcept { return status == SessionStatus::Ok; }
 };
 
 struct FtpLogin {
@@ -147,13 +136,13 @@ private:
     // loses the connection.
     Exchange cleanupCommand(const std::string& command);
     FtpResult failure(FtpStep step, const Exchange& exchange, const std::string& what);
-    FtpResult fail(FtpStep step, FtpStatus status, const std::string& text);
+    FtpResult fail(FtpStep step, SessionStatus status, const std::string& text);
     void dropConnection();
     // The session's deadline moves `ms` later (from now, if it has passed).
     void allowMore(std::uint64_t ms);
     // The status and the reason (for an error text) of a failed wait. A wait that the
     // session's deadline ended, not the user, reads as a timeout of the session.
-    FtpStatus statusOf(const platform::NetResult& net) const;
+    SessionStatus statusOf(const platform::NetResult& net) const;
     std::string why(const platform::NetResult& net, int timeoutMs) const;
     // Drops a connection whose exchange failed, noting whether the server ended it.
     void connectionLost(const Exchange& exchange);
@@ -178,13 +167,13 @@ private:
     // After the data side of a STOR failed: collect the server's answer (returned; code 0
     // when none came) and remove what it stored, or drop a connection whose server stays
     // silent.
-    FtpReply abandonTransfer(const std::string& storeName);
+    Reply abandonTransfer(const std::string& storeName);
     // The same after the abort check ended a wait while the server had the STOR.
     FtpResult abandonAborted(const std::string& storeName, const std::string& what,
                              const platform::NetResult& net);
     // The failure for a server that refused a data connection because its TLS session was
     // not resumed from the control connection.
-    FtpResult reuseRefusal(const std::string& what, const FtpReply& reply);
+    FtpResult reuseRefusal(const std::string& what, const Reply& reply);
     // Deletes a file of ours that a failed upload may have left, logging when it cannot.
     void deleteQuietly(const std::string& name);
     std::string deleteAfterReconnect(const std::string& name); // why it failed, or empty
@@ -194,7 +183,7 @@ private:
     platform::AbortCheck pacedAbort_;
     FtpTimeouts timeouts_;
     std::unique_ptr<platform::ByteStream> control_;
-    ReplyReader reader_; // the control connection's replies
+    ReplyReader reader_{ReplyGrammar::Ftp}; // the control connection's replies
     std::string log_;
     std::string tlsHost_;
     FtpLogin login_;                   // for the visit that deletes what a failure left

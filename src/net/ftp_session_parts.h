@@ -8,13 +8,8 @@
 namespace pictorn::net {
 
 // A server reply, or why none came.
-struct FtpSession::Exchange {
-    platform::NetResult net;
-    bool malformed = false; // bytes came, but not an FTP reply
-    FtpReply reply;
+struct FtpSession::Exchange : ReplyWait {
     int timeoutMs = 0; // the wait that was allowed, for the error text
-
-    bool answered() const noexcept { return net.ok() && !malformed; }
 };
 
 // Hands the caller's abort check to every wait, but asks it at most about every 100 ms:
@@ -67,12 +62,7 @@ struct FtpSession::DataChannel {
     std::unique_ptr<platform::Listener> listener; // active: accepts after STOR
 };
 
-// "30 s", "1.5 s": how long a wait was allowed, for error texts.
-std::string secondsText(int ms);
 // Joins "what" and "reason" into "Step: what: reason." without doubling the final period.
 std::string errorLine(FtpStep step, const std::string& what, const std::string& reason);
-// The reason part for a wait that ended without a reply.
-std::string netReason(const platform::NetResult& net, int timeoutMs);
-FtpStatus statusFor(platform::NetStatus status);
 
 } // namespace pictorn::net

@@ -38,13 +38,13 @@ std::string quoted(const std::string& name) {
     return "\"" + name + "\"";
 }
 
-bool permanentNo(const FtpReply& reply) {
+bool permanentNo(const Reply& reply) {
     return reply.code >= 500 && reply.code < 600;
 }
 
 // How servers refuse a data connection whose TLS session is new: vsftpd "522 SSL connection
 // failed: session reuse required", proftpd "425 Unable to build data connection".
-bool refusesNewTlsSession(const FtpReply& reply) {
+bool refusesNewTlsSession(const Reply& reply) {
     return reply.code == 522 || reply.code == 425;
 }
 
@@ -54,14 +54,14 @@ FtpResult FtpSession::putFile(const std::string& localPath, const std::string& r
                               const PutProgressFn& progress) {
     const std::string what = quoted(remoteName) + " was not stored";
     if (aborted_ || abort_->fired()) {
-        return fail(FtpStep::PutFile, FtpStatus::Aborted,
+        return fail(FtpStep::PutFile, SessionStatus::Aborted,
                     errorLine(FtpStep::PutFile, what, "aborted"));
     }
     std::string error;
     const std::unique_ptr<FileUploadSource> source = FileUploadSource::open(localPath, error);
     if (!source) {
         note("! " + errorLine(FtpStep::PutFile, what, error));
-        return fail(FtpStep::PutFile, FtpStatus::LocalFileFailed,
+        return fail(FtpStep::PutFile, SessionStatus::LocalFileFailed,
                     errorLine(FtpStep::PutFile, what, error));
     }
     return putFile(*source, remoteName, progress);
@@ -73,15 +73,15 @@ FtpResult FtpSession::putFile(UploadSource& source, const std::string& remoteNam
     const std::string what = shown + " was not stored";
     rate_ = 0;
     if (aborted_ || abort_->fired()) {
-        return fail(FtpStep::PutFile, FtpStatus::Aborted,
+        return fail(FtpStep::PutFile, SessionStatus::Aborted,
                     errorLine(FtpStep::PutFile, what, "aborted"));
     }
     if (!control_) {
-        return fail(FtpStep::PutFile, FtpStatus::InvalidInput,
+        return fail(FtpStep::PutFile, SessionStatus::InvalidInput,
                     errorLine(FtpStep::PutFile, what, "not connected"));
     }
     if (remoteName.empty() || hasLineBreak(remoteName)) {
-        return fail(FtpStep::PutFile, FtpStatus::InvalidInput,
+        return fail(FtpStep::PutFile, SessionStatus::InvalidInput,
                     errorLine(FtpStep::PutFile, what, "the name is empty or holds a line break"));
     }
     // Time for the commands, and for the bytes at the least rate we wait for.
@@ -111,11 +111,11 @@ FtpResult FtpSession::putFile(UploadSource& source, const std::string& remoteNam
         allowMore(bytesMs); // the bytes go a second time
         std::string error;
         if (!source.rewind(error)) {
-            return fail(FtpStep::PutFile, FtpStatus::LocalFileFailed,
+            return fail(FtpStep::PutFile, SessionStatus::LocalFileFailed,
                         errorLine(FtpStep::PutFile, what, error));
         }
         if (!control_) {
-            return fail(FtpStep::PutFile, FtpStatus::NetworkFailed,
+            return fail(FtpStep::PutFile, SessionStatus::NetworkFailed,
                         errorLine(FtpStep::PutFile, what, "the connection was lost"));
         }
     } else {
@@ -153,7 +153,7 @@ FtpResult FtpSession::storeAs(UploadSource& source, const std::string& storeName
         const NetResult accepted =
             channel.listener->accept(channel.stream, timeouts_.dataMs, pacedAbort_);
         if (!accepted.ok()) {
-            const FtpStatus status = statusOf(accepted);
+            const SessionStatus status = statusOf(accepted);
             const std::string reason = accepted.status == NetStatus::TimedOut
                                            ? "the server did not open the data connection within " +
                                                  secondsText(timeouts_.dataMs) +
@@ -186,7 +186,7 @@ FtpResult FtpSession::storeAs(UploadSource& source, const std::string& storeName
     } else {
         channel.stream->abandon(); // a polite end would tell the server the file is whole
         note("! " + sent.error);
-        const FtpReply answer = abandonTransfer(storeName);
+        const Reply answer = abandonTransfer(storeName);
         return newTlsSession && refusesNewTlsSession(answer) ? reuseRefusal(what, answer) : sent;
     }
     const Exchange done = readFinalReply(timeouts_.dataMs);
@@ -228,7 +228,7 @@ FtpResult FtpSession::openDataChannel(DataChannel& channel, const std::string& s
         }
         if (!target) {
             if (peer.isV6()) {
-                return fail(FtpStep::PutFile, FtpStatus::Refused,
+                return fail(FtpStep::PutFile, SessionStatus::Refused,
                             errorLine(FtpStep::PutFile, what,
                                       "the server offers no passive mode over IPv6"));
             }
@@ -263,8 +263,8 @@ FtpResult FtpSession::openDataChannel(DataChannel& channel, const std::string& s
     const Address local = control_->localAddress();
     const NetResult listening = network_.listen(channel.listener, local.ip);
     if (!listening.ok()) {
-        const std::string reason =
-            "cannot listen on " + local.ip + " for active mode (" + netReason(listening, 0) + ")";
+        const std::string reason = "cannot listen on " + local.ip + " for active mode (" +
+                                   transportReason(listening, 0) + ")";
         note("! " + errorLine(FtpStep::PutFile, what, reason));
         return fail(FtpStep::PutFile, statusFor(listening.status),
                     errorLine(FtpStep::PutFile, what, reason));
@@ -287,7 +287,7 @@ FtpResult FtpSession::openDataChannel(DataChannel& channel, const std::string& s
     const std::optional<std::string> port = portCommand(address);
     if (!port) {
         return fail(
-            FtpStep::PutFile, FtpStatus::Refused,
+            FtpStep::PutFile, SessionStatus::Refused,
             errorLine(FtpStep::PutFile, what, "the server offers no active mode over IPv6"));
     }
     const Exchange portReply = command(*port);
@@ -336,7 +336,7 @@ FtpResult FtpSession::sendData(ByteStream& data, UploadSource& source, const std
         std::size_t got = 0;
         std::string error;
         if (!source.read(std::span<char>(buffer.data(), chunkBytes), got, error)) {
-            return fail(FtpStep::PutFile, FtpStatus::LocalFileFailed,
+            return fail(FtpStep::PutFile, SessionStatus::LocalFileFailed,
                         errorLine(FtpStep::PutFile, what, error));
         }
         if (got == 0) {
@@ -379,14 +379,14 @@ FtpResult FtpSession::renameInto(const std::string& from, const std::string& to,
     }
     refused = last.answered() && permanentNo(last.reply);
     if (refused) { // the caller stores under the name directly
-        return fail(FtpStep::PutFile, FtpStatus::Refused, {});
+        return fail(FtpStep::PutFile, SessionStatus::Refused, {});
     }
     FtpResult result = failure(FtpStep::PutFile, last, what);
     deleteQuietly(from);
     return result;
 }
 
-FtpReply FtpSession::abandonTransfer(const std::string& storeName) {
+Reply FtpSession::abandonTransfer(const std::string& storeName) {
     if (!control_) {
         return {};
     }
@@ -399,7 +399,7 @@ FtpReply FtpSession::abandonTransfer(const std::string& storeName) {
     note("> ABOR");
     Exchange reply;
     reply.net = control_->writeAll("ABOR\r\n", wait, platform::AbortCheck{});
-    FtpReply stor;
+    Reply stor;
     int answers = 0;
     while (reply.net.ok() && answers < 2 && !(answers == 1 && stor.code == 225)) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(
@@ -417,17 +417,17 @@ FtpReply FtpSession::abandonTransfer(const std::string& storeName) {
         connectionLost(reply);
     }
     deleteQuietly(storeName);
-    return stor.code == 225 ? FtpReply{} : stor;
+    return stor.code == 225 ? Reply{} : stor;
 }
 
-FtpResult FtpSession::reuseRefusal(const std::string& what, const FtpReply& reply) {
+FtpResult FtpSession::reuseRefusal(const std::string& what, const Reply& reply) {
     const std::string line = errorLine(
         FtpStep::PutFile, what,
         "the server requires TLS session reuse (a data connection must resume the control "
         "connection's TLS session), which the TLS of this system did not do: " +
             reply.text());
     note("! " + line);
-    FtpResult result = fail(FtpStep::PutFile, FtpStatus::TlsFailed, line);
+    FtpResult result = fail(FtpStep::PutFile, SessionStatus::TlsFailed, line);
     result.reply = reply.text();
     return result;
 }
@@ -487,7 +487,7 @@ std::string FtpSession::deleteAfterReconnect(const std::string& name) {
         const Exchange dele = visit.command("DELE " + name);
         if (!dele.answered()) {
             why = dele.malformed ? "the server's answer is not FTP"
-                                 : netReason(dele.net, dele.timeoutMs);
+                                 : transportReason(dele.net, dele.timeoutMs);
         } else if (!dele.reply.positive()) {
             why = dele.reply.text();
         }

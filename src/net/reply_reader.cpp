@@ -9,20 +9,20 @@ namespace pictorn::net {
 using platform::NetResult;
 using platform::NetStatus;
 
-ReplyWait ReplyReader::read(platform::ByteStream& stream, const Scanner& scan, int timeoutMs,
+ReplyWait ReplyReader::read(platform::ByteStream& stream, int timeoutMs,
                             const platform::AbortCheck& abort) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     ReplyWait wait;
     std::array<char, 4096> chunk{};
     for (;;) {
-        std::size_t consumed = 0;
-        const ReplyScan scanned = scan(buffer_, consumed);
-        if (scanned == ReplyScan::Complete) {
-            buffer_.erase(0, std::min(consumed, buffer_.size()));
+        ReplyParse parsed = parseReply(buffer_, grammar_);
+        if (parsed.status == ReplyScan::Complete) {
+            buffer_.erase(0, std::min(parsed.consumed, buffer_.size()));
+            wait.reply = std::move(parsed.reply);
             return wait;
         }
-        if (scanned == ReplyScan::Malformed) {
+        if (parsed.status == ReplyScan::Malformed) {
             wait.malformed = true;
             return wait;
         }

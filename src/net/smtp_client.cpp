@@ -4,7 +4,7 @@
 #include "net/mime_encoding.h"
 #include "net/reply_reader.h"
 #include "net/server_address.h"
-#include "net/smtp_reply.h"
+#include "net/session_status.h"
 #include "text/ascii.h"
 
 #include <algorithm>
@@ -29,38 +29,6 @@ constexpr std::uint16_t kRelayPort = 25;
 constexpr std::uint16_t kImplicitTlsPort = 465;
 constexpr std::size_t kDataChunk = 32 * 1024;
 constexpr int kQuitTimeoutMs = 5'000;
-
-std::string seconds(int ms) {
-    const int s = (ms + 999) / 1000;
-    return std::to_string(s) + (s == 1 ? " second" : " seconds");
-}
-
-// Why a transport call failed, in the words of an error message.
-std::string reason(const NetResult& result, int timeoutMs) {
-    switch (result.status) {
-    case NetStatus::TimedOut:
-        return "no answer within " + seconds(timeoutMs);
-    case NetStatus::Aborted:
-        return "cancelled";
-    case NetStatus::Closed:
-        return "the server closed the connection";
-    default:
-        break;
-    }
-    if (!result.detail.empty()) {
-        return result.detail;
-    }
-    switch (result.status) {
-    case NetStatus::Refused:
-        return "connection refused";
-    case NetStatus::NotFound:
-        return "host not found";
-    case NetStatus::TlsFailed:
-        return "secure connection failed";
-    default:
-        return "network error";
-    }
-}
 
 // The whole send's time limit, kept through the abort check that every wait asks.
 class SessionLimit {
@@ -102,10 +70,13 @@ struct ServerFeatures {
     bool anyAuth = false;
 };
 
-ServerFeatures featuresOf(const SmtpReply& ehlo) {
+ServerFeatures featuresOf(const Reply& ehlo) {
     ServerFeatures features;
     for (std::size_t i = 1; i < ehlo.lines.size(); ++i) {
-        const std::string line = text::asciiUpperCase(ehlo.lines[i]);
+        const std::string_view coded = ehlo.lines[i];
+        // The text after "250-"; the closing line may be the bare code.
+        const std::string line =
+            text::asciiUpperCase(coded.substr(std::min<std::size_t>(4, coded.size())));
         if (line == "STARTTLS" || line.starts_with("STARTTLS ")) {
             features.startTls = true;
         }
@@ -122,6 +93,7 @@ ServerFeatures featuresOf(const SmtpReply& ehlo) {
 // The outcome of one step: Ok, or an error text for the user.
 struct Failure {
     std::string text;
+    SessionStatus status = SessionStatus::Refused;
     bool refusedConnect = false; // nobody listens: the caller may try the next port
     bool canQuit = false;        // the conversation still works: say goodbye
 };
@@ -148,7 +120,7 @@ public:
         NetResult connected =
             network_.connect(stream_, host, port, options_.connectTimeoutMs, abort_);
         if (!connected.ok()) {
-            Failure failure{fail("Connect", why(connected, options_.connectTimeoutMs))};
+            Failure failure = lost("Connect", connected, options_.connectTimeoutMs);
             failure.refusedConnect = connected.status == NetStatus::Refused;
             return failure;
         }
@@ -160,7 +132,7 @@ public:
                 return refusedTls("TLS", secured);
             }
         }
-        SmtpReply reply;
+        Reply reply;
         if (auto failure = expect("Greeting", reply, 220)) {
             return failure;
         }
@@ -210,7 +182,7 @@ public:
         report(SendStage::Finishing, "Closing the connection to " + where_);
         // The mail is accepted: a QUIT that goes wrong changes nothing for the user.
         if (write("QUIT\r\n").ok()) {
-            readReply(reply, std::min(options_.replyTimeoutMs, kQuitTimeoutMs));
+            readReply(std::min(options_.replyTimeoutMs, kQuitTimeoutMs));
         }
         return std::nullopt;
     }
@@ -218,8 +190,7 @@ public:
     // Ends a failed session politely, without waiting long for the server.
     void quit() {
         if (stream_ && write("QUIT\r\n").ok()) {
-            SmtpReply reply;
-            readReply(reply, std::min(options_.replyTimeoutMs, 1'000));
+            readReply(std::min(options_.replyTimeoutMs, 1'000));
         }
     }
 
@@ -231,14 +202,30 @@ private:
     // When only the certificate was refused, the encrypted session stands, and the server
     // hears QUIT over it rather than a connection that just ends.
     Failure refusedTls(std::string_view step, const NetResult& result) const {
-        return Failure{fail(step, why(result, options_.replyTimeoutMs)), false, stream_->isTls()};
+        Failure failure = lost(step, result, options_.replyTimeoutMs);
+        failure.canQuit = stream_->isTls();
+        return failure;
     }
 
-    std::string why(const NetResult& result, int timeoutMs) const {
+    // A wait that ended without an answer. One that the session's time limit ended, not
+    // the user, is a timeout of the whole exchange.
+    Failure lost(std::string_view step, const NetResult& result, int timeoutMs) const {
         if (result.status == NetStatus::Aborted && limit_.expired()) {
-            return "the whole exchange took longer than " + seconds(limit_.ms());
+            return {fail(step, "the whole exchange took longer than " + secondsText(limit_.ms())),
+                    SessionStatus::TimedOut};
         }
-        return reason(result, timeoutMs);
+        return {fail(step, transportReason(result, timeoutMs)), statusFor(result.status)};
+    }
+
+    Failure lost(std::string_view step, const ReplyWait& wait) const {
+        if (wait.malformed) {
+            return {fail(step, "the server's answer is not SMTP"), SessionStatus::ProtocolError};
+        }
+        return lost(step, wait.net, options_.replyTimeoutMs);
+    }
+
+    Failure refused(std::string_view step, const Reply& reply) const {
+        return {fail(step, reply.describe()), SessionStatus::Refused, false, true};
     }
 
     void report(SendStage stage, std::string text, std::size_t sent = 0, std::size_t total = 0) {
@@ -251,44 +238,27 @@ private:
         return stream_->writeAll(data, options_.replyTimeoutMs, abort_);
     }
 
-    NetResult readReply(SmtpReply& reply, int timeoutMs) {
-        const ReplyWait wait = reader_.read(
-            *stream_,
-            [&reply](std::string_view received, std::size_t& consumed) {
-                ParsedReply parsed = parseSmtpReply(received);
-                if (parsed.status == ReplyStatus::Complete) {
-                    reply = std::move(parsed.reply);
-                    consumed = parsed.consumed;
-                    return ReplyScan::Complete;
-                }
-                return parsed.status == ReplyStatus::Malformed ? ReplyScan::Malformed
-                                                               : ReplyScan::Incomplete;
-            },
-            timeoutMs, abort_);
-        if (wait.malformed) {
-            return {NetStatus::Failed, 0, "the server's answer is not SMTP"};
-        }
-        return wait.net;
-    }
+    ReplyWait readReply(int timeoutMs) { return reader_.read(*stream_, timeoutMs, abort_); }
 
     // Reads a reply and checks its code; `step` names it in the error text.
-    std::optional<Failure> expect(std::string_view step, SmtpReply& reply, int wanted,
+    std::optional<Failure> expect(std::string_view step, Reply& reply, int wanted,
                                   int alsoWanted = 0) {
-        const NetResult got = readReply(reply, options_.replyTimeoutMs);
-        if (!got.ok()) {
-            return Failure{fail(step, why(got, options_.replyTimeoutMs))};
+        ReplyWait got = readReply(options_.replyTimeoutMs);
+        if (!got.answered()) {
+            return lost(step, got);
         }
+        reply = std::move(got.reply);
         if (reply.code != wanted && reply.code != alsoWanted) {
-            return Failure{fail(step, reply.describe()), false, true};
+            return refused(step, reply);
         }
         return std::nullopt;
     }
 
-    std::optional<Failure> command(std::string_view step, const std::string& line, SmtpReply& reply,
+    std::optional<Failure> command(std::string_view step, const std::string& line, Reply& reply,
                                    int wanted, int alsoWanted = 0) {
         const NetResult sent = write(line + "\r\n");
         if (!sent.ok()) {
-            return Failure{fail(step, why(sent, options_.replyTimeoutMs))};
+            return lost(step, sent, options_.replyTimeoutMs);
         }
         return expect(step, reply, wanted, alsoWanted);
     }
@@ -302,18 +272,18 @@ private:
     }
 
     std::optional<Failure> hello(ServerFeatures& features) {
-        SmtpReply reply;
+        Reply reply;
         const std::string name = helloName();
         const NetResult sent = write("EHLO " + name + "\r\n");
         if (!sent.ok()) {
-            return Failure{fail("EHLO", why(sent, options_.replyTimeoutMs))};
+            return lost("EHLO", sent, options_.replyTimeoutMs);
         }
-        const NetResult got = readReply(reply, options_.replyTimeoutMs);
-        if (!got.ok()) {
-            return Failure{fail("EHLO", why(got, options_.replyTimeoutMs))};
+        const ReplyWait got = readReply(options_.replyTimeoutMs);
+        if (!got.answered()) {
+            return lost("EHLO", got);
         }
-        if (reply.code == 250) {
-            features = featuresOf(reply);
+        if (got.reply.code == 250) {
+            features = featuresOf(got.reply);
             return std::nullopt;
         }
         // An old server that knows no extensions: plain HELO, and no STARTTLS or AUTH.
@@ -325,10 +295,10 @@ private:
         if (!stream_->isTls()) {
             return Failure{fail("Authentication",
                                 "the server offers no encryption, so the password was not sent"),
-                           false, true};
+                           SessionStatus::TlsFailed, false, true};
         }
         report(SendStage::Authenticating, "Logging in to " + where_);
-        SmtpReply reply;
+        Reply reply;
         if (features.authPlain) {
             const std::string credentials = base64(std::string(1, '\0') + options_.user +
                                                    std::string(1, '\0') + options_.password);
@@ -354,7 +324,7 @@ private:
                                                   ? "the server offers neither AUTH PLAIN nor "
                                                     "AUTH LOGIN"
                                                   : "the server offers no authentication"),
-                       false, true};
+                       SessionStatus::Refused, false, true};
     }
 
     std::optional<Failure> sendContent(const std::string& data) {
@@ -362,7 +332,7 @@ private:
             const std::string_view chunk = std::string_view(data).substr(at, kDataChunk);
             const NetResult sent = write(chunk);
             if (!sent.ok()) {
-                return Failure{fail("Message", why(sent, options_.replyTimeoutMs))};
+                return lost("Message", sent, options_.replyTimeoutMs);
             }
             report(SendStage::Sending, "Sending the message to " + where_, at + chunk.size(),
                    data.size());
@@ -376,7 +346,7 @@ private:
     const AbortCheck& abort_;
     const SendStatus& status_;
     std::unique_ptr<ByteStream> stream_;
-    ReplyReader reader_;
+    ReplyReader reader_{ReplyGrammar::Smtp};
     std::string host_;
     std::string where_;
 };
@@ -423,12 +393,14 @@ SendResult SmtpClient::send(const MailMessage& message, const SmtpOptions& optio
     SendResult result;
     const std::optional<ServerAddress> server = parseServerAddress(options.server);
     if (!server) {
+        result.status = SessionStatus::InvalidInput;
         result.errorText =
             "Server name not valid; " + options.server + "; use a host name or host:port";
         return result;
     }
     const std::vector<MailAddress> recipients = recipientsOf(message);
     if (recipients.empty()) {
+        result.status = SessionStatus::InvalidInput;
         result.errorText =
             "No recipient; " + server->host + "; the To and Cc lists hold no address";
         return result;
@@ -436,11 +408,13 @@ SendResult SmtpClient::send(const MailMessage& message, const SmtpOptions& optio
     // A line break in an address would let the text smuggle in commands of its own.
     for (const MailAddress& recipient : recipients) {
         if (!isCleanAddress(recipient.address)) {
+            result.status = SessionStatus::InvalidInput;
             result.errorText = "Recipient not valid; " + server->host + "; " + recipient.address;
             return result;
         }
     }
     if (!isCleanAddress(message.fromAddress)) {
+        result.status = SessionStatus::InvalidInput;
         result.errorText = "Sender not valid; " + server->host + "; " + message.fromAddress;
         return result;
     }
@@ -460,7 +434,7 @@ SendResult SmtpClient::send(const MailMessage& message, const SmtpOptions& optio
             session.run(server->host, ports[i], options.implicitTls || ports[i] == kImplicitTlsPort,
                         recipients, message.fromAddress, mime.bytes);
         if (!failure) {
-            result.ok = true;
+            result.status = SessionStatus::Ok;
             return result;
         }
         if (failure->refusedConnect && i + 1 < ports.size()) {
@@ -469,6 +443,7 @@ SendResult SmtpClient::send(const MailMessage& message, const SmtpOptions& optio
         if (failure->canQuit) {
             session.quit();
         }
+        result.status = failure->status;
         result.errorText = std::move(failure->text);
         return result;
     }

@@ -4,11 +4,12 @@
 //
 //   net::SmtpClient client(network, charsets);
 //   net::SendResult r = client.send(message, options, abortCheck, onProgress);
-//   if (!r.ok) show r.errorText;   // "Connect failed; smtp.example.com:587; connection refused"
+//   if (!r.ok()) show r.errorText;   // "Connect failed; smtp.example.com:587; connection refused"
 //
 // The call returns when the attempt is over; every wait is bounded by the options'
 // timeouts and asks the abort check about every 100 ms.
 #include "net/mail_message.h"
+#include "net/session_status.h"
 #include "platform/charset.h"
 #include "platform/network.h"
 
@@ -49,11 +50,14 @@ struct SendProgress {
 using SendStatus = std::function<void(const SendProgress&)>;
 
 struct SendResult {
-    bool ok = false;
+    // Never Ok by default: a sending that did not end (closed meanwhile) was not sent.
+    SessionStatus status = SessionStatus::Aborted;
     // On failure, parts separated by semicolons: the step, host:port, the reason or the
     // server's reply, e.g. "Recipient refused; mail.example.org:25; 550 5.1.1 no such user".
     std::string errorText;
     std::string charset; // the charset the message went out in ("utf-8" after a fallback)
+
+    bool ok() const noexcept { return status == SessionStatus::Ok; }
 };
 
 class SmtpClient {

@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view rest = input;
     // A stream of replies, as the control connection delivers them.
     for (int replies = 0; replies < 64; ++replies) {
-        const ReplyParse parsed = parseReply(rest);
-        if (parsed.status != ReplyParseStatus::Complete)
+        const ReplyParse parsed = parseReply(rest, ReplyGrammar::Ftp);
+        if (parsed.status != ReplyScan::Complete)
             break;
         if (parsed.consumed == 0 || parsed.consumed > rest.size())
             __builtin_trap();

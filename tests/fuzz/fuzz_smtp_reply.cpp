@@ -1,6 +1,6 @@
 // Everything an SMTP server sends back goes through this parser, and its text reaches the
 // user's message box through describe().
-#include "net/smtp_reply.h"
+#include "net/line_reply.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,10 +11,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view rest(reinterpret_cast<const char*>(data), size);
     // A stream of replies, as the connection delivers them.
     for (int replies = 0; replies < 64; ++replies) {
-        const ParsedReply parsed = parseSmtpReply(rest);
-        if (parsed.status != ReplyStatus::Complete)
+        const ReplyParse parsed = parseReply(rest, ReplyGrammar::Smtp);
+        if (parsed.status != ReplyScan::Complete)
             break;
-        const SmtpReply& reply = parsed.reply;
+        const Reply& reply = parsed.reply;
         if (parsed.consumed == 0 || parsed.consumed > rest.size() ||
             parsed.consumed > kMaxReplyBytes || reply.code < 200 || reply.code > 599 ||
             reply.lines.empty())

@@ -5,8 +5,8 @@
 // Input: one byte of options (bits 0-5: the most a read hands over, 0 for everything
 // waiting; bit 6: log in; bit 7: the handshake fails), then what the server sends in the
 // clear up to the first zero byte, then what it sends once TLS is up.
+#include "net/line_reply.h"
 #include "net/smtp_client.h"
-#include "net/smtp_reply.h"
 #include "platform/headless/fake_charsets.h"
 
 #include <algorithm>
@@ -50,8 +50,8 @@ public:
         // still sit in the client's buffer, to be read after the handshake.
         std::string_view read = clear_.substr(0, readInClear_);
         while (!read.empty()) {
-            const net::ParsedReply parsed = net::parseSmtpReply(read);
-            if (parsed.status != net::ReplyStatus::Complete) {
+            const net::ReplyParse parsed = net::parseReply(read, net::ReplyGrammar::Smtp);
+            if (parsed.status != net::ReplyScan::Complete) {
                 __builtin_trap();
             }
             read.remove_prefix(parsed.consumed);

@@ -82,7 +82,7 @@ TEST(Win32FtpSession, WrongPasswordNamesTheStepAndReply) {
     platform::win32::Win32Network network;
     FtpSession ftp(network, {});
     const FtpResult r = ftp.connect({"localhost:" + port, "bob", "wrong", true});
-    EXPECT_EQ(r.status, FtpStatus::Refused);
+    EXPECT_EQ(r.status, SessionStatus::Refused);
     EXPECT_EQ(r.error.rfind("Connect: the server refused the login: 530", 0), 0u) << r.error;
 }
 

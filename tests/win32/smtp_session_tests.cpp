@@ -107,7 +107,7 @@ TEST(Win32SmtpClient, StartTlsAndLoginDeliverTheMessageInTheCodePage) {
     options.user = "ann";
     options.password = kPassword;
     const SendResult result = client.send(message, options);
-    ASSERT_TRUE(result.ok) << result.errorText;
+    ASSERT_TRUE(result.ok()) << result.errorText;
     EXPECT_EQ(result.charset, "windows-1251");
 
     std::set<fs::path> added;
@@ -145,7 +145,7 @@ TEST(Win32SmtpClient, WrongPasswordAndUntrustedCertificateFailWithTheReason) {
     options.user = "ann";
     options.password = "wrong";
     SendResult result = client.send(message, options);
-    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.ok());
     EXPECT_TRUE(result.errorText.starts_with("Authentication failed; localhost:" + port + "; 535"))
         << result.errorText;
 
@@ -153,7 +153,7 @@ TEST(Win32SmtpClient, WrongPasswordAndUntrustedCertificateFailWithTheReason) {
     options.implicitTls = true;
     options.password = kPassword;
     result = client.send(message, options);
-    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.ok());
     EXPECT_NE(result.errorText.find("certificate is not trusted"), std::string::npos)
         << result.errorText;
 }

@@ -147,7 +147,7 @@ TEST_F(MailSend, AFailureShowsTheErrorTextBrokenAfterItsFirstPart) {
         {"a;b;c;d", "a.\r\nb; c;d"},
     };
     for (const auto& [error, shown] : texts) {
-        result = {false, error, ""};
+        result = {net::SessionStatus::Refused, error, ""};
         platform.messageBox.shown.clear();
         open([&](FrmSendmail& w) {
             fillIn(w);
@@ -162,8 +162,8 @@ TEST_F(MailSend, AFailureShowsTheErrorTextBrokenAfterItsFirstPart) {
         EXPECT_EQ(platform.messageBox.last().title, "Communications error");
     }
     // A reply of 40 KiB would make a box taller than the screen: its middle gives way.
-    result = {false, "Recipient failed; h:25; 550 " + std::string(40 * 1024, 'x') + " (b@x.org)",
-              ""};
+    result = {net::SessionStatus::Refused,
+              "Recipient failed; h:25; 550 " + std::string(40 * 1024, 'x') + " (b@x.org)", ""};
     open([&](FrmSendmail& w) {
         fillIn(w);
         w.cmdSend.click();
@@ -180,7 +180,7 @@ TEST_F(MailSend, WhileSendingTheWindowPaintsButTakesNoInput) {
     sender = [&](const platform::AbortCheck&) {
         while (!release.load())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return net::SendResult{true, "", "iso-8859-1"};
+        return net::SendResult{net::SessionStatus::Ok, "", "iso-8859-1"};
     };
     int waits = 0;
     open([&](FrmSendmail& w) {
@@ -219,7 +219,7 @@ TEST_F(MailSend, ClosingDuringASendingAbortsItAndStillStoresTheFields) {
         while (!abort() && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         sawAbort = abort();
-        return net::SendResult{false, "Aborted; mail.example.org:25", ""};
+        return net::SendResult{net::SessionStatus::Aborted, "Aborted; mail.example.org:25", ""};
     };
     open([&](FrmSendmail& w) {
         fillIn(w);

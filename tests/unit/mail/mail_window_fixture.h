@@ -61,7 +61,7 @@ protected:
     bool mailOrFtpOpen = false;
     bool openDuring = false;
     // What the sender answers; `sender`, when set, runs instead (on the worker thread).
-    net::SendResult result{true, "", "iso-8859-1"};
+    net::SendResult result{net::SessionStatus::Ok, "", "iso-8859-1"};
     std::function<net::SendResult(const platform::AbortCheck&)> sender;
     std::vector<SentMail> sent;
 };

@@ -158,7 +158,7 @@ TEST(FtpRealServers, RefusedNewTlsSessionOnTheDataConnectionNamesTheCause) {
         ASSERT_TRUE(ftp.changeFolder("/upload").ok()) << ftp.log();
         MemoryUploadSource source("picture");
         const FtpResult result = ftp.putFile(source, "shot.png");
-        EXPECT_EQ(result.status, FtpStatus::TlsFailed) << ftp.log();
+        EXPECT_EQ(result.status, SessionStatus::TlsFailed) << ftp.log();
         EXPECT_EQ(result.error.rfind("Put file: \"shot.png\" was not stored: the server requires "
                                      "TLS session reuse",
                                      0),
@@ -187,7 +187,7 @@ TEST(FtpRealServers, AbortInTheMiddleOfAFileOverASlowLineLeavesNothingOnTheServe
         MemoryUploadSource big(std::string(64 << 20, 'x'));
         const FtpResult result = ftp.putFile(
             big, "big.bin", [&](const PutProgress& p) { abort = p.bytesSent > (1 << 20); });
-        EXPECT_EQ(result.status, FtpStatus::Aborted) << ftp.log();
+        EXPECT_EQ(result.status, SessionStatus::Aborted) << ftp.log();
         ftp.quit();
         EXPECT_TRUE(fs::is_empty(daemon.facts.at("UPLOAD"))) << ftp.log();
     }

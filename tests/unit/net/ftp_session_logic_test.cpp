@@ -79,7 +79,7 @@ TEST(FtpSessionLogic, FailedCertificateCheckEndsTheConnectBeforeLoginWithAGoodby
     net.tlsUpWhenRefused = true; // as Schannel's, checked after the handshake
     FtpSession ftp(net, {});
     const FtpResult r = ftp.connect(bob());
-    EXPECT_EQ(r.status, FtpStatus::TlsFailed);
+    EXPECT_EQ(r.status, SessionStatus::TlsFailed);
     EXPECT_EQ(r.error, "Connect: TLS with example.com: the secure connection failed "
                        "(certificate is not trusted).");
     EXPECT_FALSE(ftp.connected());
@@ -106,7 +106,7 @@ TEST(FtpSessionLogic, RefusalsNameTheStepAndTheServersReply) {
         net.on("USER bob", "331 pw").on("PASS", "530 Login incorrect.");
         FtpSession ftp(net, {});
         const FtpResult r = ftp.connect(bob());
-        EXPECT_EQ(r.status, FtpStatus::Refused);
+        EXPECT_EQ(r.status, SessionStatus::Refused);
         EXPECT_EQ(r.step, FtpStep::Connect);
         EXPECT_EQ(r.reply, "530 Login incorrect.");
         EXPECT_EQ(r.error, "Connect: the server refused the login: 530 Login incorrect.");
@@ -146,15 +146,15 @@ TEST(FtpSessionLogic, LineBreaksInNamesAreRefusedBeforeAnythingIsSent) {
     loggedIn(net);
     FtpSession ftp(net, {});
     EXPECT_EQ(ftp.connect({"example.com", "bob\r\nDELE x", "pw", true}).status,
-              FtpStatus::InvalidInput);
+              SessionStatus::InvalidInput);
     EXPECT_TRUE(net.commands.empty());
     ASSERT_TRUE(ftp.connect(bob()).ok());
     const std::size_t sent = net.commands.size();
-    EXPECT_EQ(ftp.changeFolder("/www\r\nDELE index.html").status, FtpStatus::InvalidInput);
+    EXPECT_EQ(ftp.changeFolder("/www\r\nDELE index.html").status, SessionStatus::InvalidInput);
     MemoryUploadSource bytes("x");
-    EXPECT_EQ(ftp.putFile(bytes, "a\nb.png").status, FtpStatus::InvalidInput);
+    EXPECT_EQ(ftp.putFile(bytes, "a\nb.png").status, SessionStatus::InvalidInput);
     EXPECT_EQ(net.commands.size(), sent);
-    EXPECT_EQ(ftp.connect({"host:99999", "bob", "pw", true}).status, FtpStatus::InvalidInput);
+    EXPECT_EQ(ftp.connect({"host:99999", "bob", "pw", true}).status, SessionStatus::InvalidInput);
 }
 
 TEST(FtpSessionLogic, PassiveFallsBackToPasvAndDistrustsPrivateAddresses) {
@@ -245,7 +245,7 @@ TEST(FtpSessionLogic, StalledDataTimesOutAndRemovesThePartialFile) {
     ASSERT_TRUE(ftp.connect(bob()).ok());
     MemoryUploadSource big(std::string(1000000, 'x'));
     const FtpResult r = ftp.putFile(big, "big.bin");
-    EXPECT_EQ(r.status, FtpStatus::TimedOut);
+    EXPECT_EQ(r.status, SessionStatus::TimedOut);
     EXPECT_EQ(r.error, "Put file: \"big.bin\" was not stored: the server stopped taking data "
                        "(nothing accepted within 1.5 s).");
     EXPECT_TRUE(net.dataConnections[0]->reset);
@@ -273,7 +273,7 @@ TEST(FtpSessionLogic, AbortedDirectStoreIsDeletedAndARefusedDeleteIsLogged) {
     MemoryUploadSource a("every byte");
     const FtpResult r =
         ftp.putFile(a, "a.png", [&](const PutProgress& p) { abort = p.percent == 100; });
-    EXPECT_EQ(r.status, FtpStatus::Aborted);
+    EXPECT_EQ(r.status, SessionStatus::Aborted);
     EXPECT_EQ(net.commands.back(), "DELE a.png");
     EXPECT_NE(ftp.log().find("\"a.png\" could not be deleted: 550 Permission denied"),
               std::string::npos)
@@ -337,7 +337,7 @@ TEST(FtpSessionLogic, SilentServerAfterAFailedTransferLosesTheConnection) {
     ASSERT_TRUE(ftp.connect(bob()).ok());
     MemoryUploadSource bytes(std::string(100, 'x'));
     const FtpResult r = ftp.putFile(bytes, "x");
-    EXPECT_EQ(r.status, FtpStatus::NetworkFailed);
+    EXPECT_EQ(r.status, SessionStatus::NetworkFailed);
     EXPECT_NE(r.error.find("the server closed the data connection"), std::string::npos);
     EXPECT_FALSE(ftp.connected());
     MemoryUploadSource next("y");
@@ -374,7 +374,7 @@ TEST(FtpSessionLogic, ServersThatAnswerJustInTimeRunOutOfTime) {
         const FtpResult r = ftp.putFile(bytes, "a.png");
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        EXPECT_EQ(r.status, FtpStatus::TimedOut);
+        EXPECT_EQ(r.status, SessionStatus::TimedOut);
         EXPECT_EQ(r.error, "Put file: \"a.png\" was not stored: the session ran out of time (the "
                            "server answers or takes data too slowly).");
         EXPECT_GT(seconds, 0.65); // 0.2 s for connect, 0.2 s for the put, 0.3 s for the bytes
@@ -409,13 +409,13 @@ TEST(FtpSessionLogic, AbortStopsTheTransferAndEveryLaterPut) {
             abort = true;
         }
     });
-    EXPECT_EQ(r.status, FtpStatus::Aborted);
+    EXPECT_EQ(r.status, SessionStatus::Aborted);
     EXPECT_EQ(r.error, "Put file: \"a\" was not stored: aborted.");
     EXPECT_LT(net.dataConnections[0]->bytes.size(), 3u * 1024 * 1024);
     EXPECT_TRUE(net.dataConnections[0]->reset);
     const std::size_t sent = net.commands.size();
     MemoryUploadSource b("b");
-    EXPECT_EQ(ftp.putFile(b, "b").status, FtpStatus::Aborted);
+    EXPECT_EQ(ftp.putFile(b, "b").status, SessionStatus::Aborted);
     EXPECT_EQ(net.commands.size(), sent); // nothing more reached the server
     ftp.quit();                           // still says goodbye
     EXPECT_EQ(net.commands.back(), "QUIT");

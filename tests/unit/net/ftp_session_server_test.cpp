@@ -133,7 +133,7 @@ TEST_F(FtpServerTest, TlsServerSecuresLoginAndDataAndIsCheckedLikeMail) {
         PosixNetwork untrusting;
         FtpSession ftp(untrusting, {});
         const FtpResult r = ftp.connect({server, "bob", "s3cret", true});
-        EXPECT_EQ(r.status, FtpStatus::TlsFailed) << r.error;
+        EXPECT_EQ(r.status, SessionStatus::TlsFailed) << r.error;
         EXPECT_EQ(r.error.rfind("Connect: TLS with localhost: the secure connection failed", 0), 0u)
             << r.error;
         EXPECT_EQ(ftp.log().find("> USER"), std::string::npos);
@@ -165,7 +165,7 @@ TEST_F(FtpServerTest, WrongPasswordAndMissingFolderNameTheStepAndReply) {
     {
         FtpSession ftp(network_, {});
         const FtpResult r = ftp.connect({serverText(), "bob", "wrong", true});
-        EXPECT_EQ(r.status, FtpStatus::Refused);
+        EXPECT_EQ(r.status, SessionStatus::Refused);
         EXPECT_EQ(r.error.rfind("Connect: the server refused the login: 530", 0), 0u) << r.error;
         EXPECT_FALSE(ftp.connected());
         EXPECT_NE(ftp.log().find("> PASS ****"), std::string::npos);
@@ -173,7 +173,7 @@ TEST_F(FtpServerTest, WrongPasswordAndMissingFolderNameTheStepAndReply) {
     FtpSession ftp(network_, {});
     ASSERT_TRUE(ftp.connect(bob(true)).ok()) << ftp.log();
     const FtpResult r = ftp.changeFolder("/no/such/folder");
-    EXPECT_EQ(r.status, FtpStatus::Refused);
+    EXPECT_EQ(r.status, SessionStatus::Refused);
     EXPECT_EQ(r.error.rfind("Change folder: the server refused to change to \"/no/such/folder\": "
                             "550",
                             0),
@@ -220,7 +220,7 @@ TEST_F(FtpServerTest, AbortWhileTheServerFinishesADirectStoreLeavesNoFile) {
     const FtpResult r = ftp.putFile(path.string(), "shot.png", [&](const PutProgress& p) {
         abortRequested = p.percent == 100;
     });
-    EXPECT_EQ(r.status, FtpStatus::Aborted) << ftp.log();
+    EXPECT_EQ(r.status, SessionStatus::Aborted) << ftp.log();
     ftp.quit();
     EXPECT_EQ(namesIn(root()), (std::vector<std::string>{"shots"})) << ftp.log();
 }
@@ -236,7 +236,7 @@ TEST_F(FtpServerTest, ServerThatStopsAnsweringMidTransferTimesOutWithoutATargetF
     const Clock::time_point start = Clock::now();
     const FtpResult r = ftp.putFile(path.string(), "big.bin");
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    EXPECT_EQ(r.status, FtpStatus::TimedOut);
+    EXPECT_EQ(r.status, SessionStatus::TimedOut);
     EXPECT_EQ(r.error, "Put file: \"big.bin\" was not stored: the server stopped taking data "
                        "(nothing accepted within 1.5 s).");
     EXPECT_LT(seconds, 10.0);
@@ -257,7 +257,7 @@ TEST_F(FtpServerTest, AbortOnAHungServerIsAnsweredWithinAFractionOfASecond) {
     abortAt = Clock::now() + std::chrono::milliseconds(1000);
     const FtpResult r = ftp.putFile(path.string(), "big.bin");
     const double late = std::chrono::duration<double>(Clock::now() - abortAt).count();
-    EXPECT_EQ(r.status, FtpStatus::Aborted) << r.error;
+    EXPECT_EQ(r.status, SessionStatus::Aborted) << r.error;
     EXPECT_LT(late, 1.0);
     EXPECT_GE(checks, 5); // asked while the transfer waited, not only between chunks
     EXPECT_FALSE(fs::exists(root() / "big.bin"));
@@ -293,7 +293,7 @@ TEST_F(FtpServerTest, AbortDuringTheSecondOfThreeFilesStopsItAndTheThird) {
     FtpSession ftp(
         network_, [&] { return abortRequested; }, unpaced);
     ASSERT_TRUE(ftp.connect(bob(true)).ok()) << ftp.log();
-    std::vector<FtpStatus> results;
+    std::vector<SessionStatus> results;
     double answerSeconds = 0;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         const FtpResult r =
@@ -308,8 +308,8 @@ TEST_F(FtpServerTest, AbortDuringTheSecondOfThreeFilesStopsItAndTheThird) {
         }
         results.push_back(r.status);
     }
-    EXPECT_EQ(results,
-              (std::vector<FtpStatus>{FtpStatus::Ok, FtpStatus::Aborted, FtpStatus::Aborted}));
+    EXPECT_EQ(results, (std::vector<SessionStatus>{SessionStatus::Ok, SessionStatus::Aborted,
+                                                   SessionStatus::Aborted}));
     EXPECT_LT(answerSeconds, 0.5);
     ftp.quit();
     EXPECT_EQ(readWhole(root() / "one.bin"), bytes);

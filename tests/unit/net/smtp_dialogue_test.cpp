@@ -63,7 +63,7 @@ TEST_F(SmtpDialogueTest, StartTlsThenAuthPlainThenOneRcptPerAddress) {
     options.password = "pässword";
 
     const SendResult result = send();
-    ASSERT_TRUE(result.ok) << result.errorText;
+    ASSERT_TRUE(result.ok()) << result.errorText;
     const std::string& w = script.written;
     const std::string expectedStart =
         "EHLO [127.0.0.1]\r\nSTARTTLS\r\n<TLS mail.example.org>EHLO [127.0.0.1]\r\n"
@@ -86,7 +86,7 @@ TEST_F(SmtpDialogueTest, NoPortFallsBackTo25OnlyWhen587Refuses) {
         script.replies.push_back(reply);
     }
     const SendResult result = send();
-    ASSERT_TRUE(result.ok) << result.errorText;
+    ASSERT_TRUE(result.ok()) << result.errorText;
     EXPECT_EQ(network.attempts,
               (std::vector<std::string>{"mail.example.org:587", "mail.example.org:25"}));
     // Without STARTTLS on offer and without a password, the mail goes out as it is.
@@ -111,7 +111,7 @@ TEST_F(SmtpDialogueTest, Port465SpeaksTlsFromTheFirstByteAndLogsInWithLogin) {
         script.replies.push_back(reply);
     }
     const SendResult result = send();
-    ASSERT_TRUE(result.ok) << result.errorText;
+    ASSERT_TRUE(result.ok()) << result.errorText;
     EXPECT_TRUE(script.written.starts_with("<TLS ::1>EHLO [127.0.0.1]\r\nAUTH LOGIN\r\n"
                                            "YW5u\r\nc2VjcmV0\r\nMAIL FROM:"));
 }
@@ -123,10 +123,12 @@ TEST_F(SmtpDialogueTest, APasswordIsNeverSentWithoutEncryption) {
     Script& script = network.scripts[587];
     script.replies = {kGreeting, kEhloAuth, "221 bye\r\n"};
     SendResult result = send();
-    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.ok());
     EXPECT_EQ(result.errorText, "Authentication failed; mail.example.org:587; the server offers "
                                 "no encryption, so the password was not sent");
     EXPECT_EQ(script.written, "EHLO [127.0.0.1]\r\nQUIT\r\n");
+    script.replies = {kGreeting, "250-mail.example.org\r\n250\r\n", "221 bye\r\n"}; // bare end
+    EXPECT_NE(send().errorText.find("password was not sent"), std::string::npos);
 
     // An old server that answers EHLO with an error gets HELO, and no password either.
     Script& old = network.scripts[25];
@@ -143,14 +145,16 @@ TEST_F(SmtpDialogueTest, AFailedCertificateCheckEndsTheSend) {
     script.tls = {NetStatus::TlsFailed, 0, "certificate is not trusted"};
     const SendResult result = send();
     EXPECT_EQ(result.errorText,
-              "STARTTLS failed; mail.example.org:587; certificate is not trusted");
+              "STARTTLS failed; mail.example.org:587; the secure connection failed (certificate "
+              "is not trusted)");
+    EXPECT_EQ(result.status, SessionStatus::TlsFailed);
     EXPECT_EQ(script.written, "EHLO [127.0.0.1]\r\nSTARTTLS\r\n<TLS mail.example.org>");
 
     // Where the handshake completed before the check, the server hears QUIT over it.
     script.written.clear();
     script.replies = {kGreeting, kEhloTlsAuth, "220 ready\r\n", "221 bye\r\n"};
     script.tlsUpWhenRefused = true;
-    EXPECT_FALSE(send().ok);
+    EXPECT_FALSE(send().ok());
     EXPECT_EQ(script.written, "EHLO [127.0.0.1]\r\nSTARTTLS\r\n<TLS mail.example.org>QUIT\r\n");
 }
 
@@ -162,8 +166,8 @@ TEST_F(SmtpDialogueTest, AnswersSentInTheClearWithTheStartTlsReplyEndTheSession)
                       "220 ready\r\n250-x\r\n250 ok\r\n250 ok\r\n250 ok\r\n354 go\r\n250 ok\r\n"};
     script.replies.insert(script.replies.end(), 8, "554 no\r\n");
     const SendResult result = send();
-    EXPECT_EQ(result.errorText, "STARTTLS failed; mail.example.org:587; unexpected data before "
-                                "the tls handshake");
+    EXPECT_EQ(result.errorText, "STARTTLS failed; mail.example.org:587; the secure connection "
+                                "failed (unexpected data before the tls handshake)");
     EXPECT_EQ(script.written, "EHLO [127.0.0.1]\r\nSTARTTLS\r\n");
 }
 
@@ -209,8 +213,7 @@ TEST_F(SmtpDialogueTest, SilenceTimesOutAndAbortStops) {
     options.replyTimeoutMs = 2000;
     Script& script = network.scripts[587];
     SendResult result = send();
-    EXPECT_EQ(result.errorText,
-              "Greeting failed; mail.example.org:587; no answer within 2 seconds");
+    EXPECT_EQ(result.errorText, "Greeting failed; mail.example.org:587; no answer within 2 s");
     EXPECT_EQ(network.connectTimeouts.front(), 1500);
     EXPECT_EQ(script.readTimeouts.front(), 2000);
 
@@ -230,7 +233,8 @@ TEST_F(SmtpDialogueTest, SilenceTimesOutAndAbortStops) {
     result = client.send(message, options, abort, [&](const SendProgress&) {
         stop = ++calls >= 2; // the user cancels once the dialogue is under way
     });
-    EXPECT_EQ(result.errorText, "Sender failed; mail.example.org:587; cancelled");
+    EXPECT_EQ(result.errorText, "Sender failed; mail.example.org:587; aborted");
+    EXPECT_EQ(result.status, SessionStatus::Aborted);
 }
 
 TEST_F(SmtpDialogueTest, SlowRepliesTimeOutPerReplyAndPerSession) {
@@ -240,7 +244,7 @@ TEST_F(SmtpDialogueTest, SlowRepliesTimeOutPerReplyAndPerSession) {
     script.readDelayMs = 20; // a line every 20 ms, each well within the timeout
     const auto started = std::chrono::steady_clock::now();
     const SendResult result = send();
-    EXPECT_EQ(result.errorText, "Greeting failed; mail.example.org:587; no answer within 1 second");
+    EXPECT_EQ(result.errorText, "Greeting failed; mail.example.org:587; no answer within 0.3 s");
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1200));
 
     // Replies that each come just in time cannot stretch the whole send without end.
@@ -252,9 +256,8 @@ TEST_F(SmtpDialogueTest, SlowRepliesTimeOutPerReplyAndPerSession) {
     }
     script.readDelayMs = 150;
     const SendResult slow = send();
-    EXPECT_FALSE(slow.ok);
-    EXPECT_NE(slow.errorText.find("; the whole exchange took longer than 1 second"),
-              std::string::npos)
+    EXPECT_EQ(slow.status, SessionStatus::TimedOut);
+    EXPECT_NE(slow.errorText.find("; the whole exchange took longer than 0.5 s"), std::string::npos)
         << slow.errorText;
 }
 
@@ -268,10 +271,10 @@ TEST_F(SmtpDialogueTest, BadEntriesFailBeforeAnyConnection) {
     EXPECT_EQ(send().errorText,
               "No recipient; mail.example.org; the To and Cc lists hold no address");
     message.to = "<bob@example.org\r\nRCPT TO:<evil@example.org>";
-    EXPECT_FALSE(send().ok);
+    EXPECT_FALSE(send().ok());
     message.to = "bob@example.org";
     message.fromAddress = "ann@example.org>\r\nRSET";
-    EXPECT_FALSE(send().ok);
+    EXPECT_FALSE(send().ok());
     message.fromAddress = "ann@example.org";
     message.cc = std::string(250, 'c') + "@example.org"; // longer than SMTP allows
     EXPECT_TRUE(send().errorText.starts_with("Recipient not valid; mail.example.org; ccc"));

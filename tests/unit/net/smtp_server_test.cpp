@@ -153,7 +153,7 @@ TEST_F(SmtpServerTest, StartTlsAndLoginDeliverEveryCharsetIntact) {
         message.body = std::string("Hi,\r\n") + c.text + "\r\n.\r\n.dot first\r\nAnn";
         message.to = std::string("\"") + c.text + "\" <bob@example.org>, js@example.org";
         const SendResult result = send();
-        ASSERT_TRUE(result.ok) << result.errorText;
+        ASSERT_TRUE(result.ok()) << result.errorText;
         const auto mail = readMail(++number);
         ASSERT_TRUE(mail.parsed);
         EXPECT_EQ(mail.field("subject"), c.text);
@@ -176,7 +176,7 @@ TEST_F(SmtpServerTest, ImplicitTlsDeliversFromTheFirstByte) {
     options.implicitTls = true;
     message.attachments.push_back({"снимок экрана.png", picture});
     const SendResult result = send();
-    ASSERT_TRUE(result.ok) << result.errorText;
+    ASSERT_TRUE(result.ok()) << result.errorText;
     const auto mail = readMail(1);
     EXPECT_EQ(mail.field("subject"), "Screenshot");
     EXPECT_EQ(lf(mail.field("body")), lf(message.body));
@@ -197,7 +197,7 @@ TEST_F(SmtpServerTest, RefusalsAndCertificateProblemsFailTheSendWithTheReason) {
 
     logIn();
     const SendResult untrusted = send(false);
-    EXPECT_FALSE(untrusted.ok);
+    EXPECT_FALSE(untrusted.ok());
     EXPECT_TRUE(untrusted.errorText.starts_with("STARTTLS failed; " + where + "; "))
         << untrusted.errorText;
     EXPECT_EQ(mailCount(), 0);
@@ -215,7 +215,7 @@ TEST_F(SmtpServerTest, ACertificateForAnotherHostIsRefused) {
     platform::posix::PosixNetwork network({certificates_->certificateFile("other")});
     SmtpClient client(network, charsets);
     const SendResult result = client.send(message, options);
-    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.ok());
     EXPECT_TRUE(result.errorText.starts_with("STARTTLS failed; " + options.server + "; "))
         << result.errorText;
     EXPECT_EQ(mailCount(), 0);
@@ -231,7 +231,7 @@ TEST_F(SmtpServerTest, NoEncryptionOnOfferMeansNoPassword) {
     ASSERT_TRUE(start("", {}));
     options.authenticate = false;
     const SendResult result = send();
-    ASSERT_TRUE(result.ok) << result.errorText;
+    ASSERT_TRUE(result.ok()) << result.errorText;
     EXPECT_EQ(readMail(1).field("subject"), "Screenshot");
 }
 
@@ -243,8 +243,7 @@ TEST_F(SmtpServerTest, AServerThatNeverAnswersTimesOut) {
     const auto started = std::chrono::steady_clock::now();
     const SendResult result = send();
     const auto took = std::chrono::steady_clock::now() - started;
-    EXPECT_EQ(result.errorText,
-              "Greeting failed; " + options.server + "; no answer within 1 second");
+    EXPECT_EQ(result.errorText, "Greeting failed; " + options.server + "; no answer within 0.7 s");
     EXPECT_LT(took, std::chrono::seconds(5));
 }
 

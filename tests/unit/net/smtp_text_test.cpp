@@ -1,53 +1,11 @@
 #include "net/mail_address.h"
 #include "net/server_address.h"
 #include "net/smtp_client.h"
-#include "net/smtp_reply.h"
 
 #include <gtest/gtest.h>
 
 namespace pictorn::net {
 namespace {
-
-TEST(SmtpReplyTest, WholeRepliesOfOneOrManyLines) {
-    ParsedReply parsed = parseSmtpReply("220 mail.example.org ESMTP ready\r\nleft over");
-    ASSERT_EQ(parsed.status, ReplyStatus::Complete);
-    EXPECT_EQ(parsed.reply.code, 220);
-    EXPECT_EQ(parsed.reply.lines, std::vector<std::string>{"mail.example.org ESMTP ready"});
-    EXPECT_EQ(parsed.consumed, 34u);
-
-    parsed = parseSmtpReply("250-mail.example.org\r\n250-STARTTLS\n250 AUTH PLAIN LOGIN\r\n");
-    ASSERT_EQ(parsed.status, ReplyStatus::Complete);
-    EXPECT_EQ(parsed.reply.lines.size(), 3u);
-    EXPECT_EQ(parsed.reply.describe(), "250 mail.example.org STARTTLS AUTH PLAIN LOGIN");
-
-    parsed = parseSmtpReply("354\r\n");
-    ASSERT_EQ(parsed.status, ReplyStatus::Complete);
-    EXPECT_EQ(parsed.reply.code, 354);
-    EXPECT_EQ(parsed.reply.describe(), "354");
-
-    parsed = parseSmtpReply("550 bad\x01\x7F name\r\n");
-    EXPECT_EQ(parsed.reply.describe(), "550 bad   name");
-}
-
-TEST(SmtpReplyTest, PartialInputWaitsAndGarbageIsRefused) {
-    for (const char* partial :
-         {"", "2", "25", "250", "250-first\r\n", "250-first\r\n250 la", "250 no line end yet"}) {
-        EXPECT_EQ(parseSmtpReply(partial).status, ReplyStatus::Incomplete) << partial;
-    }
-    for (const char* bad :
-         {"HTTP/1.1 400 Bad Request\r\n", "25x ok\r\n", "2500 ok\r\n", "250-a\r\n251 b\r\n",
-          "199 too low\r\n", "600 too high\r\n", "\r\n", "SSH-2.0"}) {
-        EXPECT_EQ(parseSmtpReply(bad).status, ReplyStatus::Malformed) << bad;
-    }
-    std::string endless(kMaxReplyBytes + 10, 'a');
-    endless.replace(0, 4, "250-");
-    EXPECT_EQ(parseSmtpReply(endless).status, ReplyStatus::Malformed);
-    std::string manyLines;
-    while (manyLines.size() <= kMaxReplyBytes) {
-        manyLines += "250-more\r\n";
-    }
-    EXPECT_EQ(parseSmtpReply(manyLines + "250 end\r\n").status, ReplyStatus::Malformed);
-}
 
 TEST(MailAddressTest, ListsSplitOutsideQuotesAndBrackets) {
     const auto list = parseAddressList(
