@@ -75,7 +75,7 @@ void openAutoSaveFolder(platform::Services& services, std::string_view folderTex
     });
     if (!failure)
         return;
-    if (startingExplorer && failure->number() == errors::kProgramNotFound) {
+    if (startingExplorer && failure->kind() == ErrorKind::ProgramMissing) {
         services.messageBox.show(kExplorerFailedText, kWarning, kExplorerFailedTitle);
         return;
     }

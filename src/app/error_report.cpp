@@ -14,14 +14,7 @@ std::string_view startupClosingLine(std::int32_t number) {
     if (number == errors::kComponentMissing) {
         return kClosingRunAsAdministrator;
     }
-    if (number == errors::kComponentInternal) {
-        return kClosingReinstallOrRuntimes;
-    }
     return kClosingNormal;
-}
-
-std::string_view browseFolderClosingLine(std::int32_t number) {
-    return number == errors::kComponentCannotCreate ? kClosingReinstall : kClosingNormal;
 }
 
 std::string errorReportText(const AppError& error, std::string_view label,

@@ -19,19 +19,14 @@ inline constexpr std::string_view kClosingNormal =
 inline constexpr std::string_view kClosingRunAsAdministrator =
     "Try to run this application AS ADMINISTRATOR. If that doesn't solve the problem, please "
     "re-install the program.";
-inline constexpr std::string_view kClosingReinstallOrRuntimes =
-    "Re-install the program to fix this, or get the latest vbruntimes at Orvanta.";
-inline constexpr std::string_view kClosingReinstall = "Re-install the program to fix this.";
 
 inline constexpr std::string_view kStartupLabel = "Mod Startup - Main procedure";
 
 // Chooses the closing line from the error number.
 using ClosingLineChooser = std::string_view (*)(std::int32_t number);
 
-// 339 (component missing) -> administrator hint, 50003 -> re-install hint, else normal.
+// 339 (component missing) -> administrator hint, else normal.
 std::string_view startupClosingLine(std::int32_t number);
-// 429 (component cannot be created) -> "Re-install the program to fix this.", else normal.
-std::string_view browseFolderClosingLine(std::int32_t number);
 inline std::string_view normalClosingLine(std::int32_t) {
     return kClosingNormal;
 }
@@ -48,7 +43,7 @@ void showErrorReport(platform::MessageBoxService& box, const AppError& error,
 AppError toAppError(const std::exception& failure);
 
 // Runs the body; returns the failure, or nothing when the body completed. For handlers
-// that look at the error number before falling back to the report box.
+// that look at the error's kind before falling back to the report box.
 template <class Fn> std::optional<AppError> catchError(Fn&& body) {
     try {
         std::forward<Fn>(body)();

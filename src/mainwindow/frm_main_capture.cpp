@@ -32,8 +32,7 @@ void FrmMain::captureTrap(std::string_view label, const std::function<void()>& b
         hiddenForCapture_ = false;
         menuTrayOpen_Click();
     }
-    if (failure->number() == errors::kInvalidProcedureCall ||
-        failure->number() == errors::kModalFormOpen)
+    if (failure->kind() == ErrorKind::Busy)
         services_.messageBox.show(kBusyText, platform::mb::kIconExclamation, kBusyTitle);
     else
         app::showErrorReport(services_.messageBox, *failure, label);
@@ -42,7 +41,7 @@ void FrmMain::captureTrap(std::string_view label, const std::function<void()>& b
 void FrmMain::refuseWhileModal() const {
     // A capture would hide the window that owns the open dialog.
     if (modalDialogs_ > 0)
-        throw AppError(errors::kModalFormOpen,
+        throw AppError(ErrorKind::Busy, errors::kModalFormOpen,
                        "Can't show non-modal form when modal form is displayed");
 }
 

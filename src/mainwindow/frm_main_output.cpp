@@ -22,6 +22,12 @@ constexpr std::string_view kSaveAsFilter =
     "(*.psd)|*.psd|TIFF file (*.tif)|*.tif|";
 constexpr auto kExclamation = platform::mb::kIconExclamation;
 
+// The editor or Paint could not be started (missing, or refused for another reason than
+// access): the user is told where to look instead of getting the error report.
+bool cannotStart(const AppError& failure) {
+    return failure.kind() == ErrorKind::ProgramMissing || failure.kind() == ErrorKind::CannotStart;
+}
+
 } // namespace
 
 // Save and Save As write on the background worker: a large picture in a slow type takes
@@ -86,7 +92,7 @@ void FrmMain::menuSaveAs_Click() {
                 saveAsFinished(path, outcome);
             });
     });
-    if (failure && failure->number() != errors::kDialogCancelled)
+    if (failure && failure->kind() != ErrorKind::Cancelled)
         app::showErrorReport(services_.messageBox, *failure, "frmMain - menuSaveAs_Click");
     if (windowState() == ui::WindowState::Minimized)
         setWindowState(ui::WindowState::Normal);
@@ -197,9 +203,7 @@ void FrmMain::menuSendImagetoEditor_Click() {
     });
     if (!failure)
         return;
-    const int n = failure->number();
-    if (n == errors::kInvalidProcedureCall || n == errors::kProgramNotFound ||
-        n == errors::kPathNotFound) {
+    if (cannotStart(*failure)) {
         services_.messageBox.show(editorNotFound, kExclamation, "Image Editor not found");
         if (windowState() == ui::WindowState::Minimized)
             setWindowState(ui::WindowState::Normal);
@@ -228,8 +232,7 @@ void FrmMain::menuSendImagetoPaint_Click() {
     });
     if (!failure)
         return;
-    const int n = failure->number();
-    if (n == errors::kInvalidProcedureCall || n == errors::kProgramNotFound)
+    if (cannotStart(*failure))
         services_.messageBox.show(
             "Could not locate your copy of Paint (mspaint.exe).\r\nPlease make sure it is in your "
             "PATH, or use the \"Send Image to Image Editor\" menu instead.    ",

@@ -54,8 +54,7 @@ void FrmMain::menuTrayOpen_Click() {
         show();
         menuTrayOpen.setEnabled(false);
     });
-    if (failure && failure->number() != errors::kModalFormOpen &&
-        failure->number() != errors::kAutomation)
+    if (failure && failure->kind() != ErrorKind::Busy)
         app::showErrorReport(services_.messageBox, *failure, "frmMain - menuTrayOpen_Click");
 }
 

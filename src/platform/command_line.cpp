@@ -31,7 +31,7 @@ std::string quoteArgument(std::string_view argument) {
 
 std::string quoteProgram(std::string_view program) {
     if (program.find('"') != std::string_view::npos)
-        throw AppError(errors::kProgramNotFound,
+        throw AppError(ErrorKind::ProgramMissing, errors::kProgramNotFound,
                        "File not found: " + std::string(program) + " (a quote in a program name)");
     if (!program.empty() && program.find_first_of(" \t") == std::string_view::npos)
         return std::string(program);

@@ -22,7 +22,7 @@ std::vector<FileFilter> parseFilterList(std::string_view list) {
 }
 
 void raiseDialogCancelled() {
-    throw AppError(errors::kDialogCancelled, "Cancel was selected.");
+    throw AppError(ErrorKind::Cancelled, errors::kDialogCancelled, "Cancel was selected.");
 }
 
 void raiseDialogFailed(std::uint32_t code) {

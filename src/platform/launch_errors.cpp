@@ -6,6 +6,7 @@ namespace pictorn::platform {
 
 AppError launchError(std::uint32_t systemCode, std::string_view target,
                      std::string_view systemText) {
+    ErrorKind kind = ErrorKind::CannotStart;
     std::int32_t number = errors::kInvalidProcedureCall;
     std::string description = "Invalid procedure call or argument";
     switch (systemCode) {
@@ -15,10 +16,12 @@ AppError launchError(std::uint32_t systemCode, std::string_view target,
     case syserr::kBadPathName:
         // The handlers know "file not found" as the one sign of a missing program; a missing
         // folder on the way to it is the same problem for the user.
+        kind = ErrorKind::ProgramMissing;
         number = errors::kProgramNotFound;
         description = "File not found";
         break;
     case syserr::kAccessDenied:
+        kind = ErrorKind::Unexpected;
         number = errors::kPermissionDenied;
         description = "Permission denied";
         break;
@@ -34,7 +37,7 @@ AppError launchError(std::uint32_t systemCode, std::string_view target,
         description += systemText;
         description += ")";
     }
-    return AppError(number, std::move(description));
+    return AppError(kind, number, std::move(description));
 }
 
 std::uint32_t shellExecuteResultToSystemCode(std::intptr_t result) {

@@ -1,6 +1,6 @@
 #pragma once
 // The program's error for a program or document that could not be started, from the
-// system's error code. The hand-off handlers tell the cases apart by these numbers.
+// system's error code. The hand-off handlers tell the cases apart by its kind.
 #include "platform/app_error.h"
 
 #include <cstdint>
@@ -19,8 +19,9 @@ inline constexpr std::uint32_t kBadExeFormat = 193;
 inline constexpr std::uint32_t kNoAssociation = 1155;
 } // namespace syserr
 
-// A missing program, folder or malformed name -> 53 "File not found"; access denied -> 70
-// "Permission denied"; anything else -> 5 "Invalid procedure call or argument". The
+// A missing program, folder or malformed name -> ProgramMissing, 53 "File not found";
+// access denied -> Unexpected, 70 "Permission denied"; anything else -> CannotStart, 5
+// "Invalid procedure call or argument". The
 // system's own text and the target follow in the description so the error report says
 // what failed.
 AppError launchError(std::uint32_t systemCode, std::string_view target,

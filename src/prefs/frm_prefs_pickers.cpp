@@ -30,7 +30,7 @@ void FrmPrefs::cmdBrowse4Editor_Click() {
 }
 
 void FrmPrefs::cmdBrowse4Folder_Click() {
-    app::trap(services_.messageBox, "cmdBrowse4Folder_Click", app::browseFolderClosingLine, [&] {
+    app::trap(services_.messageBox, "cmdBrowse4Folder_Click", [&] {
         platform::FolderRequest request;
         request.title = std::string(kFolderBrowserTitle);
         request.prompt = std::string(kFolderBrowserPrompt);

@@ -32,7 +32,8 @@ public:
 
     // Makes every start fail like a program that does not exist.
     void failStartsAsMissing() {
-        startFailure = AppError(errors::kProgramNotFound, "File not found");
+        startFailure =
+            AppError(ErrorKind::ProgramMissing, errors::kProgramNotFound, "File not found");
     }
 
     std::vector<std::string> started; // attempted command lines, in order

@@ -115,7 +115,10 @@ TEST_F(HelpCommands, ExplorerMissingAndOtherFailures) {
     // A 53 from the preferences is not an Explorer problem.
     openAutoSaveFolder(
         platform.services, "",
-        [](int) { throw AppError(errors::kProgramNotFound, "File not found"); }, mainWindow);
+        [](int) {
+            throw AppError(ErrorKind::ProgramMissing, errors::kProgramNotFound, "File not found");
+        },
+        mainWindow);
     EXPECT_EQ(platform.messageBox.last().title, "Error");
 }
 

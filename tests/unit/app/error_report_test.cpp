@@ -48,11 +48,7 @@ TEST(ErrorReport, NumberLineForNegativeZeroAndEmptyDescription) {
 
 TEST(ErrorReport, ClosingLinesByNumber) {
     EXPECT_EQ(startupClosingLine(339), kClosingRunAsAdministrator);
-    EXPECT_EQ(startupClosingLine(50003), "Re-install the program to fix this, or get the latest "
-                                         "vbruntimes at Orvanta.");
     EXPECT_EQ(startupClosingLine(53), "Please inform the author with the error description above.");
-    EXPECT_EQ(browseFolderClosingLine(429), "Re-install the program to fix this.");
-    EXPECT_EQ(browseFolderClosingLine(339), kClosingNormal);
 }
 
 TEST(Trap, ReportsAFailureWithTheLabelAndAbandonsTheRest) {
@@ -78,9 +74,10 @@ TEST(Trap, MapsOtherExceptionsAndUsesTheChooser) {
     EXPECT_NE(box.last().text.find("Error 7 - Out of memory\r\n"), std::string::npos);
     trap(box, "L", [] { throw std::runtime_error("boom"); });
     EXPECT_NE(box.last().text.find("Error 51 - boom\r\n"), std::string::npos);
-    trap(box, "cmdBrowse4Folder_Click", browseFolderClosingLine,
-         [] { throw AppError(429, "ActiveX component can't create object"); });
-    EXPECT_TRUE(box.last().text.ends_with("\r\n\r\nRe-install the program to fix this."));
+    trap(box, kStartupLabel, startupClosingLine,
+         [] { throw AppError(339, "Component not correctly registered"); });
+    EXPECT_TRUE(box.last().text.ends_with(std::string("\r\n\r\n") +
+                                          std::string(kClosingRunAsAdministrator)));
 }
 
 TEST(Trap, IgnoredStepsFailSilently) {
@@ -116,11 +113,10 @@ TEST(Startup, FailuresCreatingTheWindowAreReported) {
     EXPECT_TRUE(created);
     EXPECT_TRUE(box.shown.empty());
 
-    EXPECT_FALSE(Main(instance, box, {}, [] { throw AppError(50003, "Unexpected error"); }));
+    EXPECT_FALSE(Main(instance, box, {}, [] { throw AppError(339, "Component missing"); }));
     ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_TRUE(box.last().text.ends_with("Mod Startup - Main procedure\r\n\r\nRe-install the "
-                                          "program to fix this, or get the latest vbruntimes at "
-                                          "Orvanta."));
+    EXPECT_TRUE(box.last().text.ends_with("Mod Startup - Main procedure\r\n\r\n" +
+                                          std::string(kClosingRunAsAdministrator)));
 }
 
 } // namespace

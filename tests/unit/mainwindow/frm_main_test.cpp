@@ -5,6 +5,7 @@
 #include "imaging/encoder.h"
 #include "mainwindow/frm_main.h"
 #include "platform/headless/headless_services.h"
+#include "platform/launch_errors.h"
 #include "prefs/frm_prefs.h"
 
 #include <gtest/gtest.h>
@@ -353,13 +354,26 @@ TEST_F(Capture, HotkeysAreIgnoredWhilePrintingOrWithTheAboutBoxOrPreferencesUp) 
     EXPECT_EQ(h.screen.grabs.size(), 2u);
 }
 
-TEST_F(Capture, EditorHandOffQuotesBothPaths) {
+TEST_F(Capture, EditorAndPaintHandOffsTellAProgramThatCannotStartApartFromOtherFailures) {
     h.files.addFile("C:\\Tools\\My Editor\\edit.exe", "MZ");
     prefs.change([](app::Preferences& p) { p.editorPath = "C:\\Tools\\My Editor\\edit.exe"; });
     main->menuCaptureFullScreen.click();
     main->menuSendImagetoEditor.click();
     ASSERT_EQ(h.launcher.started.size(), 1u);
     EXPECT_EQ(h.launcher.started[0].rfind("\"C:\\Tools\\My Editor\\edit.exe\" ", 0), 0u);
+    EXPECT_TRUE(h.messageBox.shown.empty());
+
+    h.launcher.failStartsAsMissing();
+    main->menuSendImagetoEditor.click();
+    EXPECT_EQ(h.messageBox.last().title, "Image Editor not found");
+    h.launcher.startFailure = platform::launchError(platform::syserr::kBadExeFormat, "mspaint");
+    main->menuSendImagetoPaint.click();
+    EXPECT_EQ(h.messageBox.last().title, "Paint not found");
+    // Access denied is no missing program: the user gets the report with its number.
+    h.launcher.startFailure = platform::launchError(platform::syserr::kAccessDenied, "mspaint");
+    main->menuSendImagetoPaint.click();
+    EXPECT_EQ(h.messageBox.last().title, "Error");
+    EXPECT_NE(h.messageBox.last().text.find("Error 70 - Permission denied"), std::string::npos);
 }
 
 // While a capture waits out its delay, the tray menu and the hotkeys still get events; each

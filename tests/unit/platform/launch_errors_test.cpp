@@ -9,15 +9,19 @@ TEST(LaunchErrors, MissingProgramsAreFileNotFound) {
     for (std::uint32_t code : {syserr::kFileNotFound, syserr::kPathNotFound, syserr::kInvalidName,
                                syserr::kBadPathName}) {
         const AppError error = launchError(code, "mspaint.exe C:\\t.bmp");
+        EXPECT_EQ(error.kind(), ErrorKind::ProgramMissing) << code;
         EXPECT_EQ(error.number(), errors::kProgramNotFound) << code;
         EXPECT_EQ(error.description(), "File not found: mspaint.exe C:\\t.bmp");
     }
 }
 
 TEST(LaunchErrors, OtherFailuresKeepTheirMeaningAndSystemText) {
-    EXPECT_EQ(launchError(syserr::kAccessDenied, "x.exe").number(), errors::kPermissionDenied);
+    const AppError denied = launchError(syserr::kAccessDenied, "x.exe");
+    EXPECT_EQ(denied.number(), errors::kPermissionDenied);
+    EXPECT_EQ(denied.kind(), ErrorKind::Unexpected); // reported, never "not found"
     const AppError bad = launchError(syserr::kBadExeFormat, "x.exe", "Not a valid application.");
     EXPECT_EQ(bad.number(), errors::kInvalidProcedureCall);
+    EXPECT_EQ(bad.kind(), ErrorKind::CannotStart);
     EXPECT_EQ(bad.description(),
               "Invalid procedure call or argument: x.exe (Not a valid application.)");
     EXPECT_EQ(launchError(syserr::kFileNotFound, "").description(), "File not found");
