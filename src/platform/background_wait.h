@@ -38,7 +38,7 @@ NetResult waitInBackground(Work work, Result& result,
     std::unique_lock lock(state->mutex);
     while (!state->value) {
         if (abort && abort()) {
-            return NetResult{NetStatus::Aborted, 0, "cancelled"};
+            return NetResult{NetStatus::Aborted, 0, "aborted"};
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             return NetResult{NetStatus::TimedOut, 0, timeoutDetail};

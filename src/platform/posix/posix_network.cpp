@@ -8,8 +8,8 @@
 
 #include <cerrno>
 #include <netdb.h>
-#include <poll.h>
 #include <sys/socket.h>
+#include <vector>
 
 namespace pictorn::platform::posix {
 
@@ -45,7 +45,7 @@ NetResult lookupResult(int rc) {
 // getaddrinfo cannot be interrupted: a name (not a numeric address) is looked up in the
 // background, so the lookup still obeys the timeout and the abort check.
 NetResult resolve(AddressList& found, const std::string& host, std::uint16_t port,
-                  Clock::time_point deadline, const AbortCheck& abort) {
+                  NetClock::time_point deadline, const AbortCheck& abort) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -93,7 +93,7 @@ Socket openSocket(int family) {
     return Socket{::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP)};
 }
 
-NetResult connectOne(Socket& connected, const addrinfo& address, Clock::time_point deadline,
+NetResult connectOne(Socket& connected, const addrinfo& address, NetClock::time_point deadline,
                      const AbortCheck& abort) {
     Socket socket = openSocket(address.ai_family);
     if (!socket) {
@@ -103,7 +103,8 @@ NetResult connectOne(Socket& connected, const addrinfo& address, Clock::time_poi
         if (errno != EINPROGRESS && errno != EINTR) {
             return errnoResult(errno);
         }
-        if (auto waited = waitReady(socket.get(), POLLOUT, deadline, abort); !waited.ok()) {
+        if (auto waited = waitReady(FdCalls(socket.get()), WaitFor::Connect, deadline, abort);
+            !waited.ok()) {
             if (waited.status == NetStatus::TimedOut) {
                 waited.detail = "connection timed out";
             }
@@ -131,22 +132,23 @@ public:
 
     NetResult accept(std::unique_ptr<ByteStream>& accepted, int timeoutMs,
                      const AbortCheck& abort) override {
-        const auto deadline = deadlineIn(timeoutMs);
-        for (;;) {
-            const int fd = ::accept4(socket_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-            if (fd >= 0) {
-                accepted = std::make_unique<PosixStream>(Socket{fd}, tls_);
-                return {};
-            }
-            // A connection that was reset before we took it is not an error of ours.
-            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR &&
-                errno != ECONNABORTED) {
-                return errnoResult(errno);
-            }
-            if (auto waited = waitReady(socket_.get(), POLLIN, deadline, abort); !waited.ok()) {
-                return waited;
-            }
-        }
+        return retryWhenReady(
+            FdCalls(socket_.get()), WaitFor::Read,
+            [&]() -> SocketStep {
+                const int fd =
+                    ::accept4(socket_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+                if (fd >= 0) {
+                    accepted = std::make_unique<PosixStream>(Socket{fd}, tls_);
+                    return {};
+                }
+                // A connection that was reset before we took it is not an error of ours.
+                if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ||
+                    errno == ECONNABORTED) {
+                    return {{}, true};
+                }
+                return {errnoResult(errno)};
+            },
+            netDeadlineIn(timeoutMs), abort);
     }
 
 private:
@@ -164,26 +166,25 @@ PosixNetwork::~PosixNetwork() = default;
 NetResult PosixNetwork::connect(std::unique_ptr<ByteStream>& connected, const std::string& host,
                                 std::uint16_t port, int timeoutMs, const AbortCheck& abort) {
     if (abort && abort()) {
-        return fail(NetStatus::Aborted, "cancelled");
+        return fail(NetStatus::Aborted, "aborted");
     }
-    const auto deadline = deadlineIn(timeoutMs);
+    const auto deadline = netDeadlineIn(timeoutMs);
     AddressList addresses;
     if (auto resolved = resolve(addresses, host, port, deadline, abort); !resolved.ok()) {
         return resolved;
     }
-    NetResult last = fail(NetStatus::NotFound, "host not found");
+    std::vector<const addrinfo*> each;
     for (const addrinfo* address = addresses.get(); address; address = address->ai_next) {
-        Socket socket;
-        last = connectOne(socket, *address, deadline, abort);
-        if (last.ok()) {
-            connected = std::make_unique<PosixStream>(std::move(socket), tls_);
-            return last;
-        }
-        if (last.status == NetStatus::Aborted || last.status == NetStatus::TimedOut) {
-            break;
-        }
+        each.push_back(address);
     }
-    return last;
+    return connectToEach(each.size(), [&](std::size_t i) {
+        Socket socket;
+        NetResult result = connectOne(socket, *each[i], deadline, abort);
+        if (result.ok()) {
+            connected = std::make_unique<PosixStream>(std::move(socket), tls_);
+        }
+        return result;
+    });
 }
 
 NetResult PosixNetwork::listen(std::unique_ptr<Listener>& listener, const std::string& localIp) {

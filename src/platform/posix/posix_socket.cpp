@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -14,8 +13,6 @@
 namespace pictorn::platform::posix {
 
 namespace {
-
-constexpr int sliceMs = 100;
 
 NetResult fail(NetStatus status, std::string detail) {
     return NetResult{status, 0, std::move(detail)};
@@ -32,41 +29,6 @@ void Socket::reset(int fd) noexcept {
         ::close(fd_);
     }
     fd_ = fd;
-}
-
-Clock::time_point deadlineIn(int timeoutMs) {
-    return Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
-}
-
-int msUntil(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return static_cast<int>(std::clamp<long long>(left, 0, INT_MAX));
-}
-
-NetResult waitReady(int fd, short events, Clock::time_point deadline, const AbortCheck& abort) {
-    for (;;) {
-        if (abort && abort()) {
-            return fail(NetStatus::Aborted, "cancelled");
-        }
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        pollfd entry{fd, events, 0};
-        // One last poll with no wait even when the time is up, so a ready socket is never
-        // reported as a timeout.
-        const int slice = static_cast<int>(std::clamp<long long>(left, 0, sliceMs));
-        const int ready = ::poll(&entry, 1, slice);
-        if (ready > 0) {
-            // Errors and hang-ups count as ready: the next send/recv reports them.
-            return {};
-        }
-        if (ready < 0 && errno != EINTR) {
-            return errnoResult(errno);
-        }
-        if (ready == 0 && left <= 0) {
-            return fail(NetStatus::TimedOut, "timed out");
-        }
-    }
 }
 
 NetResult errnoResult(int error) {
@@ -97,49 +59,6 @@ NetResult errnoResult(int error) {
     }
 }
 
-NetResult recvSome(int fd, std::span<char> buffer, Clock::time_point deadline,
-                   const AbortCheck& abort) {
-    if (buffer.empty()) {
-        return {};
-    }
-    for (;;) {
-        const ssize_t got = ::recv(fd, buffer.data(), buffer.size(), 0);
-        if (got > 0) {
-            return NetResult{NetStatus::Ok, static_cast<std::size_t>(got), {}};
-        }
-        if (got == 0) {
-            return fail(NetStatus::Closed, "connection closed by the peer");
-        }
-        if (!wouldBlock(errno)) {
-            return errnoResult(errno);
-        }
-        if (auto waited = waitReady(fd, POLLIN, deadline, abort); !waited.ok()) {
-            return waited;
-        }
-    }
-}
-
-NetResult sendAll(int fd, std::string_view data, int timeoutMs, const AbortCheck& abort) {
-    std::size_t sent = 0;
-    while (sent < data.size()) {
-        const ssize_t put = ::send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-        if (put > 0) {
-            sent += static_cast<std::size_t>(put);
-            continue;
-        }
-        if (put < 0 && !wouldBlock(errno)) {
-            auto result = errnoResult(errno);
-            result.bytes = sent;
-            return result;
-        }
-        if (auto waited = waitReady(fd, POLLOUT, deadlineIn(timeoutMs), abort); !waited.ok()) {
-            waited.bytes = sent;
-            return waited;
-        }
-    }
-    return NetResult{NetStatus::Ok, sent, {}};
-}
-
 Address socketAddress(int fd, bool peer) {
     sockaddr_storage storage{};
     socklen_t length = sizeof storage;
@@ -158,3 +77,44 @@ Address socketAddress(int fd, bool peer) {
 }
 
 } // namespace pictorn::platform::posix
+
+// The system calls of the shared loops, defined where their template lives.
+namespace pictorn::platform {
+
+template <> SocketStep SystemSocket<int>::receive(std::span<char> buffer) const {
+    const ssize_t got = ::recv(handle_, buffer.data(), buffer.size(), 0);
+    if (got > 0) {
+        return {NetResult{NetStatus::Ok, static_cast<std::size_t>(got), {}}};
+    }
+    if (got == 0) {
+        return {posix::fail(NetStatus::Closed, "connection closed by the peer")};
+    }
+    if (posix::wouldBlock(errno)) {
+        return {{}, true};
+    }
+    return {posix::errnoResult(errno)};
+}
+
+template <> SocketStep SystemSocket<int>::send(std::string_view data) const {
+    const ssize_t put = ::send(handle_, data.data(), data.size(), MSG_NOSIGNAL);
+    if (put > 0) {
+        return {NetResult{NetStatus::Ok, static_cast<std::size_t>(put), {}}};
+    }
+    if (put == 0 || posix::wouldBlock(errno)) {
+        return {{}, true};
+    }
+    return {posix::errnoResult(errno)};
+}
+
+template <> NetResult SystemSocket<int>::poll(WaitFor what, int sliceMs, bool& ready) const {
+    pollfd entry{handle_, static_cast<short>(what == WaitFor::Read ? POLLIN : POLLOUT), 0};
+    const int count = ::poll(&entry, 1, sliceMs);
+    if (count < 0 && errno != EINTR) {
+        return posix::errnoResult(errno);
+    }
+    // Errors and hang-ups count as ready: the next call reports them.
+    ready = count > 0;
+    return {};
+}
+
+} // namespace pictorn::platform

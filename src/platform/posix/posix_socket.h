@@ -1,13 +1,19 @@
 #pragma once
-// The socket-level pieces of the POSIX transport: an owned descriptor, waits in short slices
-// that ask the abort check, and the mapping of errno values to NetStatus.
+// The socket-level pieces of the POSIX transport: an owned descriptor, its system calls for
+// the shared loops (platform/socket_loops.h), and the mapping of errno values to NetStatus.
 #include "platform/network.h"
+#include "platform/socket_loops.h"
 
-#include <chrono>
 #include <span>
 #include <string>
 #include <string_view>
 #include <utility>
+
+namespace pictorn::platform {
+template <> SocketStep SystemSocket<int>::receive(std::span<char> buffer) const;
+template <> SocketStep SystemSocket<int>::send(std::string_view data) const;
+template <> NetResult SystemSocket<int>::poll(WaitFor what, int sliceMs, bool& ready) const;
+} // namespace pictorn::platform
 
 namespace pictorn::platform::posix {
 
@@ -34,25 +40,11 @@ private:
     int fd_ = -1;
 };
 
-using Clock = std::chrono::steady_clock;
-
-// A point in time `timeoutMs` from now (negative timeouts count as zero).
-Clock::time_point deadlineIn(int timeoutMs);
-// Milliseconds left until `deadline`, never negative.
-int msUntil(Clock::time_point deadline);
-
-// Waits until `fd` is ready for `events` (POLLIN / POLLOUT) or the deadline passes, asking
-// `abort` before every slice of at most 100 ms. Ok when ready.
-NetResult waitReady(int fd, short events, Clock::time_point deadline, const AbortCheck& abort);
+// The system calls of one non-blocking descriptor, for the shared loops of socket_loops.h.
+using FdCalls = SystemSocket<int>;
 
 // The result for a failed system call with this errno value.
 NetResult errnoResult(int error);
-
-// Non-blocking send/receive with waits. recvSome returns Closed with 0 bytes at end of
-// stream; sendAll bounds each wait for the peer by timeoutMs.
-NetResult recvSome(int fd, std::span<char> buffer, Clock::time_point deadline,
-                   const AbortCheck& abort);
-NetResult sendAll(int fd, std::string_view data, int timeoutMs, const AbortCheck& abort);
 
 Address socketAddress(int fd, bool peer);
 

@@ -24,9 +24,9 @@ NetResult PosixStream::readSome(std::span<char> buffer, int timeoutMs, const Abo
     if (!socket_) {
         return NetResult{NetStatus::Closed, 0, "connection is closed"};
     }
-    const auto deadline = deadlineIn(timeoutMs);
+    const auto deadline = netDeadlineIn(timeoutMs);
     NetResult got = session_ ? session_->read(buffer, deadline, abort)
-                             : recvSome(socket_.get(), buffer, deadline, abort);
+                             : receiveSome(FdCalls(socket_.get()), buffer, deadline, abort);
     stalled_ = stalled_ || got.status == NetStatus::TimedOut || got.status == NetStatus::Aborted;
     return got;
 }
@@ -36,7 +36,7 @@ NetResult PosixStream::writeAll(std::string_view data, int timeoutMs, const Abor
         return NetResult{NetStatus::Closed, 0, "connection is closed"};
     }
     NetResult sent = session_ ? session_->write(data, timeoutMs, abort)
-                              : sendAll(socket_.get(), data, timeoutMs, abort);
+                              : sendAll(FdCalls(socket_.get()), data, timeoutMs, abort);
     stalled_ = stalled_ || !sent.ok();
     return sent;
 }
@@ -93,12 +93,12 @@ void PosixStream::close() noexcept {
     // TLS 1.3 server sends after the handshake, maybe late. So on a TLS connection we read
     // until the peer ends too, briefly, unless it has stopped answering or taking data
     // (nothing to save there, and an Abort must not wait).
-    const auto deadline = deadlineIn(session_ && !stalled_ ? lingerMs : 0);
+    const auto deadline = netDeadlineIn(session_ && !stalled_ ? lingerMs : 0);
     char sink[16384];
     NetResult got;
     while (got.ok()) {
         got = session_ ? session_->read(sink, deadline, {})
-                       : recvSome(socket_.get(), sink, deadline, {});
+                       : receiveSome(FdCalls(socket_.get()), sink, deadline, {});
     }
     session_.reset();
     socket_.reset();

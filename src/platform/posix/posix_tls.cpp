@@ -150,7 +150,7 @@ NetResult TlsSession::handshake(std::unique_ptr<TlsSession>& session, const TlsC
     }
     SSL_set_connect_state(ssl);
 
-    const auto deadline = deadlineIn(timeoutMs);
+    const auto deadline = netDeadlineIn(timeoutMs);
     for (;;) {
         ERR_clear_error();
         const int rc = SSL_do_handshake(ssl);
@@ -208,8 +208,8 @@ NetResult TlsSession::flush(int timeoutMs, const AbortCheck& abort) {
         if (got <= 0) {
             break;
         }
-        auto sent =
-            sendAll(fd_, std::string_view(buffer, static_cast<std::size_t>(got)), timeoutMs, abort);
+        auto sent = sendAll(FdCalls(fd_), std::string_view(buffer, static_cast<std::size_t>(got)),
+                            timeoutMs, abort);
         if (!sent.ok()) {
             sent.bytes = 0;
             return sent;
@@ -218,16 +218,16 @@ NetResult TlsSession::flush(int timeoutMs, const AbortCheck& abort) {
     return {};
 }
 
-NetResult TlsSession::fill(Clock::time_point deadline, const AbortCheck& abort) {
+NetResult TlsSession::fill(NetClock::time_point deadline, const AbortCheck& abort) {
     char buffer[16384];
-    auto got = recvSome(fd_, buffer, deadline, abort);
+    auto got = receiveSome(FdCalls(fd_), buffer, deadline, abort);
     if (got.ok()) {
         BIO_write(SSL_get_rbio(ssl_), buffer, static_cast<int>(got.bytes));
     }
     return got;
 }
 
-NetResult TlsSession::read(std::span<char> buffer, Clock::time_point deadline,
+NetResult TlsSession::read(std::span<char> buffer, NetClock::time_point deadline,
                            const AbortCheck& abort) {
     if (buffer.empty()) {
         return {};
@@ -278,7 +278,7 @@ NetResult TlsSession::write(std::string_view data, int timeoutMs, const AbortChe
             continue;
         }
         if (error == SSL_ERROR_WANT_READ) {
-            if (auto filled = fill(deadlineIn(timeoutMs), abort); !filled.ok()) {
+            if (auto filled = fill(netDeadlineIn(timeoutMs), abort); !filled.ok()) {
                 filled.bytes = done;
                 return filled;
             }

@@ -69,7 +69,7 @@ public:
     TlsSession(const TlsSession&) = delete;
     TlsSession& operator=(const TlsSession&) = delete;
 
-    NetResult read(std::span<char> buffer, Clock::time_point deadline, const AbortCheck& abort);
+    NetResult read(std::span<char> buffer, NetClock::time_point deadline, const AbortCheck& abort);
     NetResult write(std::string_view data, int timeoutMs, const AbortCheck& abort);
     // Sends close_notify (briefly, without waiting for the peer's).
     void shutdown() noexcept;
@@ -82,7 +82,7 @@ private:
     // Sends what OpenSSL has queued for the peer.
     NetResult flush(int timeoutMs, const AbortCheck& abort);
     // Receives more bytes from the peer for OpenSSL to work on.
-    NetResult fill(Clock::time_point deadline, const AbortCheck& abort);
+    NetResult fill(NetClock::time_point deadline, const AbortCheck& abort);
 
     SSL* ssl_;
     int fd_;

@@ -104,9 +104,9 @@ NetResult SchannelSession::sendToken(const SecBuffer& token, int timeoutMs,
     if (token.cbBuffer == 0 || !token.pvBuffer) {
         return {};
     }
-    auto sent =
-        sendAll(socket_, std::string_view(static_cast<const char*>(token.pvBuffer), token.cbBuffer),
-                timeoutMs, abort);
+    auto sent = sendAll(WinsockCalls(socket_),
+                        std::string_view(static_cast<const char*>(token.pvBuffer), token.cbBuffer),
+                        timeoutMs, abort);
     sent.bytes = 0;
     return sent;
 }
@@ -114,8 +114,8 @@ NetResult SchannelSession::sendToken(const SecBuffer& token, int timeoutMs,
 NetResult SchannelSession::receiveMore(NetClock::time_point deadline, const AbortCheck& abort) {
     const std::size_t had = received_.size();
     received_.resize(had + receiveChunk);
-    auto got =
-        recvSome(socket_, std::span<char>(received_.data() + had, receiveChunk), deadline, abort);
+    auto got = receiveSome(WinsockCalls(socket_),
+                           std::span<char>(received_.data() + had, receiveChunk), deadline, abort);
     received_.resize(had + got.bytes);
     return got;
 }
@@ -292,7 +292,8 @@ NetResult SchannelSession::write(std::string_view data, int timeoutMs, const Abo
             return failed;
         }
         const std::size_t total = buffers[0].cbBuffer + buffers[1].cbBuffer + buffers[2].cbBuffer;
-        auto sent = sendAll(socket_, std::string_view(record.data(), total), timeoutMs, abort);
+        auto sent = sendAll(WinsockCalls(socket_), std::string_view(record.data(), total),
+                            timeoutMs, abort);
         if (!sent.ok()) {
             sent.bytes = done;
             return sent;

@@ -7,6 +7,8 @@
 #include "platform/win32/win32_stream.h"
 #include "platform/win32/winsock_io.h"
 
+#include <vector>
+
 namespace pictorn::platform::win32 {
 
 namespace {
@@ -93,7 +95,7 @@ NetResult connectOne(Socket& connected, const ADDRINFOW& address, NetClock::time
         if (error != WSAEWOULDBLOCK && error != WSAEINPROGRESS) {
             return wsaResult(error);
         }
-        auto waited = waitReady(socket.get(), WaitFor::Connect, deadline, abort);
+        auto waited = waitReady(WinsockCalls(socket.get()), WaitFor::Connect, deadline, abort);
         if (!waited.ok()) {
             if (waited.status == NetStatus::TimedOut) {
                 waited.detail = "connection timed out";
@@ -113,24 +115,23 @@ public:
 
     NetResult accept(std::unique_ptr<ByteStream>& accepted, int timeoutMs,
                      const AbortCheck& abort) override {
-        const auto deadline = netDeadlineIn(timeoutMs);
-        for (;;) {
-            Socket socket(::accept(socket_.get(), nullptr, nullptr));
-            if (socket) {
-                prepareSocket(socket.get());
-                accepted = std::make_unique<Win32Stream>(std::move(socket));
-                return {};
-            }
-            const int error = WSAGetLastError();
-            // A connection that was reset before we took it is not an error of ours.
-            if (error != WSAEWOULDBLOCK && error != WSAEINTR && error != WSAECONNRESET) {
-                return wsaResult(error);
-            }
-            if (auto waited = waitReady(socket_.get(), WaitFor::Read, deadline, abort);
-                !waited.ok()) {
-                return waited;
-            }
-        }
+        return retryWhenReady(
+            WinsockCalls(socket_.get()), WaitFor::Read,
+            [&]() -> SocketStep {
+                Socket socket(::accept(socket_.get(), nullptr, nullptr));
+                if (socket) {
+                    prepareSocket(socket.get());
+                    accepted = std::make_unique<Win32Stream>(std::move(socket));
+                    return {};
+                }
+                const int error = WSAGetLastError();
+                // A connection that was reset before we took it is not an error of ours.
+                if (error == WSAEWOULDBLOCK || error == WSAEINTR || error == WSAECONNRESET) {
+                    return {{}, true};
+                }
+                return {wsaResult(error)};
+            },
+            netDeadlineIn(timeoutMs), abort);
     }
 
 private:
@@ -156,26 +157,25 @@ NetResult Win32Network::connect(std::unique_ptr<ByteStream>& connected, const st
         return fail(NetStatus::Failed, "networking is not available");
     }
     if (abort && abort()) {
-        return fail(NetStatus::Aborted, "cancelled");
+        return fail(NetStatus::Aborted, "aborted");
     }
     const auto deadline = netDeadlineIn(timeoutMs);
     AddressList addresses;
     if (auto resolved = resolve(addresses, host, port, deadline, abort); !resolved.ok()) {
         return resolved;
     }
-    NetResult last = fail(NetStatus::NotFound, "host not found");
+    std::vector<const ADDRINFOW*> each;
     for (const ADDRINFOW* address = addresses.get(); address; address = address->ai_next) {
-        Socket socket;
-        last = connectOne(socket, *address, deadline, abort);
-        if (last.ok()) {
-            connected = std::make_unique<Win32Stream>(std::move(socket));
-            return last;
-        }
-        if (last.status == NetStatus::Aborted || last.status == NetStatus::TimedOut) {
-            break;
-        }
+        each.push_back(address);
     }
-    return last;
+    return connectToEach(each.size(), [&](std::size_t i) {
+        Socket socket;
+        NetResult result = connectOne(socket, *each[i], deadline, abort);
+        if (result.ok()) {
+            connected = std::make_unique<Win32Stream>(std::move(socket));
+        }
+        return result;
+    });
 }
 
 NetResult Win32Network::listen(std::unique_ptr<Listener>& listener, const std::string& localIp) {

@@ -35,7 +35,7 @@ NetResult Win32Stream::readSome(std::span<char> buffer, int timeoutMs, const Abo
     }
     const auto deadline = netDeadlineIn(timeoutMs);
     return session_ ? session_->read(buffer, deadline, abort)
-                    : recvSome(socket_.get(), buffer, deadline, abort);
+                    : receiveSome(WinsockCalls(socket_.get()), buffer, deadline, abort);
 }
 
 NetResult Win32Stream::writeAll(std::string_view data, int timeoutMs, const AbortCheck& abort) {
@@ -43,7 +43,7 @@ NetResult Win32Stream::writeAll(std::string_view data, int timeoutMs, const Abor
         return closedResult();
     }
     return session_ ? session_->write(data, timeoutMs, abort)
-                    : sendAll(socket_.get(), data, timeoutMs, abort);
+                    : sendAll(WinsockCalls(socket_.get()), data, timeoutMs, abort);
 }
 
 NetResult Win32Stream::startTls(const std::string& hostName, int timeoutMs,

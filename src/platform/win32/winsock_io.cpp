@@ -9,60 +9,11 @@ namespace pictorn::platform::win32 {
 
 namespace {
 
-constexpr int sliceMs = 100;
-
 NetResult fail(NetStatus status, std::string detail) {
     return NetResult{status, 0, std::move(detail)};
 }
 
 } // namespace
-
-NetClock::time_point netDeadlineIn(int timeoutMs) {
-    return NetClock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
-}
-
-int msUntil(NetClock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - NetClock::now()).count();
-    return static_cast<int>(std::clamp<long long>(left, 0, INT_MAX));
-}
-
-NetResult waitReady(SOCKET socket, WaitFor what, NetClock::time_point deadline,
-                    const AbortCheck& abort) {
-    for (;;) {
-        if (abort && abort()) {
-            return fail(NetStatus::Aborted, "cancelled");
-        }
-        const int left = msUntil(deadline);
-        const int slice = std::min(left, sliceMs);
-        fd_set ready;
-        fd_set failed;
-        FD_ZERO(&ready);
-        FD_ZERO(&failed);
-        FD_SET(socket, &ready);
-        FD_SET(socket, &failed);
-        timeval wait{slice / 1000, (slice % 1000) * 1000};
-        // A failed non-blocking connect shows in the exception set, not the write set.
-        const int count = select(0, what == WaitFor::Read ? &ready : nullptr,
-                                 what == WaitFor::Read ? nullptr : &ready,
-                                 what == WaitFor::Connect ? &failed : nullptr, &wait);
-        if (count == SOCKET_ERROR) {
-            return wsaResult(WSAGetLastError());
-        }
-        if (count > 0) {
-            if (what == WaitFor::Connect && FD_ISSET(socket, &failed)) {
-                int error = 0;
-                int length = sizeof error;
-                getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length);
-                return wsaResult(error != 0 ? error : WSAECONNREFUSED);
-            }
-            return {};
-        }
-        if (left <= 0) {
-            return fail(NetStatus::TimedOut, "timed out");
-        }
-    }
-}
 
 NetResult wsaResult(int error) {
     switch (error) {
@@ -98,54 +49,6 @@ NetResult wsaResult(int error) {
     }
 }
 
-NetResult recvSome(SOCKET socket, std::span<char> buffer, NetClock::time_point deadline,
-                   const AbortCheck& abort) {
-    if (buffer.empty()) {
-        return {};
-    }
-    const int wanted = static_cast<int>(std::min<std::size_t>(buffer.size(), INT_MAX));
-    for (;;) {
-        const int got = recv(socket, buffer.data(), wanted, 0);
-        if (got > 0) {
-            return NetResult{NetStatus::Ok, static_cast<std::size_t>(got), {}};
-        }
-        if (got == 0) {
-            return fail(NetStatus::Closed, "connection closed by the peer");
-        }
-        const int error = WSAGetLastError();
-        if (error != WSAEWOULDBLOCK && error != WSAEINTR) {
-            return wsaResult(error);
-        }
-        if (auto waited = waitReady(socket, WaitFor::Read, deadline, abort); !waited.ok()) {
-            return waited;
-        }
-    }
-}
-
-NetResult sendAll(SOCKET socket, std::string_view data, int timeoutMs, const AbortCheck& abort) {
-    std::size_t sent = 0;
-    while (sent < data.size()) {
-        const int piece = static_cast<int>(std::min<std::size_t>(data.size() - sent, 1 << 20));
-        const int put = send(socket, data.data() + sent, piece, 0);
-        if (put > 0) {
-            sent += static_cast<std::size_t>(put);
-            continue;
-        }
-        const int error = WSAGetLastError();
-        if (put == SOCKET_ERROR && error != WSAEWOULDBLOCK && error != WSAEINTR) {
-            auto result = wsaResult(error);
-            result.bytes = sent;
-            return result;
-        }
-        auto waited = waitReady(socket, WaitFor::Write, netDeadlineIn(timeoutMs), abort);
-        if (!waited.ok()) {
-            waited.bytes = sent;
-            return waited;
-        }
-    }
-    return NetResult{NetStatus::Ok, sent, {}};
-}
-
 Address socketAddress(SOCKET socket, bool peer) {
     sockaddr_storage storage{};
     int length = sizeof storage;
@@ -164,3 +67,62 @@ Address socketAddress(SOCKET socket, bool peer) {
 }
 
 } // namespace pictorn::platform::win32
+
+// The system calls of the shared loops, defined where their template lives.
+namespace pictorn::platform {
+
+template <> SocketStep SystemSocket<SOCKET>::receive(std::span<char> buffer) const {
+    const int wanted = static_cast<int>(std::min<std::size_t>(buffer.size(), INT_MAX));
+    const int got = recv(handle_, buffer.data(), wanted, 0);
+    if (got > 0) {
+        return {NetResult{NetStatus::Ok, static_cast<std::size_t>(got), {}}};
+    }
+    if (got == 0) {
+        return {win32::fail(NetStatus::Closed, "connection closed by the peer")};
+    }
+    const int error = WSAGetLastError();
+    if (error == WSAEWOULDBLOCK || error == WSAEINTR) {
+        return {{}, true};
+    }
+    return {win32::wsaResult(error)};
+}
+
+template <> SocketStep SystemSocket<SOCKET>::send(std::string_view data) const {
+    const int piece = static_cast<int>(std::min<std::size_t>(data.size(), 1 << 20));
+    const int put = ::send(handle_, data.data(), piece, 0);
+    if (put > 0) {
+        return {NetResult{NetStatus::Ok, static_cast<std::size_t>(put), {}}};
+    }
+    const int error = WSAGetLastError();
+    if (put != SOCKET_ERROR || error == WSAEWOULDBLOCK || error == WSAEINTR) {
+        return {{}, true};
+    }
+    return {win32::wsaResult(error)};
+}
+
+template <> NetResult SystemSocket<SOCKET>::poll(WaitFor what, int sliceMs, bool& ready) const {
+    fd_set readable;
+    fd_set failed;
+    FD_ZERO(&readable);
+    FD_ZERO(&failed);
+    FD_SET(handle_, &readable);
+    FD_SET(handle_, &failed);
+    timeval wait{sliceMs / 1000, (sliceMs % 1000) * 1000};
+    // A failed non-blocking connect shows in the exception set, not the write set.
+    const int count = select(0, what == WaitFor::Read ? &readable : nullptr,
+                             what == WaitFor::Read ? nullptr : &readable,
+                             what == WaitFor::Connect ? &failed : nullptr, &wait);
+    if (count == SOCKET_ERROR) {
+        return win32::wsaResult(WSAGetLastError());
+    }
+    if (count > 0 && what == WaitFor::Connect && FD_ISSET(handle_, &failed)) {
+        int error = 0;
+        int length = sizeof error;
+        getsockopt(handle_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length);
+        return win32::wsaResult(error != 0 ? error : WSAECONNREFUSED);
+    }
+    ready = count > 0;
+    return {};
+}
+
+} // namespace pictorn::platform
