@@ -46,11 +46,6 @@ TEST(ErrorReport, NumberLineForNegativeZeroAndEmptyDescription) {
             .ends_with("\r\nL\r\n\r\nPlease inform the author with the error description above."));
 }
 
-TEST(ErrorReport, ClosingLinesByNumber) {
-    EXPECT_EQ(startupClosingLine(339), kClosingRunAsAdministrator);
-    EXPECT_EQ(startupClosingLine(53), "Please inform the author with the error description above.");
-}
-
 TEST(Trap, ReportsAFailureWithTheLabelAndAbandonsTheRest) {
     ScriptedMessageBox box;
     bool rest = false;
@@ -68,16 +63,12 @@ TEST(Trap, ReportsAFailureWithTheLabelAndAbandonsTheRest) {
     EXPECT_EQ(box.shown.size(), 1u);
 }
 
-TEST(Trap, MapsOtherExceptionsAndUsesTheChooser) {
+TEST(Trap, MapsOtherExceptions) {
     ScriptedMessageBox box;
     trap(box, "L", [] { throw std::bad_alloc(); });
     EXPECT_NE(box.last().text.find("Error 7 - Out of memory\r\n"), std::string::npos);
     trap(box, "L", [] { throw std::runtime_error("boom"); });
     EXPECT_NE(box.last().text.find("Error 51 - boom\r\n"), std::string::npos);
-    trap(box, kStartupLabel, startupClosingLine,
-         [] { throw AppError(339, "Component not correctly registered"); });
-    EXPECT_TRUE(box.last().text.ends_with(std::string("\r\n\r\n") +
-                                          std::string(kClosingRunAsAdministrator)));
 }
 
 TEST(Trap, IgnoredStepsFailSilently) {
