@@ -45,31 +45,6 @@ done
 median() { sort -n | awk '{v[NR] = $1} END {if (NR) print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2)}'; }
 winpath() { echo "Z:${1//\//\\}"; }
 
-# Xvfb of the given size on the first free display from :190 up, with openbox.
-bench_start_display() {
-    local size="$1" n pid started=""
-    for ((n = 190; n < 290; n++)); do
-        wine_env_display_free "$n" || continue
-        Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >"$WORK/xvfb-$size.log" 2>&1 &
-        pid=$!
-        if wine_env_poll 10 test -S "/tmp/.X11-unix/X$n" && kill -0 "$pid" 2>/dev/null; then
-            WINE_ENV_PIDS+=("$pid")
-            export DISPLAY=":$n"
-            started=1
-            break
-        fi
-        kill "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    done
-    [[ -n "$started" ]] || return 1
-    # The socket exists before the server listens; openbox gives up if it comes too early.
-    wine_env_poll 10 bench_x_ready || return 1
-    openbox --sm-disable >"$WORK/openbox-$size.log" 2>&1 &
-    WINE_ENV_PIDS+=("$!")
-    wine_env_poll 10 wine_env_wm_ready
-}
-bench_x_ready() { xwininfo -root >/dev/null 2>&1; }
-
 # driver <args...>: runs e2e_driver; its records go to $WORK/driver.out (never a pipe).
 driver() { wine "$DRIVER" "$@" </dev/null >"$WORK/driver.out" 2>>"$WORK/driver.err"; }
 field() { tr '\t' '\n' <"$WORK/driver.out" | sed -n "s/^$1=//p" | head -n 1; }
@@ -159,10 +134,7 @@ has_temp_bitmap() { [[ -n "$(temp_bitmap)" ]]; }
 
 phase_1080() {
     wine_env_install_trap
-    wine_env_clone_prefix "$WORK/template" "$WORK/prefix-1080" || exit 90
-    wine_env_export "$WORK/prefix-1080"
-    bench_start_display 1920x1080 || exit 91
-    wine_env_prewarm
+    WINE_ENV_SCREEN=1920x1080 wine_env_session "$WORK/template" "$WORK/prefix-1080" "$WORK/x-1080" || exit 91
     display -window root -resize '1920x1080!' "$CORPUS" </dev/null >/dev/null 2>&1
 
     local scrot_ms=0 times=() i t0 t1
@@ -219,10 +191,7 @@ phase_1080() {
 
 phase_2160() {
     wine_env_install_trap
-    wine_env_clone_prefix "$WORK/template" "$WORK/prefix-2160" || exit 90
-    wine_env_export "$WORK/prefix-2160"
-    bench_start_display 3840x2160 || exit 91
-    wine_env_prewarm
+    WINE_ENV_SCREEN=3840x2160 wine_env_session "$WORK/template" "$WORK/prefix-2160" "$WORK/x-2160" || exit 91
     display -window root -resize '3840x2160!' "$CORPUS" </dev/null >/dev/null 2>&1
     mkdir -p "$WORK/shots-4k"
     start_pictorn AutoSave 1 DefaultFolder "$(winpath "$WORK/shots-4k")" Extension 4 \

@@ -28,10 +28,7 @@ wine_env_install_trap
 wine_env_template "$WORK/template" || exit 1
 
 for size in ${SIZES:-1920x1080 3840x2160}; do
-    WINE_ENV_SCREEN=$size wine_env_start_display "$WORK/x-$size" || exit 1
-    wine_env_export "$WORK/prefix"
-    wine_env_clone_prefix "$WORK/template" "$WINEPREFIX" || exit 1
-    wine_env_prewarm
+    WINE_ENV_SCREEN=$size wine_env_session "$WORK/template" "$WORK/prefix" "$WORK/x-$size" || exit 1
     echo "== $size (load average $(cut -d' ' -f1-3 /proc/loadavg))"
     wine "$BENCH" "$MOVES" </dev/null >"$WORK/out-$size.txt" 2>"$WORK/err-$size.txt"
     cat "$WORK/out-$size.txt"

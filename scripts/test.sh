@@ -144,10 +144,7 @@ step_win32() {
     (
         # A subshell of its own, so its trap stops exactly what it started.
         wine_env_install_trap
-        wine_env_clone_prefix "$TEMPLATE" "$prefix" || exit 90
-        wine_env_export "$prefix"
-        wine_env_start_display "$LOGS/win32-x" || exit 91
-        wine_env_prewarm
+        wine_env_session "$TEMPLATE" "$prefix" "$LOGS/win32-x" || exit 91
         # shellcheck source=SCRIPTDIR/../tests/win32/net_servers.sh
         source "$ROOT/tests/win32/net_servers.sh"
         net_servers_start "$LOGS/win32-net" "$BUILD/win/tests/trust_certificate.exe" || {

@@ -159,6 +159,16 @@ wine_env_start_display() {
     return 1
 }
 
+# A private session for one run: prefix $2, a fresh clone of template $1, exported; a display
+# of WINE_ENV_SCREEN with openbox (their logs in folder $3); the wineserver warmed up.
+# wine_env_cleanup ends it.
+wine_env_session() {
+    wine_env_clone_prefix "$1" "$2" || return 1
+    wine_env_export "$2"
+    wine_env_start_display "$3" || return 1
+    wine_env_prewarm
+}
+
 # Stops, by process id, everything started through these helpers; safe to call twice.
 wine_env_cleanup() {
     local prefix pid i
