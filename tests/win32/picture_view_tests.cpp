@@ -1,5 +1,6 @@
 #include "platform/ui/form.h"
 #include "platform/ui/picture_view.h"
+#include "platform/win32/dib_section.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/ui_toolkit_win32.h"
@@ -9,6 +10,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <utility>
 
 namespace pictorn::platform::win32 {
 namespace {
@@ -22,16 +24,9 @@ class Snapshot {
 public:
     explicit Snapshot(HWND view) {
         GetClientRect(view, &client_);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = client_.right;
-        info.bmiHeader.biHeight = -client_.bottom;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        pixels_ = static_cast<const std::uint32_t*>(bits);
+        DibSection dib = topDownDibSection(nullptr, client_.right, client_.bottom);
+        bitmap_ = std::move(dib.bitmap);
+        pixels_ = dib.bits;
         const CreatedDc dc{CreateCompatibleDC(nullptr)};
         const SelectObjectGuard select{dc.get(), bitmap_.get()};
         SendMessageW(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);

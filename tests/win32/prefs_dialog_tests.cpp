@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "imaging/png_writer.h"
 #include "platform/headless/headless_services.h"
+#include "platform/win32/dib_section.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/text.h"
@@ -101,12 +102,7 @@ protected:
             SelectObjectGuard select(memory.get(), bitmap.get());
             BitBlt(memory.get(), 0, 0, w, h, screen.get().dc, r.left, r.top, SRCCOPY);
         }
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
+        BITMAPINFO info = topDownInfo(w, h);
         imaging::Picture picture(w, h);
         GetDIBits(memory.get(), bitmap.get(), 0, static_cast<UINT>(h), picture.pixels.data(), &info,
                   DIB_RGB_COLORS);

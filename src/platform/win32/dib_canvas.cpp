@@ -1,5 +1,9 @@
 #include "platform/win32/dib_canvas.h"
 
+#include "platform/win32/dib_section.h"
+
+#include <utility>
+
 namespace pictorn::platform::win32 {
 
 void DibCanvas::release() {
@@ -20,20 +24,11 @@ bool DibCanvas::resize(int width, int height) {
     WindowDc screen = windowDc(nullptr);
     if (!dc_)
         dc_.reset(CreateCompatibleDC(screen.get().dc));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bitmap_.reset(CreateDIBSection(screen.get().dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!dc_ || !bitmap_ || !bits) {
-        bitmap_.reset();
+    DibSection dib = topDownDibSection(screen.get().dc, width, height);
+    if (!dc_ || !dib)
         return false;
-    }
-    bits_ = static_cast<std::uint32_t*>(bits);
+    bitmap_ = std::move(dib.bitmap);
+    bits_ = dib.bits;
     width_ = width;
     height_ = height;
     old_ = SelectObject(dc_.get(), bitmap_.get());

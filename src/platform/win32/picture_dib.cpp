@@ -47,14 +47,7 @@ std::vector<std::uint8_t> packedDib(const imaging::Picture& picture) {
 }
 
 BITMAPINFO topDownInfo(const imaging::Picture& picture) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = -picture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
+    return topDownInfo(picture.width, picture.height);
 }
 
 } // namespace pictorn::platform::win32

@@ -2,6 +2,7 @@
 // The picture as a packed device-independent bitmap (header + pixels, no file header):
 // what CF_DIB holds and what printing hands to StretchDIBits.
 #include "imaging/picture.h"
+#include "platform/win32/dib_section.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "platform/win32/win32_text_rasterizer.h"
 
-#include "platform/win32/handle.h"
+#include "platform/win32/dib_section.h"
 #include "platform/win32/text.h"
 
 #include <windows.h>
@@ -40,21 +40,14 @@ TextCoverage Win32TextRasterizer::draw(std::string_view utf8, int pixelHeight) {
     // Italic and overhanging glyphs reach past the advance width.
     const int width = size.cx + tm.tmOverhang + pixelHeight / 4;
     const int height = std::max<int>(size.cy, tm.tmHeight);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    Bitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap || !bits) {
+    DibSection dib = topDownDibSection(dc.get(), width, height);
+    if (!dib) {
         SelectObject(dc.get(), oldFont);
         return coverage;
     }
-    HGDIOBJ oldBitmap = SelectObject(dc.get(), bitmap.get());
-    std::memset(bits, 0, static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    HGDIOBJ oldBitmap = SelectObject(dc.get(), dib.bitmap.get());
+    std::memset(dib.bits, 0,
+                static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
     SetBkMode(dc.get(), TRANSPARENT);
     SetTextColor(dc.get(), RGB(255, 255, 255));
     TextOutW(dc.get(), 0, 0, text.c_str(), static_cast<int>(text.size()));
@@ -62,7 +55,7 @@ TextCoverage Win32TextRasterizer::draw(std::string_view utf8, int pixelHeight) {
     coverage.width = width;
     coverage.height = height;
     coverage.alpha.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    const std::uint32_t* pixels = dib.bits;
     for (std::size_t i = 0; i < coverage.alpha.size(); ++i) {
         coverage.alpha[i] = static_cast<std::uint8_t>(pixels[i] >> 8); // green: white on black
     }
