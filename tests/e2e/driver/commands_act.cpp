@@ -11,15 +11,11 @@ int clickButton(const Args& args) {
     HWND window = findOne(args, p[0], L"*");
     if (!window)
         return 1;
-    for (HWND child : childrenOf(window)) {
-        if (windowClass(child) != L"Button" || !IsWindowVisible(child))
-            continue;
-        if (withoutMnemonics(windowText(child)) != withoutMnemonics(p[1]))
-            continue;
+    if (HWND button = visibleButton(window, p[1])) {
         // Posted, not sent: the click may open a modal window, which would keep a sent
         // message from returning until that window closes.
-        PostMessageW(child, BM_CLICK, 0, 0);
-        Record().add("clicked", child).print();
+        PostMessageW(button, BM_CLICK, 0, 0);
+        Record().add("clicked", button).print();
         return 0;
     }
     fail("no visible button with that text: " + toUtf8(p[1]));

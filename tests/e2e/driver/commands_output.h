@@ -11,5 +11,7 @@ int setChildText(const Args& args);
 int testWindow(const Args& args);
 // For the capture benchmark: the time from posting a command until a picture file is whole.
 int timeCapture(const Args& args);
+// For the save benchmark: the longest time the window does not answer while it saves.
+int timeSave(const Args& args);
 
 } // namespace e2e

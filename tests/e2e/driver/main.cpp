@@ -40,6 +40,8 @@ const CommandEntry commands[] = {
      "test-window <title> <width> <height> <rrggbb> <lifetime-ms>"},
     {L"time-capture", e2e::timeCapture,
      "time-capture <title> <command-id|hotkey:N> <file-or-folder> <timeout-ms>"},
+    {L"time-save", e2e::timeSave,
+     "time-save <main-title> <dialog-title> <target-file> <timeout-ms>"},
     {L"controls", e2e::controls, "controls <title> [class]"},
     {L"file-version", e2e::fileVersion, "file-version <path>"},
     {L"hold-hotkey", e2e::holdHotkey, "hold-hotkey <modifiers> <letter> <lifetime-ms>"},

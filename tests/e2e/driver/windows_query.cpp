@@ -95,4 +95,12 @@ bool pollUntil(DWORD timeoutMs, const std::function<bool()>& condition) {
     }
 }
 
+HWND visibleButton(HWND window, const std::wstring& text) {
+    for (HWND child : childrenOf(window))
+        if (windowClass(child) == L"Button" && IsWindowVisible(child) &&
+            withoutMnemonics(windowText(child)) == withoutMnemonics(text))
+            return child;
+    return nullptr;
+}
+
 } // namespace e2e

@@ -28,6 +28,9 @@ DWORD windowPid(HWND window);
 // Caption with the mnemonic marks removed ("&OK" -> "OK", "&&" -> "&").
 std::wstring withoutMnemonics(const std::wstring& text);
 
+// The visible button of a window whose caption reads `text` (mnemonics aside), or null.
+HWND visibleButton(HWND window, const std::wstring& text);
+
 // Calls condition every 50 ms until it returns true or timeoutMs have passed.
 bool pollUntil(DWORD timeoutMs, const std::function<bool()>& condition);
 
