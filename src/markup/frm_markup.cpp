@@ -107,6 +107,9 @@ FrmMarkup::FrmMarkup(platform::Services& services, std::shared_ptr<const imaging
     canvas.MouseUp = [this](int, int, int x, int y) {
         show(editor_->mouseUp(x, y));
     };
+    canvas.DragCancelled = [this] {
+        show(editor_->cancelDrag());
+    };
     canvas.KeyDown = [this](int key, int shift) {
         canvas_KeyDown(key, shift);
     };

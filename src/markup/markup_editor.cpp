@@ -27,11 +27,7 @@ std::uint32_t Editor::colour() const {
 }
 
 Repaint Editor::setTool(Tool tool) {
-    Repaint shown = endText();
-    if (dragging_) {
-        dragging_ = false;
-        shown = unite(shown, document_.endPreview());
-    }
+    Repaint shown = unite(endText(), cancelDrag());
     tool_ = tool;
     return shown;
 }
@@ -79,6 +75,14 @@ Repaint Editor::mouseUp(int x, int y) {
         return document_.endPreview(); // a click is no shape
     }
     return showDrag(true);
+}
+
+Repaint Editor::cancelDrag() {
+    if (!dragging_) {
+        return {};
+    }
+    dragging_ = false;
+    return document_.endPreview();
 }
 
 Repaint Editor::showDrag(bool final) {
@@ -207,8 +211,7 @@ KeyOutcome Editor::keyDown(int keyCode, bool ctrl) {
         }
     }
     if (keyCode == kKeyEscape && dragging_) {
-        dragging_ = false;
-        return {true, document_.endPreview(), Request::None};
+        return {true, cancelDrag(), Request::None};
     }
     if (keyCode == kKeyEnter) {
         return {true, {}, Request::Apply};

@@ -46,6 +46,8 @@ public:
     Repaint mouseDown(int x, int y);
     Repaint mouseMove(int x, int y);
     Repaint mouseUp(int x, int y);
+    // The drag in progress ends without its shape (Esc, or the pointer went elsewhere).
+    Repaint cancelDrag();
     // A key pressed (virtual-key code; letters and digits as their upper-case characters).
     KeyOutcome keyDown(int keyCode, bool ctrl);
     // Characters typed (UTF-8); they go into the text being typed, if any. Control

@@ -1,3 +1,4 @@
+#include "platform/ui/canvas_view.h"
 #include "platform/ui/form.h"
 #include "platform/ui/picture_view.h"
 #include "platform/win32/dib_section.h"
@@ -123,6 +124,59 @@ TEST_F(PictureViewWindow, ALargerPictureScrollsWithTheBarsAndTheWheel) {
     view.setPicture(std::make_shared<const Picture>(gradient(240, 260)));
     EXPECT_EQ(GetScrollPos(child, SB_VERT), 0);
     EXPECT_EQ(GetScrollPos(child, SB_HORZ), 0);
+}
+
+// A press holds the pointer. When another window takes it or the system cancels the mode
+// (as when a dialog disables the window), or a move shows the button released unseen, the
+// drag is reported cancelled, once; the canvas's own release is never a cancel.
+TEST(CanvasViewWindow, ADragThatLosesThePointerIsCancelledOnce) {
+    Win32Toolkit toolkit;
+    ui::Form form{toolkit, "frmCanvasViewTest"};
+    ui::CanvasView canvas{&form, "canvas", kViewId};
+    form.move(0, 0, 6000, 4500);
+    canvas.setBounds({0, 0, 3000, 2250});
+    form.show();
+    canvas.setPicture(std::make_shared<const Picture>(gradient(50, 40)));
+    auto* window = dynamic_cast<FormWindow*>(form.peer());
+    ASSERT_NE(window, nullptr);
+    const HWND child = GetDlgItem(window->hwnd(), kViewId);
+    int cancelled = 0, released = 0;
+    canvas.DragCancelled = [&] {
+        ++cancelled;
+    };
+    canvas.MouseUp = [&](int, int, int, int) {
+        ++released;
+    };
+    auto press = [&] {
+        SendMessageW(child, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        ASSERT_EQ(GetCapture(), child);
+    };
+
+    press();
+    SendMessageW(child, WM_LBUTTONUP, 0, MAKELPARAM(9, 9));
+    EXPECT_EQ(released, 1);
+    EXPECT_EQ(cancelled, 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+
+    press();
+    SetCapture(window->hwnd());
+    EXPECT_EQ(cancelled, 1);
+    ReleaseCapture();
+    EXPECT_EQ(cancelled, 1);
+
+    press();
+    SendMessageW(child, WM_CANCELMODE, 0, 0);
+    EXPECT_EQ(cancelled, 2);
+    EXPECT_NE(GetCapture(), child);
+
+    press();
+    SendMessageW(child, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, 20));
+    EXPECT_EQ(cancelled, 2);
+    SendMessageW(child, WM_MOUSEMOVE, 0, MAKELPARAM(21, 20));
+    EXPECT_EQ(cancelled, 3);
+    SendMessageW(child, WM_LBUTTONUP, 0, MAKELPARAM(21, 20));
+    EXPECT_EQ(cancelled, 3);
+    form.unload();
 }
 
 } // namespace

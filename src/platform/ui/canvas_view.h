@@ -30,6 +30,9 @@ public:
     Event<int, int, int, int> MouseDown; // button, shift, x, y
     Event<int, int, int, int> MouseMove;
     Event<int, int, int, int> MouseUp;
+    // A drag ended without its release: another window took the pointer (a window that
+    // popped up, Alt+Tab). No MouseUp follows for that press.
+    Event<> DragCancelled;
     Event<int, int> KeyDown;     // virtual-key code, shift state
     Event<std::string> KeyPress; // characters typed, UTF-8
 

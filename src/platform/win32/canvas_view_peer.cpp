@@ -82,10 +82,24 @@ LRESULT CanvasViewPeer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         ui::fire(canvas_.KeyPress, toUtf8(typed));
         return 0;
     }
-    case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
+        // The release happened where no message of it reached this window.
+        if (pressed_ && !(wParam & MK_LBUTTON)) {
+            cancelDrag();
+        }
+        mouse(message, lParam);
+        return 0;
+    case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
         mouse(message, lParam);
+        return 0;
+    case WM_CANCELMODE:
+        cancelDrag();
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != hwnd_) {
+            cancelDrag();
+        }
         return 0;
     default:
         break;
@@ -101,8 +115,11 @@ void CanvasViewPeer::mouse(UINT message, LPARAM lParam) {
     if (message == WM_LBUTTONDOWN) {
         SetFocus(hwnd_);
         SetCapture(hwnd_);
+        pressed_ = true;
         ui::fire(canvas_.MouseDown, ui::OverlayForm::kLeftButton, shift, x, y);
     } else if (message == WM_LBUTTONUP) {
+        // Before the release: giving the capture back is no lost drag.
+        pressed_ = false;
         if (GetCapture() == hwnd_) {
             ReleaseCapture();
         }
@@ -111,6 +128,18 @@ void CanvasViewPeer::mouse(UINT message, LPARAM lParam) {
         const int buttons = GetKeyState(VK_LBUTTON) < 0 ? ui::OverlayForm::kLeftButton : 0;
         ui::fire(canvas_.MouseMove, buttons, shift, x, y);
     }
+}
+
+// The release will go to whichever window has the pointer now, never here.
+void CanvasViewPeer::cancelDrag() {
+    if (!pressed_) {
+        return;
+    }
+    pressed_ = false;
+    if (GetCapture() == hwnd_) {
+        ReleaseCapture();
+    }
+    ui::fire(canvas_.DragCancelled);
 }
 
 void CanvasViewPeer::paint(HDC dc, const RECT& area) {

@@ -19,10 +19,12 @@ protected:
 
 private:
     void mouse(UINT message, LPARAM lParam);
+    void cancelDrag();
     double scale() const;
 
     ui::CanvasView& canvas_;
     wchar_t highSurrogate_ = 0;
+    bool pressed_ = false; // the left button went down here and has not come up
 };
 
 } // namespace pictorn::platform::win32

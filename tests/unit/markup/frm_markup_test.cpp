@@ -1,6 +1,7 @@
 // The mark-up window from the main window's menu, headless: what Enter applies becomes the
 // current picture and the temporary bitmap, the auto-saved file keeps the capture, and Esc
 // drops changes only when the user agrees.
+#include "app/colour.h"
 #include "imaging/bmp_reader.h"
 #include "mainwindow/frm_main.h"
 #include "markup/frm_markup.h"
@@ -78,6 +79,30 @@ TEST(MarkUpWindow, EnterMakesTheResultCurrentButTheAutoSavedFileKeepsTheCapture)
         }
     }
     EXPECT_EQ(h.files.contents(main.Filename()), autoSaved);
+}
+
+// Another window took the pointer mid-drag (one popped up, Alt+Tab): the frame goes, and
+// neither moving over the canvas nor a release there of a press made elsewhere draws.
+TEST(MarkUpWindow, ADragWhosePointerWasTakenAwayLeavesNothing) {
+    headless::HeadlessServices h;
+    const auto captured = std::make_shared<const imaging::Picture>(64, 48, 0x336699);
+    markup::FrmMarkup m(h.services, captured, app::kRed, [](auto) { FAIL() << "applied"; });
+    m.load();
+    m.canvas.KeyDown('B', 0);
+    m.canvas.MouseDown(kLeft, 0, 4, 4);
+    m.canvas.MouseMove(kLeft, 0, 30, 20);
+    ASSERT_NE(m.canvas.picture()->pixels, captured->pixels); // the frame is shown
+
+    m.canvas.DragCancelled();
+    EXPECT_EQ(m.canvas.picture()->pixels, captured->pixels);
+    const auto& shown = m.canvas.repainted(); // where the frame was is shown anew
+    EXPECT_TRUE(shown.left <= 4 && shown.top <= 4 && shown.right > 30 && shown.bottom > 20);
+    m.canvas.MouseMove(0, 0, 40, 30);
+    m.canvas.MouseUp(kLeft, 0, 40, 30);
+    EXPECT_EQ(m.canvas.picture()->pixels, captured->pixels);
+    EXPECT_FALSE(m.editor()->document().changed());
+    EXPECT_FALSE(m.cmdUndo.enabled());
+    m.unload();
 }
 
 } // namespace
