@@ -3,6 +3,7 @@
 // window runs them. Prints the median and the slowest of each with PASS/FAIL against the
 // budget (150 ms to open, 16 ms per edit shown):
 //   bench_markup [runs]
+#include "bench_pictures.h"
 #include "markup/markup_editor.h"
 #include "platform/headless/fake_text_rasterizer.h"
 
@@ -18,18 +19,6 @@ namespace {
 
 using namespace pictorn;
 using Clock = std::chrono::steady_clock;
-
-imaging::Picture screenshotLike(int w, int h) {
-    imaging::Picture p(w, h);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            // Flat areas with text-like detail, as in a screenshot.
-            const bool ink = ((x / 7) ^ (y / 11)) % 5 == 0 && (y % 24) < 14;
-            p.at(x, y) = ink ? imaging::rgb(20, 20, 30) : imaging::rgb(240, 240, 245);
-        }
-    }
-    return p;
-}
 
 struct Figure {
     double median = 0, worst = 0;
@@ -59,7 +48,7 @@ bool report(const char* what, const Figure& f, double budget) {
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
     const int w = 3840, h = 2160;
-    const imaging::Picture picture = screenshotLike(w, h);
+    const imaging::Picture picture = bench::screenshotLike(w, h);
     headless::FakeTextRasterizer text;
     std::optional<markup::Editor> editor;
     auto fresh = [&] {

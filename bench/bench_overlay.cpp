@@ -4,6 +4,7 @@
 // rendering and the repaint, with the area repainted against the magnifier's own.
 //
 //   bench_overlay.exe [moves]
+#include "bench_timing.h"
 #include "capture/frm_rectangle.h"
 #include "platform/headless/scripted_message_box.h"
 #include "platform/win32/overlay_window.h"
@@ -20,40 +21,15 @@
 namespace {
 
 using namespace pictorn;
-
-double nowMs() {
-    static const double perMs = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / perMs;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
+using bench::median;
+using bench::nowMs;
 
 // Pixels of the window's update region as each paint begins.
 long long g_repainted = 0;
 LRESULT CALLBACK watchPaints(int code, WPARAM wParam, LPARAM lParam) {
     const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && call->message == WM_PAINT) {
-        HRGN region = CreateRectRgn(0, 0, 0, 0);
-        if (GetUpdateRgn(call->hwnd, region, FALSE) > NULLREGION) {
-            std::vector<char> buffer(GetRegionData(region, 0, nullptr));
-            auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
-            if (!buffer.empty() && GetRegionData(region, static_cast<DWORD>(buffer.size()), data)) {
-                const RECT* rects = reinterpret_cast<const RECT*>(data->Buffer);
-                for (DWORD i = 0; i < data->rdh.nCount; ++i)
-                    g_repainted += static_cast<long long>(rects[i].right - rects[i].left) *
-                                   (rects[i].bottom - rects[i].top);
-            }
-        }
-        DeleteObject(region);
+        g_repainted += bench::updateArea(call->hwnd);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -19,13 +19,7 @@ BUILD="$(cd "${1:-$ROOT/build/win}" && pwd)"
 MOVES="${2:-300}"
 BENCH="$BUILD/bench/bench_overlay.exe"
 WORK="$BUILD/overlay-bench"
-[[ -f "$BENCH" ]] || {
-    echo "missing $BENCH" >&2
-    exit 2
-}
-mkdir -p "$WORK"
-wine_env_install_trap
-wine_env_template "$WORK/template" || exit 1
+wine_env_bench_prepare "$BENCH" "$WORK" || exit
 
 for size in ${SIZES:-1920x1080 3840x2160}; do
     WINE_ENV_SCREEN=$size wine_env_session "$WORK/template" "$WORK/prefix" "$WORK/x-$size" || exit 1

@@ -159,6 +159,18 @@ wine_env_start_display() {
     return 1
 }
 
+# What a bench script does first: stops with a message when its program $1 is missing, makes
+# its work folder $2, hooks wine_env_cleanup and makes the template prefix $2/template.
+wine_env_bench_prepare() {
+    [[ -f "$1" ]] || {
+        echo "missing $1" >&2
+        return 2
+    }
+    mkdir -p "$2"
+    wine_env_install_trap
+    wine_env_template "$2/template"
+}
+
 # A private session for one run: prefix $2, a fresh clone of template $1, exported; a display
 # of WINE_ENV_SCREEN with openbox (their logs in folder $3); the wineserver warmed up.
 # wine_env_cleanup ends it.

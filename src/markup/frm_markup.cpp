@@ -47,7 +47,7 @@ FrmMarkup::FrmMarkup(platform::Services& services, std::shared_ptr<const imaging
         toolButtons[i].setCaption(kTools[i].caption);
         toolButtons[i].setToolTip(kTools[i].tip);
         toolButtons[i].Click = [this, i] {
-            show(editor_->setTool(kTools[i].tool));
+            showChange(editor_->setTool(kTools[i].tool));
             showTools();
             refocus();
         };
@@ -56,7 +56,7 @@ FrmMarkup::FrmMarkup(platform::Services& services, std::shared_ptr<const imaging
         colourSwatches[i].setBackColor(kSwatches[i].value);
         colourSwatches[i].setToolTip("Colour (" + std::to_string(i + 1) + ")");
         colourSwatches[i].Click = [this, i] {
-            show(editor_->setColour(static_cast<int>(i)));
+            showChange(editor_->setColour(static_cast<int>(i)));
             showTools();
             refocus();
         };
@@ -64,13 +64,13 @@ FrmMarkup::FrmMarkup(platform::Services& services, std::shared_ptr<const imaging
     cmdUndo.setCaption("Undo");
     cmdUndo.setToolTip("Undo (Ctrl+Z)");
     cmdUndo.Click = [this] {
-        show(editor_->undo());
+        showChange(editor_->undo());
         refocus();
     };
     cmdRedo.setCaption("Redo");
     cmdRedo.setToolTip("Redo (Ctrl+Y)");
     cmdRedo.Click = [this] {
-        show(editor_->redo());
+        showChange(editor_->redo());
         refocus();
     };
     cmdFit.setCaption("Fit");
@@ -98,23 +98,23 @@ FrmMarkup::FrmMarkup(platform::Services& services, std::shared_ptr<const imaging
 
     canvas.MouseDown = [this](int button, int, int x, int y) {
         if (button == ui::OverlayForm::kLeftButton) {
-            show(editor_->mouseDown(x, y));
+            showChange(editor_->mouseDown(x, y));
         }
     };
     canvas.MouseMove = [this](int, int, int x, int y) {
-        show(editor_->mouseMove(x, y));
+        showChange(editor_->mouseMove(x, y));
     };
     canvas.MouseUp = [this](int, int, int x, int y) {
-        show(editor_->mouseUp(x, y));
+        showChange(editor_->mouseUp(x, y));
     };
     canvas.DragCancelled = [this] {
-        show(editor_->cancelDrag());
+        showChange(editor_->cancelDrag());
     };
     canvas.KeyDown = [this](int key, int shift) {
         canvas_KeyDown(key, shift);
     };
     canvas.KeyPress = [this](std::string typed) {
-        show(editor_->type(typed));
+        showChange(editor_->type(typed));
     };
 
     Resize = [this] {
@@ -177,7 +177,7 @@ void FrmMarkup::canvas_KeyDown(int key, int shift) {
         return;
     }
     const KeyOutcome outcome = editor_->keyDown(key, ctrl);
-    show(outcome.repaint);
+    showChange(outcome.repaint);
     showTools();
     if (outcome.request == Request::Apply) {
         apply();
@@ -186,11 +186,13 @@ void FrmMarkup::canvas_KeyDown(int key, int shift) {
     }
 }
 
-void FrmMarkup::show(const Repaint& repaint) {
+void FrmMarkup::showChange(const Repaint& repaint) {
     if (repaint.resized) {
         canvas.setPicture(editor_->document().shared());
-    } else if (!repaint.area.empty()) {
-        canvas.repaint(areaOf(repaint.area));
+    } else {
+        for (const Rect& area : repaint.areas) {
+            canvas.repaint(areaOf(area));
+        }
     }
     cmdUndo.setEnabled(editor_->document().canUndo());
     cmdRedo.setEnabled(editor_->document().canRedo());
@@ -207,7 +209,7 @@ void FrmMarkup::showTools() {
 
 void FrmMarkup::apply() {
     // What is still being typed or dragged is part of what the user sees: keep it.
-    show(editor_->setTool(editor_->tool()));
+    showChange(editor_->setTool(editor_->tool()));
     if (editor_->document().changed()) {
         applied_(editor_->document().shared());
     }

@@ -52,7 +52,7 @@ private:
     void Form_Resize();
     void Form_QueryUnload(bool& cancel);
     void canvas_KeyDown(int key, int shift);
-    void show(const Repaint& repaint);
+    void showChange(const Repaint& repaint);
     void showTools();
     void apply();
     void closeAsked();

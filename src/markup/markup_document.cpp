@@ -5,16 +5,25 @@
 
 namespace pictorn::markup {
 
-Repaint unite(const Repaint& a, const Repaint& b) {
-    return {unite(a.area, b.area), a.resized || b.resized};
+Rect Repaint::bounds() const {
+    Rect all;
+    for (const Rect& r : areas) {
+        all = unite(all, r);
+    }
+    return all;
+}
+
+Repaint unite(Repaint a, const Repaint& b) {
+    a.areas.insert(a.areas.end(), b.areas.begin(), b.areas.end());
+    a.resized = a.resized || b.resized;
+    return a;
 }
 
 Document::Document(const imaging::Picture& captured)
     : working_(std::make_shared<imaging::Picture>(captured)) {}
 
-std::vector<Document::Saved> Document::save(const std::vector<Rect>& areas, Rect& covered) const {
+std::vector<Document::Saved> Document::save(const std::vector<Rect>& areas) const {
     std::vector<Saved> saved;
-    covered = {};
     for (const Rect& wanted : areas) {
         const Rect area = intersect(wanted, bounds(*working_));
         if (area.empty()) {
@@ -27,7 +36,6 @@ std::vector<Document::Saved> Document::save(const std::vector<Rect>& areas, Rect
             s.pixels.insert(s.pixels.end(), working_->row(y) + area.left,
                             working_->row(y) + area.right);
         }
-        covered = unite(covered, area);
         saved.push_back(std::move(s));
     }
     return saved;
@@ -44,92 +52,95 @@ void Document::restore(const std::vector<Saved>& saved) {
     }
 }
 
+Repaint Document::shown(const std::vector<Saved>& saved) {
+    Repaint r;
+    for (const Saved& s : saved) {
+        r.areas.push_back(s.area);
+    }
+    return r;
+}
+
 Repaint Document::endPreview() {
     restore(previewSaved_);
-    previewSaved_.clear();
-    return {std::exchange(previewArea_, Rect{}), false};
+    return shown(std::exchange(previewSaved_, {}));
 }
 
 Repaint Document::preview(const std::vector<Rect>& areas, Change change) {
-    Repaint shown = endPreview();
-    previewSaved_ = save(areas, previewArea_);
+    Repaint before = endPreview();
+    previewSaved_ = save(areas);
     change(*working_);
-    return unite(shown, Repaint{previewArea_, false});
+    return unite(std::move(before), shown(previewSaved_));
 }
 
 Repaint Document::edit(const std::vector<Rect>& areas, Change change) {
-    Repaint shown = endPreview();
+    Repaint before = endPreview();
     Step step;
-    Rect covered;
-    step.before = save(areas, covered);
-    if (covered.empty()) {
-        return shown;
+    step.before = save(areas);
+    if (step.before.empty()) {
+        return before;
     }
     step.change = std::move(change);
     step.change(*working_);
+    Repaint now = unite(std::move(before), shown(step.before));
     done_.push_back(std::move(step));
     undone_.clear();
-    return unite(shown, Repaint{covered, false});
+    return now;
 }
 
 Repaint Document::crop(Rect area) {
-    Repaint shown = endPreview();
+    Repaint before = endPreview();
     Step step;
     step.crop = intersect(area, bounds(*working_));
     if (step.crop.empty() || step.crop == bounds(*working_)) {
-        return shown;
+        return before;
     }
-    applyCrop(step);
+    Repaint now = applyCrop(step);
     done_.push_back(std::move(step));
     undone_.clear();
-    return {bounds(*working_), true};
+    return now;
 }
 
 Repaint Document::applyCrop(Step& step) {
     step.uncropped = working_;
     working_ = std::make_shared<imaging::Picture>(markup::crop(*step.uncropped, step.crop));
-    return {bounds(*working_), true};
+    return {{bounds(*working_)}, true};
 }
 
 Repaint Document::undo() {
-    Repaint shown = endPreview();
+    Repaint now = endPreview();
     if (done_.empty()) {
-        return shown;
+        return now;
     }
     Step step = std::move(done_.back());
     done_.pop_back();
     if (step.uncropped) {
         working_ = std::move(step.uncropped);
-        shown = {bounds(*working_), true};
+        now = {{bounds(*working_)}, true};
     } else {
         restore(step.before);
-        for (const Saved& s : step.before) {
-            shown.area = unite(shown.area, s.area);
-        }
+        now = unite(std::move(now), shown(step.before));
     }
     undone_.push_back(std::move(step));
-    return shown;
+    return now;
 }
 
 Repaint Document::redo() {
-    Repaint shown = endPreview();
+    Repaint now = endPreview();
     if (undone_.empty()) {
-        return shown;
+        return now;
     }
     Step step = std::move(undone_.back());
     undone_.pop_back();
     // The picture is as it was when the step was first made, so the pixels it saved then
     // are still the ones under it.
     if (!step.crop.empty()) {
-        shown = applyCrop(step);
+        now = applyCrop(step);
     } else {
         step.change(*working_);
-        for (const Saved& s : step.before) {
-            shown.area = unite(shown.area, s.area);
-        }
+        now = unite(std::move(now), shown(step.before));
     }
     done_.push_back(std::move(step));
-    return shown;
+    return now;
 }
 
 } // namespace pictorn::markup

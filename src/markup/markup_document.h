@@ -11,13 +11,15 @@
 
 namespace pictorn::markup {
 
-// What has to be shown anew after a change.
+// What has to be shown anew after a change: the parts that changed, each on its own, so a
+// frame or a diagonal arrow across the picture repaints its strips, not its box.
 struct Repaint {
-    Rect area;
+    std::vector<Rect> areas;
     bool resized = false; // a new picture of another size: show it whole
-    bool any() const { return resized || !area.empty(); }
+    bool any() const { return resized || !areas.empty(); }
+    Rect bounds() const;
 };
-Repaint unite(const Repaint& a, const Repaint& b);
+Repaint unite(Repaint a, const Repaint& b);
 
 // A change to the picture that writes only inside the areas it was declared with.
 using Change = std::function<void(imaging::Picture&)>;
@@ -59,15 +61,15 @@ private:
         std::shared_ptr<imaging::Picture> uncropped; // for a crop, while it is done
     };
 
-    std::vector<Saved> save(const std::vector<Rect>& areas, Rect& covered) const;
+    std::vector<Saved> save(const std::vector<Rect>& areas) const;
     void restore(const std::vector<Saved>& saved);
+    static Repaint shown(const std::vector<Saved>& saved);
     Repaint applyCrop(Step& step);
 
     std::shared_ptr<imaging::Picture> working_;
     std::vector<Step> done_;
     std::vector<Step> undone_;
     std::vector<Saved> previewSaved_;
-    Rect previewArea_;
 };
 
 } // namespace pictorn::markup

@@ -16,6 +16,14 @@ int scaled(int pixelsAt96, int dpi) {
     return std::max(1, (pixelsAt96 * dpi + 48) / 96);
 }
 
+// The four strips an outline `w` wide along the inside of `area` covers.
+std::vector<Rect> frameStrips(const Rect& area, int w) {
+    return {{area.left, area.top, area.right, area.top + w},
+            {area.left, area.bottom - w, area.right, area.bottom},
+            {area.left, area.top, area.left + w, area.bottom},
+            {area.right - w, area.top, area.right, area.bottom}};
+}
+
 } // namespace
 
 Editor::Editor(const imaging::Picture& captured, platform::TextRasterizer& text, int dpi)
@@ -93,8 +101,8 @@ Repaint Editor::showDrag(bool final) {
         auto draw = [arrow, c](imaging::Picture& p) {
             drawArrow(p, arrow, c);
         };
-        return final ? document_.edit({arrowBounds(arrow)}, draw)
-                     : document_.preview({arrowBounds(arrow)}, draw);
+        return final ? document_.edit(arrowAreas(arrow), draw)
+                     : document_.preview(arrowAreas(arrow), draw);
     }
     const Rect area = spanned(x0_, y0_, x1_, y1_);
     if (!final) {
@@ -103,16 +111,13 @@ Repaint Editor::showDrag(bool final) {
         const std::uint32_t frame = tool_ == Tool::BlackOut      ? kBlackOut
                                     : tool_ == Tool::Highlighter ? kHighlighter
                                                                  : c;
-        const std::vector<Rect> strips{{area.left, area.top, area.right, area.top + w},
-                                       {area.left, area.bottom - w, area.right, area.bottom},
-                                       {area.left, area.top, area.left + w, area.bottom},
-                                       {area.right - w, area.top, area.right, area.bottom}};
-        return document_.preview(
-            strips, [area, w, frame](imaging::Picture& p) { outline(p, area, w, frame); });
+        return document_.preview(frameStrips(area, w), [area, w, frame](imaging::Picture& p) {
+            outline(p, area, w, frame);
+        });
     }
     switch (tool_) {
     case Tool::Rectangle:
-        return document_.edit({area},
+        return document_.edit(frameStrips(area, w),
                               [area, w, c](imaging::Picture& p) { outline(p, area, w, c); });
     case Tool::Highlighter:
         return document_.edit({area}, [area](imaging::Picture& p) { highlight(p, area); });

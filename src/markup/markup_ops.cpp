@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace pictorn::markup {
 
@@ -161,7 +162,42 @@ bool insideTriangle(double px, double py, const double (&t)[3][2]) {
     return !(negative && positive);
 }
 
+// The columns of row y that drawArrow tests (pixels near the line), within `area`.
+std::pair<int, int> arrowColumns(const Arrow& a, const Rect& area, int y) {
+    const double length = std::hypot(a.x1 - a.x0, a.y1 - a.y0);
+    if (length < 1.0) {
+        return {area.left, area.left};
+    }
+    const double ux = (a.x1 - a.x0) / length, uy = (a.y1 - a.y0) / length;
+    if (std::abs(uy) <= 0.05) {
+        return {area.left, area.right};
+    }
+    const double radius = std::max(1, a.width) / 2.0;
+    const double reach = std::max(radius, headLength(a) * 0.5) + 1.0;
+    const double centre = a.x0 + (y + 0.5 - a.y0) * ux / uy;
+    const double spread = reach / std::abs(uy);
+    return {std::max(area.left, static_cast<int>(std::floor(centre - spread))),
+            std::min(area.right, static_cast<int>(std::ceil(centre + spread)) + 1)};
+}
+
 } // namespace
+
+std::vector<Rect> arrowAreas(const Arrow& a) {
+    // Bands of rows: few enough rectangles, little beyond the line in each.
+    constexpr int kBand = 32;
+    const Rect box = arrowBounds(a);
+    std::vector<Rect> bands;
+    for (int top = box.top; top < box.bottom; top += kBand) {
+        const int bottom = std::min(box.bottom, top + kBand);
+        const auto [firstFrom, firstTo] = arrowColumns(a, box, top);
+        const auto [lastFrom, lastTo] = arrowColumns(a, box, bottom - 1);
+        const Rect band{std::min(firstFrom, lastFrom), top, std::max(firstTo, lastTo), bottom};
+        if (!band.empty()) {
+            bands.push_back(band);
+        }
+    }
+    return bands;
+}
 
 Rect arrowBounds(const Arrow& a) {
     const int reach = static_cast<int>(std::ceil(headLength(a))) + std::max(1, a.width) + 1;
@@ -188,16 +224,9 @@ void drawArrow(Picture& p, const Arrow& a, std::uint32_t colour) {
     const Rect area = intersect(arrowBounds(a), bounds(p));
     const std::uint32_t c = colour & imaging::kRgbMask;
     // Only the pixels near the line are tested: a long diagonal arrow's box is mostly empty.
-    const double reach = std::max(radius, half) + 1.0;
     for (int y = area.top; y < area.bottom; ++y) {
         std::uint32_t* row = p.row(y);
-        int from = area.left, to = area.right;
-        if (std::abs(uy) > 0.05) {
-            const double centre = a.x0 + (y + 0.5 - a.y0) * ux / uy;
-            const double spread = reach / std::abs(uy);
-            from = std::max(from, static_cast<int>(std::floor(centre - spread)));
-            to = std::min(to, static_cast<int>(std::ceil(centre + spread)) + 1);
-        }
+        const auto [from, to] = arrowColumns(a, area, y);
         for (int x = from; x < to; ++x) {
             const double px = x + 0.5, py = y + 0.5;
             const double along = (px - a.x0) * ux + (py - a.y0) * uy;

@@ -51,6 +51,9 @@ struct Arrow {
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0, width = 2;
 };
 Rect arrowBounds(const Arrow& a);
+// Bands along the arrow that hold every pixel drawArrow writes: a long diagonal arrow
+// covers a thin part of its box.
+std::vector<Rect> arrowAreas(const Arrow& a);
 void drawArrow(imaging::Picture& p, const Arrow& a, std::uint32_t colour);
 
 // Blends `colour` into the picture at (x, y) by the coverage.

@@ -20,17 +20,23 @@ using imaging::Picture;
 
 constexpr int kViewId = 5000;
 
-// What the view draws, read back through WM_PRINTCLIENT into a 32-bit DIB section.
+// What the view draws whole, read back through WM_PRINTCLIENT into a 32-bit DIB section;
+// or, `onScreen`, what its window shows after its own paints.
 class Snapshot {
 public:
-    explicit Snapshot(HWND view) {
+    explicit Snapshot(HWND view, bool onScreen = false) {
         GetClientRect(view, &client_);
         DibSection dib = topDownDibSection(nullptr, client_.right, client_.bottom);
         bitmap_ = std::move(dib.bitmap);
         pixels_ = dib.bits;
         const CreatedDc dc{CreateCompatibleDC(nullptr)};
         const SelectObjectGuard select{dc.get(), bitmap_.get()};
-        SendMessageW(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+        if (onScreen) {
+            WindowDc window = windowDc(view);
+            BitBlt(dc.get(), 0, 0, client_.right, client_.bottom, window.get().dc, 0, 0, SRCCOPY);
+        } else {
+            SendMessageW(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+        }
         GdiFlush();
     }
     std::uint32_t at(int x, int y) const {
@@ -61,7 +67,7 @@ Picture gradient(int width, int height) {
     return picture;
 }
 
-class PictureViewWindow : public ::testing::Test {
+template <typename View> class ViewWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         form.setCaption("Picture view test");
@@ -79,9 +85,11 @@ protected:
 
     Win32Toolkit toolkit;
     ui::Form form{toolkit, "frmPictureViewTest"};
-    ui::PictureView view{&form, "ImageBox1", kViewId};
+    View view{&form, "ImageBox1", kViewId};
     HWND child = nullptr;
 };
+using PictureViewWindow = ViewWindow<ui::PictureView>;
+using CanvasViewWindow = ViewWindow<ui::CanvasView>;
 
 TEST_F(PictureViewWindow, ShowsASmallPictureAtItsSizeOnGreyWithoutScrollBars) {
     const std::uint32_t grey = asPixel(GetSysColor(COLOR_APPWORKSPACE));
@@ -126,25 +134,44 @@ TEST_F(PictureViewWindow, ALargerPictureScrollsWithTheBarsAndTheWheel) {
     EXPECT_EQ(GetScrollPos(child, SB_HORZ), 0);
 }
 
+// Fitted, a change repaints only its parts, each clipped out of the whole picture scaled
+// onto the whole view: the window then shows exactly what a paint of all of it shows.
+TEST_F(CanvasViewWindow, FittedRepaintsOfPartsShowWhatAWholePaintShows) {
+    view.setFit(true);
+    auto picture = std::make_shared<Picture>(gradient(330, 250));
+    view.setPicture(picture);
+    UpdateWindow(child);
+
+    // Two far corners change, and only they are said to have changed.
+    for (const ui::CanvasView::Area& a :
+         {ui::CanvasView::Area{0, 0, 40, 30}, ui::CanvasView::Area{290, 220, 330, 250}}) {
+        for (int y = a.top; y < a.bottom; ++y) {
+            for (int x = a.left; x < a.right; ++x) {
+                picture->at(x, y) = imaging::rgb(255, static_cast<std::uint8_t>(x), 0);
+            }
+        }
+        view.repaint(a);
+    }
+    UpdateWindow(child);
+    const Snapshot shown(child, true), whole(child);
+    ASSERT_NE(whole.at(0, 0), asPixel(GetSysColor(COLOR_APPWORKSPACE)));
+    for (int y = 0; y < whole.height(); ++y) {
+        for (int x = 0; x < whole.width(); ++x) {
+            ASSERT_EQ(shown.at(x, y), whole.at(x, y)) << x << "," << y;
+        }
+    }
+}
+
 // A press holds the pointer. When another window takes it or the system cancels the mode
 // (as when a dialog disables the window), or a move shows the button released unseen, the
 // drag is reported cancelled, once; the canvas's own release is never a cancel.
-TEST(CanvasViewWindow, ADragThatLosesThePointerIsCancelledOnce) {
-    Win32Toolkit toolkit;
-    ui::Form form{toolkit, "frmCanvasViewTest"};
-    ui::CanvasView canvas{&form, "canvas", kViewId};
-    form.move(0, 0, 6000, 4500);
-    canvas.setBounds({0, 0, 3000, 2250});
-    form.show();
-    canvas.setPicture(std::make_shared<const Picture>(gradient(50, 40)));
-    auto* window = dynamic_cast<FormWindow*>(form.peer());
-    ASSERT_NE(window, nullptr);
-    const HWND child = GetDlgItem(window->hwnd(), kViewId);
+TEST_F(CanvasViewWindow, ADragThatLosesThePointerIsCancelledOnce) {
+    view.setPicture(std::make_shared<const Picture>(gradient(50, 40)));
     int cancelled = 0, released = 0;
-    canvas.DragCancelled = [&] {
+    view.DragCancelled = [&] {
         ++cancelled;
     };
-    canvas.MouseUp = [&](int, int, int, int) {
+    view.MouseUp = [&](int, int, int, int) {
         ++released;
     };
     auto press = [&] {
@@ -159,7 +186,7 @@ TEST(CanvasViewWindow, ADragThatLosesThePointerIsCancelledOnce) {
     EXPECT_EQ(GetCapture(), nullptr);
 
     press();
-    SetCapture(window->hwnd());
+    SetCapture(GetParent(child));
     EXPECT_EQ(cancelled, 1);
     ReleaseCapture();
     EXPECT_EQ(cancelled, 1);
@@ -176,7 +203,6 @@ TEST(CanvasViewWindow, ADragThatLosesThePointerIsCancelledOnce) {
     EXPECT_EQ(cancelled, 3);
     SendMessageW(child, WM_LBUTTONUP, 0, MAKELPARAM(21, 20));
     EXPECT_EQ(cancelled, 3);
-    form.unload();
 }
 
 } // namespace

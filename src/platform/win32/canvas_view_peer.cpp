@@ -38,6 +38,10 @@ double CanvasViewPeer::scale() const {
                       1e-3, 1.0);
 }
 
+bool CanvasViewPeer::paintsByParts() const {
+    return scale() == 1.0;
+}
+
 SIZE CanvasViewPeer::pictureSize() const {
     const auto& picture = canvas_.picture();
     if (!picture || picture->empty()) {
@@ -150,6 +154,8 @@ void CanvasViewPeer::paint(HDC dc, const RECT& area) {
     const SIZE size = pictureSize();
     const auto& picture = *canvas_.picture();
     const BITMAPINFO info = topDownInfo(picture);
+    // The whole picture onto the whole view, clipped by the update region only: GDI maps a
+    // part cut out by a clip rectangle of its own a pixel away from where the whole puts it.
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
     StretchDIBits(dc, 0, 0, size.cx, size.cy, 0, 0, picture.width, picture.height,

@@ -16,6 +16,7 @@ protected:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
     void paint(HDC dc, const RECT& area) override;
     SIZE pictureSize() const override;
+    bool paintsByParts() const override;
 
 private:
     void mouse(UINT message, LPARAM lParam);

@@ -6,6 +6,8 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
 
 namespace pictorn::platform::win32 {
 
@@ -16,8 +18,25 @@ constexpr int kLineStep = 20; // pixels per scroll-bar arrow click
 
 LRESULT CALLBACK plainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Beyond this many parts one paint of their box is cheaper than the calls.
+constexpr std::size_t kMostPaintedParts = 512;
+
 int clampScroll(int position, int content, int view) {
     return std::clamp(position, 0, std::max(0, content - view));
+}
+
+std::vector<RECT> regionRects(HRGN region) {
+    const DWORD size = GetRegionData(region, 0, nullptr);
+    if (size == 0) {
+        return {};
+    }
+    std::vector<std::uint8_t> buffer(size);
+    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+    if (!GetRegionData(region, size, data)) {
+        return {};
+    }
+    const auto* rects = reinterpret_cast<const RECT*>(data->Buffer);
+    return {rects, rects + data->rdh.nCount};
 }
 
 } // namespace
@@ -83,9 +102,24 @@ LRESULT PictureViewPeer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
         return 1; // WM_PAINT covers every pixel
     case WM_PAINT: {
+        // Each part of the update region on its own: GDI stretches and copies the whole
+        // box around what is clipped, so two thin strips far apart would cost the area
+        // between them.
+        Region update{CreateRectRgn(0, 0, 0, 0)};
+        const bool parts =
+            paintsByParts() && update && GetUpdateRgn(hwnd_, update.get(), FALSE) == COMPLEXREGION;
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd_, &ps);
-        paint(dc, ps.rcPaint);
+        std::vector<RECT> areas;
+        if (parts) {
+            areas = regionRects(update.get());
+        }
+        if (areas.empty() || areas.size() > kMostPaintedParts) {
+            areas = {ps.rcPaint};
+        }
+        for (const RECT& area : areas) {
+            paint(dc, area);
+        }
         EndPaint(hwnd_, &ps);
         return 0;
     }

@@ -27,10 +27,12 @@ public:
 
 protected:
     void updateOwn(ui::Property what) override;
-    // Views that scale the picture or take input override these three.
+    // Views that scale the picture or take input override these.
     virtual LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void paint(HDC dc, const RECT& area);
     virtual SIZE pictureSize() const; // as shown, in window pixels
+    // Whether paint() may be called for each part of the update region on its own.
+    virtual bool paintsByParts() const { return true; }
 
     void layoutScrollBars();
     void scrollTo(int x, int y);

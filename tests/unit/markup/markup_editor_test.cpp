@@ -188,6 +188,48 @@ TEST_F(MarkupEditor, UndoAndRedoRestoreEveryStepToTheByte) {
     EXPECT_FALSE(editor.document().canRedo());
 }
 
+// Steps keep and repaint only the parts they change (the strips of a frame, bands along an
+// arrow); a pixel changed outside them would be shown late and never taken back.
+TEST(MarkupEditorAreas, EveryChangedPixelIsRepaintedAndUndone) {
+    const Picture before = sample(600, 400);
+    headless::FakeTextRasterizer text;
+    Editor editor(before, text, 192); // lines 4 pixels wide
+    auto expectWithin = [&](const Repaint& shown, const char* what) {
+        const Picture& now = editor.document().picture();
+        long long area = 0;
+        for (const Rect& r : shown.areas) {
+            area += static_cast<long long>(r.width()) * r.height();
+        }
+        EXPECT_LT(area, 600 * 400 / 2) << what; // a box would be all of it
+        for (int y = 0; y < now.height; ++y) {
+            for (int x = 0; x < now.width; ++x) {
+                if (now.at(x, y) != before.at(x, y)) {
+                    ASSERT_TRUE(std::any_of(shown.areas.begin(), shown.areas.end(),
+                                            [&](const Rect& r) { return inside(r, x, y); }))
+                        << what << " changed " << x << "," << y << " outside its areas";
+                }
+            }
+        }
+    };
+    const struct {
+        Tool tool;
+        int x0, y0, x1, y1;
+    } drags[] = {{Tool::Rectangle, 5, 5, 590, 390}, {Tool::Arrow, 590, 3, 4, 396},
+                 {Tool::Arrow, 3, 200, 596, 260},   {Tool::Arrow, 300, 390, 304, 2},
+                 {Tool::Arrow, 10, 100, 580, 100},  {Tool::Arrow, 500, 380, 60, 40}};
+    for (const auto& d : drags) {
+        editor.setTool(d.tool);
+        editor.mouseDown(d.x0, d.y0);
+        expectWithin(editor.mouseMove(d.x1 - 1, d.y1 + 1), "preview");
+        const Repaint done = editor.mouseUp(d.x1, d.y1);
+        ASSERT_TRUE(editor.document().canUndo());
+        ASSERT_NE(editor.document().picture().pixels, before.pixels);
+        expectWithin(done, "step");
+        expectWithin(editor.undo(), "undo");
+        ASSERT_EQ(editor.document().picture().pixels, before.pixels);
+    }
+}
+
 TEST_F(MarkupEditor, CropKeepsTheDraggedPixelsAndKeysAskForApplyOrClose) {
     auto shown = [&] {
         editor.setTool(Tool::Crop);
