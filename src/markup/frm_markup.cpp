@@ -120,6 +120,12 @@ FrmMarkup::FrmMarkup(platform::Services& services, std::shared_ptr<const imaging
     Resize = [this] {
         Form_Resize();
     };
+    // The tool bar is laid out in twips, which the platform turns into the new pixels.
+    DpiChanged = [this] {
+        if (editor_) {
+            showChange(editor_->setDpi(dpi()));
+        }
+    };
     Activate = [this] {
         refocus();
     };
@@ -131,7 +137,7 @@ FrmMarkup::FrmMarkup(platform::Services& services, std::shared_ptr<const imaging
 }
 
 void FrmMarkup::Form_Load() {
-    editor_.emplace(*captured_, services_.text, services_.ui.screen().dpi);
+    editor_.emplace(*captured_, services_.text, dpi() ? dpi() : services_.ui.screen().dpi);
     for (std::size_t i = 0; i < kSwatches.size(); ++i) {
         if (kSwatches[i] == startColour_) {
             editor_->setColour(static_cast<int>(i));

@@ -27,8 +27,19 @@ std::vector<Rect> frameStrips(const Rect& area, int w) {
 } // namespace
 
 Editor::Editor(const imaging::Picture& captured, platform::TextRasterizer& text, int dpi)
-    : document_(captured), text_(text), lineWidth_(scaled(2, dpi)), textHeight_(scaled(20, dpi)),
-      pixelBlock_(std::max(kMinimumPixelBlock, scaled(kMinimumPixelBlock, dpi))) {}
+    : document_(captured), text_(text) {
+    setDpi(dpi);
+}
+
+Repaint Editor::setDpi(int dpi) {
+    lineWidth_ = scaled(2, dpi);
+    textHeight_ = scaled(20, dpi);
+    pixelBlock_ = std::max(kMinimumPixelBlock, scaled(kMinimumPixelBlock, dpi));
+    if (typing_) {
+        return showText(false);
+    }
+    return dragging_ ? showDrag(false) : Repaint{};
+}
 
 std::uint32_t Editor::colour() const {
     return kColours[static_cast<std::size_t>(colour_)].rgb();

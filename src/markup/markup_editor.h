@@ -39,6 +39,9 @@ public:
     int colourIndex() const { return colour_; }
     Repaint setColour(int index);
     std::uint32_t colour() const;
+    // The window went to a monitor of another DPI: lines, text and blocks from now on (and
+    // what is being dragged or typed) take their sizes for it.
+    Repaint setDpi(int dpi);
     int lineWidth() const { return lineWidth_; }
     int textHeight() const { return textHeight_; }
     int pixelBlock() const { return pixelBlock_; }
@@ -69,9 +72,9 @@ private:
     platform::TextRasterizer& text_;
     Tool tool_ = Tool::Rectangle;
     int colour_ = 4; // red
-    int lineWidth_;
-    int textHeight_;
-    int pixelBlock_;
+    int lineWidth_ = 2;
+    int textHeight_ = 20;
+    int pixelBlock_ = kMinimumPixelBlock;
     bool dragging_ = false;
     int x0_ = 0, y0_ = 0, x1_ = 0, y1_ = 0;
     bool typing_ = false;

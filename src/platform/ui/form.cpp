@@ -169,6 +169,17 @@ void Form::userResized(const Geometry& g, WindowState state) {
     fire(Resize);
 }
 
+void Form::windowDpiChanged(int dpi) {
+    if (dpi == dpi_) {
+        return;
+    }
+    const bool reported = dpi_ != 0;
+    dpi_ = dpi;
+    if (reported) {
+        fire(DpiChanged);
+    }
+}
+
 void Form::delist(Control& control) {
     // A control is enlisted once, and members die in reverse order: searching from the end
     // finds it at once, where a whole scan per control made closing a window quadratic.

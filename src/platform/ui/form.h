@@ -103,10 +103,18 @@ public:
     Event<bool&> QueryUnload;
     Event<> Unload;
     Event<int, int> KeyDown; // key code, shift state
+    // The window went to a monitor of another DPI; the platform has already moved it to the
+    // rectangle the system suggests and placed the controls at the new DPI.
+    Event<> DpiChanged;
+
+    // The DPI of the real window, 0 while the platform has not said.
+    int dpi() const { return dpi_; }
 
     // Called by the platform when the user changed something the model mirrors.
     void userResized(const Geometry& g, WindowState state);
     void userActivated() { fire(Activate); }
+    // The first report (as the window is made) fires nothing: nothing was sized before it.
+    void windowDpiChanged(int dpi);
 
 private:
     friend class Control;
@@ -123,6 +131,7 @@ private:
     bool topmost_ = false;
     bool busy_ = false;
     WindowState state_ = WindowState::Normal;
+    int dpi_ = 0;
     FormStyle style_;
     Geometry geometry_;
     std::vector<Control*> controls_;

@@ -56,6 +56,7 @@ FormWindow::FormWindow(ui::Form& form, Win32Toolkit& toolkit) : form_(form), too
     else
         createPlainWindow();
     form_.setPeer(this);
+    form_.windowDpiChanged(windowDpi(hwnd()));
     host_.attach(hwnd());
     updateFont();
     bindChildren(form_.style().templateId == 0);
@@ -416,6 +417,7 @@ LRESULT FormWindow::onDpiChanged(LPARAM suggested) {
     updateFont();
     for (auto& peer : peers_)
         peer->update(peer->model(), ui::Property::Geometry);
+    form_.windowDpiChanged(windowDpi(hwnd()));
     return 0;
 }
 

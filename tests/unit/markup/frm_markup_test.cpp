@@ -103,5 +103,30 @@ TEST(MarkUpWindow, ADragWhosePointerWasTakenAwayLeavesNothing) {
     m.unload();
 }
 
+// Moved to a monitor of 144 DPI, the window draws lines 3 pixels wide, also for the frame
+// being dragged when it moves; its first DPI report, as it is made, changes nothing.
+TEST(MarkUpWindow, LinesTakeTheWidthOfTheMonitorTheWindowIsOn) {
+    headless::HeadlessServices h;
+    const auto captured = std::make_shared<const imaging::Picture>(64, 48, 0x336699);
+    markup::FrmMarkup m(h.services, captured, app::kRed, [](auto) {});
+    m.windowDpiChanged(96);
+    m.show();
+    ASSERT_EQ(m.editor()->lineWidth(), 2);
+    m.canvas.MouseDown(kLeft, 0, 10, 10);
+    m.canvas.MouseMove(kLeft, 0, 40, 30);
+    m.windowDpiChanged(144);
+    EXPECT_EQ(m.editor()->lineWidth(), 3);
+    EXPECT_EQ(m.editor()->textHeight(), 30);
+    const imaging::Picture& shown = *m.canvas.picture();
+    EXPECT_NE(shown.at(12, 20) & imaging::kRgbMask, 0x336699u); // the frame, 3 wide now
+    m.canvas.MouseUp(kLeft, 0, 40, 30);
+    for (int x = 8; x < 16; ++x) {
+        const bool line = x >= 10 && x < 13;
+        EXPECT_EQ((shown.at(x, 20) & imaging::kRgbMask) != 0x336699u, line) << x;
+    }
+    m.windowDpiChanged(96);
+    EXPECT_EQ(m.editor()->lineWidth(), 2);
+}
+
 } // namespace
 } // namespace pictorn
