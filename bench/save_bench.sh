@@ -72,10 +72,8 @@ save_as() {
 
 run() {
     wine_env_install_trap
-    wine_env_clone_prefix "$WORK/template" "$WORK/prefix" || exit 90
-    wine_env_export "$WORK/prefix"
-    WINE_ENV_SCREEN="${WIDTH}x$HEIGHT" wine_env_start_display "$WORK" || exit 91
-    wine_env_prewarm
+    WINE_ENV_SCREEN="${WIDTH}x$HEIGHT" wine_env_session "$WORK/template" "$WORK/prefix" "$WORK/x" ||
+        exit 91
     display -window root -resize "${WIDTH}x$HEIGHT!" "$PICTURE" </dev/null >/dev/null 2>&1
     mkdir -p "$WORK/saved"
     wine reg add "$KEY" /v PlaySound /t REG_SZ /d 0 /f </dev/null >/dev/null 2>&1
