@@ -14,6 +14,8 @@
 #   b) capture to auto-saved PNG: until the time-stamped PNG is whole;
 #   scrot writing a PNG of the same display in the same run (apt-get install scrot; it is
 #   not part of the CI packages): every time figure is also given as a ratio to it;
+#   under each of a, t and b: the median time from the capture command to each stage inside
+#   the program (PICTORN_STAGE_LOG);
 #   c) peak memory (VmHWM of the Wine process that runs pictorn.exe) before and after one
 #      3840x2160 capture with PNG auto-save, against the raw frame (3840 x 2160 x 4 bytes).
 # The times come from e2e_driver's time-capture, which polls inside Wine every 2 ms. The
@@ -32,6 +34,7 @@ PICTORN="$BUILD/src/pictorn.exe"
 DRIVER="$BUILD/tests/e2e_driver.exe"
 WORK="$BUILD/capture-bench"
 KEY='HKCU\Software\Orvanta\Pictorn'
+STARTS=0
 
 log() { echo "[bench] $*" >&2; }
 
@@ -75,7 +78,8 @@ start_pictorn() {
         wine reg add "$KEY" /v "$1" /t REG_SZ /d "$2" /f </dev/null >/dev/null 2>&1
         shift 2
     done
-    wine "$PICTORN" </dev/null >>"$WORK/pictorn.log" 2>&1 &
+    STAGES="$WORK/stages-$(basename "$WINEPREFIX")-$((++STARTS)).log"
+    PICTORN_STAGE_LOG="$(winpath "$STAGES")" wine "$PICTORN" </dev/null >>"$WORK/pictorn.log" 2>&1 &
     PICTORN_PID=$!
     WINE_ENV_PIDS+=("$PICTORN_PID")
     driver wait-window "${seen[@]}" "$TITLE" 60000 || {
@@ -126,6 +130,26 @@ main_hidden() {
     ! grep -q . "$WORK/driver.out"
 }
 
+# stage_summary: where the time of the captures of the program started last went, from its
+# stage log: the median time from the capture command to each stage (a write by the type
+# it writes), in the order they first came.
+stage_summary() {
+    [[ -s "$STAGES" ]] || return 0
+    local name values
+    awk -F '\t' '
+        { sub(/\r$/, "") }
+        $2 == "capture command" { start = $1; n++; next }
+        n > 0 {
+            name = $2; sub(/: .*\./, ": ", name)
+            if (!(name in seen)) { seen[name] = 1; order[++k] = name }
+            vals[name] = vals[name] " " ($1 - start)
+        }
+        END { for (i = 1; i <= k; i++) print order[i] "\t" vals[order[i]] }' "$STAGES" |
+        while IFS=$'\t' read -r name values; do
+            printf '      %-36s %6.1f ms\n' "$name" "$(tr ' ' '\n' <<<"$values" | grep . | median)"
+        done
+}
+
 # ratio <ms> <scrot ms>: "= 1.23 x scrot"
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "= %.2f x scrot", a / b; else printf "(no scrot figure)" }'; }
 
@@ -163,6 +187,7 @@ phase_1080() {
     echo "a) capture to picture shown (1920x1080, window on the screen): median" \
         "$(median <<<"$shown") ms $(ratio "$(median <<<"$shown")" "$scrot_ms")" \
         " [runs: $(echo $shown)]; temporary bitmap whole: median $files ms"
+    stage_summary
     stop_pictorn
 
     start_pictorn SystemTray 1 StartMinimized 1 || exit 95
@@ -176,6 +201,7 @@ phase_1080() {
     tray=$(time_captures hotkey:1 "$(winpath "$temp")" "$RUNS" visible to_tray) || exit 96
     echo "t) capture to picture shown, hotkey from the tray (1920x1080): median" \
         "$(median <<<"$tray") ms $(ratio "$(median <<<"$tray")" "$scrot_ms")  [runs: $(echo $tray)]"
+    stage_summary
     stop_pictorn
 
     mkdir -p "$WORK/shots"
@@ -186,6 +212,7 @@ phase_1080() {
     echo "b) capture to auto-saved PNG (1920x1080): median $(median <<<"$saved") ms" \
         "$(ratio "$(median <<<"$saved")" "$scrot_ms")  [runs: $(echo $saved)];" \
         "PNG $(ls -l "$WORK"/shots/*.png | awk 'NR == 1 {print $5}') bytes"
+    stage_summary
     stop_pictorn
 }
 

@@ -21,11 +21,15 @@ imaging::Picture grabWindowArea(platform::ScreenCapture& screen, const platform:
 
 // The whole foreground window, frame and title bar included; the grab's origin is the
 // window's top-left corner on the screen. Nothing when no window is in the foreground.
-std::optional<ScreenGrab> grabForegroundWindow(platform::ScreenCapture& screen);
+// `storage`: pixel memory to grab into (see FrameRecycler), or none.
+std::optional<ScreenGrab> grabForegroundWindow(platform::ScreenCapture& screen,
+                                               std::vector<std::uint32_t> storage = {});
 
 // The primary screen, or with several monitors the whole virtual screen from its real
 // top-left corner, so monitors left of or above the primary one are included.
-ScreenGrab grabScreen(platform::ScreenCapture& screen);
+// What a full-screen capture grabs: see grabScreen.
+platform::PixelRect screenArea(platform::ScreenCapture& screen);
+ScreenGrab grabScreen(platform::ScreenCapture& screen, std::vector<std::uint32_t> storage = {});
 
 // Draws the pointer as it is now into a grab, placed by its hot spot.
 void drawCurrentPointer(platform::ScreenCapture& screen, ScreenGrab& grab);

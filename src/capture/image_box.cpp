@@ -5,6 +5,7 @@
 #include "imaging/encoder.h"
 #include "platform/app_error.h"
 #include "platform/services.h"
+#include "platform/stage_log.h"
 
 #include <mutex>
 #include <new>
@@ -187,7 +188,9 @@ void ImageBox::savePictureFileInBackground(std::string_view path, int jpegQualit
     startWrite(
         [&files = files_, shown, target = std::string(path), format, options, told,
          failed = std::move(failed)] {
+            platform::markStage("write started: " + target);
             SaveOutcome outcome = writeCaught(files, *shown, target, format, options);
+            platform::markStage("write ended: " + target);
             if (!outcome.error && !outcome.result.saved())
                 outcome.error = reportedError(outcome.result);
             if (const auto failures = told.lock(); outcome.error && failures) {

@@ -26,6 +26,61 @@ bool samePixels(const imaging::Picture& a, const imaging::Picture& b) {
     return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
 }
 
+bool holds(const platform::PixelRect& outer, const platform::PixelRect& inner) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right() <= outer.right() &&
+           inner.bottom() <= outer.bottom();
+}
+
+// The part `area` of a picture taken of `whole`, which holds it.
+imaging::Picture cut(const imaging::Picture& picture, const platform::PixelRect& whole,
+                     const platform::PixelRect& area) {
+    imaging::Picture part(area.width, area.height);
+    for (int y = 0; y < area.height; ++y) {
+        const std::uint32_t* from =
+            picture.row(area.top - whole.top + y) + (area.left - whole.left);
+        std::copy(from, from + area.width, part.row(y));
+    }
+    return part;
+}
+
+struct WaitResult {
+    std::int64_t waitedMs = 0;
+    std::optional<imaging::Picture> grab;
+};
+
+WaitResult waitOrGrab(platform::ScreenCapture& screen, const CoveredArea& covered,
+                      platform::Clock& clock, const std::function<void(int)>& pump, int capMs,
+                      const GrabOffer* offer) {
+    const std::int64_t start = clock.monotonicMs();
+    if (covered.empty())
+        return {};
+    const std::int64_t deadline = start + capMs;
+    const bool offered = offer && offer->grab && holds(offer->area, covered.area);
+    imaging::Picture last;
+    for (;;) {
+        // The compositor's frame is the better pause: after it the screen is final.
+        const bool composed = screen.waitForCompositor();
+        if (!composed && pump)
+            pump(kLookPauseMs);
+        imaging::Picture now = screen.look(covered.area);
+        const bool repainted = repaintedEverywhere(covered.before, now);
+        if (repainted && (composed || samePixels(last, now)))
+            break;
+        if (repainted && offered && !composed) {
+            imaging::Picture whole = offer->grab();
+            imaging::Picture there = cut(whole, offer->area, covered.area);
+            if (samePixels(there, now))
+                return {clock.monotonicMs() - start, std::move(whole)};
+            // Still being repainted: the next look is compared with the newest pixels.
+            now = std::move(there);
+        }
+        if (clock.monotonicMs() >= deadline)
+            break;
+        last = std::move(now);
+    }
+    return {clock.monotonicMs() - start, std::nullopt};
+}
+
 } // namespace
 
 CoveredArea recordCoveredArea(platform::ScreenCapture& screen, platform::PixelRect window) {
@@ -61,24 +116,15 @@ bool repaintedEverywhere(const imaging::Picture& before, const imaging::Picture&
 std::int64_t waitUntilUncovered(platform::ScreenCapture& screen, const CoveredArea& covered,
                                 platform::Clock& clock, const std::function<void(int)>& pump,
                                 int capMs) {
-    const std::int64_t start = clock.monotonicMs();
-    if (covered.empty())
-        return 0;
-    const std::int64_t deadline = start + capMs;
-    imaging::Picture last;
-    for (;;) {
-        // The compositor's frame is the better pause: after it the screen is final.
-        const bool composed = screen.waitForCompositor();
-        if (!composed && pump)
-            pump(kLookPauseMs);
-        imaging::Picture now = screen.look(covered.area);
-        if (repaintedEverywhere(covered.before, now) && (composed || samePixels(last, now)))
-            break;
-        if (clock.monotonicMs() >= deadline)
-            break;
-        last = std::move(now);
-    }
-    return clock.monotonicMs() - start;
+    return waitOrGrab(screen, covered, clock, pump, capMs, nullptr).waitedMs;
+}
+
+std::optional<imaging::Picture> grabWhenUncovered(platform::ScreenCapture& screen,
+                                                  const CoveredArea& covered,
+                                                  platform::Clock& clock,
+                                                  const std::function<void(int)>& pump, int capMs,
+                                                  const GrabOffer& offer) {
+    return waitOrGrab(screen, covered, clock, pump, capMs, &offer).grab;
 }
 
 } // namespace pictorn::capture

@@ -8,6 +8,7 @@
 #include "platform/screen_capture.h"
 
 #include <functional>
+#include <optional>
 
 namespace pictorn::capture {
 
@@ -36,5 +37,22 @@ bool repaintedEverywhere(const imaging::Picture& before, const imaging::Picture&
 std::int64_t waitUntilUncovered(platform::ScreenCapture& screen, const CoveredArea& covered,
                                 platform::Clock& clock, const std::function<void(int)>& pump,
                                 int capMs);
+
+// The grab the capture will take once the wait is over, of a rectangle that holds the
+// covered area.
+struct GrabOffer {
+    platform::PixelRect area;
+    std::function<imaging::Picture()> grab;
+};
+
+// The same wait, where the capture's own grab serves as the second of the two looks: once
+// a look finds the area repainted, the grab is taken, and when it shows the area as that
+// look did it is the capture (one look and its pause fewer). Without a compositor only;
+// nothing when the grab was not taken or disagreed (the caller then grabs after the wait).
+std::optional<imaging::Picture> grabWhenUncovered(platform::ScreenCapture& screen,
+                                                  const CoveredArea& covered,
+                                                  platform::Clock& clock,
+                                                  const std::function<void(int)>& pump, int capMs,
+                                                  const GrabOffer& offer);
 
 } // namespace pictorn::capture

@@ -23,6 +23,20 @@ struct Picture {
         pixels.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), fill);
     }
 
+    // A picture of w x h in `storage`, whatever it holds: memory a grab overwrites whole
+    // (pixels the system has mapped before cost nothing to touch again).
+    static Picture reusing(int w, int h, std::vector<std::uint32_t> storage) {
+        const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+        if (w < 0 || h < 0 || storage.capacity() < count)
+            return Picture(w, h);
+        Picture picture;
+        picture.width = w;
+        picture.height = h;
+        picture.pixels = std::move(storage);
+        picture.pixels.resize(count);
+        return picture;
+    }
+
     bool empty() const { return width <= 0 || height <= 0 || pixels.empty(); }
 
     std::uint32_t& at(int x, int y) { return pixels[index(x, y)]; }

@@ -3,6 +3,8 @@
 // summary of the hotkeys. Closing it ends the program.
 #include "app/command_options.h"
 #include "app/preference_store.h"
+#include "capture/frame_recycler.h"
+#include "capture/grab.h"
 #include "capture/image_box.h"
 #include "capture/uncovered_wait.h"
 #include "mainwindow/command_ids.h"
@@ -225,7 +227,9 @@ private:
     void refuseWhileModal() const;
     void hideForCapture();
     int delaySeconds() const;
-    void delayWait();
+    // With an offer, its grab may come during the wait and is then returned.
+    std::optional<imaging::Picture> delayWait(const capture::GrabOffer* offer = nullptr);
+    std::optional<capture::ScreenGrab> grabFor(CaptureSource source);
     void captureSequence(CaptureSource source, bool withPointer);
     void enableOutputCommands();
     void rectangleDone(const capture::SelectionResult& result);
@@ -291,6 +295,9 @@ private:
     bool pichookEnabled_ = false;
     bool hiddenForCapture_ = false; // a capture hid the window and has not shown it again
     capture::CoveredArea covered_;  // what the screen showed under the window, until the grab
+    // The memory of the picture before the one shown, for the next grab; frames up to
+    // 3840x2160 and a little more are kept, an 8K one (132 MB) is not held idle.
+    capture::FrameRecycler frames_{64u << 20};
 };
 
 } // namespace pictorn

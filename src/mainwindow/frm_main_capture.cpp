@@ -8,6 +8,7 @@
 #include "capture/reported_errors.h"
 #include "capture/uncovered_wait.h"
 #include "mainwindow/frm_main.h"
+#include "platform/stage_log.h"
 #include "platform/ui/ui_toolkit.h"
 
 namespace pictorn {
@@ -55,6 +56,7 @@ void FrmMain::hideForCapture() {
         const int twips = services_.ui.screen().twipsPerPixel();
         covered_ = capture::recordCoveredArea(
             services_.screen, {g.left / twips, g.top / twips, g.width / twips, g.height / twips});
+        platform::markStage("covered area looked at");
     }
     hide();
     hiddenForCapture_ = true;
@@ -64,24 +66,47 @@ int FrmMain::delaySeconds() const {
     return delayOverride_ ? *delayOverride_ : preferences().delaySeconds;
 }
 
-void FrmMain::delayWait() {
+std::optional<imaging::Picture> FrmMain::delayWait(const capture::GrabOffer* offer) {
     // The delay counts from the moment the window is gone, on a clock that never jumps;
     // the wait keeps every window responsive. Without a delay the grab waits only until
     // the screen no longer shows our window; a delay outlasts any repaint by itself.
     const int seconds = delaySeconds();
     services_.ui.doEvents();
     if (seconds <= 0) {
-        capture::waitUntilUncovered(
-            services_.screen, covered_, services_.clock,
-            [this](int ms) { services_.ui.waitEvents(ms); }, kUncoverCapMs);
+        const auto pump = [this](int ms) {
+            services_.ui.waitEvents(ms);
+        };
+        std::optional<imaging::Picture> grabbed;
+        if (offer)
+            grabbed = capture::grabWhenUncovered(services_.screen, covered_, services_.clock, pump,
+                                                 kUncoverCapMs, *offer);
+        else
+            capture::waitUntilUncovered(services_.screen, covered_, services_.clock, pump,
+                                        kUncoverCapMs);
         covered_ = {};
-        return;
+        return grabbed;
     }
     covered_ = {};
     const std::int64_t target = services_.clock.monotonicMs() + std::int64_t{seconds} * 1000;
     for (std::int64_t now = services_.clock.monotonicMs(); now < target;
          now = services_.clock.monotonicMs())
         services_.ui.waitEvents(static_cast<int>(std::min<std::int64_t>(target - now, 50)));
+    return std::nullopt;
+}
+
+std::optional<capture::ScreenGrab> FrmMain::grabFor(CaptureSource source) {
+    if (source != CaptureSource::FullScreen) {
+        delayWait();
+        return capture::grabForegroundWindow(services_.screen, frames_.take());
+    }
+    // The whole screen is known before the wait, so its grab can end the wait.
+    const platform::PixelRect area = capture::screenArea(services_.screen);
+    const capture::GrabOffer offer{area, [&] {
+                                       return services_.screen.grabInto(area, frames_.take());
+                                   }};
+    if (std::optional<imaging::Picture> early = delayWait(&offer))
+        return capture::ScreenGrab{std::move(*early), area.left, area.top};
+    return capture::grabScreen(services_.screen, frames_.take());
 }
 
 void FrmMain::menuCaptureFullScreen_Click() {
@@ -118,18 +143,19 @@ void FrmMain::captureSequence(CaptureSource source, bool withPointer) {
     if (captureInProgress_)
         return;
     const CaptureScope busy(captureInProgress_);
+    platform::markStage("capture command");
     hideForCapture();
-    delayWait();
-    std::optional<capture::ScreenGrab> grab = source == CaptureSource::FullScreen
-                                                  ? capture::grabScreen(services_.screen)
-                                                  : capture::grabForegroundWindow(services_.screen);
+    platform::markStage("window hidden");
+    std::optional<capture::ScreenGrab> grab = grabFor(source);
     if (!grab)
         throw capture::noActiveWindowError();
     if (withPointer)
         capture::drawCurrentPointer(services_.screen, *grab);
     // The auto-save is under way before the window comes back; a folder that is gone is
     // told once the window is there.
+    platform::markStage("grabbed");
     const bool autoSaveDue = saveTempandShowPicture(std::move(grab->picture));
+    platform::markStage("picture set, writes queued");
     hiddenForCapture_ = false;
     ++captures_;
     if (preferences().keepMinimized) {
@@ -138,11 +164,13 @@ void FrmMain::captureSequence(CaptureSource source, bool withPointer) {
     } else {
         menuTrayOpen_Click();
     }
+    platform::markStage("window back");
     if (preferences().playSound)
         PlaySound("pictorn.wav");
     enableOutputCommands();
     if (autoSaveDue)
         AutoSave();
+    platform::markStage("capture command done");
 }
 
 void FrmMain::enableOutputCommands() {

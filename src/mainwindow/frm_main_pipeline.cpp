@@ -7,6 +7,7 @@
 #include "app/program_sound.h"
 #include "imaging/encoder.h"
 #include "mainwindow/frm_main.h"
+#include "platform/stage_log.h"
 
 #include <array>
 #include <cstdio>
@@ -29,11 +30,13 @@ bool FrmMain::saveTempandShowPicture(imaging::Picture picture) {
     // The files of the capture before are whole before this one's are started: their names
     // are taken and nothing is written twice at once.
     ImageBox1.waitForWrites();
+    platform::markStage("earlier writes waited for");
     // The capture is shown at once, from memory, and every later step (the auto-save above
     // all) works on this picture, never on the one before it. Its files are written
     // meanwhile, off this thread: the auto-saved one first, as the user waits for it; the
     // temporary bitmap is only read by the hand-offs, and they wait for every write.
-    ImageBox1.setPicture(std::make_shared<const imaging::Picture>(std::move(picture)));
+    ImageBox1.setPicture(frames_.share(std::move(picture)));
+    platform::markStage("picture set");
     const bool autoSaveDue = preferences().autoSave && !startAutoSave();
     app::trap(services_.messageBox, "saveTempandShowPicture", [&] {
         ImageBox1.savePictureFileInBackground(

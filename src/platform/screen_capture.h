@@ -61,6 +61,11 @@ public:
     // The pixels of a screen rectangle, always true colour whatever the display depth.
     // Parts outside every monitor come back black.
     virtual imaging::Picture grab(const PixelRect& area) = 0;
+    // The same, in `storage` when it is large enough (its contents do not matter).
+    virtual imaging::Picture grabInto(const PixelRect& area, std::vector<std::uint32_t> storage) {
+        static_cast<void>(storage);
+        return grab(area);
+    }
     // The same pixels, taken to watch the screen change (waiting for the windows beneath a
     // hidden one to repaint) rather than to capture it.
     virtual imaging::Picture look(const PixelRect& area) { return grab(area); }

@@ -115,6 +115,11 @@ TEST(Win32ScreenCapture, TallAreasComeInBandsThatJoinWithoutSeams) {
         ASSERT_EQ(picture.at(48, y), kPaintPixel) << "row " << y;
         ASSERT_NE(picture.at(39, y), kPaintPixel) << "row " << y;
     }
+    // Into the memory of an earlier picture, larger and holding other pixels: every one is
+    // overwritten.
+    std::vector<std::uint32_t> used(static_cast<std::size_t>(width) * height + 7, 0xABCDEF);
+    const imaging::Picture again = screen.grabInto({0, 0, width, height}, std::move(used));
+    EXPECT_EQ(again.pixels, picture.pixels);
 }
 
 TEST(Win32ScreenCapture, ForegroundWindowIsGrabbedWholeWithItsFrame) {

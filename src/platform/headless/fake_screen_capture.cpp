@@ -39,6 +39,8 @@ imaging::Picture FakeScreenCapture::grab(const platform::PixelRect& area) {
     if (failGrabs)
         throw std::runtime_error(*failGrabs);
     grabs.push_back(area);
+    if (beforeGrab)
+        beforeGrab();
     return copy(area);
 }
 

@@ -3,6 +3,7 @@
 // origin, with monitors, a foreground window and a pointer the test arranges.
 #include "platform/screen_capture.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +34,8 @@ public:
     std::vector<int> dpis; // one a monitor, in order; missing ones are 96
     platform::CursorState pointer;
     std::vector<platform::PixelRect> grabs; // every rectangle asked for, in order
+    // Runs before each grab copies (a repaint going on while the grab is taken).
+    std::function<void()> beforeGrab;
     // When set, grab raises an error with this description instead of copying.
     std::optional<std::string> failGrabs;
     std::vector<platform::PixelRect> looks; // every rectangle looked at, in order

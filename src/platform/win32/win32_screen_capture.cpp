@@ -146,9 +146,15 @@ std::vector<Monitor> Win32ScreenCapture::monitors() {
 // not the whole area: a 4K screen would otherwise be in memory twice (three times under
 // Wine, which reads the X server's image into a buffer of its own first).
 imaging::Picture Win32ScreenCapture::grab(const PixelRect& area) {
+    return grabInto(area, {});
+}
+
+imaging::Picture Win32ScreenCapture::grabInto(const PixelRect& area,
+                                              std::vector<std::uint32_t> storage) {
     if (area.empty())
         return {};
-    imaging::Picture picture(area.width, area.height);
+    imaging::Picture picture =
+        imaging::Picture::reusing(area.width, area.height, std::move(storage));
     constexpr int kBandBytes = 1 << 20;
     const int bandRows = std::clamp(kBandBytes / (area.width * 4), 1, area.height);
     WindowDc screen = windowDc(nullptr);
@@ -157,7 +163,7 @@ imaging::Picture Win32ScreenCapture::grab(const PixelRect& area) {
     void* bits = nullptr;
     Bitmap target(CreateDIBSection(screen.get().dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!memory || !target || !bits)
-        return picture;
+        return imaging::Picture(area.width, area.height);
     SelectObjectGuard select(memory.get(), target.get());
     for (int top = 0; top < area.height; top += bandRows) {
         const int rows = std::min(bandRows, area.height - top);

@@ -13,6 +13,7 @@ public:
     PixelRect primaryScreen() override;
     std::vector<Monitor> monitors() override;
     imaging::Picture grab(const PixelRect& area) override;
+    imaging::Picture grabInto(const PixelRect& area, std::vector<std::uint32_t> storage) override;
     std::optional<PixelRect> foregroundWindowRect() override;
     CursorState cursor() override;
     bool waitForCompositor() override;

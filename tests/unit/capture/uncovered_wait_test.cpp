@@ -76,6 +76,22 @@ TEST_F(UncoveredWait, GrabComesOnceTheAreaIsRepaintedAndSteady) {
     EXPECT_TRUE(looked.left < w.left && looked.top < w.top && looked.right() > w.right() &&
                 looked.bottom() > w.bottom());
     EXPECT_EQ(h.screen.grabs.size(), 1u);
+    // Four looks still showed the window (the one before hiding among them); the grab
+    // itself confirmed the fifth.
+    EXPECT_EQ(h.screen.looks.size(), 5u);
+}
+
+TEST_F(UncoveredWait, AGrabThatDisagreesWithTheLookBeforeItIsNotKept) {
+    lingerFor(4);
+    const PixelRect w = windowPixels();
+    const std::uint32_t late = 0x00AA00;
+    // A repaint still under way when the full-screen grab comes.
+    h.screen.beforeGrab = [&] {
+        h.screen.pixel(w.left + w.width / 2, w.top + w.height / 2) = late;
+    };
+    captureFullScreen();
+    EXPECT_EQ(capturedAtWindowCentre(), late);
+    EXPECT_EQ(h.screen.grabs.size(), 2u);
 }
 
 TEST_F(UncoveredWait, AnAreaThatNeverChangesIsWaitedForOnlyUpToTheCap) {
