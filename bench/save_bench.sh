@@ -9,7 +9,9 @@
 # as a user does. From the click on the dialog's Save button until the file exists, the
 # main window is sent WM_NULL about every 10 ms (e2e_driver time-save); printed per type:
 # the longest wait for an answer against the 100 ms target, the same for the second before
-# the click (the machine's own delays, idle in the dialog), and the write time. The load
+# the click (the machine's own delays, idle in the dialog), the write time, and from the
+# program's stage log the time its window thread spent after the dialog closed (queuing the
+# write) and on the result (the preferences stored). The load
 # average is printed with the figures. PICTORN_SAVE_TYPES="png gif" picks (or repeats) types.
 set -u -o pipefail
 
@@ -27,6 +29,7 @@ WIDTH=7680
 HEIGHT=4320
 TARGET_MS=100
 TYPES="${PICTORN_SAVE_TYPES:-bmp gif jpg pcx png psd tif}"
+STAGES="$WORK/stages.log"
 
 log() { echo "[bench] $*" >&2; }
 
@@ -43,6 +46,7 @@ driver() { wine "$DRIVER" "$@" </dev/null >"$WORK/driver.out" 2>>"$WORK/driver.e
 field() { tr '\t' '\n' <"$WORK/driver.out" | sed -n "s/^$1=//p" | head -n 1; }
 temp_bitmap() { find "$WINEPREFIX/drive_c/users" -name tmpPictorn.bmp | head -n 1; }
 has_temp_bitmap() { [[ -n "$(temp_bitmap)" ]]; }
+told() { grep -q 'save as: told' "$STAGES"; }
 main_shown() { driver wait-window Pictorn 100; }
 dialog_ready() { driver set-child-text --pid "$WIN_PID" Save 0x47C "$1"; }
 
@@ -59,13 +63,18 @@ save_as() {
         log "$extension: $(tail -n 1 "$WORK/driver.err")"
         return 1
     }
-    local stall write idle verdict=ok
+    local stall write idle verdict=ok ui
     stall=$(field stall_ms)
     write=$(field write_ms)
     idle=$(field idle_stall_ms)
     ((stall > TARGET_MS)) && verdict=OVER
-    printf '   %-4s longest stall %4d ms (target <= %d ms: %s; idle in the dialog %d ms), write %5d ms, %s bytes\n' \
-        "$extension" "$stall" "$TARGET_MS" "$verdict" "$idle" "$write" "$(stat -c %s "$target")"
+    wine_env_poll 30 told
+    ui=$(awk -F '\t' '{ sub(/\r$/, "") } $2 == "save as: dialog closed" { t = $1 }
+        $2 == "save as: command done" { c = $1 } $2 == "save as: told" { printf "%.1f + %.1f", c - t, $1 - w }
+        $2 ~ /^write ended/ { w = $1 }' "$STAGES" | tail -n 1)
+    : >"$STAGES"
+    printf '   %-4s longest stall %4d ms (target <= %d ms: %s; idle in the dialog %d ms), write %5d ms, %s bytes; on the window thread %s ms\n' \
+        "$extension" "$stall" "$TARGET_MS" "$verdict" "$idle" "$write" "$(stat -c %s "$target")" "$ui"
     echo "$extension $(cat "$WORK/driver.out")" >>"$WORK/runs.log"
     wine_env_poll 30 main_shown
 }
@@ -77,7 +86,7 @@ run() {
     display -window root -resize "${WIDTH}x$HEIGHT!" "$PICTURE" </dev/null >/dev/null 2>&1
     mkdir -p "$WORK/saved"
     wine reg add "$KEY" /v PlaySound /t REG_SZ /d 0 /f </dev/null >/dev/null 2>&1
-    wine "$PICTORN" </dev/null >>"$WORK/pictorn.log" 2>&1 &
+    PICTORN_STAGE_LOG="$(winpath "$STAGES")" wine "$PICTORN" </dev/null >>"$WORK/pictorn.log" 2>&1 &
     WINE_ENV_PIDS+=("$!")
     driver wait-window Pictorn 60000 || exit 92
     driver post-command Pictorn 1012

@@ -147,6 +147,7 @@ SaveOutcome writeCaught(platform::FileSystem& files, const imaging::Picture& pic
                         const std::string& target, imaging::ImageFormat format,
                         const imaging::EncodeOptions& options) {
     SaveOutcome outcome;
+    platform::markStage("write started: " + target);
     try {
         outcome.result = writePicture(files, picture, target, format, options);
     } catch (const AppError& e) {
@@ -158,6 +159,7 @@ SaveOutcome writeCaught(platform::FileSystem& files, const imaging::Picture& pic
         outcome.result = {SaveStatus::NotWritable,
                           "Cannot write " + quoted(target) + ": " + e.what()};
     }
+    platform::markStage("write ended: " + target);
     return outcome;
 }
 
@@ -188,9 +190,7 @@ void ImageBox::savePictureFileInBackground(std::string_view path, int jpegQualit
     startWrite(
         [&files = files_, shown, target = std::string(path), format, options, told,
          failed = std::move(failed)] {
-            platform::markStage("write started: " + target);
             SaveOutcome outcome = writeCaught(files, *shown, target, format, options);
-            platform::markStage("write ended: " + target);
             if (!outcome.error && !outcome.result.saved())
                 outcome.error = reportedError(outcome.result);
             if (const auto failures = told.lock(); outcome.error && failures) {

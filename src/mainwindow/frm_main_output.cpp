@@ -10,6 +10,7 @@
 #include "mainwindow/frm_main.h"
 #include "platform/command_line.h"
 #include "platform/file_dialogs.h"
+#include "platform/stage_log.h"
 
 #include <array>
 
@@ -86,16 +87,19 @@ void FrmMain::menuSaveAs_Click() {
         }
         if (!answer)
             platform::raiseDialogCancelled();
+        platform::markStage("save as: dialog closed");
         ImageBox1.savePictureFileThen(
             answer->path, jpegQuality(), capture::SaveTarget::Any,
             [this, path = answer->path](const capture::SaveOutcome& outcome) {
                 saveAsFinished(path, outcome);
             });
+        platform::markStage("save as: write queued");
     });
     if (failure && failure->kind() != ErrorKind::Cancelled)
         app::showErrorReport(services_.messageBox, *failure, "frmMain - menuSaveAs_Click");
     if (windowState() == ui::WindowState::Minimized)
         setWindowState(ui::WindowState::Normal);
+    platform::markStage("save as: command done");
 }
 
 void FrmMain::saveAsFinished(const std::string& path, const capture::SaveOutcome& outcome) {
@@ -116,6 +120,7 @@ void FrmMain::saveAsFinished(const std::string& path, const capture::SaveOutcome
     });
     if (failure)
         app::showErrorReport(services_.messageBox, *failure, "frmMain - menuSaveAs_Click");
+    platform::markStage("save as: told");
 }
 
 void FrmMain::menuCopyImagetoClipboard_Click() {
