@@ -117,6 +117,13 @@ FrmMarkup::FrmMarkup(platform::Services& services, std::shared_ptr<const imaging
         showChange(editor_->type(typed));
     };
 
+    tmrMemory.setInterval(50);
+    tmrMemory.Tick = [this] {
+        tmrMemory.setEnabled(false);
+        if (editor_) {
+            editor_->document().prepareMemory();
+        }
+    };
     Resize = [this] {
         Form_Resize();
     };
@@ -199,6 +206,9 @@ void FrmMarkup::showChange(const Repaint& repaint) {
         for (const Rect& area : repaint.areas) {
             canvas.repaint(areaOf(area));
         }
+    }
+    if (repaint.any()) {
+        tmrMemory.setEnabled(true);
     }
     cmdUndo.setEnabled(editor_->document().canUndo());
     cmdRedo.setEnabled(editor_->document().canRedo());

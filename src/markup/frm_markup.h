@@ -10,6 +10,7 @@
 #include "platform/ui/canvas_view.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/form.h"
+#include "platform/ui/timer.h"
 
 #include <array>
 #include <functional>
@@ -43,6 +44,8 @@ public:
     ui::Button cmdActualSize{this, "cmdActualSize", 34};
     ui::Button cmdApply{this, "cmdApply", 35};
     ui::Button cmdCancel{this, "cmdCancel", 36};
+    // Once the window has shown a change: memory for the next step, made while nobody waits.
+    ui::Timer tmrMemory{this, "tmrMemory", 40};
 
     // Null until the window is loaded.
     Editor* editor() { return editor_ ? &*editor_ : nullptr; }

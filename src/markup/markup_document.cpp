@@ -22,16 +22,51 @@ Repaint unite(Repaint a, const Repaint& b) {
 Document::Document(const imaging::Picture& captured)
     : working_(std::make_shared<imaging::Picture>(captured)) {}
 
-std::vector<Document::Saved> Document::save(const std::vector<Rect>& areas) const {
+void Document::prepareMemory() {
+    const std::size_t size = working_->pixels.size();
+    if (spare_.capacity() >= size) {
+        return;
+    }
+    spare_ = {};
+    spare_.assign(size, 0);
+    spare_.clear();
+}
+
+// The spare memory when it fits and would not be mostly wasted.
+std::vector<std::uint32_t> Document::takeSpare(std::size_t needed) {
+    if (needed > spare_.capacity() || needed < spare_.capacity() / 2) {
+        return {};
+    }
+    return std::exchange(spare_, {});
+}
+
+void Document::recycle(std::vector<std::uint32_t>&& memory) {
+    if (memory.capacity() > spare_.capacity()) {
+        spare_ = std::move(memory);
+        spare_.clear();
+    }
+}
+
+void Document::dropRedo() {
+    for (Step& step : undone_) {
+        for (Saved& s : step.before) {
+            recycle(std::move(s.pixels));
+        }
+    }
+    undone_.clear();
+}
+
+std::vector<Document::Saved> Document::save(const std::vector<Rect>& areas) {
     std::vector<Saved> saved;
     for (const Rect& wanted : areas) {
         const Rect area = intersect(wanted, bounds(*working_));
         if (area.empty()) {
             continue;
         }
-        Saved s{area, {}};
-        s.pixels.reserve(static_cast<std::size_t>(area.width()) *
-                         static_cast<std::size_t>(area.height()));
+        const std::size_t size =
+            static_cast<std::size_t>(area.width()) * static_cast<std::size_t>(area.height());
+        Saved s{area, takeSpare(size)};
+        s.pixels.reserve(size);
         for (int y = area.top; y < area.bottom; ++y) {
             s.pixels.insert(s.pixels.end(), working_->row(y) + area.left,
                             working_->row(y) + area.right);
@@ -74,16 +109,18 @@ Repaint Document::preview(const std::vector<Rect>& areas, Change change) {
 
 Repaint Document::edit(const std::vector<Rect>& areas, Change change) {
     Repaint before = endPreview();
-    Step step;
-    step.before = save(areas);
-    if (step.before.empty()) {
+    if (std::none_of(areas.begin(), areas.end(),
+                     [&](const Rect& r) { return !intersect(r, bounds(*working_)).empty(); })) {
         return before;
     }
+    // First, so the memory of steps that can no longer be redone serves this one.
+    dropRedo();
+    Step step;
+    step.before = save(areas);
     step.change = std::move(change);
     step.change(*working_);
     Repaint now = unite(std::move(before), shown(step.before));
     done_.push_back(std::move(step));
-    undone_.clear();
     return now;
 }
 
@@ -94,15 +131,18 @@ Repaint Document::crop(Rect area) {
     if (step.crop.empty() || step.crop == bounds(*working_)) {
         return before;
     }
+    dropRedo();
     Repaint now = applyCrop(step);
     done_.push_back(std::move(step));
-    undone_.clear();
     return now;
 }
 
 Repaint Document::applyCrop(Step& step) {
     step.uncropped = working_;
-    working_ = std::make_shared<imaging::Picture>(markup::crop(*step.uncropped, step.crop));
+    const std::size_t size =
+        static_cast<std::size_t>(step.crop.width()) * static_cast<std::size_t>(step.crop.height());
+    working_ = std::make_shared<imaging::Picture>(
+        markup::crop(*step.uncropped, step.crop, takeSpare(size)));
     return {{bounds(*working_)}, true};
 }
 

@@ -262,11 +262,17 @@ void drawCoverage(Picture& p, int x, int y, const platform::TextCoverage& c, std
     }
 }
 
-Picture crop(const Picture& p, Rect area) {
+Picture crop(const Picture& p, Rect area, std::vector<std::uint32_t> memory) {
     area = intersect(area, bounds(p));
-    Picture result(area.width(), area.height());
+    Picture result;
+    result.width = area.width();
+    result.height = area.height();
+    result.pixels = std::move(memory);
+    result.pixels.clear();
+    result.pixels.reserve(static_cast<std::size_t>(result.width) *
+                          static_cast<std::size_t>(result.height));
     for (int y = area.top; y < area.bottom; ++y) {
-        std::copy(p.row(y) + area.left, p.row(y) + area.right, result.row(y - area.top));
+        result.pixels.insert(result.pixels.end(), p.row(y) + area.left, p.row(y) + area.right);
     }
     return result;
 }

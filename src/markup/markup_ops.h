@@ -60,6 +60,7 @@ void drawArrow(imaging::Picture& p, const Arrow& a, std::uint32_t colour);
 void drawCoverage(imaging::Picture& p, int x, int y, const platform::TextCoverage& c,
                   std::uint32_t colour);
 
-imaging::Picture crop(const imaging::Picture& p, Rect area);
+// `memory` (when it has the capacity) holds the result's pixels.
+imaging::Picture crop(const imaging::Picture& p, Rect area, std::vector<std::uint32_t> memory = {});
 
 } // namespace pictorn::markup

@@ -230,6 +230,33 @@ TEST(MarkupEditorAreas, EveryChangedPixelIsRepaintedAndUndone) {
     }
 }
 
+// Memory made ready beforehand, or left by steps that can no longer be redone, holds later
+// undo copies and crops: every step still comes back to the byte.
+TEST_F(MarkupEditor, StepsInReusedMemoryUndoExactly) {
+    editor.document().prepareMemory();
+    drag(Tool::BlackOut, 0, 0, 39, 29); // the whole picture's copy, in the prepared memory
+    const Picture black = now();
+    editor.undo();
+    ASSERT_EQ(now().pixels, captured.pixels);
+    drag(Tool::Pixelate, 0, 0, 39, 29); // in the memory the dropped black-out leaves
+    const Picture pixelated = now();
+    ASSERT_NE(pixelated.pixels, black.pixels);
+    editor.undo();
+    ASSERT_EQ(now().pixels, captured.pixels);
+    editor.redo();
+    ASSERT_EQ(now().pixels, pixelated.pixels);
+    editor.document().prepareMemory();
+    drag(Tool::Crop, 2, 3, 37, 28);
+    for (int y = 0; y < now().height; ++y) {
+        for (int x = 0; x < now().width; ++x) {
+            ASSERT_EQ(now().at(x, y), pixelated.at(x + 2, y + 3));
+        }
+    }
+    editor.undo();
+    editor.undo();
+    ASSERT_EQ(now().pixels, captured.pixels);
+}
+
 TEST_F(MarkupEditor, CropKeepsTheDraggedPixelsAndKeysAskForApplyOrClose) {
     auto shown = [&] {
         editor.setTool(Tool::Crop);
