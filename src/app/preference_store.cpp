@@ -12,8 +12,7 @@ PreferenceStore::PreferenceStore(platform::Services& services)
 }
 
 void PreferenceStore::load() {
-    ignoreErrors([&] { settings_.createKey(); });
-    const Preferences loaded = loadPreferences(settings_);
+    const Preferences loaded = preferenceTable().load(settings_);
     change([&](Preferences& values) { values = loaded; });
 }
 
@@ -31,7 +30,7 @@ void PreferenceStore::change(const std::function<void(Preferences&)>& edit) {
 }
 
 void PreferenceStore::save(Written moment) {
-    savePreferences(settings_, values_, moment);
+    preferenceTable().save(settings_, values_, moment);
 }
 
 bool PreferenceStore::saveAtDone() {

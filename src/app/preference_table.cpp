@@ -1,12 +1,10 @@
 #include "app/preference_table.h"
 
 #include "app/conversions.h"
-#include "app/error_report.h"
 
 #include <algorithm>
 #include <array>
 #include <limits>
-#include <vector>
 
 namespace pictorn::app {
 namespace {
@@ -14,16 +12,16 @@ namespace {
 using P = Preferences;
 using enum Written;
 
-std::string onOff(bool on) {
-    return on ? "1" : "0";
+using namespace rows;
+
+// A check box of the preferences, written by Done.
+PreferenceRow check(bool P::*m, std::string_view name, bool fallback, bool anyStateCounts = false) {
+    return rows::check(m, name, fallback, AtDone, anyStateCounts);
 }
 
-// Reaches a value of the preferences, const or not: a member, or a part of one (a hotkey's
-// modifier).
-template <class T> auto member(T P::*m) {
-    return [m](auto& p) -> auto& {
-        return p.*m;
-    };
+PreferenceRow text(std::string P::*m, std::string_view name, std::string_view fallback,
+                   Written when = AtDone) {
+    return rows::text(m, name, fallback, when);
 }
 
 auto modifierOf(std::size_t hotkey, bool HotkeyModifiers::*held) {
@@ -32,46 +30,11 @@ auto modifierOf(std::size_t hotkey, bool HotkeyModifiers::*held) {
     };
 }
 
-// One line of the table. `parse` turns a stored text into the value (nothing: unusable);
-// `unusable` is what such a text gives (nothing: the default).
-template <class T, class Ref>
-PreferenceRow row(std::string_view name, Written when, Ref ref, T fallback,
-                  std::function<std::optional<T>(std::string_view)> parse,
-                  std::function<std::string(const T&)> format,
-                  std::optional<T> unusable = std::nullopt, bool emptyIsMissing = false) {
-    return {name,
-            when,
-            emptyIsMissing,
-            [ref, fallback](P& p) { ref(p) = fallback; },
-            [=](P& p, std::string_view text) {
-                const std::optional<T> value = parse(text);
-                ref(p) = value ? *value : unusable.value_or(fallback);
-                return value.has_value();
-            },
-            [ref, format](const P& p) -> std::optional<std::string> { return format(ref(p)); },
-            {}};
-}
-
-// A check box stored as 0, 1 or 2 (greyed). Most readers act only on a checked box; the two
-// "minimized" options on any state but unchecked. A text that is none of these leaves the
-// box unchecked, as it is made.
-PreferenceRow check(bool P::*m, std::string_view name, bool fallback, bool anyStateCounts = false) {
-    return row<bool>(
-        name, AtDone, member(m), fallback,
-        [anyStateCounts](std::string_view text) -> std::optional<bool> {
-            const auto state = numberWithin(text, 0, 2);
-            if (!state)
-                return std::nullopt;
-            return anyStateCounts ? *state != 0 : *state == 1;
-        },
-        onOff, false);
-}
-
 // A hotkey keeps its default modifiers when the stored text is no number: the boxes, the
 // summary and Done show the combination registered, not a modifier turned off.
 PreferenceRow modifier(std::size_t hotkey, bool HotkeyModifiers::*held, std::string_view name,
                        bool fallback) {
-    return row<bool>(
+    return row<P, bool>(
         name, AtDone, modifierOf(hotkey, held), fallback,
         [](std::string_view text) -> std::optional<bool> {
             const auto state = numberWithin(text, 0, 2);
@@ -82,7 +45,7 @@ PreferenceRow modifier(std::size_t hotkey, bool HotkeyModifiers::*held, std::str
 
 PreferenceRow whole(int P::*m, std::string_view name, int fallback, int low, int high,
                     Written when = AtDone, bool emptyIsMissing = false) {
-    return row<int>(
+    return row<P, int>(
         name, when, member(m), fallback,
         [low, high](std::string_view text) -> std::optional<int> {
             const auto value = numberWithin(text, low, high);
@@ -98,30 +61,16 @@ PreferenceRow choice(int P::*m, std::string_view name, int fallback,
     return whole(m, name, fallback, 0, static_cast<int>(N) - 1, when, true);
 }
 
-PreferenceRow text(std::string P::*m, std::string_view name, std::string_view fallback,
-                   Written when = AtDone) {
-    return row<std::string>(
-        name, when, member(m), std::string(fallback),
-        [](std::string_view stored) { return std::optional(std::string(stored)); },
-        [](const std::string& value) { return value; });
-}
-
-// Done stores this value only when `ready` says it may, and stops there otherwise.
-PreferenceRow onlyWhen(PreferenceRow r, std::function<bool(const Preferences&)> ready) {
-    r.readyAtDone = std::move(ready);
-    return r;
-}
-
 // A menu check mark or flag of the main window, stored as "True" / "False".
 PreferenceRow trueFalse(bool P::*m, std::string_view name) {
-    return row<bool>(name, AtClose, member(m), false, booleanOrNothing,
-                     [](const bool& on) { return booleanText(on); });
+    return row<P, bool>(name, AtClose, member(m), false, booleanOrNothing,
+                        [](const bool& on) { return booleanText(on); });
 }
 
 // The main window's edge in twips; nothing (missing, unusable, not taken) leaves the window
 // where the system placed it, and nothing is written.
 PreferenceRow edge(std::optional<int> P::*m, std::string_view name) {
-    PreferenceRow edgeRow = row<std::optional<int>>(
+    PreferenceRow edgeRow = row<P, std::optional<int>>(
         name, AtClose, member(m), std::nullopt,
         [](std::string_view stored) -> std::optional<std::optional<int>> {
             const auto value = numberWithin(stored, std::numeric_limits<int>::min(),
@@ -139,11 +88,11 @@ PreferenceRow edge(std::optional<int> P::*m, std::string_view name) {
     return edgeRow;
 }
 
-std::vector<PreferenceRow> makeTable() {
+SettingTable<Preferences> makeTable() {
     constexpr std::size_t F = kFullScreenHotkey, W = kActiveWindowHotkey, R = kRectangleHotkey;
     using M = HotkeyModifiers;
     constexpr int kLastTab = kTabMiscellaneous;
-    return {
+    return SettingTable<Preferences>({
         // The main window's own, written as it closes in this order.
         edge(&P::windowTop, "Top"),
         edge(&P::windowLeft, "Left"),
@@ -151,7 +100,7 @@ std::vector<PreferenceRow> makeTable() {
         trueFalse(&P::includePointer, "IncludeMousepointer"),
         trueFalse(&P::startedBefore, "Startup"),
         // The preferences dialog's, written by Done in this order.
-        row<int>(
+        row<P, int>(
             "DelayActiveWindow", AtDone, member(&P::delaySeconds), 0,
             [](std::string_view stored) -> std::optional<int> {
                 // The delay field holds two characters ("99999" arrives as "99"); a value
@@ -170,7 +119,7 @@ std::vector<PreferenceRow> makeTable() {
         check(&P::keepMinimized, "KeepMinimized", false, true),
         text(&P::editorPath, "Editor", kEditorPlaceholder),
         check(&P::autoSave, "AutoSave", false),
-        row<std::string>(
+        row<P, std::string>(
             "Prefix", AtDoneIfAutoSave, member(&P::prefix), std::string(kDefaultPrefix),
             [](std::string_view stored) -> std::optional<std::string> {
                 // Only the dialog checks a typed prefix; a stored one the check would refuse
@@ -195,7 +144,7 @@ std::vector<PreferenceRow> makeTable() {
         whole(&P::jpegQuality, "JPEGquality", 90, 1, 100),
         choice(&P::attachmentExtensionIndex, "Extension4Attachments", kPngIndex,
                kPictureExtensions),
-        row<Colour>(
+        row<P, Colour>(
             "SelectedColor", AtDone, member(&P::rectangleColour), kRed,
             [](std::string_view stored) {
                 // Anything but a colour value would only fail later, when the rectangle is
@@ -209,59 +158,24 @@ std::vector<PreferenceRow> makeTable() {
         whole(&P::tab, "Tab", kTabGeneral, kTabGeneral, kLastTab),
         // Written by their own commands.
         text(&P::saveAsType, "Extension4SaveAs", "5", AfterSaveAs),
-        row<std::optional<std::string>>(
+        row<P, std::optional<std::string>>(
             "HotkeysTakenNoticed", AfterHotkeyNotice, member(&P::hotkeysTakenNoticed), std::nullopt,
             [](std::string_view stored) {
                 return std::optional(std::optional(std::string(stored)));
             },
             [](const std::optional<std::string>& names) { return names.value_or(""); }),
-    };
-}
-
-} // namespace
-
-std::span<const PreferenceRow> preferenceTable() {
-    static const std::vector<PreferenceRow> table = makeTable();
-    return table;
-}
-
-const Preferences& defaultPreferences() {
-    static const Preferences defaults = [] {
-        Preferences p;
-        for (const PreferenceRow& r : preferenceTable())
-            r.reset(p);
-        return p;
-    }();
-    return defaults;
-}
-
-Preferences loadPreferences(SettingsStore& store) {
-    Preferences p = defaultPreferences();
-    for (const PreferenceRow& r : preferenceTable()) {
-        ignoreErrors([&] {
-            const std::optional<std::string> stored = store.readText(r.name);
-            if (stored && !(r.emptyIsMissing && stored->empty()))
-                r.load(p, *stored);
-        });
-    }
-    return p;
-}
-
-namespace {
-
-void writeRow(SettingsStore& store, const PreferenceRow& r, const Preferences& values) {
-    ignoreErrors([&] {
-        if (const std::optional<std::string> text = r.text(values))
-            store.writeText(r.name, *text);
     });
 }
 
 } // namespace
 
-void savePreferences(SettingsStore& store, const Preferences& values, Written moment) {
-    for (const PreferenceRow& r : preferenceTable())
-        if (r.when == moment)
-            writeRow(store, r, values);
+const SettingTable<Preferences>& preferenceTable() {
+    static const SettingTable<Preferences> table = makeTable();
+    return table;
+}
+
+const Preferences& defaultPreferences() {
+    return preferenceTable().defaults();
 }
 
 bool autoSaveFolderGiven(const Preferences& values) {
@@ -269,14 +183,14 @@ bool autoSaveFolderGiven(const Preferences& values) {
 }
 
 bool savePreferencesAtDone(SettingsStore& store, const Preferences& values) {
-    for (const PreferenceRow& r : preferenceTable()) {
+    for (const PreferenceRow& r : preferenceTable().rows()) {
         if (r.when == AtDoneIfAutoSave && !values.autoSave)
             continue;
         if (r.when != AtDone && r.when != AtDoneIfAutoSave)
             continue;
         if (r.readyAtDone && !r.readyAtDone(values))
             return false;
-        writeRow(store, r, values);
+        SettingTable<Preferences>::write(store, r, values);
     }
     return true;
 }

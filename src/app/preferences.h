@@ -1,7 +1,6 @@
 #pragma once
-// The program's settings as typed values: the live preferences that every window reads,
-// and the mail and FTP settings. The preferences' stored names, defaults and texts come from
-// the preference table (app/preference_table.h).
+// The live preferences that every window reads, as typed values. Their stored names,
+// defaults and texts come from the preference table (app/preference_table.h).
 #include "app/colour.h"
 #include "app/settings.h"
 
@@ -85,39 +84,5 @@ PrefixCheck checkPrefix(std::string_view text);
 
 // The extension of a list index; ".png" for an index outside the list.
 std::string_view pictureExtension(int index);
-
-// The mail window's settings; the initial values are what a missing value gives.
-struct MailSettings {
-    std::string from;
-    std::string to;
-    std::string cc;
-    std::string subject = "Screenshot";
-    std::string server;
-    bool authenticate = false;
-    // Read only when the server wants authentication; the password is stored sealed.
-    std::string user;
-    std::string password;
-
-    bool operator==(const MailSettings&) const = default;
-};
-
-// The FTP window's settings; the initial values are what a missing value gives.
-struct FtpSettings {
-    std::string server;
-    std::string user;
-    std::string remoteDir;
-    bool passiveMode = false;
-    std::string password; // stored sealed
-
-    bool operator==(const FtpSettings&) const = default;
-};
-
-// Each creates the settings key first, as the windows do when they open; unreadable values
-// give their defaults, without a message.
-MailSettings loadMailSettings(SettingsStore& store);
-FtpSettings loadFtpSettings(SettingsStore& store);
-// Every value of the group, in a fixed order; a write that fails is skipped.
-void saveMailSettings(SettingsStore& store, const MailSettings& settings);
-void saveFtpSettings(SettingsStore& store, const FtpSettings& settings);
 
 } // namespace pictorn::app

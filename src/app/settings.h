@@ -1,8 +1,8 @@
 #pragma once
 // The one settings key of the current user, where every value of the program lives flat,
 // read and written by name. What the values mean, their defaults and texts are with their
-// owners: the preference table (app/preference_table.h), the mail and FTP settings
-// (app/preferences.h).
+// owners: the preference table (app/preference_table.h), the mail and FTP windows' tables
+// (app/mail_ftp_settings.h).
 #include "app/registry.h"
 #include "platform/data_protection.h"
 

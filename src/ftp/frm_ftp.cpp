@@ -4,7 +4,7 @@
 #include "app/conversions.h"
 #include "app/error_report.h"
 #include "app/file_paths.h"
-#include "app/preferences.h"
+#include "app/mail_ftp_settings.h"
 #include "ftp/ftp_texts.h"
 #include "net/upload_plan.h"
 #include "platform/file_dialogs.h"
@@ -104,7 +104,7 @@ void FrmFTP::wireHandlers() {
 void FrmFTP::Form_Load() {
     mailOrFtpOpen_ = true;
     // Unreadable values come back as their defaults: empty boxes, passive mode off.
-    const app::FtpSettings stored = app::loadFtpSettings(store_);
+    const app::FtpSettings stored = app::ftpSettingsTable().load(store_);
     txtServer.setText(stored.server);
     txtUser.setText(stored.user);
     txtRemoteDir.setText(stored.remoteDir);
@@ -196,11 +196,13 @@ void FrmFTP::Form_QueryUnload(bool&) {
     }
     // Stored at every closing, the texts as they stand; a write that fails is skipped.
     app::ignoreErrors([&] {
-        app::saveFtpSettings(store_, {.server = txtServer.text(),
+        app::ftpSettingsTable().save(store_,
+                                     {.server = txtServer.text(),
                                       .user = txtUser.text(),
                                       .remoteDir = txtRemoteDir.text(),
                                       .passiveMode = chkPassiveMode.value() == 1,
-                                      .password = txtPassword.text()});
+                                      .password = txtPassword.text()},
+                                     app::Written::AtClose);
     });
     mailOrFtpOpen_ = false;
 }

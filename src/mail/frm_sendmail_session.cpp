@@ -3,7 +3,7 @@
 #include "app/conversions.h"
 #include "app/error_report.h"
 #include "app/global_routines.h"
-#include "app/preferences.h"
+#include "app/mail_ftp_settings.h"
 #include "mail/body_template.h"
 #include "mail/frm_sendmail.h"
 #include "mail/mail_charsets.h"
@@ -25,7 +25,7 @@ constexpr std::string_view kAllFilesFilter = "All files(*.*) | *.*";
 void FrmSendmail::Form_Load() {
     mailOrFtpOpen_ = true;
     // Unreadable settings give their defaults, without a message.
-    const app::MailSettings settings = app::loadMailSettings(store_);
+    const app::MailSettings settings = app::mailSettingsTable().load(store_);
     app::ignoreErrors([&] {
         txtFrom.setText(settings.from);
         txtTo.setText(settings.to);
@@ -128,16 +128,16 @@ void FrmSendmail::Form_QueryUnload(bool&) {
     // A sending still running ends first: it reports to this window's controls.
     abortSending();
     app::ignoreErrors([&] {
-        app::MailSettings settings;
-        settings.from = txtFrom.text();
-        settings.to = txtTo.text();
-        settings.cc = txtCc.text();
-        settings.subject = txtSubject.text();
-        settings.server = txtServer.text();
-        settings.authenticate = chkAuth.value() == 1;
-        settings.user = txtUser.text();
-        settings.password = txtPassword.text();
-        app::saveMailSettings(store_, settings);
+        app::mailSettingsTable().save(store_,
+                                      {.from = txtFrom.text(),
+                                       .to = txtTo.text(),
+                                       .cc = txtCc.text(),
+                                       .subject = txtSubject.text(),
+                                       .server = txtServer.text(),
+                                       .authenticate = chkAuth.value() == 1,
+                                       .user = txtUser.text(),
+                                       .password = txtPassword.text()},
+                                      app::Written::AtClose);
     });
     app::trap(services_.messageBox, "frmSendmail - Form_QueryUnload", [&] {
         // The body exactly as it stands: no line break is added, so the template does not

@@ -3,6 +3,7 @@
 // the typed settings, and written back as the program would.
 // The input is read as stored_settings_input.h says. fuzz_start_up takes the same inputs through
 // the whole window start-up into the controls.
+#include "app/mail_ftp_settings.h"
 #include "app/preference_table.h"
 #include "fuzz_options.h"
 #include "platform/headless/fake_data_protection.h"
@@ -24,11 +25,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     headless::FakeDataProtection protection;
     app::SettingsStore store(registry, protection);
     plantStoredSettings(api, input);
-    const app::Preferences preferences = app::loadPreferences(store);
+    const app::Preferences preferences = app::preferenceTable().load(store);
     (void)app::savePreferencesAtDone(store, preferences);
     (void)app::pictureExtension(preferences.extensionIndex);
-    (void)app::loadMailSettings(store);
-    (void)app::loadFtpSettings(store);
+    (void)app::mailSettingsTable().load(store);
+    (void)app::ftpSettingsTable().load(store);
     // Nothing read may leave a key open or show a message.
     if (api.openHandles() != 0 || !box.shown.empty())
         __builtin_trap();

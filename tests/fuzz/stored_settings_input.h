@@ -3,6 +3,7 @@
 // zero bytes into one value per stored name -- the preference table's, then the mail and
 // FTP windows' (an empty piece leaves that value missing); the first byte of each value picks
 // its stored type.
+#include "app/mail_ftp_settings.h"
 #include "app/preference_table.h"
 #include "app/registry.h"
 #include "platform/headless/memory_registry.h"
@@ -19,12 +20,12 @@ inline void plantStoredSettings(pictorn::headless::MemoryRegistry& registry,
                                         4 /* REG_DWORD */};
     constexpr std::string_view key = "Software\\Orvanta\\Pictorn";
     std::vector<std::string_view> names;
-    for (const app::PreferenceRow& row : app::preferenceTable())
+    for (const app::PreferenceRow& row : app::preferenceTable().rows())
         names.push_back(row.name);
-    for (std::string_view name : {"MailFrom", "MailTo", "MailCC", "MailSubject", "MailSMTP",
-                                  "MailSMTPauth", "MailSMTPauthUser", "MailSMTPauthPW", "FTPServer",
-                                  "FTPUser", "FTPRemoteDir", "FTPPassiveMode", "FTPPw"})
-        names.push_back(name);
+    for (const auto& row : app::mailSettingsTable().rows())
+        names.push_back(row.name);
+    for (const auto& row : app::ftpSettingsTable().rows())
+        names.push_back(row.name);
     for (std::string_view name : names) {
         if (input.empty())
             break;

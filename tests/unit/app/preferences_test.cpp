@@ -1,3 +1,4 @@
+#include "app/mail_ftp_settings.h"
 #include "app/preference_table.h"
 #include "platform/headless/fake_data_protection.h"
 #include "platform/headless/memory_registry.h"
@@ -42,7 +43,7 @@ protected:
 };
 
 TEST_F(PreferencesTest, EmptyStoreGivesTheFirstRunValues) {
-    const Preferences p = loadPreferences(store);
+    const Preferences p = preferenceTable().load(store);
     EXPECT_EQ(p, defaultPreferences());
     EXPECT_FALSE(p.startedBefore || p.autoExit || p.includePointer);
     EXPECT_FALSE(p.windowTop || p.windowLeft || p.hotkeysTakenNoticed);
@@ -77,7 +78,7 @@ TEST_F(PreferencesTest, UnusableValuesGiveTheDefaultButACheckBoxStaysUnchecked) 
     plant("Left", "-300");
     plant("Prefix", ""); // an empty prefix and type count as missing; an empty editor does not
     plant("Editor", "");
-    const Preferences p = loadPreferences(store);
+    const Preferences p = preferenceTable().load(store);
     EXPECT_EQ(p.delaySeconds, 0);
     EXPECT_FALSE(p.playSound); // as the box is made
     EXPECT_EQ(p.extensionIndex, kPngIndex);
@@ -99,7 +100,7 @@ TEST_F(PreferencesTest, StoredDelayIsHeldWithinTheDialogsRange) {
                                                       {"0", 0},      {"-5", 0},  {"7", 7}};
     for (const auto& [stored, seconds] : cases) {
         plant("DelayActiveWindow", stored);
-        EXPECT_EQ(loadPreferences(store).delaySeconds, seconds) << stored;
+        EXPECT_EQ(preferenceTable().load(store).delaySeconds, seconds) << stored;
     }
 }
 
@@ -108,12 +109,12 @@ TEST_F(PreferencesTest, StoredPrefixTheDialogWouldRefuseGivesTheDefault) {
     // would carry the picture elsewhere (..\..\windows\evil_ into C:\windows).
     for (std::string_view stored : {"..\\..\\windows\\evil_", "a/b", "x:y", "shot?", "°", " "}) {
         plant("Prefix", stored);
-        EXPECT_EQ(loadPreferences(store).prefix, kDefaultPrefix) << stored;
+        EXPECT_EQ(preferenceTable().load(store).prefix, kDefaultPrefix) << stored;
         EXPECT_NE(checkPrefix(stored), PrefixCheck::Usable) << stored;
     }
     for (std::string_view stored : {"my shots ", "Ärger-", "x_"}) {
         plant("Prefix", stored);
-        EXPECT_EQ(loadPreferences(store).prefix, stored);
+        EXPECT_EQ(preferenceTable().load(store).prefix, stored);
         EXPECT_EQ(checkPrefix(stored), PrefixCheck::Usable) << stored;
     }
 }
@@ -156,7 +157,7 @@ TEST_F(PreferencesTest, StoredTextsComeBackInTheOrderTheyAreWritten) {
         plant(name, text);
     for (const auto& [name, text] : atClose)
         plant(name, text);
-    Preferences p = loadPreferences(store);
+    Preferences p = preferenceTable().load(store);
     EXPECT_EQ(p.hotkeys[2].prefix(), "ALT+SHIFT+");
     EXPECT_EQ(p.rectangleColour, kYellow);
     EXPECT_FALSE(p.showMagnifier);
@@ -169,7 +170,7 @@ TEST_F(PreferencesTest, StoredTextsComeBackInTheOrderTheyAreWritten) {
         EXPECT_EQ(api.value(kHkeyCurrentUser, kSubKey, atDone[i].first)->bytes, atDone[i].second);
     }
     api.clearCalls();
-    savePreferences(store, p, Written::AtClose);
+    preferenceTable().save(store, p, Written::AtClose);
     for (std::size_t i = 0; i < atClose.size(); ++i)
         EXPECT_EQ(writtenNames().at(i), atClose[i].first);
     // Auto-save off: its three values keep what was stored; on without a folder: Done stops
@@ -189,7 +190,7 @@ TEST_F(PreferencesTest, MailSettingsReadTheLoginOnlyWithAuthentication) {
     plant("MailTo", "a@example.com");
     plant("MailSMTPauthUser", "me");
     store.writePassword("MailSMTPauthPW", "secret");
-    MailSettings mail = loadMailSettings(store);
+    MailSettings mail = mailSettingsTable().load(store);
     EXPECT_EQ(mail.to, "a@example.com");
     EXPECT_EQ(mail.subject, "Screenshot");
     EXPECT_FALSE(mail.authenticate);
@@ -197,14 +198,14 @@ TEST_F(PreferencesTest, MailSettingsReadTheLoginOnlyWithAuthentication) {
     EXPECT_EQ(mail.password, "");
 
     plant("MailSMTPauth", "1");
-    mail = loadMailSettings(store);
+    mail = mailSettingsTable().load(store);
     EXPECT_TRUE(mail.authenticate);
     EXPECT_EQ(mail.user, "me");
     EXPECT_EQ(mail.password, "secret");
 
     // Bytes that no scrambling produced give an empty password, silently.
     api.plant(kHkeyCurrentUser, kSubKey, "MailSMTPauthPW", headless::kRegBinary, "\x02");
-    EXPECT_EQ(loadMailSettings(store).password, "");
+    EXPECT_EQ(mailSettingsTable().load(store).password, "");
 }
 
 TEST_F(PreferencesTest, MailAndFtpSettingsAreSavedInTheirOrderAndReadBack) {
@@ -213,24 +214,24 @@ TEST_F(PreferencesTest, MailAndFtpSettingsAreSavedInTheirOrderAndReadBack) {
         "me@example.com", "you@example.com", "", "Error", "smtp.example.com", true, "me",
         "pässwörd"};
     api.clearCalls();
-    saveMailSettings(store, mail);
+    mailSettingsTable().save(store, mail, Written::AtClose);
     const FtpSettings ftp{"ftp.example.com", "anon", "/pub", true, "pw"};
-    saveFtpSettings(store, ftp);
+    ftpSettingsTable().save(store, ftp, Written::AtClose);
     EXPECT_EQ(writtenNames(), (std::vector<std::string>{
                                   "MailFrom", "MailTo", "MailCC", "MailSubject", "MailSMTP",
                                   "MailSMTPauth", "MailSMTPauthUser", "MailSMTPauthPW", "FTPServer",
                                   "FTPUser", "FTPRemoteDir", "FTPPassiveMode", "FTPPw"}));
     EXPECT_NE(api.value(kHkeyCurrentUser, kSubKey, "FTPPw")->bytes, "pw");
-    EXPECT_EQ(loadMailSettings(store), mail);
-    EXPECT_EQ(loadFtpSettings(store), ftp);
+    EXPECT_EQ(mailSettingsTable().load(store), mail);
+    EXPECT_EQ(ftpSettingsTable().load(store), ftp);
 }
 
 TEST_F(PreferencesTest, FtpPassiveModeIsOffUnlessStoredAsOne) {
-    EXPECT_EQ(loadFtpSettings(store), FtpSettings{});
+    EXPECT_EQ(ftpSettingsTable().load(store), ftpSettingsTable().defaults());
     plant("FTPPassiveMode", "x");
-    EXPECT_FALSE(loadFtpSettings(store).passiveMode);
+    EXPECT_FALSE(ftpSettingsTable().load(store).passiveMode);
     plant("FTPPassiveMode", "1");
-    EXPECT_TRUE(loadFtpSettings(store).passiveMode);
+    EXPECT_TRUE(ftpSettingsTable().load(store).passiveMode);
 }
 
 } // namespace

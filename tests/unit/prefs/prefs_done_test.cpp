@@ -8,7 +8,7 @@ namespace {
 
 std::vector<std::string> doneOrder() {
     std::vector<std::string> names;
-    for (const app::PreferenceRow& row : app::preferenceTable())
+    for (const app::PreferenceRow& row : app::preferenceTable().rows())
         if (row.when == app::Written::AtDone || row.when == app::Written::AtDoneIfAutoSave)
             names.emplace_back(row.name);
     return names;
