@@ -85,7 +85,7 @@ NetResult sendAll(const SocketCalls& socket, std::string_view data, int timeoutM
 }
 
 NetResult connectToEach(std::size_t count, const std::function<NetResult(std::size_t)>& connectTo) {
-    NetResult last = fail(NetStatus::NotFound, "host not found");
+    NetResult last = fail(NetStatus::NotFound, kHostNotFound);
     for (std::size_t i = 0; i < count; ++i) {
         last = connectTo(i);
         if (last.ok() || last.status == NetStatus::Aborted || last.status == NetStatus::TimedOut) {

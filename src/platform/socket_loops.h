@@ -20,6 +20,9 @@ NetClock::time_point netDeadlineIn(int timeoutMs);
 // Milliseconds left until `deadline`, never negative.
 int msUntil(NetClock::time_point deadline);
 
+// The detail of a name that resolves to no address, on every platform.
+inline constexpr const char* kHostNotFound = "host not found";
+
 enum class WaitFor { Read, Write, Connect };
 
 // What one non-blocking system call did: Ok with the bytes it moved, the failure, or

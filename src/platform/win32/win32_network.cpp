@@ -1,13 +1,11 @@
 #include "platform/win32/win32_network.h"
 
-#include "platform/background_wait.h"
+#include "platform/socket_setup.h"
 
 #include "platform/win32/net_handles.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_stream.h"
 #include "platform/win32/winsock_io.h"
-
-#include <vector>
 
 namespace pictorn::platform::win32 {
 
@@ -20,53 +18,6 @@ NetResult fail(NetStatus status, std::string detail) {
 struct AddressListDeleter {
     void operator()(ADDRINFOW* list) const noexcept { FreeAddrInfoW(list); }
 };
-using AddressList = std::unique_ptr<ADDRINFOW, AddressListDeleter>;
-
-// GetAddrInfoW cannot be interrupted: a name (not a numeric address) is looked up in the
-// background, so the lookup still obeys the timeout and the abort check.
-NetResult resolve(AddressList& found, const std::string& host, std::uint16_t port,
-                  NetClock::time_point deadline, const AbortCheck& abort) {
-    ADDRINFOW hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    const std::wstring wideHost = toWide(host);
-    const std::wstring service = std::to_wstring(port);
-
-    ADDRINFOW numericHints = hints;
-    numericHints.ai_flags = AI_NUMERICHOST;
-    ADDRINFOW* list = nullptr;
-    if (GetAddrInfoW(wideHost.c_str(), service.c_str(), &numericHints, &list) == 0) {
-        found.reset(list);
-        return {};
-    }
-
-    struct Lookup {
-        int rc = 0;
-        AddressList list;
-    };
-    Lookup lookup;
-    auto waited = waitInBackground(
-        [wideHost, service, hints] {
-            ADDRINFOW* result = nullptr;
-            Lookup done;
-            done.rc = GetAddrInfoW(wideHost.c_str(), service.c_str(), &hints, &result);
-            done.list.reset(result);
-            return done;
-        },
-        lookup, deadline, abort, "host name lookup timed out");
-    if (!waited.ok()) {
-        return waited;
-    }
-    if (lookup.rc != 0) {
-        auto result = wsaResult(lookup.rc);
-        return result.status == NetStatus::NotFound
-                   ? result
-                   : fail(NetStatus::NotFound, "host not found (" + result.detail + ")");
-    }
-    found = std::move(lookup.list);
-    return {};
-}
 
 // Non-blocking, and not inherited: an editor or viewer the program starts must not keep a
 // mail or FTP connection open after we have closed it.
@@ -76,67 +27,88 @@ bool prepareSocket(SOCKET socket) {
     return ioctlsocket(socket, FIONBIO, &nonBlocking) == 0;
 }
 
-Socket openSocket(int family) {
-    Socket socket(::socket(family, SOCK_STREAM, IPPROTO_TCP));
-    if (socket && !prepareSocket(socket.get())) {
-        socket.reset();
-    }
-    return socket;
-}
+// The Winsock calls of the shared set-up (platform/socket_setup.h).
+struct WinsockSystem {
+    using Socket = win32::Socket;
+    using Resolved = ADDRINFOW;
+    using AddressList = std::unique_ptr<ADDRINFOW, AddressListDeleter>;
 
-NetResult connectOne(Socket& connected, const ADDRINFOW& address, NetClock::time_point deadline,
-                     const AbortCheck& abort) {
-    Socket socket = openSocket(address.ai_family);
-    if (!socket) {
-        return wsaResult(WSAGetLastError());
+    static int lookup(const std::string& host, std::uint16_t port, LookupKind kind,
+                      AddressList& found, int& error) {
+        ADDRINFOW hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        hints.ai_protocol = IPPROTO_TCP;
+        if (kind != LookupKind::Name)
+            hints.ai_flags = AI_NUMERICHOST;
+        if (kind == LookupKind::Passive)
+            hints.ai_flags |= AI_PASSIVE;
+        ADDRINFOW* list = nullptr;
+        error = GetAddrInfoW(toWide(host).c_str(), std::to_wstring(port).c_str(), &hints, &list);
+        found.reset(list);
+        return error;
     }
-    if (::connect(socket.get(), address.ai_addr, static_cast<int>(address.ai_addrlen)) != 0) {
+
+    static NetResult lookupFailed(int rc, int) {
+        NetResult result = wsaResult(rc);
+        return result.status == NetStatus::NotFound
+                   ? result
+                   : fail(NetStatus::NotFound,
+                          std::string(kHostNotFound) + " (" + result.detail + ")");
+    }
+
+    static Socket open(int family) {
+        Socket socket(::socket(family, SOCK_STREAM, IPPROTO_TCP));
+        if (socket && !prepareSocket(socket.get()))
+            socket.reset();
+        return socket;
+    }
+
+    static NetResult lastError() { return wsaResult(WSAGetLastError()); }
+
+    static SocketStep startConnect(const Socket& socket, const ADDRINFOW& address) {
+        if (::connect(socket.get(), address.ai_addr, static_cast<int>(address.ai_addrlen)) == 0)
+            return {};
         const int error = WSAGetLastError();
-        if (error != WSAEWOULDBLOCK && error != WSAEINPROGRESS) {
-            return wsaResult(error);
-        }
-        auto waited = waitReady(WinsockCalls(socket.get()), WaitFor::Connect, deadline, abort);
-        if (!waited.ok()) {
-            if (waited.status == NetStatus::TimedOut) {
-                waited.detail = "connection timed out";
-            }
-            return waited;
-        }
-    }
-    connected = std::move(socket);
-    return {};
-}
-
-class Win32Listener final : public Listener {
-public:
-    explicit Win32Listener(Socket socket) : socket_(std::move(socket)) {}
-
-    Address address() const override { return socketAddress(socket_.get(), false); }
-
-    NetResult accept(std::unique_ptr<ByteStream>& accepted, int timeoutMs,
-                     const AbortCheck& abort) override {
-        return retryWhenReady(
-            WinsockCalls(socket_.get()), WaitFor::Read,
-            [&]() -> SocketStep {
-                Socket socket(::accept(socket_.get(), nullptr, nullptr));
-                if (socket) {
-                    prepareSocket(socket.get());
-                    accepted = std::make_unique<Win32Stream>(std::move(socket));
-                    return {};
-                }
-                const int error = WSAGetLastError();
-                // A connection that was reset before we took it is not an error of ours.
-                if (error == WSAEWOULDBLOCK || error == WSAEINTR || error == WSAECONNRESET) {
-                    return {{}, true};
-                }
-                return {wsaResult(error)};
-            },
-            netDeadlineIn(timeoutMs), abort);
+        if (error == WSAEWOULDBLOCK || error == WSAEINPROGRESS)
+            return {{}, true};
+        return {wsaResult(error)};
     }
 
-private:
-    Socket socket_;
+    // select() reported a failed connect already (its exception set).
+    static NetResult connectOutcome(const Socket&) { return {}; }
+
+    static NetResult bindAndListen(const Socket& socket, const ADDRINFOW& address) {
+        // Nobody else may take over the port we announce to the server.
+        BOOL exclusive = TRUE;
+        setsockopt(socket.get(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
+                   reinterpret_cast<char*>(&exclusive), sizeof exclusive);
+        if (bind(socket.get(), address.ai_addr, static_cast<int>(address.ai_addrlen)) != 0 ||
+            ::listen(socket.get(), 8) != 0)
+            return wsaResult(WSAGetLastError());
+        return {};
+    }
+
+    static SocketStep acceptOne(const Socket& listening, Socket& accepted) {
+        Socket socket(::accept(listening.get(), nullptr, nullptr));
+        if (socket) {
+            prepareSocket(socket.get());
+            accepted = std::move(socket);
+            return {};
+        }
+        const int error = WSAGetLastError();
+        // A connection that was reset before we took it is not an error of ours.
+        if (error == WSAEWOULDBLOCK || error == WSAEINTR || error == WSAECONNRESET)
+            return {{}, true};
+        return {wsaResult(error)};
+    }
+
+    static Address localAddress(const Socket& socket) { return socketAddress(socket.get(), false); }
 };
+
+std::unique_ptr<ByteStream> makeStream(Socket socket) {
+    return std::make_unique<Win32Stream>(std::move(socket));
+}
 
 } // namespace
 
@@ -156,56 +128,14 @@ NetResult Win32Network::connect(std::unique_ptr<ByteStream>& connected, const st
     if (!started_) {
         return fail(NetStatus::Failed, "networking is not available");
     }
-    if (abort && abort()) {
-        return fail(NetStatus::Aborted, "aborted");
-    }
-    const auto deadline = netDeadlineIn(timeoutMs);
-    AddressList addresses;
-    if (auto resolved = resolve(addresses, host, port, deadline, abort); !resolved.ok()) {
-        return resolved;
-    }
-    std::vector<const ADDRINFOW*> each;
-    for (const ADDRINFOW* address = addresses.get(); address; address = address->ai_next) {
-        each.push_back(address);
-    }
-    return connectToEach(each.size(), [&](std::size_t i) {
-        Socket socket;
-        NetResult result = connectOne(socket, *each[i], deadline, abort);
-        if (result.ok()) {
-            connected = std::make_unique<Win32Stream>(std::move(socket));
-        }
-        return result;
-    });
+    return connectSocket<WinsockSystem>(connected, host, port, timeoutMs, abort, makeStream);
 }
 
 NetResult Win32Network::listen(std::unique_ptr<Listener>& listener, const std::string& localIp) {
     if (!started_) {
         return fail(NetStatus::Failed, "networking is not available");
     }
-    ADDRINFOW hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    hints.ai_flags = AI_NUMERICHOST | AI_PASSIVE;
-    ADDRINFOW* list = nullptr;
-    if (GetAddrInfoW(toWide(localIp).c_str(), L"0", &hints, &list) != 0) {
-        return fail(NetStatus::Failed, "not a numeric local address");
-    }
-    AddressList addresses(list);
-    Socket socket = openSocket(addresses->ai_family);
-    if (!socket) {
-        return wsaResult(WSAGetLastError());
-    }
-    // Nobody else may take over the port we announce to the server.
-    BOOL exclusive = TRUE;
-    setsockopt(socket.get(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<char*>(&exclusive),
-               sizeof exclusive);
-    if (bind(socket.get(), addresses->ai_addr, static_cast<int>(addresses->ai_addrlen)) != 0 ||
-        ::listen(socket.get(), 8) != 0) {
-        return wsaResult(WSAGetLastError());
-    }
-    listener = std::make_unique<Win32Listener>(std::move(socket));
-    return {};
+    return listenSocket<WinsockSystem>(listener, localIp, makeStream);
 }
 
 } // namespace pictorn::platform::win32
