@@ -1,5 +1,5 @@
 #pragma once
-// The program's version as the windows show it; the numbers come from the build
+// The program's version as the windows and the tray icon show it; the numbers come from the build
 // (the one version in the top CMakeLists.txt).
 #include <string>
 
@@ -9,6 +9,12 @@ namespace pictorn {
 inline std::string versionText() {
     return "Version " + std::to_string(PICTORN_VERSION_MAJOR) + "." +
            std::to_string(PICTORN_VERSION_MINOR) + "." + std::to_string(PICTORN_VERSION_PATCH);
+}
+
+// "Pictorn 1.06", the tray icon's tip: the minor and patch numbers run together.
+inline std::string trayVersionText() {
+    return "Pictorn " + std::to_string(PICTORN_VERSION_MAJOR) + "." +
+           std::to_string(PICTORN_VERSION_MINOR) + std::to_string(PICTORN_VERSION_PATCH);
 }
 
 } // namespace pictorn

@@ -221,7 +221,6 @@ private:
     void menuAutoExit_Click();
     void menuIncludeMousepointer_Click();
     void menuCapture_Click();
-    std::string trayTip() const;
     enum class CaptureSource { FullScreen, ActiveWindow };
     void captureTrap(std::string_view label, const std::function<void()>& body);
     void refuseWhileModal() const;

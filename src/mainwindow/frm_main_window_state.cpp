@@ -1,6 +1,7 @@
 // How the main window follows its size and state: the tray icon, the layout, restoring,
 // closing (which ends the program), the tray's mouse messages and the hotkeys.
 #include "app/error_report.h"
+#include "app/version_text.h"
 #include "capture/frm_rectangle.h"
 #include "mainwindow/frm_main.h"
 #include "platform/app_error.h"
@@ -9,15 +10,10 @@
 
 namespace pictorn {
 
-std::string FrmMain::trayTip() const {
-    return "Pictorn " + std::to_string(PICTORN_VERSION_MAJOR) + "." +
-           std::to_string(PICTORN_VERSION_MINOR) + std::to_string(PICTORN_VERSION_PATCH);
-}
-
 void FrmMain::Form_Resize() {
     const bool trayDone = app::trap(services_.messageBox, "frmMain - Form_Resize", [&] {
         if (store_.values().systemTray) {
-            services_.tray.add(*this, trayTip());
+            services_.tray.add(*this, trayVersionText());
             services_.tray.hideTaskbarButton(*this);
             pichookEnabled_ = true;
             if (windowState() == ui::WindowState::Minimized) {
