@@ -15,6 +15,32 @@ NetResult fail(NetStatus status, std::string detail) {
 
 } // namespace
 
+NetResult socketFailure(SocketFailure failure) {
+    switch (failure) {
+    case SocketFailure::Refused:
+        return fail(NetStatus::Refused, "connection refused");
+    case SocketFailure::TimedOut:
+        return fail(NetStatus::TimedOut, "timed out");
+    case SocketFailure::Reset:
+        return fail(NetStatus::Closed, "connection reset by the peer");
+    case SocketFailure::ClosedByPeer:
+        return fail(NetStatus::Closed, "connection closed by the peer");
+    case SocketFailure::HostNotFound:
+        return fail(NetStatus::NotFound, "host not found");
+    case SocketFailure::NetworkUnreachable:
+        return fail(NetStatus::Failed, "network is unreachable");
+    case SocketFailure::HostUnreachable:
+        return fail(NetStatus::Failed, "host is unreachable");
+    case SocketFailure::AddressNotAvailable:
+        return fail(NetStatus::Failed, "address is not available");
+    case SocketFailure::AddressInUse:
+        return fail(NetStatus::Failed, "address is already in use");
+    case SocketFailure::FamilyNotSupported:
+        return fail(NetStatus::Failed, "address family is not supported");
+    }
+    return fail(NetStatus::Failed, "network error");
+}
+
 NetClock::time_point netDeadlineIn(int timeoutMs) {
     return NetClock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
 }
@@ -85,7 +111,7 @@ NetResult sendAll(const SocketCalls& socket, std::string_view data, int timeoutM
 }
 
 NetResult connectToEach(std::size_t count, const std::function<NetResult(std::size_t)>& connectTo) {
-    NetResult last = fail(NetStatus::NotFound, kHostNotFound);
+    NetResult last = socketFailure(SocketFailure::HostNotFound);
     for (std::size_t i = 0; i < count; ++i) {
         last = connectTo(i);
         if (last.ok() || last.status == NetStatus::Aborted || last.status == NetStatus::TimedOut) {

@@ -20,8 +20,20 @@ NetClock::time_point netDeadlineIn(int timeoutMs);
 // Milliseconds left until `deadline`, never negative.
 int msUntil(NetClock::time_point deadline);
 
-// The detail of a name that resolves to no address, on every platform.
-inline constexpr const char* kHostNotFound = "host not found";
+// The failures both transports word alike; each maps its own error codes to these.
+enum class SocketFailure {
+    Refused,             // Refused: "connection refused"
+    TimedOut,            // TimedOut: "timed out"
+    Reset,               // Closed: "connection reset by the peer"
+    ClosedByPeer,        // Closed: "connection closed by the peer"
+    HostNotFound,        // NotFound: "host not found"
+    NetworkUnreachable,  // Failed: "network is unreachable"
+    HostUnreachable,     // Failed: "host is unreachable"
+    AddressNotAvailable, // Failed: "address is not available"
+    AddressInUse,        // Failed: "address is already in use"
+    FamilyNotSupported,  // Failed: "address family is not supported"
+};
+NetResult socketFailure(SocketFailure failure);
 
 enum class WaitFor { Read, Write, Connect };
 

@@ -54,7 +54,7 @@ struct PosixSystem {
 #endif
         case EAI_FAIL:
         case EAI_AGAIN:
-            return fail(NetStatus::NotFound, kHostNotFound);
+            return socketFailure(SocketFailure::HostNotFound);
         case EAI_SYSTEM:
             return errnoResult(error);
         default:

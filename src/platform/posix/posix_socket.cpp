@@ -32,28 +32,29 @@ void Socket::reset(int fd) noexcept {
 }
 
 NetResult errnoResult(int error) {
+    using enum SocketFailure;
     switch (error) {
     case ECONNREFUSED:
-        return fail(NetStatus::Refused, "connection refused");
+        return socketFailure(Refused);
     case ETIMEDOUT:
-        return fail(NetStatus::TimedOut, "timed out");
+        return socketFailure(TimedOut);
     case ECONNRESET:
-        return fail(NetStatus::Closed, "connection reset by the peer");
+        return socketFailure(Reset);
     case EPIPE:
     case ESHUTDOWN:
-        return fail(NetStatus::Closed, "connection closed by the peer");
+        return socketFailure(ClosedByPeer);
     case ENETUNREACH:
     case ENETDOWN:
-        return fail(NetStatus::Failed, "network is unreachable");
+        return socketFailure(NetworkUnreachable);
     case EHOSTUNREACH:
     case EHOSTDOWN:
-        return fail(NetStatus::Failed, "host is unreachable");
+        return socketFailure(HostUnreachable);
     case EADDRNOTAVAIL:
-        return fail(NetStatus::Failed, "address is not available");
+        return socketFailure(AddressNotAvailable);
     case EADDRINUSE:
-        return fail(NetStatus::Failed, "address is already in use");
+        return socketFailure(AddressInUse);
     case EAFNOSUPPORT:
-        return fail(NetStatus::Failed, "address family is not supported");
+        return socketFailure(FamilyNotSupported);
     default:
         return fail(NetStatus::Failed, text::asciiLowerCase(std::strerror(error)));
     }
@@ -87,7 +88,7 @@ template <> SocketStep SystemSocket<int>::receive(std::span<char> buffer) const 
         return {NetResult{NetStatus::Ok, static_cast<std::size_t>(got), {}}};
     }
     if (got == 0) {
-        return {posix::fail(NetStatus::Closed, "connection closed by the peer")};
+        return {socketFailure(SocketFailure::ClosedByPeer)};
     }
     if (posix::wouldBlock(errno)) {
         return {{}, true};

@@ -254,7 +254,7 @@ NetResult TlsSession::read(std::span<char> buffer, NetClock::time_point deadline
             }
             break;
         case SSL_ERROR_ZERO_RETURN:
-            return fail(NetStatus::Closed, "connection closed by the peer");
+            return socketFailure(SocketFailure::ClosedByPeer);
         default:
             return fail(NetStatus::Failed, "tls error (" + sslErrorText() + ")");
         }

@@ -215,7 +215,7 @@ NetResult SchannelSession::read(std::span<char> buffer, NetClock::time_point dea
     }
     while (plain_.empty()) {
         if (peerClosed_) {
-            return fail(NetStatus::Closed, "connection closed by the peer");
+            return socketFailure(SocketFailure::ClosedByPeer);
         }
         if (!received_.empty()) {
             // After the handshake the server sends an alert only to end the connection

@@ -49,12 +49,14 @@ struct WinsockSystem {
         return error;
     }
 
+    // Any failed lookup is a name not found; the system's reason goes in brackets.
     static NetResult lookupFailed(int rc, int) {
-        NetResult result = wsaResult(rc);
-        return result.status == NetStatus::NotFound
-                   ? result
-                   : fail(NetStatus::NotFound,
-                          std::string(kHostNotFound) + " (" + result.detail + ")");
+        const NetResult result = wsaResult(rc);
+        if (result.status == NetStatus::NotFound)
+            return result;
+        NetResult notFound = socketFailure(SocketFailure::HostNotFound);
+        notFound.detail += " (" + result.detail + ")";
+        return notFound;
     }
 
     static Socket open(int family) {

@@ -16,34 +16,35 @@ NetResult fail(NetStatus status, std::string detail) {
 } // namespace
 
 NetResult wsaResult(int error) {
+    using enum SocketFailure;
     switch (error) {
     case WSAECONNREFUSED:
-        return fail(NetStatus::Refused, "connection refused");
+        return socketFailure(Refused);
     case WSAETIMEDOUT:
-        return fail(NetStatus::TimedOut, "timed out");
+        return socketFailure(TimedOut);
     case WSAECONNRESET:
     case WSAECONNABORTED:
-        return fail(NetStatus::Closed, "connection reset by the peer");
+        return socketFailure(Reset);
     case WSAESHUTDOWN:
     case WSAENOTCONN:
-        return fail(NetStatus::Closed, "connection closed by the peer");
+        return socketFailure(ClosedByPeer);
     case WSAHOST_NOT_FOUND:
     case WSANO_DATA:
     case WSATRY_AGAIN:
     case WSANO_RECOVERY:
-        return fail(NetStatus::NotFound, "host not found");
+        return socketFailure(HostNotFound);
     case WSAENETUNREACH:
     case WSAENETDOWN:
-        return fail(NetStatus::Failed, "network is unreachable");
+        return socketFailure(NetworkUnreachable);
     case WSAEHOSTUNREACH:
     case WSAEHOSTDOWN:
-        return fail(NetStatus::Failed, "host is unreachable");
+        return socketFailure(HostUnreachable);
     case WSAEADDRNOTAVAIL:
-        return fail(NetStatus::Failed, "address is not available");
+        return socketFailure(AddressNotAvailable);
     case WSAEADDRINUSE:
-        return fail(NetStatus::Failed, "address is already in use");
+        return socketFailure(AddressInUse);
     case WSAEAFNOSUPPORT:
-        return fail(NetStatus::Failed, "address family is not supported");
+        return socketFailure(FamilyNotSupported);
     default:
         return fail(NetStatus::Failed, "network error " + std::to_string(error));
     }
@@ -78,7 +79,7 @@ template <> SocketStep SystemSocket<SOCKET>::receive(std::span<char> buffer) con
         return {NetResult{NetStatus::Ok, static_cast<std::size_t>(got), {}}};
     }
     if (got == 0) {
-        return {win32::fail(NetStatus::Closed, "connection closed by the peer")};
+        return {socketFailure(SocketFailure::ClosedByPeer)};
     }
     const int error = WSAGetLastError();
     if (error == WSAEWOULDBLOCK || error == WSAEINTR) {
