@@ -54,11 +54,20 @@ dialog_ready() { driver set-child-text --pid "$WIN_PID" Save 0x47C "$1"; }
 save_as() {
     local extension="$1" target="$WORK/saved/picture.$1"
     rm -f "$target"
-    driver post-command Pictorn 1002 || return 1
-    driver wait-window Save '#32770' 30000 || return 1
+    driver post-command Pictorn 1002 || {
+        log "$extension: Save As could not be posted"
+        return 1
+    }
+    driver wait-window Save '#32770' 60000 || {
+        log "$extension: no Save dialog"
+        return 1
+    }
     WIN_PID=$(field pid)
     # The name field is filled once the dialog has finished setting itself up.
-    wine_env_poll 10 dialog_ready "$(winpath "$target")" || return 1
+    wine_env_poll 60 dialog_ready "$(winpath "$target")" || {
+        log "$extension: the dialog's name field took no text"
+        return 1
+    }
     driver time-save --hidden --pid "$WIN_PID" Pictorn Save "$(winpath "$target")" 600000 || {
         log "$extension: $(tail -n 1 "$WORK/driver.err")"
         return 1
