@@ -1,13 +1,14 @@
 #include "platform/win32/canvas_view_peer.h"
 
+#include "platform/ui/fitted_picture.h"
 #include "platform/ui/overlay_form.h"
-#include "platform/win32/picture_dib.h"
 #include "platform/win32/text.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace pictorn::platform::win32 {
 
@@ -38,8 +39,18 @@ double CanvasViewPeer::scale() const {
                       1e-3, 1.0);
 }
 
-bool CanvasViewPeer::paintsByParts() const {
-    return scale() == 1.0;
+// The shown pixels of a changed part, worked out now while the rest stays as it was.
+void CanvasViewPeer::refit(const ui::CanvasView::Area& a) {
+    const auto& picture = canvas_.picture();
+    const SIZE size = pictureSize();
+    if (!fittedWhole_ || !picture || fitted_.width != size.cx || fitted_.height != size.cy) {
+        fittedWhole_ = false;
+        return;
+    }
+    int left = 0, right = 0, top = 0, bottom = 0;
+    ui::shownSpan(picture->width, fitted_.width, a.left, a.right, left, right);
+    ui::shownSpan(picture->height, fitted_.height, a.top, a.bottom, top, bottom);
+    ui::fitPart(*picture, fitted_, left, top, right, bottom);
 }
 
 SIZE CanvasViewPeer::pictureSize() const {
@@ -152,32 +163,27 @@ void CanvasViewPeer::paint(HDC dc, const RECT& area) {
         return;
     }
     const SIZE size = pictureSize();
-    const auto& picture = *canvas_.picture();
-    const BITMAPINFO info = topDownInfo(picture);
-    // The whole picture onto the whole view, clipped by the update region only: GDI maps a
-    // part cut out by a clip rectangle of its own a pixel away from where the whole puts it.
-    SetStretchBltMode(dc, HALFTONE);
-    SetBrushOrgEx(dc, 0, 0, nullptr);
-    StretchDIBits(dc, 0, 0, size.cx, size.cy, 0, 0, picture.width, picture.height,
-                  picture.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
-    HBRUSH grey = GetSysColorBrush(COLOR_APPWORKSPACE);
-    RECT right{std::max(size.cx, area.left), area.top, area.right, area.bottom};
-    if (right.right > right.left) {
-        FillRect(dc, &right, grey);
+    if (fitted_.width != size.cx || fitted_.height != size.cy || !fittedWhole_) {
+        fitted_ = imaging::Picture::reusing(size.cx, size.cy, std::move(fitted_.pixels));
+        ui::fitPart(*canvas_.picture(), fitted_, 0, 0, size.cx, size.cy);
+        fittedWhole_ = true;
     }
-    RECT below{area.left, std::max(size.cy, area.top), std::min(area.right, size.cx), area.bottom};
-    if (below.right > below.left && below.bottom > below.top) {
-        FillRect(dc, &below, grey);
-    }
+    paintPixels(dc, area, fitted_);
 }
 
 void CanvasViewPeer::updateOwn(ui::Property what) {
+    if (what == ui::Property::Range || what == ui::Property::Value) {
+        fittedWhole_ = false;
+    }
     if (what == ui::Property::Range) {
         scroll_ = {0, 0};
         layoutScrollBars();
     } else if (what == ui::Property::Content) {
         const ui::CanvasView::Area& a = canvas_.repainted();
         const double s = scale();
+        if (s != 1.0) {
+            refit(a);
+        }
         // One pixel more all round: a scaled picture spreads a pixel over its neighbours.
         RECT r{static_cast<LONG>(std::floor(a.left * s)) - scroll_.x - 1,
                static_cast<LONG>(std::floor(a.top * s)) - scroll_.y - 1,

@@ -16,15 +16,19 @@ protected:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
     void paint(HDC dc, const RECT& area) override;
     SIZE pictureSize() const override;
-    bool paintsByParts() const override;
 
 private:
     void mouse(UINT message, LPARAM lParam);
+    void refit(const ui::CanvasView::Area& a);
     void cancelDrag();
     double scale() const;
 
     ui::CanvasView& canvas_;
     wchar_t highSurrogate_ = 0;
+    // Fitted, the picture as shown: worked out whole when the picture or the size changes,
+    // in the changed parts otherwise, and painted 1:1.
+    imaging::Picture fitted_;
+    bool fittedWhole_ = false;
     bool pressed_ = false; // the left button went down here and has not come up
 };
 

@@ -106,8 +106,7 @@ LRESULT PictureViewPeer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         // box around what is clipped, so two thin strips far apart would cost the area
         // between them.
         Region update{CreateRectRgn(0, 0, 0, 0)};
-        const bool parts =
-            paintsByParts() && update && GetUpdateRgn(hwnd_, update.get(), FALSE) == COMPLEXREGION;
+        const bool parts = update && GetUpdateRgn(hwnd_, update.get(), FALSE) == COMPLEXREGION;
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd_, &ps);
         std::vector<RECT> areas;
@@ -163,13 +162,20 @@ SIZE PictureViewPeer::pictureSize() const {
 }
 
 void PictureViewPeer::paint(HDC dc, const RECT& area) {
+    if (view_.picture()) {
+        paintPixels(dc, area, *view_.picture());
+    } else {
+        paintPixels(dc, area, imaging::Picture{});
+    }
+}
+
+void PictureViewPeer::paintPixels(HDC dc, const RECT& area, const imaging::Picture& picture) {
     RECT client;
     GetClientRect(hwnd_, &client);
-    const SIZE size = pictureSize();
+    const SIZE size{picture.width, picture.height};
     const int shownRight = std::min<LONG>(client.right, size.cx - scroll_.x);
     const int shownBottom = std::min<LONG>(client.bottom, size.cy - scroll_.y);
-    if (size.cx > 0 && shownRight > 0 && shownBottom > 0) {
-        const auto& picture = *view_.picture();
+    if (!picture.empty() && shownRight > 0 && shownBottom > 0) {
         // Only the rows and columns inside the update area are copied. The rows are handed
         // over as a DIB of their own: GDI implementations disagree on whether a source
         // row offset into a top-down DIB counts from its top or its bottom.

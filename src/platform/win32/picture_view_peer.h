@@ -31,8 +31,8 @@ protected:
     virtual LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void paint(HDC dc, const RECT& area);
     virtual SIZE pictureSize() const; // as shown, in window pixels
-    // Whether paint() may be called for each part of the update region on its own.
-    virtual bool paintsByParts() const { return true; }
+    // `picture` 1:1 from the scroll position, grey around it.
+    void paintPixels(HDC dc, const RECT& area, const imaging::Picture& picture);
 
     void layoutScrollBars();
     void scrollTo(int x, int y);

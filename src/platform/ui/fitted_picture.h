@@ -1,0 +1,18 @@
+#pragma once
+// A picture shown smaller than it is: each shown pixel is the plain average of the
+// picture's pixels it covers, so text stays legible and any part can be worked out again
+// on its own and comes out exactly as it would in the whole.
+#include "imaging/picture.h"
+
+namespace pictorn::ui {
+
+// The shown pixels in [left, right) x [top, bottom) of `shown` (whose size is what the
+// picture is shown at, at most the picture's) worked out anew from `picture`.
+void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left, int top, int right,
+             int bottom);
+
+// The shown part [left, right) of a size `shownSize` that covers [from, to) of the picture's
+// `size`: what a change of those picture pixels changes when shown.
+void shownSpan(int size, int shownSize, int from, int to, int& left, int& right);
+
+} // namespace pictorn::ui
