@@ -50,6 +50,8 @@ void encode(const Picture& picture, ImageFormat format, const EncodeOptions& opt
     checkPicture(picture);
     if (format == ImageFormat::Bmp) {
         writeBmp(picture, sink);
+    } else if (format == ImageFormat::Pcx) {
+        writePcx(picture, sink);
     } else {
         sink(encode(picture, format, options));
     }

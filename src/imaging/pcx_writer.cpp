@@ -11,6 +11,15 @@ namespace {
 
 constexpr unsigned kMaxRun = 63;
 constexpr std::uint8_t kPaletteMarker = 0x0C;
+constexpr std::size_t kPieceBytes = 64 * 1024;
+
+// Hands what is gathered to the sink once it reaches a piece.
+void passOn(Bytes& out, const ByteSink& sink, bool last = false) {
+    if (out.size() >= kPieceBytes || (last && !out.empty())) {
+        sink(out);
+        out.clear();
+    }
+}
 
 // Runs never cross a plane line; a single byte with both top bits set must be coded as a
 // run of one, or a reader would take it for a count.
@@ -54,6 +63,14 @@ void putHeader(Bytes& out, const Picture& picture, unsigned planes, unsigned byt
 } // namespace
 
 Bytes writePcx(const Picture& picture) {
+    Bytes file;
+    writePcx(picture, [&file](std::span<const std::uint8_t> piece) {
+        file.insert(file.end(), piece.begin(), piece.end());
+    });
+    return file;
+}
+
+void writePcx(const Picture& picture, const ByteSink& sink) {
     // Lines are padded to an even byte count that must fit 16 bits too.
     if (picture.width > 65534 || picture.height > 65535) {
         throw std::length_error("picture too large for a PCX file");
@@ -62,6 +79,7 @@ Bytes writePcx(const Picture& picture) {
     const std::size_t bytesPerLine = (width + 1) & ~std::size_t{1}; // must be even
     std::vector<std::uint8_t> line(bytesPerLine, 0);
     Bytes out;
+    out.reserve(kPieceBytes + 2 * 3 * bytesPerLine);
 
     if (auto indexed = indexColours(picture)) {
         putHeader(out, picture, 1, static_cast<unsigned>(bytesPerLine));
@@ -69,6 +87,7 @@ Bytes writePcx(const Picture& picture) {
             const std::uint8_t* src = indexed->indices.data() + static_cast<std::size_t>(y) * width;
             std::copy(src, src + width, line.begin());
             encodeLine(line, out);
+            passOn(out, sink);
         }
         putU8(out, kPaletteMarker);
         for (std::size_t i = 0; i < 256; ++i) {
@@ -77,7 +96,8 @@ Bytes writePcx(const Picture& picture) {
             putU8(out, greenOf(c));
             putU8(out, blueOf(c));
         }
-        return out;
+        passOn(out, sink, true);
+        return;
     }
 
     putHeader(out, picture, 3, static_cast<unsigned>(bytesPerLine));
@@ -89,8 +109,9 @@ Bytes writePcx(const Picture& picture) {
             }
             encodeLine(line, out);
         }
+        passOn(out, sink);
     }
-    return out;
+    passOn(out, sink, true);
 }
 
 } // namespace pictorn::imaging

@@ -10,5 +10,7 @@ namespace pictorn::imaging {
 // PCX keeps coordinates in 16 bits, so pictures wider than 65534 or taller than 65535
 // throw.
 Bytes writePcx(const Picture& picture);
+// The same file in pieces of about 64 KB, so that it is never whole in memory.
+void writePcx(const Picture& picture, const ByteSink& sink);
 
 } // namespace pictorn::imaging

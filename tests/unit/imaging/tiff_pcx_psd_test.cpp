@@ -40,6 +40,17 @@ TEST(PcxWriter, ImageMagickReadsTheExactPixels) {
             samePixels(decodeWithImageMagick(encode(picture, ImageFormat::Pcx), "pcx"), picture))
             << picture.width << "x" << picture.height;
     }
+    // Written while it is encoded, a file is never whole in memory: pieces of about 64 KB.
+    const Picture large = noisePicture(900, 300, 5);
+    std::vector<std::uint8_t> file;
+    std::size_t largest = 0;
+    encode(large, ImageFormat::Pcx, {}, [&](std::span<const std::uint8_t> piece) {
+        largest = std::max(largest, piece.size());
+        file.insert(file.end(), piece.begin(), piece.end());
+    });
+    EXPECT_GT(file.size(), 700'000u);
+    EXPECT_LT(largest, 80'000u);
+    EXPECT_TRUE(samePixels(decodeWithImageMagick(file, "pcx"), large));
 }
 
 TEST(PcxWriter, UsesOnePalettePlaneUpTo256Colours) {
