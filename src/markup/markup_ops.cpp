@@ -1,5 +1,6 @@
 #include "markup/markup_ops.h"
 
+#include "imaging/channel_sums.h"
 #include "imaging/parallel_bands.h"
 
 #include <algorithm>
@@ -111,35 +112,48 @@ void pixelate(Picture& p, Rect area, int block) {
     block = std::max(block, kMinimumPixelBlock);
     const std::vector<int> columns = cuts(area.left, area.right, block);
     const std::vector<int> rows = cuts(area.top, area.bottom, block);
+    const std::size_t blocks = columns.size() - 1;
     // Rows of blocks are independent: a 4K picture is done on every core at once.
     imaging::forEachBand(rows.size() - 1, 0, [&]() -> imaging::BandWork {
-        return [&, sums = std::vector<std::uint64_t>(3 * (columns.size() - 1))](
+        return [&, red = std::vector<std::uint64_t>(blocks),
+                green = std::vector<std::uint64_t>(blocks),
+                blue = std::vector<std::uint64_t>(blocks),
+                line = std::vector<std::uint32_t>(static_cast<std::size_t>(area.width()))](
                    std::size_t r) mutable {
-            std::fill(sums.begin(), sums.end(), 0);
+            std::fill(red.begin(), red.end(), 0);
+            std::fill(green.begin(), green.end(), 0);
+            std::fill(blue.begin(), blue.end(), 0);
+            // Row by row in memory order, one addition per pixel for its three channels.
             for (int y = rows[r]; y < rows[r + 1]; ++y) {
                 const std::uint32_t* row = p.row(y);
-                for (std::size_t c = 0; c + 1 < columns.size(); ++c) {
-                    std::uint64_t red = 0, green = 0, blue = 0;
-                    for (int x = columns[c]; x < columns[c + 1]; ++x) {
-                        red += imaging::redOf(row[x]);
-                        green += imaging::greenOf(row[x]);
-                        blue += imaging::blueOf(row[x]);
+                for (std::size_t c = 0; c < blocks; ++c) {
+                    for (int from = columns[c]; from < columns[c + 1];) {
+                        const int to = std::min(columns[c + 1],
+                                                from + static_cast<int>(imaging::kMaxPackedPixels));
+                        std::uint64_t sum = 0;
+                        for (int x = from; x < to; ++x) {
+                            sum += imaging::packed(row[x]);
+                        }
+                        red[c] += sum >> 42;
+                        green[c] += (sum >> 21) & 0x1FFFFF;
+                        blue[c] += sum & 0x1FFFFF;
+                        from = to;
                     }
-                    sums[3 * c] += red;
-                    sums[3 * c + 1] += green;
-                    sums[3 * c + 2] += blue;
                 }
             }
             const std::uint64_t height = static_cast<std::uint64_t>(rows[r + 1] - rows[r]);
-            for (std::size_t c = 0; c + 1 < columns.size(); ++c) {
+            for (std::size_t c = 0; c < blocks; ++c) {
                 const std::uint64_t n =
                     height * static_cast<std::uint64_t>(columns[c + 1] - columns[c]);
                 auto average = [&](std::uint64_t sum) {
                     return static_cast<std::uint8_t>((sum + n / 2) / n);
                 };
-                fill(p, {columns[c], rows[r], columns[c + 1], rows[r + 1]},
-                     imaging::rgb(average(sums[3 * c]), average(sums[3 * c + 1]),
-                                  average(sums[3 * c + 2])));
+                std::fill(line.begin() + (columns[c] - area.left),
+                          line.begin() + (columns[c + 1] - area.left),
+                          imaging::rgb(average(red[c]), average(green[c]), average(blue[c])));
+            }
+            for (int y = rows[r]; y < rows[r + 1]; ++y) {
+                std::copy(line.begin(), line.end(), p.row(y) + area.left);
             }
         };
     });

@@ -1,5 +1,6 @@
 #include "platform/ui/fitted_picture.h"
 
+#include "imaging/channel_sums.h"
 #include "imaging/parallel_bands.h"
 
 #include <algorithm>
@@ -18,6 +19,35 @@ void covered(int i, int n, int size, int& first, int& last) {
 
 // Rows of shown pixels per piece of work: enough that a thread is worth starting.
 constexpr int kBandRows = 64;
+
+// A shown pixel covering more pixels than a packed sum holds: per channel.
+void fitSlowly(const imaging::Picture& picture, imaging::Picture& shown,
+               const std::vector<int>& firstColumn, const std::vector<int>& lastColumn, int left,
+               int top, int right, int bottom) {
+    for (int y = top; y < bottom; ++y) {
+        int firstRow = 0, lastRow = 0;
+        covered(y, shown.height, picture.height, firstRow, lastRow);
+        std::uint32_t* out = shown.row(y);
+        for (int x = left; x < right; ++x) {
+            const int x0 = firstColumn[static_cast<std::size_t>(x - left)];
+            const int x1 = lastColumn[static_cast<std::size_t>(x - left)];
+            std::uint64_t r = 0, g = 0, b = 0;
+            for (int sy = firstRow; sy < lastRow; ++sy) {
+                const std::uint32_t* in = picture.row(sy);
+                for (int sx = x0; sx < x1; ++sx) {
+                    r += imaging::redOf(in[sx]);
+                    g += imaging::greenOf(in[sx]);
+                    b += imaging::blueOf(in[sx]);
+                }
+            }
+            const auto n = static_cast<std::uint64_t>(lastRow - firstRow) *
+                           static_cast<std::uint64_t>(x1 - x0);
+            out[x] = imaging::rgb(static_cast<std::uint8_t>((r + n / 2) / n),
+                                  static_cast<std::uint8_t>((g + n / 2) / n),
+                                  static_cast<std::uint8_t>((b + n / 2) / n));
+        }
+    }
+}
 
 } // namespace
 
@@ -50,40 +80,82 @@ void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left,
         covered(x, shown.width, picture.width, firstColumn[static_cast<std::size_t>(x - left)],
                 lastColumn[static_cast<std::size_t>(x - left)]);
     }
+    // Where a run of shown pixels that each cover one picture pixel, side by side, ends.
+    std::vector<std::size_t> runEnd(firstColumn.size());
+    for (std::size_t i = firstColumn.size(); i-- > 0;) {
+        const bool single = lastColumn[i] - firstColumn[i] == 1;
+        runEnd[i] = !single                                                 ? i
+                    : i + 1 == firstColumn.size() || runEnd[i + 1] == i + 1 ? i + 1
+                    : firstColumn[i + 1] == lastColumn[i]                   ? runEnd[i + 1]
+                                                                            : i + 1;
+    }
     const int rows = bottom - top;
     const auto bands = static_cast<std::size_t>((rows + kBandRows - 1) / kBandRows);
     const bool small = static_cast<long long>(rows) * (right - left) < 256 * 1024;
+    // Every shown pixel covers at most this many of the picture's.
+    const auto most =
+        static_cast<std::uint64_t>((picture.width + shown.width - 1) / shown.width + 1) *
+        static_cast<std::uint64_t>((picture.height + shown.height - 1) / shown.height + 1);
+    if (most > imaging::kMaxPackedPixels) {
+        fitSlowly(picture, shown, firstColumn, lastColumn, left, top, right, bottom);
+        return;
+    }
+    // The averages over each count of pixels a shown pixel can cover, worked out once.
+    std::vector<imaging::PackedAverage> averages;
+    averages.reserve(most + 1);
+    averages.emplace_back(1); // in place of none: no shown pixel covers none
+    for (std::uint64_t n = 1; n <= most; ++n) {
+        averages.emplace_back(n);
+    }
     imaging::forEachBand(bands, small ? 1 : 0, [&]() -> imaging::BandWork {
-        return [&](std::size_t band) {
+        return [&,
+                sums = std::vector<std::uint64_t>(firstColumn.size())](std::size_t band) mutable {
             const int from = top + static_cast<int>(band) * kBandRows;
             const int to = std::min(bottom, from + kBandRows);
             for (int y = from; y < to; ++y) {
                 int firstRow = 0, lastRow = 0;
                 covered(y, shown.height, picture.height, firstRow, lastRow);
-                std::uint32_t* out = shown.row(y);
-                const std::uint32_t* single =
-                    lastRow - firstRow == 1 ? picture.row(firstRow) : nullptr;
-                for (int x = left; x < right; ++x) {
-                    const int x0 = firstColumn[static_cast<std::size_t>(x - left)];
-                    const int x1 = lastColumn[static_cast<std::size_t>(x - left)];
-                    // Slightly smaller, most shown pixels cover one pixel: no sums.
-                    if (single && x1 - x0 == 1) {
-                        out[x] = single[x0] & imaging::kRgbMask;
-                        continue;
-                    }
-                    unsigned r = 0, g = 0, b = 0;
-                    for (int sy = firstRow; sy < lastRow; ++sy) {
-                        const std::uint32_t* in = picture.row(sy);
-                        for (int sx = x0; sx < x1; ++sx) {
-                            r += imaging::redOf(in[sx]);
-                            g += imaging::greenOf(in[sx]);
-                            b += imaging::blueOf(in[sx]);
+                std::uint32_t* out = shown.row(y) + left;
+                const auto height = static_cast<std::size_t>(lastRow - firstRow);
+                if (height == 1) {
+                    // Slightly smaller, most shown pixels cover one pixel each, in runs of
+                    // neighbours: copied, no sums.
+                    const std::uint32_t* in = picture.row(firstRow);
+                    for (std::size_t i = 0; i < sums.size();) {
+                        const int x0 = firstColumn[i], x1 = lastColumn[i];
+                        if (runEnd[i] > i) {
+                            const std::size_t n = runEnd[i] - i;
+                            for (std::size_t k = 0; k < n; ++k) {
+                                out[i + k] = in[x0 + static_cast<int>(k)] & imaging::kRgbMask;
+                            }
+                            i += n;
+                            continue;
                         }
+                        std::uint64_t sum = 0;
+                        for (int sx = x0; sx < x1; ++sx) {
+                            sum += imaging::packed(in[sx]);
+                        }
+                        out[i++] = averages[static_cast<std::size_t>(x1 - x0)](sum);
                     }
-                    const unsigned n = static_cast<unsigned>((lastRow - firstRow) * (x1 - x0));
-                    out[x] = imaging::rgb(static_cast<std::uint8_t>((r + n / 2) / n),
-                                          static_cast<std::uint8_t>((g + n / 2) / n),
-                                          static_cast<std::uint8_t>((b + n / 2) / n));
+                    continue;
+                }
+                // The picture's rows in memory order, each adding to the sums of the shown
+                // pixels across.
+                std::fill(sums.begin(), sums.end(), 0);
+                for (int sy = firstRow; sy < lastRow; ++sy) {
+                    const std::uint32_t* in = picture.row(sy);
+                    for (std::size_t i = 0; i < sums.size(); ++i) {
+                        std::uint64_t sum = 0;
+                        for (int sx = firstColumn[i]; sx < lastColumn[i]; ++sx) {
+                            sum += imaging::packed(in[sx]);
+                        }
+                        sums[i] += sum;
+                    }
+                }
+                for (std::size_t i = 0; i < sums.size(); ++i) {
+                    out[i] =
+                        averages[height * static_cast<std::size_t>(lastColumn[i] - firstColumn[i])](
+                            sums[i]);
                 }
             }
         };

@@ -33,6 +33,33 @@ TEST(FittedPicture, EachShownPixelAveragesWhatItCoversAndAPartComesOutAsInTheWho
     EXPECT_EQ(fitted(four, 2, 1).at(0, 0), imaging::rgb(25, 1, 0)); // 101/4 rounds to 25
     const Picture same = noise(37, 23, 1);
     EXPECT_EQ(fitted(same, 37, 23).pixels, same.pixels);
+    // Against sums per channel, at ratios of a few pixels and of hundreds of them.
+    for (const auto [w, h, sw, sh] :
+         {std::array{53, 41, 19, 17}, {80, 50, 77, 49}, {900, 700, 5, 3}}) {
+        const Picture picture = noise(w, h, 4);
+        const Picture shown = fitted(picture, sw, sh);
+        for (int y = 0; y < sh; ++y) {
+            for (int x = 0; x < sw; ++x) {
+                std::array<unsigned, 3> sum{};
+                const int x0 = x * w / sw, x1 = (x + 1) * w / sw, y0 = y * h / sh,
+                          y1 = (y + 1) * h / sh;
+                for (int sy = y0; sy < y1; ++sy) {
+                    for (int sx = x0; sx < x1; ++sx) {
+                        const std::uint32_t p = picture.at(sx, sy);
+                        sum[0] += imaging::redOf(p);
+                        sum[1] += imaging::greenOf(p);
+                        sum[2] += imaging::blueOf(p);
+                    }
+                }
+                const unsigned n = static_cast<unsigned>((x1 - x0) * (y1 - y0));
+                auto avg = [n](unsigned s) {
+                    return static_cast<std::uint8_t>((s + n / 2) / n);
+                };
+                ASSERT_EQ(shown.at(x, y), imaging::rgb(avg(sum[0]), avg(sum[1]), avg(sum[2])))
+                    << w << "x" << h << " at " << x << "," << y;
+            }
+        }
+    }
 
     // A change in the picture, worked out again only where it shows, gives the whole anew;
     // sizes an odd ratio apart, and large enough to be worked on several threads.
