@@ -108,8 +108,8 @@ void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left,
         averages.emplace_back(n);
     }
     imaging::forEachBand(bands, small ? 1 : 0, [&]() -> imaging::BandWork {
-        return [&,
-                sums = std::vector<std::uint64_t>(firstColumn.size())](std::size_t band) mutable {
+        return [&, columnSums = std::vector<std::uint64_t>(static_cast<std::size_t>(
+                       lastColumn.back() - firstColumn.front()))](std::size_t band) mutable {
             const int from = top + static_cast<int>(band) * kBandRows;
             const int to = std::min(bottom, from + kBandRows);
             for (int y = from; y < to; ++y) {
@@ -121,7 +121,7 @@ void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left,
                     // Slightly smaller, most shown pixels cover one pixel each, in runs of
                     // neighbours: copied, no sums.
                     const std::uint32_t* in = picture.row(firstRow);
-                    for (std::size_t i = 0; i < sums.size();) {
+                    for (std::size_t i = 0; i < firstColumn.size();) {
                         const int x0 = firstColumn[i], x1 = lastColumn[i];
                         if (runEnd[i] > i) {
                             const std::size_t n = runEnd[i] - i;
@@ -139,23 +139,28 @@ void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left,
                     }
                     continue;
                 }
-                // The picture's rows in memory order, each adding to the sums of the shown
-                // pixels across.
-                std::fill(sums.begin(), sums.end(), 0);
-                for (int sy = firstRow; sy < lastRow; ++sy) {
-                    const std::uint32_t* in = picture.row(sy);
-                    for (std::size_t i = 0; i < sums.size(); ++i) {
-                        std::uint64_t sum = 0;
-                        for (int sx = firstColumn[i]; sx < lastColumn[i]; ++sx) {
-                            sum += imaging::packed(in[sx]);
-                        }
-                        sums[i] += sum;
+                // The picture's rows summed down each column in memory order, then across
+                // what each shown pixel covers.
+                const int base = firstColumn.front();
+                const std::size_t span = columnSums.size();
+                const std::uint32_t* in = picture.row(firstRow) + base;
+                for (std::size_t k = 0; k < span; ++k) {
+                    columnSums[k] = imaging::packed(in[k]);
+                }
+                for (int sy = firstRow + 1; sy < lastRow; ++sy) {
+                    in = picture.row(sy) + base;
+                    for (std::size_t k = 0; k < span; ++k) {
+                        columnSums[k] += imaging::packed(in[k]);
                     }
                 }
-                for (std::size_t i = 0; i < sums.size(); ++i) {
+                for (std::size_t i = 0; i < firstColumn.size(); ++i) {
+                    std::uint64_t sum = 0;
+                    for (int sx = firstColumn[i]; sx < lastColumn[i]; ++sx) {
+                        sum += columnSums[static_cast<std::size_t>(sx - base)];
+                    }
                     out[i] =
                         averages[height * static_cast<std::size_t>(lastColumn[i] - firstColumn[i])](
-                            sums[i]);
+                            sum);
                 }
             }
         };
