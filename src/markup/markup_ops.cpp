@@ -115,47 +115,53 @@ void pixelate(Picture& p, Rect area, int block) {
     const std::size_t blocks = columns.size() - 1;
     // Rows of blocks are independent: a 4K picture is done on every core at once.
     imaging::forEachBand(rows.size() - 1, 0, [&]() -> imaging::BandWork {
-        return [&, red = std::vector<std::uint64_t>(blocks),
-                green = std::vector<std::uint64_t>(blocks),
-                blue = std::vector<std::uint64_t>(blocks),
-                line = std::vector<std::uint32_t>(static_cast<std::size_t>(area.width()))](
-                   std::size_t r) mutable {
-            std::fill(red.begin(), red.end(), 0);
-            std::fill(green.begin(), green.end(), 0);
-            std::fill(blue.begin(), blue.end(), 0);
-            // Row by row in memory order, one addition per pixel for its three channels.
-            for (int y = rows[r]; y < rows[r + 1]; ++y) {
-                const std::uint32_t* row = p.row(y);
-                for (std::size_t c = 0; c < blocks; ++c) {
-                    for (int from = columns[c]; from < columns[c + 1];) {
-                        const int to = std::min(columns[c + 1],
-                                                from + static_cast<int>(imaging::kMaxPackedPixels));
-                        std::uint64_t sum = 0;
-                        for (int x = from; x < to; ++x) {
-                            sum += imaging::packed(row[x]);
+        return
+            [&, red = std::vector<std::uint64_t>(blocks),
+             green = std::vector<std::uint64_t>(blocks), blue = std::vector<std::uint64_t>(blocks),
+             line = std::vector<std::uint32_t>(static_cast<std::size_t>(area.width())),
+             columnSums = std::vector<std::uint64_t>(static_cast<std::size_t>(area.width()))](
+                std::size_t r) mutable {
+                std::fill(red.begin(), red.end(), 0);
+                std::fill(green.begin(), green.end(), 0);
+                std::fill(blue.begin(), blue.end(), 0);
+                // Down each column in memory order, one addition per pixel for its three
+                // channels; then across each block once.
+                for (int top = rows[r]; top < rows[r + 1];) {
+                    const int bottom =
+                        std::min(rows[r + 1], top + static_cast<int>(imaging::kMaxPackedPixels));
+                    std::fill(columnSums.begin(), columnSums.end(), 0);
+                    for (int y = top; y < bottom; ++y) {
+                        const std::uint32_t* row = p.row(y) + area.left;
+                        for (std::size_t k = 0; k < columnSums.size(); ++k) {
+                            columnSums[k] += imaging::packed(row[k]);
                         }
-                        red[c] += sum >> 42;
-                        green[c] += (sum >> 21) & 0x1FFFFF;
-                        blue[c] += sum & 0x1FFFFF;
-                        from = to;
                     }
+                    for (std::size_t c = 0; c < blocks; ++c) {
+                        for (int x = columns[c]; x < columns[c + 1]; ++x) {
+                            const std::uint64_t sum =
+                                columnSums[static_cast<std::size_t>(x - area.left)];
+                            red[c] += sum >> 42;
+                            green[c] += (sum >> 21) & 0x1FFFFF;
+                            blue[c] += sum & 0x1FFFFF;
+                        }
+                    }
+                    top = bottom;
                 }
-            }
-            const std::uint64_t height = static_cast<std::uint64_t>(rows[r + 1] - rows[r]);
-            for (std::size_t c = 0; c < blocks; ++c) {
-                const std::uint64_t n =
-                    height * static_cast<std::uint64_t>(columns[c + 1] - columns[c]);
-                auto average = [&](std::uint64_t sum) {
-                    return static_cast<std::uint8_t>((sum + n / 2) / n);
-                };
-                std::fill(line.begin() + (columns[c] - area.left),
-                          line.begin() + (columns[c + 1] - area.left),
-                          imaging::rgb(average(red[c]), average(green[c]), average(blue[c])));
-            }
-            for (int y = rows[r]; y < rows[r + 1]; ++y) {
-                std::copy(line.begin(), line.end(), p.row(y) + area.left);
-            }
-        };
+                const std::uint64_t height = static_cast<std::uint64_t>(rows[r + 1] - rows[r]);
+                for (std::size_t c = 0; c < blocks; ++c) {
+                    const std::uint64_t n =
+                        height * static_cast<std::uint64_t>(columns[c + 1] - columns[c]);
+                    auto average = [&](std::uint64_t sum) {
+                        return static_cast<std::uint8_t>((sum + n / 2) / n);
+                    };
+                    std::fill(line.begin() + (columns[c] - area.left),
+                              line.begin() + (columns[c + 1] - area.left),
+                              imaging::rgb(average(red[c]), average(green[c]), average(blue[c])));
+                }
+                for (int y = rows[r]; y < rows[r + 1]; ++y) {
+                    std::copy(line.begin(), line.end(), p.row(y) + area.left);
+                }
+            };
     });
 }
 
