@@ -24,33 +24,13 @@
 set -u -o pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-# shellcheck source=SCRIPTDIR/../scripts/wine-env.sh
-source "$ROOT/scripts/wine-env.sh"
-
-BUILD="$(cd "${1:-$ROOT/build/win}" && pwd)"
 RUNS="${2:-7}"
 CORPUS="${PICTORN_CORPUS:-$ROOT/../shared/corpus}/ui_1920.png"
-PICTORN="$BUILD/src/pictorn.exe"
-DRIVER="$BUILD/tests/e2e_driver.exe"
-WORK="$BUILD/capture-bench"
-KEY='HKCU\Software\Orvanta\Pictorn'
+# shellcheck source=SCRIPTDIR/program_bench.sh
+source "$ROOT/bench/program_bench.sh" "${1:-$ROOT/build/win}" capture-bench "$CORPUS"
 STARTS=0
 
-log() { echo "[bench] $*" >&2; }
-
-for f in "$PICTORN" "$DRIVER" "$CORPUS"; do
-    [[ -f "$f" ]] || {
-        log "missing $f"
-        exit 2
-    }
-done
-
 median() { sort -n | awk '{v[NR] = $1} END {if (NR) print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2)}'; }
-winpath() { echo "Z:${1//\//\\}"; }
-
-# driver <args...>: runs e2e_driver; its records go to $WORK/driver.out (never a pipe).
-driver() { wine "$DRIVER" "$@" </dev/null >"$WORK/driver.out" 2>>"$WORK/driver.err"; }
-field() { tr '\t' '\n' <"$WORK/driver.out" | sed -n "s/^$1=//p" | head -n 1; }
 
 # The Linux process (pid) that runs pictorn.exe in this prefix.
 pictorn_linux_pid() {

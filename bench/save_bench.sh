@@ -16,34 +16,15 @@
 set -u -o pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-# shellcheck source=SCRIPTDIR/../scripts/wine-env.sh
-source "$ROOT/scripts/wine-env.sh"
-
-BUILD="$(cd "${1:-$ROOT/build/win}" && pwd)"
 PICTURE="${2:-${PICTORN_CORPUS:-$ROOT/../shared/corpus}/photo_1920.png}"
-PICTORN="$BUILD/src/pictorn.exe"
-DRIVER="$BUILD/tests/e2e_driver.exe"
-WORK="$BUILD/save-bench"
-KEY='HKCU\Software\Orvanta\Pictorn'
+# shellcheck source=SCRIPTDIR/program_bench.sh
+source "$ROOT/bench/program_bench.sh" "${1:-$ROOT/build/win}" save-bench "$PICTURE"
 WIDTH=7680
 HEIGHT=4320
 TARGET_MS=100
 TYPES="${PICTORN_SAVE_TYPES:-bmp gif jpg pcx png psd tif}"
 STAGES="$WORK/stages.log"
 
-log() { echo "[bench] $*" >&2; }
-
-for f in "$PICTORN" "$DRIVER" "$PICTURE"; do
-    [[ -f "$f" ]] || {
-        log "missing $f"
-        exit 2
-    }
-done
-
-winpath() { echo "Z:${1//\//\\}"; }
-# driver <args...>: runs e2e_driver; its records go to $WORK/driver.out (never a pipe).
-driver() { wine "$DRIVER" "$@" </dev/null >"$WORK/driver.out" 2>>"$WORK/driver.err"; }
-field() { tr '\t' '\n' <"$WORK/driver.out" | sed -n "s/^$1=//p" | head -n 1; }
 temp_bitmap() { find "$WINEPREFIX/drive_c/users" -name tmpPictorn.bmp | head -n 1; }
 has_temp_bitmap() { [[ -n "$(temp_bitmap)" ]]; }
 told() { grep -q 'save as: told' "$STAGES"; }
