@@ -153,8 +153,8 @@ step_win32() {
         }
         WINE_ENV_PIDS+=("$NET_SERVERS_PID") # stopped with the display when the step ends
         cd "$BUILD/win/tests" || exit 92
-        timeout -k 10 600 wine "$exe" --gtest_output="xml:$LOGS/win32.xml" \
-            ${PICTORN_GTEST_FILTER:+"--gtest_filter=$PICTORN_GTEST_FILTER"} </dev/null >"$log" 2>&1
+        wine_env_run_logged "$log" timeout -k 10 600 wine "$exe" --gtest_output="xml:$LOGS/win32.xml" \
+            ${PICTORN_GTEST_FILTER:+"--gtest_filter=$PICTORN_GTEST_FILTER"}
     )
     status=$?
     if ((status == 0)); then

@@ -18,7 +18,8 @@ wine_env_log() { echo "[wine-env] $*" >&2; }
 # Environment every Wine call of ours runs with.
 wine_env_export() {
     export WINEPREFIX="$1"
-    export WINEDEBUG=-all
+    # Wine's report of a process it could not start stays on (see wine_env_run_logged).
+    export WINEDEBUG=-all,err+virtual
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export WINEARCH=win64
 }
@@ -179,6 +180,24 @@ wine_env_session() {
     wine_env_export "$2"
     wine_env_start_display "$3" || return 1
     wine_env_prewarm
+}
+
+# Runs "$@" with its output in file $1; runs it again when Wine could not start it. Wine as
+# Debian builds it (no preloader) now and then cannot put the page every Windows process
+# shares with the system at its fixed address, as Linux laid the address space out at
+# random: about one start in a thousand ends with 1 before any Windows code runs.
+wine_env_run_logged() {
+    local log="$1" attempt status
+    shift
+    for ((attempt = 0; attempt < 3; attempt++)); do
+        "$@" </dev/null >"$log" 2>&1
+        status=$?
+        if ((status == 0)) || ! grep -q "failed to map the shared user data" "$log"; then
+            break
+        fi
+        wine_env_log "Wine could not start: $*; starting it again"
+    done
+    return "$status"
 }
 
 # Stops, by process id, everything started through these helpers; safe to call twice.

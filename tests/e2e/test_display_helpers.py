@@ -1,5 +1,6 @@
-"""The private-display helpers (the Python one and scripts/wine-env.sh) come up even when
-the window manager fails at its first start, as openbox has on a busy machine."""
+"""The test helpers (the Python ones and scripts/wine-env.sh) get past the failures of the
+tools under them: the window manager failing at its first start, as openbox has on a busy
+machine, and Wine failing to start a process, as it does about once in a thousand starts."""
 
 import os
 import subprocess
@@ -7,6 +8,7 @@ import unittest
 from pathlib import Path
 
 from support import work_dir
+from wineprefix import START_FAILURE, WinePrefix
 from xdisplay import XDisplay
 
 ROOT = Path(__file__).resolve().parents[2]
@@ -22,16 +24,49 @@ fi
 exec /usr/bin/openbox "$@"
 """
 
+# A wine whose first start of each program fails as Wine's does when it cannot map the page
+# every process shares with the system; a program named "broken" always fails, but otherwise.
+FLAKY_WINE = f"""#!/bin/sh
+count="$(dirname "$0")/starts"
+echo "$1" >>"$count"
+if [ "$1" = broken ]; then echo "broken" >&2; exit 1; fi
+if [ "$(grep -c "^$1$" "$count")" -eq 1 ]; then
+    echo "0024:err:virtual:virtual_alloc_first_teb wine: {START_FAILURE}: c0000018" >&2
+    exit 1
+fi
+echo "started $1"
+"""
+
 
 class DisplayHelperTest(unittest.TestCase):
-    def flaky_path(self, name):
+    def flaky_path(self, name, tool="openbox", text=FLAKY_OPENBOX):
         folder = work_dir() / type(self).__name__ / name
         folder.mkdir(parents=True, exist_ok=True)
         (folder / "starts").unlink(missing_ok=True)
-        stub = folder / "openbox"
-        stub.write_text(FLAKY_OPENBOX)
+        stub = folder / tool
+        stub.write_text(text)
         stub.chmod(0o755)
         return folder, f"{folder}:{os.environ['PATH']}"
+
+    def test_a_start_wine_could_not_make_is_made_again(self):
+        folder, path = self.flaky_path("wine", "wine", FLAKY_WINE)
+        prefix = WinePrefix(folder / "prefix", {**os.environ, "PATH": path})
+        prefix.log_dir.mkdir(parents=True, exist_ok=True)
+        ran = prefix.run(["tool"])
+        self.assertEqual((ran.returncode, ran.stdout), (0, "started tool\n"))
+        started = prefix.start(["program"])
+        self.assertEqual(started.wait(10), 0)
+        # A program's own failure is its result, not a reason to start it again.
+        self.assertEqual(prefix.run(["broken"]).returncode, 1)
+        script = (f"source {ROOT}/scripts/wine-env.sh; "
+                  f"wine_env_run_logged {folder}/log wine shell-tool && cat {folder}/log")
+        result = subprocess.run(["bash", "-c", script], env={**os.environ, "PATH": path},
+                                stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                                timeout=60)
+        self.assertEqual((result.returncode, result.stdout), (0, "started shell-tool\n"))
+        self.assertEqual((folder / "starts").read_text().split(),
+                         ["tool", "tool", "program", "program", "broken", "shell-tool",
+                          "shell-tool"])
 
     def test_window_manager_failing_once_is_started_again(self):
         folder, path = self.flaky_path("python")

@@ -1,7 +1,6 @@
 """What the user does with a capture of the real pictorn.exe: Save As in every type, the
 clipboard, printing (to a private CUPS PDF printer) and the hand-off to an image editor."""
 
-import os
 import shutil
 import subprocess
 import unittest
@@ -35,7 +34,7 @@ class OutputTest(CaptureCase):
     def captured(self, settings=None, env=None):
         """The program started (with these settings and extra environment) and a full-screen
         capture taken; returns its pid."""
-        start = (lambda: start_with_env(self.prefix, [pictorn_exe()], env)) if env else None
+        start = (lambda: self.prefix.start([pictorn_exe()], extra_env=env)) if env else None
         pid = self.start_and_wait(settings, start)["pid"]
         self.capture(CMD_FULL_SCREEN, pid)
         return pid
@@ -146,7 +145,7 @@ class PrintTest(CaptureCase):
         if self.cups_problem:
             self.skipTest(self.cups_problem)
         pid = self.start_and_wait(
-            start=lambda: start_with_env(self.prefix, [pictorn_exe()], self.cups.env()))["pid"]
+            start=lambda: self.prefix.start([pictorn_exe()], extra_env=self.cups.env()))["pid"]
         self.capture(CMD_FULL_SCREEN, pid)
         self.post(CMD_PRINT, pid)
         pdf = poll(self.cups.finished_pdf, 60, step=0.2)
@@ -163,15 +162,6 @@ class PrintTest(CaptureCase):
         printed = Bitmap.read(as_bitmap)
         self.assertEqual((printed.width, printed.height), (WIDTH, HEIGHT))
         self.assert_pixels(printed, self.screen_points, tolerance=8)
-
-
-def start_with_env(prefix, args, extra_env):
-    """Starts `wine args...` in the prefix with extra environment variables; the caller owns
-    (and kills) the process. Output goes to files, never pipes."""
-    logs = prefix.log_dir / f"env-{Path(str(args[0])).stem}-{os.getpid()}"
-    with open(f"{logs}.out", "ab") as out, open(f"{logs}.err", "ab") as err:
-        return subprocess.Popen(["wine", *map(str, args)], env={**prefix.env(), **extra_env},
-                                stdin=subprocess.DEVNULL, stdout=out, stderr=err)
 
 
 if __name__ == "__main__":

@@ -12,6 +12,17 @@ from support import LIVE
 
 STAMP = ".pictorn-stamp"
 
+# Wine as Debian builds it (no preloader) now and then cannot put the page that every Windows
+# process shares with the system at its fixed address, because Linux laid the address space
+# out at random; the process then ends with 1 before any Windows code runs, about one start
+# in a thousand. Wine's own report of it is kept on so that such a start can be told from a
+# program's failure and made again.
+WINEDEBUG = "-all,err+virtual"
+START_FAILURE = "failed to map the shared user data"
+START_ATTEMPTS = 3
+# A start that fails so ends within milliseconds; one still running after this has started.
+START_FAILURE_WINDOW = 0.2
+
 
 def wine_version():
     result = subprocess.run(["wine", "--version"], capture_output=True, text=True,
@@ -37,7 +48,7 @@ class WinePrefix:
         self._counter = 0
 
     def env(self):
-        return {**self._display_env, "WINEPREFIX": str(self.path), "WINEDEBUG": "-all",
+        return {**self._display_env, "WINEPREFIX": str(self.path), "WINEDEBUG": WINEDEBUG,
                 "WINEDLLOVERRIDES": "mscoree,mshtml=", "WINEARCH": "win64"}
 
     # --- creation ----------------------------------------------------------------------
@@ -104,24 +115,37 @@ class WinePrefix:
 
     def run(self, args, timeout=60):
         """Runs `wine args...` to completion; its output is read back from files."""
-        out_path, err_path = self._log_paths(args)
-        with open(out_path, "wb") as out, open(err_path, "wb") as err:
-            process = subprocess.Popen(["wine", *map(str, args)], env=self.env(),
-                                       stdin=subprocess.DEVNULL, stdout=out, stderr=err)
-            try:
-                returncode = process.wait(timeout)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
-                raise
-        return WineResult(returncode, _read_text(out_path), _read_text(err_path))
+        for _ in range(START_ATTEMPTS):
+            out_path, err_path = self._log_paths(args)
+            with open(out_path, "wb") as out, open(err_path, "wb") as err:
+                process = subprocess.Popen(["wine", *map(str, args)], env=self.env(),
+                                           stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+                try:
+                    returncode = process.wait(timeout)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+                    raise
+            result = WineResult(returncode, _read_text(out_path), _read_text(err_path))
+            if not _failed_to_start(returncode, err_path):
+                break
+        return result
 
-    def start(self, args):
+    def start(self, args, extra_env=None):
         """Starts `wine args...` in the background; the caller owns the Popen."""
-        out_path, err_path = self._log_paths(args)
-        with open(out_path, "wb") as out, open(err_path, "wb") as err:
-            return subprocess.Popen(["wine", *map(str, args)], env=self.env(),
-                                    stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+        env = {**self.env(), **(extra_env or {})}
+        for _ in range(START_ATTEMPTS):
+            out_path, err_path = self._log_paths(args)
+            with open(out_path, "wb") as out, open(err_path, "wb") as err:
+                process = subprocess.Popen(["wine", *map(str, args)], env=env,
+                                           stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+            try:
+                returncode = process.wait(START_FAILURE_WINDOW)
+            except subprocess.TimeoutExpired:
+                return process
+            if not _failed_to_start(returncode, err_path):
+                return process
+        return process
 
     # --- registry ------------------------------------------------------------------------
 
@@ -156,6 +180,10 @@ def _reg_escape(text):
 def _windows_path(path):
     """The Z: drive maps the Unix root."""
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def _failed_to_start(returncode, err_path):
+    return returncode != 0 and START_FAILURE in _read_text(err_path)
 
 
 def _read_text(path):
