@@ -80,7 +80,7 @@ wine_env_clone_prefix() {
 wine_env_prewarm() {
     WINE_ENV_PREFIXES+=("$WINEPREFIX")
     wineserver -p
-    wine wineboot </dev/null >/dev/null 2>&1
+    wine_env_run_logged "$WINEPREFIX.prewarm.log" wine wineboot
 }
 
 wine_env_display_free() {
