@@ -24,12 +24,11 @@ Document::Document(const imaging::Picture& captured)
 
 void Document::prepareMemory() {
     const std::size_t size = working_->pixels.size();
-    if (spare_.capacity() >= size) {
+    if (spare_.size() >= size) {
         return;
     }
     spare_ = {};
     spare_.assign(size, 0);
-    spare_.clear();
 }
 
 // The spare memory when it fits and would not be mostly wasted.
@@ -43,7 +42,6 @@ std::vector<std::uint32_t> Document::takeSpare(std::size_t needed) {
 void Document::recycle(std::vector<std::uint32_t>&& memory) {
     if (memory.capacity() > spare_.capacity()) {
         spare_ = std::move(memory);
-        spare_.clear();
     }
 }
 
@@ -52,6 +50,7 @@ void Document::dropRedo() {
         for (Saved& s : step.before) {
             recycle(std::move(s.pixels));
         }
+        recycle(std::move(step.other));
     }
     undone_.clear();
 }
@@ -66,6 +65,7 @@ std::vector<Document::Saved> Document::save(const std::vector<Rect>& areas) {
         const std::size_t size =
             static_cast<std::size_t>(area.width()) * static_cast<std::size_t>(area.height());
         Saved s{area, takeSpare(size)};
+        s.pixels.clear();
         s.pixels.reserve(size);
         for (int y = area.top; y < area.bottom; ++y) {
             s.pixels.insert(s.pixels.end(), working_->row(y) + area.left,
@@ -124,6 +124,39 @@ Repaint Document::edit(const std::vector<Rect>& areas, Change change) {
     return now;
 }
 
+Repaint Document::redraw(Rect area, Redraw redraw) {
+    area = intersect(area, bounds(*working_));
+    const std::size_t size = working_->pixels.size();
+    if (area.empty() ||
+        static_cast<std::size_t>(area.width()) * static_cast<std::size_t>(area.height()) * 2 <
+            size) {
+        return edit({area}, [redraw](imaging::Picture& p) { redraw(p, p); });
+    }
+    Repaint now = endPreview();
+    dropRedo();
+    imaging::Picture before;
+    before.width = working_->width;
+    before.height = working_->height;
+    before.pixels = std::exchange(working_->pixels, takeSpare(size));
+    // Shrinking writes nothing; only memory never made ready is written twice.
+    working_->pixels.resize(size);
+    auto keep = [&](int left, int top, int right, int bottom) {
+        for (int y = top; y < bottom; ++y) {
+            std::copy(before.row(y) + left, before.row(y) + right, working_->row(y) + left);
+        }
+    };
+    keep(0, 0, before.width, area.top);
+    keep(0, area.top, area.left, area.bottom);
+    keep(area.right, area.top, before.width, area.bottom);
+    keep(0, area.bottom, before.width, before.height);
+    redraw(before, *working_);
+    Step step;
+    step.before = {Saved{area, {}}};
+    step.other = std::move(before.pixels);
+    done_.push_back(std::move(step));
+    return unite(std::move(now), {{area}});
+}
+
 Repaint Document::crop(Rect area) {
     Repaint before = endPreview();
     Step step;
@@ -156,6 +189,9 @@ Repaint Document::undo() {
     if (step.uncropped) {
         working_ = std::move(step.uncropped);
         now = {{bounds(*working_)}, true};
+    } else if (!step.other.empty()) {
+        std::swap(working_->pixels, step.other);
+        now = unite(std::move(now), shown(step.before));
     } else {
         restore(step.before);
         now = unite(std::move(now), shown(step.before));
@@ -175,6 +211,9 @@ Repaint Document::redo() {
     // are still the ones under it.
     if (!step.crop.empty()) {
         now = applyCrop(step);
+    } else if (!step.other.empty()) {
+        std::swap(working_->pixels, step.other);
+        now = unite(std::move(now), shown(step.before));
     } else {
         step.change(*working_);
         now = unite(std::move(now), shown(step.before));

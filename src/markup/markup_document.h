@@ -23,6 +23,9 @@ Repaint unite(Repaint a, const Repaint& b);
 
 // A change to the picture that writes only inside the areas it was declared with.
 using Change = std::function<void(imaging::Picture&)>;
+// A change that sets every pixel of its area anew, from the pixels of `before` (which may be
+// `after` itself) and nothing else of `after`.
+using Redraw = std::function<void(const imaging::Picture& before, imaging::Picture& after)>;
 
 class Document {
 public:
@@ -35,6 +38,10 @@ public:
 
     // A step that changes the pixels inside `areas` (clipped to the picture).
     Repaint edit(const std::vector<Rect>& areas, Change change);
+    // A step that redraws all of `area`. Over most of the picture it is drawn into other
+    // memory from the picture before, which the step keeps whole: the step and its undo and
+    // redo then cost one pass over the area instead of a copy and another pass.
+    Repaint redraw(Rect area, Redraw redraw);
     Repaint crop(Rect area);
 
     // A change shown while the user still drags or types: it replaces the previous one and
@@ -63,6 +70,8 @@ private:
     struct Step {
         std::vector<Saved> before;
         Change change;
+        // For a whole-picture redraw: the picture's pixels in the state it is not in now.
+        std::vector<std::uint32_t> other;
         Rect crop;                                   // for a crop: what it kept
         std::shared_ptr<imaging::Picture> uncropped; // for a crop, while it is done
     };
@@ -79,7 +88,8 @@ private:
     std::vector<Step> done_;
     std::vector<Step> undone_;
     std::vector<Saved> previewSaved_;
-    std::vector<std::uint32_t> spare_; // empty, its capacity already touched
+    // Memory already touched: its capacity, and as many pixels as it holds to be written over.
+    std::vector<std::uint32_t> spare_;
 };
 
 } // namespace pictorn::markup

@@ -131,14 +131,22 @@ Repaint Editor::showDrag(bool final) {
         return document_.edit(frameStrips(area, w),
                               [area, w, c](imaging::Picture& p) { outline(p, area, w, c); });
     case Tool::Highlighter:
-        return document_.edit({area}, [area](imaging::Picture& p) { highlight(p, area); });
+        return document_.redraw(area,
+                                [area](const imaging::Picture& before, imaging::Picture& after) {
+                                    highlight(before, after, area);
+                                });
     case Tool::Pixelate: {
         const int block = pixelBlock_;
-        return document_.edit({pixelateArea(document_.picture(), area, block)},
-                              [area, block](imaging::Picture& p) { pixelate(p, area, block); });
+        return document_.redraw(
+            pixelateArea(document_.picture(), area, block),
+            [area, block](const imaging::Picture& before, imaging::Picture& after) {
+                pixelate(before, after, area, block);
+            });
     }
     case Tool::BlackOut:
-        return document_.edit({area}, [area](imaging::Picture& p) { fill(p, area, kBlackOut); });
+        return document_.redraw(area, [area](const imaging::Picture&, imaging::Picture& after) {
+            fill(after, area, kBlackOut);
+        });
     case Tool::Crop:
         return document_.crop(area);
     default:

@@ -51,15 +51,16 @@ void outline(Picture& p, Rect area, int width, std::uint32_t colour) {
     fill(p, {area.right - w, area.top + w, area.right, area.bottom - w}, colour);
 }
 
-void highlight(Picture& p, Rect area) {
-    area = intersect(area, bounds(p));
+void highlight(const Picture& from, Picture& to, Rect area) {
+    area = intersect(area, bounds(from));
     for (int y = area.top; y < area.bottom; ++y) {
-        std::uint32_t* row = p.row(y);
+        const std::uint32_t* in = from.row(y);
+        std::uint32_t* out = to.row(y);
         for (int x = area.left; x < area.right; ++x) {
             // Per channel (c + 255) / 2 for red and green and c / 2 for blue, all three at
             // once: (c >> 1) + 127 + (c & 1) never carries into the next channel.
-            const std::uint32_t c = row[x];
-            row[x] = ((c >> 1) & 0x7F7F7Fu) + 0x7F7F00u + (c & 0x010100u);
+            const std::uint32_t c = in[x];
+            out[x] = ((c >> 1) & 0x7F7F7Fu) + 0x7F7F00u + (c & 0x010100u);
         }
     }
 }
@@ -104,8 +105,8 @@ Rect pixelateArea(const Picture& p, Rect area, int block) {
     return area;
 }
 
-void pixelate(Picture& p, Rect area, int block) {
-    area = pixelateArea(p, area, block);
+void pixelate(const Picture& from, Picture& to, Rect area, int block) {
+    area = pixelateArea(from, area, block);
     if (area.empty()) {
         return;
     }
@@ -131,7 +132,7 @@ void pixelate(Picture& p, Rect area, int block) {
                         std::min(rows[r + 1], top + static_cast<int>(imaging::kMaxPackedPixels));
                     std::fill(columnSums.begin(), columnSums.end(), 0);
                     for (int y = top; y < bottom; ++y) {
-                        const std::uint32_t* row = p.row(y) + area.left;
+                        const std::uint32_t* row = from.row(y) + area.left;
                         for (std::size_t k = 0; k < columnSums.size(); ++k) {
                             columnSums[k] += imaging::packed(row[k]);
                         }
@@ -159,7 +160,7 @@ void pixelate(Picture& p, Rect area, int block) {
                               imaging::rgb(average(red[c]), average(green[c]), average(blue[c])));
                 }
                 for (int y = rows[r]; y < rows[r + 1]; ++y) {
-                    std::copy(line.begin(), line.end(), p.row(y) + area.left);
+                    std::copy(line.begin(), line.end(), to.row(y) + area.left);
                 }
             };
     });

@@ -38,13 +38,14 @@ inline constexpr int kMinimumPixelBlock = 12;
 void fill(imaging::Picture& p, Rect area, std::uint32_t colour);
 // A frame `width` pixels wide along the inside of the rectangle.
 void outline(imaging::Picture& p, Rect area, int width, std::uint32_t colour);
-// Half the highlighter's yellow and half the picture.
-void highlight(imaging::Picture& p, Rect area);
+// Half the highlighter's yellow and half the picture `from`, into `to` (which may be `from`).
+void highlight(const imaging::Picture& from, imaging::Picture& to, Rect area);
 // Blocks of `block` pixels (at least kMinimumPixelBlock) from the area's top-left; the rest
 // of a row or column joins the last block so no block is narrower than `block`. The area
 // grows to one block where it is smaller, so a pixel is never its own block.
 Rect pixelateArea(const imaging::Picture& p, Rect area, int block);
-void pixelate(imaging::Picture& p, Rect area, int block);
+// From the pixels of `from` into `to`, which may be `from`.
+void pixelate(const imaging::Picture& from, imaging::Picture& to, Rect area, int block);
 
 // An arrow from (x0, y0) to its head at (x1, y1): a line `width` wide and a filled head.
 struct Arrow {
