@@ -27,6 +27,11 @@ constexpr std::array<ToolInfo, 7> kTools{{
 constexpr std::array<app::Colour, 6> kSwatches{app::kBlue,    app::kCyan, app::kGreen,
                                                app::kMagenta, app::kRed,  app::kYellow};
 
+// No one draws again within this after a change, nor starts to draw this soon after the
+// window is painted.
+constexpr int kMemoryAfterChangeMs = 50;
+constexpr int kCopyAfterOpenMs = 250;
+
 ui::CanvasView::Area areaOf(const Rect& r) {
     return {r.left, r.top, r.right, r.bottom};
 }
@@ -117,11 +122,12 @@ FrmMarkup::FrmMarkup(platform::Services& services, std::shared_ptr<const imaging
         showChange(editor_->type(typed));
     };
 
-    tmrMemory.setInterval(50);
     tmrMemory.Tick = [this] {
         tmrMemory.setEnabled(false);
+        tmrMemory.setInterval(kMemoryAfterChangeMs);
         if (editor_) {
             editor_->document().prepareMemory();
+            canvas.setSamePicture(editor_->document().shared());
         }
     };
     Resize = [this] {
@@ -144,7 +150,7 @@ FrmMarkup::FrmMarkup(platform::Services& services, std::shared_ptr<const imaging
 }
 
 void FrmMarkup::Form_Load() {
-    editor_.emplace(*captured_, services_.text, dpi() ? dpi() : services_.ui.screen().dpi);
+    editor_.emplace(captured_, services_.text, dpi() ? dpi() : services_.ui.screen().dpi);
     for (std::size_t i = 0; i < kSwatches.size(); ++i) {
         if (kSwatches[i] == startColour_) {
             editor_->setColour(static_cast<int>(i));
@@ -153,6 +159,9 @@ void FrmMarkup::Form_Load() {
     canvas.setPicture(editor_->document().shared());
     showTools();
     Form_Resize();
+    // The document's own copy of the picture is made once the window has been painted.
+    tmrMemory.setInterval(kCopyAfterOpenMs);
+    tmrMemory.setEnabled(true);
 }
 
 void FrmMarkup::Form_Resize() {
@@ -203,11 +212,13 @@ void FrmMarkup::showChange(const Repaint& repaint) {
     if (repaint.resized) {
         canvas.setPicture(editor_->document().shared());
     } else {
+        canvas.setSamePicture(editor_->document().shared());
         for (const Rect& area : repaint.areas) {
             canvas.repaint(areaOf(area));
         }
     }
     if (repaint.any()) {
+        tmrMemory.setInterval(kMemoryAfterChangeMs);
         tmrMemory.setEnabled(true);
     }
     cmdUndo.setEnabled(editor_->document().canUndo());

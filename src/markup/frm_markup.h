@@ -44,7 +44,8 @@ public:
     ui::Button cmdActualSize{this, "cmdActualSize", 34};
     ui::Button cmdApply{this, "cmdApply", 35};
     ui::Button cmdCancel{this, "cmdCancel", 36};
-    // Once the window has shown a change: memory for the next step, made while nobody waits.
+    // Once the window is painted, its own copy of the picture; once it has shown a change,
+    // memory for the next step: made while nobody waits.
     ui::Timer tmrMemory{this, "tmrMemory", 40};
 
     // Null until the window is loaded.

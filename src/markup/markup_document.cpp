@@ -19,10 +19,21 @@ Repaint unite(Repaint a, const Repaint& b) {
     return a;
 }
 
-Document::Document(const imaging::Picture& captured)
-    : working_(std::make_shared<imaging::Picture>(captured)) {}
+Document::Document(std::shared_ptr<const imaging::Picture> captured)
+    : captured_(std::move(captured)) {}
+
+void Document::own() {
+    if (!working_) {
+        working_ = std::make_shared<imaging::Picture>(*captured_);
+        captured_.reset();
+    }
+}
 
 void Document::prepareMemory() {
+    if (!working_) {
+        own();
+        return;
+    }
     const std::size_t size = working_->pixels.size();
     if (spare_.size() >= size) {
         return;
@@ -101,6 +112,7 @@ Repaint Document::endPreview() {
 }
 
 Repaint Document::preview(const std::vector<Rect>& areas, Change change) {
+    own();
     Repaint before = endPreview();
     previewSaved_ = save(areas);
     change(*working_);
@@ -108,6 +120,7 @@ Repaint Document::preview(const std::vector<Rect>& areas, Change change) {
 }
 
 Repaint Document::edit(const std::vector<Rect>& areas, Change change) {
+    own();
     Repaint before = endPreview();
     if (std::none_of(areas.begin(), areas.end(),
                      [&](const Rect& r) { return !intersect(r, bounds(*working_)).empty(); })) {
@@ -125,6 +138,7 @@ Repaint Document::edit(const std::vector<Rect>& areas, Change change) {
 }
 
 Repaint Document::redraw(Rect area, Redraw redraw) {
+    own();
     area = intersect(area, bounds(*working_));
     const std::size_t size = working_->pixels.size();
     if (area.empty() ||
@@ -158,6 +172,7 @@ Repaint Document::redraw(Rect area, Redraw redraw) {
 }
 
 Repaint Document::crop(Rect area) {
+    own();
     Repaint before = endPreview();
     Step step;
     step.crop = intersect(area, bounds(*working_));

@@ -29,12 +29,16 @@ using Redraw = std::function<void(const imaging::Picture& before, imaging::Pictu
 
 class Document {
 public:
-    explicit Document(const imaging::Picture& captured);
+    // The captured picture is shared, never written: the first change (or prepareMemory)
+    // makes the document's own copy, so opening costs no copy of a 4K picture.
+    explicit Document(std::shared_ptr<const imaging::Picture> captured);
 
-    const imaging::Picture& picture() const { return *working_; }
+    const imaging::Picture& picture() const { return working_ ? *working_ : *captured_; }
     // The picture as it stands, shared with the view that shows it; it changes in place
-    // until a crop replaces it with another.
-    std::shared_ptr<const imaging::Picture> shared() const { return working_; }
+    // until the first change copies it or a crop replaces it with another.
+    std::shared_ptr<const imaging::Picture> shared() const {
+        return working_ ? working_ : captured_;
+    }
 
     // A step that changes the pixels inside `areas` (clipped to the picture).
     Repaint edit(const std::vector<Rect>& areas, Change change);
@@ -56,10 +60,10 @@ public:
     // Whether the picture differs from the captured one by any step.
     bool changed() const { return canUndo(); }
 
-    // Makes memory ready for the next large step (its undo copy or a crop), to be called
-    // while the user is not waiting: on a 4K picture the first touch of fresh memory costs
-    // more than the copy into it (some 20 ms under Wine). Steps taken back and then dropped
-    // leave theirs for it too.
+    // Makes the document's own copy of the picture, or else memory ready for the next large
+    // step (its undo copy or a crop), to be called while the user is not waiting: on a 4K
+    // picture the first touch of fresh memory costs more than the copy into it (some 20 ms
+    // under Wine). Steps taken back and then dropped leave theirs for it too.
     void prepareMemory();
 
 private:
@@ -76,6 +80,7 @@ private:
         std::shared_ptr<imaging::Picture> uncropped; // for a crop, while it is done
     };
 
+    void own();
     std::vector<Saved> save(const std::vector<Rect>& areas);
     std::vector<std::uint32_t> takeSpare(std::size_t needed);
     void recycle(std::vector<std::uint32_t>&& memory);
@@ -84,6 +89,7 @@ private:
     static Repaint shown(const std::vector<Saved>& saved);
     Repaint applyCrop(Step& step);
 
+    std::shared_ptr<const imaging::Picture> captured_; // until the first change
     std::shared_ptr<imaging::Picture> working_;
     std::vector<Step> done_;
     std::vector<Step> undone_;

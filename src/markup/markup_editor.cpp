@@ -26,8 +26,9 @@ std::vector<Rect> frameStrips(const Rect& area, int w) {
 
 } // namespace
 
-Editor::Editor(const imaging::Picture& captured, platform::TextRasterizer& text, int dpi)
-    : document_(captured), text_(text) {
+Editor::Editor(std::shared_ptr<const imaging::Picture> captured, platform::TextRasterizer& text,
+               int dpi)
+    : document_(std::move(captured)), text_(text) {
     setDpi(dpi);
 }
 

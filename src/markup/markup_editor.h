@@ -28,7 +28,8 @@ inline constexpr int kKeyBack = 8, kKeyEnter = 13, kKeyEscape = 27;
 class Editor {
 public:
     // `dpi` scales the line width and the text size from their 96-DPI sizes.
-    Editor(const imaging::Picture& captured, platform::TextRasterizer& text, int dpi);
+    Editor(std::shared_ptr<const imaging::Picture> captured, platform::TextRasterizer& text,
+           int dpi);
 
     Document& document() { return document_; }
     const Document& document() const { return document_; }

@@ -23,7 +23,7 @@ TEST(Win32TextRasterizer, TypedTextIsTheSystemFontsCoverageInTheChosenColour) {
 
     // Typed in place on white: full coverage is exactly the colour, no coverage white.
     const imaging::Picture white(120, 40, 0xFFFFFF);
-    markup::Editor editor(white, text, 96);
+    markup::Editor editor(std::make_shared<const imaging::Picture>(white), text, 96);
     editor.keyDown('5', false); // red
     editor.keyDown('T', false);
     editor.mouseDown(10, 8);

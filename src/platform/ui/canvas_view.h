@@ -15,6 +15,9 @@ public:
 
     bool canTakeFocus() const override { return enabled() && visible(); }
 
+    // The picture drawn on is now a copy of the one shown, with the same pixels.
+    using PictureView::setSamePicture;
+
     // Scaled down to the control (never up) instead of 1:1; fires Property::Range.
     bool fit() const { return fit_; }
     void setFit(bool fit);

@@ -16,6 +16,12 @@ public:
     // Another picture (or none) fires Property::Value, so the peer shows it.
     void setPicture(std::shared_ptr<const imaging::Picture> picture);
 
+protected:
+    // A picture with the very pixels of the one shown: nothing to show anew.
+    void setSamePicture(std::shared_ptr<const imaging::Picture> same) {
+        picture_ = std::move(same);
+    }
+
 private:
     std::shared_ptr<const imaging::Picture> picture_;
 };

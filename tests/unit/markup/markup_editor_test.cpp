@@ -30,7 +30,7 @@ bool inside(const Rect& r, int x, int y) {
 struct MarkupEditor : ::testing::Test {
     Picture captured = sample();
     headless::FakeTextRasterizer text;
-    Editor editor{captured, text, 96};
+    Editor editor{std::make_shared<const Picture>(captured), text, 96};
 
     const Picture& now() const { return editor.document().picture(); }
     void drag(Tool tool, int x0, int y0, int x1, int y1) {
@@ -202,7 +202,7 @@ TEST_F(MarkupEditor, UndoAndRedoRestoreEveryStepToTheByte) {
 TEST(MarkupEditorAreas, EveryChangedPixelIsRepaintedAndUndone) {
     const Picture before = sample(600, 400);
     headless::FakeTextRasterizer text;
-    Editor editor(before, text, 192); // lines 4 pixels wide
+    Editor editor(std::make_shared<const Picture>(before), text, 192); // lines 4 pixels wide
     auto expectWithin = [&](const Repaint& shown, const char* what) {
         const Picture& now = editor.document().picture();
         long long area = 0;
