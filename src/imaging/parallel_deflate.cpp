@@ -31,6 +31,7 @@ public:
         if (deflateInit2(&z_, mode_.level, Z_DEFLATED, -15, s.memLevel, mode_.strategy) != Z_OK) {
             throw std::runtime_error("deflateInit2 failed");
         }
+        tune();
     }
     ~Deflater() { deflateEnd(&z_); }
     Deflater(const Deflater&) = delete;
@@ -61,6 +62,7 @@ public:
             throw std::runtime_error("deflateParams failed");
         }
         mode_ = mode;
+        tune();
     }
 
     void compress(const std::uint8_t* data, std::size_t size, int flush, Bytes& out) {
@@ -81,6 +83,12 @@ public:
     }
 
 private:
+    // After deflateParams too: a change of level brings back that level's own search.
+    void tune() {
+        if (const auto& t = mode_.search)
+            deflateTune(&z_, t->good, t->lazy, t->nice, t->chain);
+    }
+
     z_stream z_{};
     DeflateMode mode_;
 };

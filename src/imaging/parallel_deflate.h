@@ -20,9 +20,21 @@ public:
 };
 using RowSourceFactory = std::function<std::unique_ptr<RowSource>()>;
 
+// zlib's match search for a level, set with deflateTune: how long a match makes it stop
+// looking (nice), how many earlier places it tries (chain), and up to which length a match's
+// own strings still go into the hash (lazy; at levels 4 and up the lazy-match threshold).
+struct DeflateSearch {
+    int good = 4;
+    int lazy = 6;
+    int nice = 32;
+    int chain = 32;
+    bool operator==(const DeflateSearch&) const = default;
+};
+
 struct DeflateMode {
     int level = 6;
     int strategy = 0; // zlib's Z_DEFAULT_STRATEGY, Z_FILTERED (1), Z_RLE (3)...
+    std::optional<DeflateSearch> search{}; // none: the level's own
     bool operator==(const DeflateMode&) const = default;
 };
 

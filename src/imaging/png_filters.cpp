@@ -1,5 +1,7 @@
 #include "imaging/png_filters.h"
 
+#include "imaging/picture.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -60,27 +62,6 @@ void paethFilter(const std::uint8_t* row, const std::uint8_t* up, std::size_t by
     }
 }
 
-unsigned runShare(const std::uint8_t* row, std::size_t bytes, std::size_t bpp) {
-    std::size_t repeats = 0;
-    if (bpp == 3) {
-        // Truecolour rows, without a branch a byte: the loop below costs more than all four
-        // filters.
-        for (std::size_t i = 3; i + 3 <= bytes; i += 3) {
-            repeats += static_cast<std::size_t>(
-                (row[i] == row[i - 3]) & (row[i + 1] == row[i - 2]) & (row[i + 2] == row[i - 1]));
-        }
-    }
-    for (std::size_t i = bpp; bpp != 3 && i + bpp <= bytes; i += bpp) {
-        bool same = true;
-        for (std::size_t k = 0; k < bpp; ++k) {
-            same = same && row[i + k] == row[i - bpp + k];
-        }
-        repeats += same ? 1 : 0;
-    }
-    const std::size_t pixels = bytes / bpp;
-    return pixels > 1 ? static_cast<unsigned>(100 * repeats / (pixels - 1)) : 100;
-}
-
 struct Scratch {
     std::vector<std::uint8_t> zeros;
     std::array<std::vector<std::uint8_t>, 4> filtered; // Sub, Up, Average, Paeth
@@ -125,13 +106,21 @@ struct Scratch {
 
 } // namespace
 
+unsigned pixelRunShare(const std::uint32_t* pixels, std::size_t count) {
+    // No branch a pixel: screenshots mix runs and changes unpredictably.
+    std::size_t repeats = 0;
+    for (std::size_t i = 1; i < count; ++i) {
+        repeats += static_cast<std::size_t>(((pixels[i] ^ pixels[i - 1]) & kRgbMask) == 0);
+    }
+    return count > 1 ? static_cast<unsigned>(100 * repeats / (count - 1)) : 100;
+}
+
 bool filterRow(PngFilterChoice choice, const std::uint8_t* row, const std::uint8_t* previous,
-               std::size_t bytes, std::size_t bpp, std::uint8_t* out) {
+               std::size_t bytes, std::size_t bpp, unsigned runShare, std::uint8_t* out) {
     static thread_local Scratch scratch;
-    const unsigned runs = runShare(row, bytes, bpp);
-    const bool photoLike = runs < kPhotoRunShare;
+    const bool photoLike = runShare < kPhotoRunShare;
     const bool filtered = choice == PngFilterChoice::Adaptive ||
-                          (choice == PngFilterChoice::Screenshot && runs < kUiRunShare);
+                          (choice == PngFilterChoice::Screenshot && runShare < kUiRunShare);
     out[0] = static_cast<std::uint8_t>(PngFilter::None);
     if (!filtered) {
         std::copy(row, row + bytes, out + 1);

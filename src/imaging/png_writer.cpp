@@ -42,8 +42,10 @@ public:
             toRgb(y, current_);
         }
         lastRow_ = y;
+        const unsigned runs = pixelRunShare(picture_.row(static_cast<int>(y)),
+                                            static_cast<std::size_t>(picture_.width));
         return filterRow(choice_, current_.data(), y == 0 ? nullptr : above_.data(),
-                         current_.size(), 3, out);
+                         current_.size(), 3, runs, out);
     }
 
 private:

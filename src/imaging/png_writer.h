@@ -20,14 +20,20 @@ struct PngSettings {
     bool allowIndexed = true; // write <= 256 colours as a palette image
 };
 
-// For the file a capture writes while the user waits for it (the auto-save): lower levels,
-// the noisy rows' level above all, take about 60 % of the defaults' time. Measured on the
-// corpus: UI screenshots come out ~1.5 % larger than with the defaults (still ~5 % below
-// libpng's level 6), photos ~4 % larger.
+// For the file a capture writes while the user waits for it (the auto-save): level 3 takes
+// well under the defaults' time, photo rows above all. Its search is tuned for
+// screenshots: every string of a match goes into the hash (a repeated widget or glyph is
+// found again from anywhere inside it), at most six earlier places are tried, and memory
+// level 8's smaller hash stays in the cache. Measured on the corpus against level 3's own
+// search: the whole PNG 13 % (UI) to 20 % (photo) less CPU, UI 3.8 % and photo 0.2 %
+// smaller; UI screenshots come out 2.6 % below the defaults' size, photos 3.6 % above.
 inline PngSettings quickPngSettings() {
     PngSettings settings;
-    settings.deflate.mode = {.level = 3, .strategy = 0};
-    settings.deflate.noisyMode = DeflateMode{.level = 3, .strategy = 1};
+    constexpr DeflateSearch kScreenshotSearch{.good = 4, .lazy = 258, .nice = 258, .chain = 6};
+    settings.deflate.mode = {.level = 3, .strategy = 0, .search = kScreenshotSearch};
+    settings.deflate.noisyMode =
+        DeflateMode{.level = 3, .strategy = 1, .search = kScreenshotSearch};
+    settings.deflate.memLevel = 8;
     return settings;
 }
 
