@@ -110,6 +110,11 @@ FrmMarkup::FrmMarkup(platform::Services& services, std::shared_ptr<const imaging
         showChange(editor_->mouseMove(x, y));
     };
     canvas.MouseUp = [this](int, int, int x, int y) {
+        // The frame goes first: the canvas then has shown the picture as it was before the
+        // step, which is what an undo brings back.
+        if (editor_->dragging()) {
+            showChange(editor_->document().endPreview());
+        }
         showChange(editor_->mouseUp(x, y));
     };
     canvas.DragCancelled = [this] {
@@ -157,6 +162,7 @@ void FrmMarkup::Form_Load() {
         }
     }
     canvas.setPicture(editor_->document().shared());
+    canvas.repaint({}, editor_->document().state());
     showTools();
     Form_Resize();
     // The document's own copy of the picture is made once the window has been painted.
@@ -209,13 +215,17 @@ void FrmMarkup::canvas_KeyDown(int key, int shift) {
 }
 
 void FrmMarkup::showChange(const Repaint& repaint) {
+    const Document& document = editor_->document();
     if (repaint.resized) {
-        canvas.setPicture(editor_->document().shared());
-    } else {
-        canvas.setSamePicture(editor_->document().shared());
+        canvas.setPicture(document.shared());
+        canvas.repaint({}, document.state());
+    } else if (repaint.any()) {
+        canvas.setSamePicture(document.shared());
+        std::vector<ui::CanvasView::Area> areas;
         for (const Rect& area : repaint.areas) {
-            canvas.repaint(areaOf(area));
+            areas.push_back(areaOf(area));
         }
+        canvas.repaint(std::move(areas), document.state());
     }
     if (repaint.any()) {
         tmrMemory.setInterval(kMemoryAfterChangeMs);

@@ -108,7 +108,17 @@ Repaint Document::shown(const std::vector<Saved>& saved) {
 
 Repaint Document::endPreview() {
     restore(previewSaved_);
+    if (previewFrom_) {
+        state_ = std::exchange(previewFrom_, 0);
+    }
     return shown(std::exchange(previewSaved_, {}));
+}
+
+// The step is done: the picture holds new pixels.
+void Document::record(Step&& step) {
+    step.from = state_;
+    state_ = step.to = ++lastState_;
+    done_.push_back(std::move(step));
 }
 
 Repaint Document::preview(const std::vector<Rect>& areas, Change change) {
@@ -116,6 +126,8 @@ Repaint Document::preview(const std::vector<Rect>& areas, Change change) {
     Repaint before = endPreview();
     previewSaved_ = save(areas);
     change(*working_);
+    previewFrom_ = state_;
+    state_ = ++lastState_;
     return unite(std::move(before), shown(previewSaved_));
 }
 
@@ -133,7 +145,7 @@ Repaint Document::edit(const std::vector<Rect>& areas, Change change) {
     step.change = std::move(change);
     step.change(*working_);
     Repaint now = unite(std::move(before), shown(step.before));
-    done_.push_back(std::move(step));
+    record(std::move(step));
     return now;
 }
 
@@ -167,7 +179,7 @@ Repaint Document::redraw(Rect area, Redraw redraw) {
     Step step;
     step.before = {Saved{area, {}}};
     step.other = std::move(before.pixels);
-    done_.push_back(std::move(step));
+    record(std::move(step));
     return unite(std::move(now), {{area}});
 }
 
@@ -181,7 +193,7 @@ Repaint Document::crop(Rect area) {
     }
     dropRedo();
     Repaint now = applyCrop(step);
-    done_.push_back(std::move(step));
+    record(std::move(step));
     return now;
 }
 
@@ -211,6 +223,7 @@ Repaint Document::undo() {
         restore(step.before);
         now = unite(std::move(now), shown(step.before));
     }
+    state_ = step.from;
     undone_.push_back(std::move(step));
     return now;
 }
@@ -233,6 +246,7 @@ Repaint Document::redo() {
         step.change(*working_);
         now = unite(std::move(now), shown(step.before));
     }
+    state_ = step.to;
     done_.push_back(std::move(step));
     return now;
 }

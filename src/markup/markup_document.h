@@ -5,6 +5,7 @@
 #include "imaging/picture.h"
 #include "markup/markup_ops.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -53,6 +54,10 @@ public:
     Repaint preview(const std::vector<Rect>& areas, Change change);
     Repaint endPreview();
 
+    // Which pixels the picture holds: the same number, the same pixels (a step taken back
+    // brings its number back), so a view may keep what it showed for one and show it again.
+    std::uint64_t state() const { return state_; }
+
     bool canUndo() const { return !done_.empty(); }
     bool canRedo() const { return !undone_.empty(); }
     Repaint undo();
@@ -78,9 +83,11 @@ private:
         std::vector<std::uint32_t> other;
         Rect crop;                                   // for a crop: what it kept
         std::shared_ptr<imaging::Picture> uncropped; // for a crop, while it is done
+        std::uint64_t from = 0, to = 0;              // state() before and after it
     };
 
     void own();
+    void record(Step&& step);
     std::vector<Saved> save(const std::vector<Rect>& areas);
     std::vector<std::uint32_t> takeSpare(std::size_t needed);
     void recycle(std::vector<std::uint32_t>&& memory);
@@ -94,6 +101,8 @@ private:
     std::vector<Step> done_;
     std::vector<Step> undone_;
     std::vector<Saved> previewSaved_;
+    std::uint64_t state_ = 1, lastState_ = 1;
+    std::uint64_t previewFrom_ = 0; // state() before the preview shown, if any
     // Memory already touched: its capacity, and as many pixels as it holds to be written over.
     std::vector<std::uint32_t> spare_;
 };

@@ -10,8 +10,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace pictorn::platform::win32 {
 namespace {
@@ -135,12 +137,19 @@ TEST_F(PictureViewWindow, ALargerPictureScrollsWithTheBarsAndTheWheel) {
 }
 
 // Fitted, a change is worked out and repainted only where it shows: the window then shows
-// exactly what the whole picture fitted afresh shows.
+// exactly what the whole picture fitted afresh shows. So does a change of the whole picture
+// taken back, which shows again what was kept for the state it returns to.
 TEST_F(CanvasViewWindow, FittedRepaintsOfPartsShowWhatAWholePaintShows) {
     view.setFit(true);
     auto picture = std::make_shared<Picture>(gradient(330, 250));
     view.setPicture(picture);
     UpdateWindow(child);
+    const std::vector<std::uint32_t> first = picture->pixels;
+    view.repaint({}, 1);
+    std::fill(picture->pixels.begin(), picture->pixels.end(), 0x123456u);
+    view.repaint({{0, 0, 330, 250}}, 2);
+    picture->pixels = first;
+    view.repaint({{0, 0, 330, 250}}, 1);
 
     // Two far corners change, and only they are said to have changed.
     for (const ui::CanvasView::Area& a :

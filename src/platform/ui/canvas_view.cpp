@@ -10,8 +10,9 @@ void CanvasView::setFit(bool fit) {
     changed(Property::Range);
 }
 
-void CanvasView::repaint(const Area& area) {
-    repainted_ = area;
+void CanvasView::repaint(std::vector<Area> areas, std::uint64_t state) {
+    repainted_ = std::move(areas);
+    state_ = state;
     changed(Property::Content);
 }
 

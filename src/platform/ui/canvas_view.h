@@ -5,7 +5,9 @@
 // which part to show anew.
 #include "platform/ui/picture_view.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pictorn::ui {
 
@@ -26,8 +28,13 @@ public:
     struct Area {
         int left = 0, top = 0, right = 0, bottom = 0;
     };
-    void repaint(const Area& area);
-    const Area& repainted() const { return repainted_; }
+    void repaint(const Area& area) { repaint(std::vector<Area>{area}); }
+    // One change in several parts. `state`, unless 0, names the pixels the picture now holds:
+    // told the same number again, the picture holds the same pixels again, so the view may
+    // show what it kept for them.
+    void repaint(std::vector<Area> areas, std::uint64_t state = 0);
+    const std::vector<Area>& repainted() const { return repainted_; }
+    std::uint64_t state() const { return state_; }
 
     // Positions in picture pixels, possibly outside it while a button is held.
     Event<int, int, int, int> MouseDown; // button, shift, x, y
@@ -41,7 +48,8 @@ public:
 
 private:
     bool fit_ = false;
-    Area repainted_;
+    std::vector<Area> repainted_;
+    std::uint64_t state_ = 0;
 };
 
 } // namespace pictorn::ui

@@ -39,18 +39,56 @@ double CanvasViewPeer::scale() const {
                       1e-3, 1.0);
 }
 
-// The shown pixels of a changed part, worked out now while the rest stays as it was.
-void CanvasViewPeer::refit(const ui::CanvasView::Area& a) {
+// The shown pixels of the changed parts, worked out now while the rest stays as it was.
+void CanvasViewPeer::refit() {
     const auto& picture = canvas_.picture();
     const SIZE size = pictureSize();
     if (!fittedWhole_ || !picture || fitted_.width != size.cx || fitted_.height != size.cy) {
         fittedWhole_ = false;
         return;
     }
-    int left = 0, right = 0, top = 0, bottom = 0;
-    ui::shownSpan(picture->width, fitted_.width, a.left, a.right, left, right);
-    ui::shownSpan(picture->height, fitted_.height, a.top, a.bottom, top, bottom);
-    ui::fitPart(*picture, fitted_, left, top, right, bottom);
+    const std::uint64_t state = canvas_.state();
+    if (state != 0 && state == fittedState_) {
+        return;
+    }
+    if (refitWhole(state)) {
+        return;
+    }
+    for (const ui::CanvasView::Area& a : canvas_.repainted()) {
+        int left = 0, right = 0, top = 0, bottom = 0;
+        ui::shownSpan(picture->width, fitted_.width, a.left, a.right, left, right);
+        ui::shownSpan(picture->height, fitted_.height, a.top, a.bottom, top, bottom);
+        ui::fitPart(*picture, fitted_, left, top, right, bottom);
+    }
+    fittedState_ = state;
+}
+
+// A change of most of the picture is shown from memory of its own, keeping what was shown
+// before it: undone (the state before it again) that is shown back at once.
+bool CanvasViewPeer::refitWhole(std::uint64_t state) {
+    if (state == 0) {
+        return false;
+    }
+    if (state == otherState_ && other_.width == fitted_.width && other_.height == fitted_.height) {
+        std::swap(fitted_, other_);
+        std::swap(fittedState_, otherState_);
+        return true;
+    }
+    const auto& picture = *canvas_.picture();
+    long long changed = 0;
+    for (const ui::CanvasView::Area& a : canvas_.repainted()) {
+        changed +=
+            static_cast<long long>(std::max(0, a.right - a.left)) * std::max(0, a.bottom - a.top);
+    }
+    if (changed * 2 < static_cast<long long>(picture.width) * picture.height) {
+        return false;
+    }
+    other_ = imaging::Picture::reusing(fitted_.width, fitted_.height, std::move(other_.pixels));
+    ui::fitPart(picture, other_, 0, 0, other_.width, other_.height);
+    std::swap(fitted_, other_);
+    otherState_ = fittedState_;
+    fittedState_ = state;
+    return true;
 }
 
 SIZE CanvasViewPeer::pictureSize() const {
@@ -167,6 +205,7 @@ void CanvasViewPeer::paint(HDC dc, const RECT& area) {
         fitted_ = imaging::Picture::reusing(size.cx, size.cy, std::move(fitted_.pixels));
         ui::fitPart(*canvas_.picture(), fitted_, 0, 0, size.cx, size.cy);
         fittedWhole_ = true;
+        fittedState_ = canvas_.state();
     }
     paintPixels(dc, area, fitted_);
 }
@@ -174,22 +213,24 @@ void CanvasViewPeer::paint(HDC dc, const RECT& area) {
 void CanvasViewPeer::updateOwn(ui::Property what) {
     if (what == ui::Property::Range || what == ui::Property::Value) {
         fittedWhole_ = false;
+        fittedState_ = 0;
     }
     if (what == ui::Property::Range) {
         scroll_ = {0, 0};
         layoutScrollBars();
     } else if (what == ui::Property::Content) {
-        const ui::CanvasView::Area& a = canvas_.repainted();
         const double s = scale();
         if (s != 1.0) {
-            refit(a);
+            refit();
         }
-        // One pixel more all round: a scaled picture spreads a pixel over its neighbours.
-        RECT r{static_cast<LONG>(std::floor(a.left * s)) - scroll_.x - 1,
-               static_cast<LONG>(std::floor(a.top * s)) - scroll_.y - 1,
-               static_cast<LONG>(std::ceil(a.right * s)) - scroll_.x + 1,
-               static_cast<LONG>(std::ceil(a.bottom * s)) - scroll_.y + 1};
-        InvalidateRect(hwnd_, &r, FALSE);
+        for (const ui::CanvasView::Area& a : canvas_.repainted()) {
+            // One pixel more all round: a scaled picture spreads a pixel over its neighbours.
+            RECT r{static_cast<LONG>(std::floor(a.left * s)) - scroll_.x - 1,
+                   static_cast<LONG>(std::floor(a.top * s)) - scroll_.y - 1,
+                   static_cast<LONG>(std::ceil(a.right * s)) - scroll_.x + 1,
+                   static_cast<LONG>(std::ceil(a.bottom * s)) - scroll_.y + 1};
+            InvalidateRect(hwnd_, &r, FALSE);
+        }
     } else {
         PictureViewPeer::updateOwn(what);
     }

@@ -19,7 +19,8 @@ protected:
 
 private:
     void mouse(UINT message, LPARAM lParam);
-    void refit(const ui::CanvasView::Area& a);
+    void refit();
+    bool refitWhole(std::uint64_t state);
     void cancelDrag();
     double scale() const;
 
@@ -29,6 +30,10 @@ private:
     // in the changed parts otherwise, and painted 1:1.
     imaging::Picture fitted_;
     bool fittedWhole_ = false;
+    // The picture's state() each shows (0: not known); the other one is what was shown
+    // before the last change of most of the picture, which its undo shows again.
+    std::uint64_t fittedState_ = 0, otherState_ = 0;
+    imaging::Picture other_;
     bool pressed_ = false; // the left button went down here and has not come up
 };
 

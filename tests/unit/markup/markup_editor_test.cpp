@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace pictorn::markup {
 namespace {
 
@@ -153,24 +155,33 @@ TEST_F(MarkupEditor, HighlighterArrowAndTextPixels) {
 // Whole-picture copies and crops land in memory made ready beforehand or left by steps that
 // can no longer be redone: every step still comes back to the byte.
 TEST_F(MarkupEditor, UndoAndRedoRestoreEveryStepToTheByte) {
+    // The document's state() names the pixels: another for each step, the same again when
+    // the step is taken back or redone.
     std::vector<Picture> states{captured};
+    std::vector<std::uint64_t> ids{editor.document().state()};
+    auto step = [&] {
+        states.push_back(now());
+        ids.push_back(editor.document().state());
+        EXPECT_EQ(std::count(ids.begin(), ids.end(), ids.back()), 1);
+    };
     editor.document().prepareMemory();
     drag(Tool::BlackOut, 0, 0, 39, 29);
     editor.undo();
     ASSERT_EQ(now().pixels, captured.pixels);
+    ASSERT_EQ(editor.document().state(), ids[0]);
     drag(Tool::BlackOut, 1, 1, 20, 12); // in the memory the dropped black-out left
-    states.push_back(now());
+    step();
     drag(Tool::Pixelate, 10, 5, 39, 29);
-    states.push_back(now());
+    step();
     drag(Tool::Arrow, 35, 2, 3, 27);
-    states.push_back(now());
+    step();
     editor.document().prepareMemory();
     drag(Tool::Crop, 37, 28, 2, 3);
-    states.push_back(now());
+    step();
     EXPECT_EQ(now().width, 36);
     EXPECT_EQ(now().height, 26);
     drag(Tool::Highlighter, 0, 0, 24, 21);
-    states.push_back(now());
+    step();
 
     // A drag left half-way and a text never ended are no steps.
     editor.setTool(Tool::Rectangle);
@@ -178,16 +189,19 @@ TEST_F(MarkupEditor, UndoAndRedoRestoreEveryStepToTheByte) {
     editor.mouseMove(9, 9);
     EXPECT_TRUE(editor.keyDown(kKeyEscape, false).handled);
     EXPECT_EQ(now().pixels, states.back().pixels);
+    EXPECT_EQ(editor.document().state(), ids.back());
 
     for (std::size_t i = states.size() - 1; i-- > 0;) {
         editor.keyDown('Z', true);
         ASSERT_EQ(now().width, states[i].width);
         ASSERT_EQ(now().pixels, states[i].pixels) << "undo to state " << i;
+        ASSERT_EQ(editor.document().state(), ids[i]);
     }
     EXPECT_FALSE(editor.document().changed());
     for (std::size_t i = 1; i < states.size(); ++i) {
         editor.keyDown('Y', true);
         ASSERT_EQ(now().pixels, states[i].pixels) << "redo to state " << i;
+        ASSERT_EQ(editor.document().state(), ids[i]);
     }
     // A new step after undoing drops what could have been redone.
     editor.undo();
