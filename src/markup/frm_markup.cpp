@@ -225,7 +225,8 @@ void FrmMarkup::showChange(const Repaint& repaint) {
         for (const Rect& area : repaint.areas) {
             areas.push_back(areaOf(area));
         }
-        canvas.repaint(std::move(areas), document.state());
+        canvas.repaint(std::move(areas), document.state(), areaOf(repaint.solid),
+                       repaint.solidColour);
     }
     if (repaint.any()) {
         tmrMemory.setInterval(kMemoryAfterChangeMs);

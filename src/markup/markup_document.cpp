@@ -13,7 +13,21 @@ Rect Repaint::bounds() const {
     return all;
 }
 
+Repaint shownAnew(Rect area, bool resized) {
+    Repaint r;
+    r.areas = {area};
+    r.resized = resized;
+    return r;
+}
+
 Repaint unite(Repaint a, const Repaint& b) {
+    // A part of one colour stays so only while nothing else is said to change.
+    if (a.areas.empty()) {
+        a.solid = b.solid;
+        a.solidColour = b.solidColour;
+    } else if (!b.areas.empty()) {
+        a.solid = {};
+    }
     a.areas.insert(a.areas.end(), b.areas.begin(), b.areas.end());
     a.resized = a.resized || b.resized;
     return a;
@@ -180,7 +194,7 @@ Repaint Document::redraw(Rect area, Redraw redraw) {
     step.before = {Saved{area, {}}};
     step.other = std::move(before.pixels);
     record(std::move(step));
-    return unite(std::move(now), {{area}});
+    return unite(std::move(now), shownAnew(area));
 }
 
 Repaint Document::crop(Rect area) {
@@ -203,7 +217,7 @@ Repaint Document::applyCrop(Step& step) {
         static_cast<std::size_t>(step.crop.width()) * static_cast<std::size_t>(step.crop.height());
     working_ = std::make_shared<imaging::Picture>(
         markup::crop(*step.uncropped, step.crop, takeSpare(size)));
-    return {{bounds(*working_)}, true};
+    return shownAnew(bounds(*working_), true);
 }
 
 Repaint Document::undo() {
@@ -215,7 +229,7 @@ Repaint Document::undo() {
     done_.pop_back();
     if (step.uncropped) {
         working_ = std::move(step.uncropped);
-        now = {{bounds(*working_)}, true};
+        now = shownAnew(bounds(*working_), true);
     } else if (!step.other.empty()) {
         std::swap(working_->pixels, step.other);
         now = unite(std::move(now), shown(step.before));

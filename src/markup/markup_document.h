@@ -17,10 +17,14 @@ namespace pictorn::markup {
 struct Repaint {
     std::vector<Rect> areas;
     bool resized = false; // a new picture of another size: show it whole
+    // A part now all of one colour (a black-out), which a view may fill instead of work out.
+    Rect solid;
+    std::uint32_t solidColour = 0;
     bool any() const { return resized || !areas.empty(); }
     Rect bounds() const;
 };
 Repaint unite(Repaint a, const Repaint& b);
+Repaint shownAnew(Rect area, bool resized = false);
 
 // A change to the picture that writes only inside the areas it was declared with.
 using Change = std::function<void(imaging::Picture&)>;

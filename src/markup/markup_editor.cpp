@@ -144,10 +144,17 @@ Repaint Editor::showDrag(bool final) {
                 pixelate(before, after, area, block);
             });
     }
-    case Tool::BlackOut:
-        return document_.redraw(area, [area](const imaging::Picture&, imaging::Picture& after) {
-            fill(after, area, kBlackOut);
-        });
+    case Tool::BlackOut: {
+        Repaint shown =
+            document_.redraw(area, [area](const imaging::Picture&, imaging::Picture& after) {
+                fill(after, area, kBlackOut);
+            });
+        if (shown.any()) {
+            shown.solid = intersect(area, bounds(document_.picture()));
+            shown.solidColour = kBlackOut;
+        }
+        return shown;
+    }
     case Tool::Crop:
         return document_.crop(area);
     default:

@@ -136,20 +136,44 @@ TEST_F(PictureViewWindow, ALargerPictureScrollsWithTheBarsAndTheWheel) {
     EXPECT_EQ(GetScrollPos(child, SB_HORZ), 0);
 }
 
+void expectSame(const Snapshot& a, const Snapshot& b) {
+    ASSERT_NE(b.at(0, 0), asPixel(GetSysColor(COLOR_APPWORKSPACE)));
+    for (int y = 0; y < b.height(); ++y) {
+        for (int x = 0; x < b.width(); ++x) {
+            ASSERT_EQ(a.at(x, y), b.at(x, y)) << x << "," << y;
+        }
+    }
+}
+
 // Fitted, a change is worked out and repainted only where it shows: the window then shows
-// exactly what the whole picture fitted afresh shows. So does a change of the whole picture
-// taken back, which shows again what was kept for the state it returns to.
+// exactly what the whole picture fitted afresh shows. So do a change of most of the picture
+// in one colour, its undo (what was kept for the state it returns to) and its redo.
 TEST_F(CanvasViewWindow, FittedRepaintsOfPartsShowWhatAWholePaintShows) {
     view.setFit(true);
     auto picture = std::make_shared<Picture>(gradient(330, 250));
     view.setPicture(picture);
     UpdateWindow(child);
+    const Snapshot initial(child);
     const std::vector<std::uint32_t> first = picture->pixels;
     view.repaint({}, 1);
-    std::fill(picture->pixels.begin(), picture->pixels.end(), 0x123456u);
-    view.repaint({{0, 0, 330, 250}}, 2);
+    const ui::CanvasView::Area most{20, 10, 330, 250};
+    auto blackOut = [&] {
+        for (int y = most.top; y < most.bottom; ++y) {
+            std::fill(picture->row(y) + most.left, picture->row(y) + most.right, 0x123456u);
+        }
+        view.repaint({most}, 2, most, 0x123456u);
+    };
+    blackOut();
     picture->pixels = first;
-    view.repaint({{0, 0, 330, 250}}, 1);
+    view.repaint({most}, 1);
+    expectSame(Snapshot(child), initial);
+    blackOut();
+    const Snapshot blackedOut(child);
+    view.setFit(false);
+    view.setFit(true);
+    expectSame(blackedOut, Snapshot(child));
+    picture->pixels = first;
+    view.repaint({most});
 
     // Two far corners change, and only they are said to have changed.
     for (const ui::CanvasView::Area& a :
@@ -165,13 +189,7 @@ TEST_F(CanvasViewWindow, FittedRepaintsOfPartsShowWhatAWholePaintShows) {
     const Snapshot shown(child, true);
     view.setFit(false); // and back: the whole worked out afresh
     view.setFit(true);
-    const Snapshot whole(child);
-    ASSERT_NE(whole.at(0, 0), asPixel(GetSysColor(COLOR_APPWORKSPACE)));
-    for (int y = 0; y < whole.height(); ++y) {
-        for (int x = 0; x < whole.width(); ++x) {
-            ASSERT_EQ(shown.at(x, y), whole.at(x, y)) << x << "," << y;
-        }
-    }
+    expectSame(shown, Snapshot(child));
 }
 
 // A press holds the pointer. When another window takes it or the system cancels the mode

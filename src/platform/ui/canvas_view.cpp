@@ -11,8 +11,15 @@ void CanvasView::setFit(bool fit) {
 }
 
 void CanvasView::repaint(std::vector<Area> areas, std::uint64_t state) {
+    repaint(std::move(areas), state, Area{}, 0);
+}
+
+void CanvasView::repaint(std::vector<Area> areas, std::uint64_t state, Area solid,
+                         std::uint32_t colour) {
     repainted_ = std::move(areas);
     state_ = state;
+    solid_ = solid;
+    solidColour_ = colour;
     changed(Property::Content);
 }
 

@@ -27,14 +27,18 @@ public:
     // The picture's pixels in [left, right) x [top, bottom) changed: fires Property::Content.
     struct Area {
         int left = 0, top = 0, right = 0, bottom = 0;
+        bool operator==(const Area&) const = default;
     };
     void repaint(const Area& area) { repaint(std::vector<Area>{area}); }
     // One change in several parts. `state`, unless 0, names the pixels the picture now holds:
     // told the same number again, the picture holds the same pixels again, so the view may
-    // show what it kept for them.
+    // show what it kept for them. `solid`, unless empty, is a part now all `colour`.
     void repaint(std::vector<Area> areas, std::uint64_t state = 0);
+    void repaint(std::vector<Area> areas, std::uint64_t state, Area solid, std::uint32_t colour);
     const std::vector<Area>& repainted() const { return repainted_; }
     std::uint64_t state() const { return state_; }
+    const Area& solid() const { return solid_; }
+    std::uint32_t solidColour() const { return solidColour_; }
 
     // Positions in picture pixels, possibly outside it while a button is held.
     Event<int, int, int, int> MouseDown; // button, shift, x, y
@@ -50,6 +54,8 @@ private:
     bool fit_ = false;
     std::vector<Area> repainted_;
     std::uint64_t state_ = 0;
+    Area solid_;
+    std::uint32_t solidColour_ = 0;
 };
 
 } // namespace pictorn::ui

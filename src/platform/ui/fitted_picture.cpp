@@ -65,6 +65,45 @@ void shownSpan(int size, int shownSize, int from, int to, int& left, int& right)
                    0, shownSize);
 }
 
+namespace {
+
+// The shown pixels [left, right) that cover only picture pixels in [from, to): shown pixel i
+// covers [i * size / n, (i + 1) * size / n) (at least one) when n <= size.
+void innerSpan(int size, int shownSize, int from, int to, int& left, int& right) {
+    const auto n = static_cast<std::int64_t>(shownSize);
+    left = static_cast<int>((from * n + size - 1) / size);
+    right = static_cast<int>(std::max<std::int64_t>(0, ((to + 1) * n - 1) / size));
+    left = std::clamp(left, 0, shownSize);
+    right = std::clamp(right, left, shownSize);
+}
+
+} // namespace
+
+void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left, int top, int right,
+             int bottom, const SolidPart& solid) {
+    int innerLeft = 0, innerRight = 0, innerTop = 0, innerBottom = 0;
+    if (shown.width <= picture.width && shown.height <= picture.height && !picture.empty()) {
+        innerSpan(picture.width, shown.width, solid.left, solid.right, innerLeft, innerRight);
+        innerSpan(picture.height, shown.height, solid.top, solid.bottom, innerTop, innerBottom);
+    }
+    innerLeft = std::clamp(innerLeft, left, right);
+    innerRight = std::clamp(innerRight, innerLeft, right);
+    innerTop = std::clamp(innerTop, top, bottom);
+    innerBottom = std::clamp(innerBottom, innerTop, bottom);
+    if (innerLeft == innerRight || innerTop == innerBottom) {
+        fitPart(picture, shown, left, top, right, bottom);
+        return;
+    }
+    for (int y = innerTop; y < innerBottom; ++y) {
+        std::fill(shown.row(y) + innerLeft, shown.row(y) + innerRight,
+                  solid.colour & imaging::kRgbMask);
+    }
+    fitPart(picture, shown, left, top, right, innerTop);
+    fitPart(picture, shown, left, innerBottom, right, bottom);
+    fitPart(picture, shown, left, innerTop, innerLeft, innerBottom);
+    fitPart(picture, shown, innerRight, innerTop, right, innerBottom);
+}
+
 void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left, int top, int right,
              int bottom) {
     left = std::max(left, 0);

@@ -4,12 +4,25 @@
 // on its own and comes out exactly as it would in the whole.
 #include "imaging/picture.h"
 
+#include <cstdint>
+
 namespace pictorn::ui {
 
 // The shown pixels in [left, right) x [top, bottom) of `shown` (whose size is what the
 // picture is shown at, at most the picture's) worked out anew from `picture`.
 void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left, int top, int right,
              int bottom);
+
+// A part of the picture, right and bottom exclusive, whose pixels are all `colour`.
+struct SolidPart {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    std::uint32_t colour = 0;
+};
+
+// As fitPart, but the shown pixels that cover only pixels of `solid` take its colour without
+// being summed: a black-out of the whole picture costs a fill of the shown one.
+void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left, int top, int right,
+             int bottom, const SolidPart& solid);
 
 // The shown part [left, right) of a size `shownSize` that covers [from, to) of the picture's
 // `size`: what a change of those picture pixels changes when shown.

@@ -55,12 +55,23 @@ void CanvasViewPeer::refit() {
         return;
     }
     for (const ui::CanvasView::Area& a : canvas_.repainted()) {
-        int left = 0, right = 0, top = 0, bottom = 0;
-        ui::shownSpan(picture->width, fitted_.width, a.left, a.right, left, right);
-        ui::shownSpan(picture->height, fitted_.height, a.top, a.bottom, top, bottom);
-        ui::fitPart(*picture, fitted_, left, top, right, bottom);
+        const RECT part = shownPart(a);
+        ui::fitPart(*picture, fitted_, part.left, part.top, part.right, part.bottom, solid());
     }
     fittedState_ = state;
+}
+
+RECT CanvasViewPeer::shownPart(const ui::CanvasView::Area& a) const {
+    const auto& picture = *canvas_.picture();
+    int left = 0, right = 0, top = 0, bottom = 0;
+    ui::shownSpan(picture.width, fitted_.width, a.left, a.right, left, right);
+    ui::shownSpan(picture.height, fitted_.height, a.top, a.bottom, top, bottom);
+    return {left, top, right, bottom};
+}
+
+ui::SolidPart CanvasViewPeer::solid() const {
+    const ui::CanvasView::Area& s = canvas_.solid();
+    return {s.left, s.top, s.right, s.bottom, canvas_.solidColour()};
 }
 
 // A change of most of the picture is shown from memory of its own, keeping what was shown
@@ -76,15 +87,29 @@ bool CanvasViewPeer::refitWhole(std::uint64_t state) {
     }
     const auto& picture = *canvas_.picture();
     long long changed = 0;
+    RECT box{fitted_.width, fitted_.height, 0, 0};
     for (const ui::CanvasView::Area& a : canvas_.repainted()) {
         changed +=
             static_cast<long long>(std::max(0, a.right - a.left)) * std::max(0, a.bottom - a.top);
+        const RECT part = shownPart(a);
+        box = {std::min(box.left, part.left), std::min(box.top, part.top),
+               std::max(box.right, part.right), std::max(box.bottom, part.bottom)};
     }
     if (changed * 2 < static_cast<long long>(picture.width) * picture.height) {
         return false;
     }
+    // Outside the changed box the shown pixels are as they were.
     other_ = imaging::Picture::reusing(fitted_.width, fitted_.height, std::move(other_.pixels));
-    ui::fitPart(picture, other_, 0, 0, other_.width, other_.height);
+    auto keep = [&](LONG left, LONG top, LONG right, LONG bottom) {
+        for (LONG y = top; y < bottom; ++y) {
+            std::copy(fitted_.row(y) + left, fitted_.row(y) + right, other_.row(y) + left);
+        }
+    };
+    keep(0, 0, other_.width, box.top);
+    keep(0, box.top, box.left, box.bottom);
+    keep(box.right, box.top, other_.width, box.bottom);
+    keep(0, box.bottom, other_.width, other_.height);
+    ui::fitPart(picture, other_, box.left, box.top, box.right, box.bottom, solid());
     std::swap(fitted_, other_);
     otherState_ = fittedState_;
     fittedState_ = state;

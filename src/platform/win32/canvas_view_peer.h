@@ -3,6 +3,7 @@
 // fit, repaints only the part said to have changed, and turns the pointer into picture
 // pixels and the keys into the model's events.
 #include "platform/ui/canvas_view.h"
+#include "platform/ui/fitted_picture.h"
 #include "platform/win32/picture_view_peer.h"
 
 namespace pictorn::platform::win32 {
@@ -20,6 +21,8 @@ protected:
 private:
     void mouse(UINT message, LPARAM lParam);
     void refit();
+    RECT shownPart(const ui::CanvasView::Area& a) const;
+    ui::SolidPart solid() const;
     bool refitWhole(std::uint64_t state);
     void cancelDrag();
     double scale() const;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 
 namespace pictorn::ui {
@@ -79,6 +80,30 @@ TEST(FittedPicture, EachShownPixelAveragesWhatItCoversAndAPartComesOutAsInTheWho
         EXPECT_LT(right - left, sw / 4);
         fitPart(picture, shown, left, top, right, bottom);
         ASSERT_EQ(shown.pixels, fitted(picture, sw, sh).pixels) << w << "x" << h;
+
+        // Of one colour, most of the part is filled: the edges still average with the rest.
+        const SolidPart solid{from[0], from[1], to[0], to[1], 0xFF123456u};
+        for (int y = from[1]; y < to[1]; ++y) {
+            std::fill(picture.row(y) + from[0], picture.row(y) + to[0], 0x123456u);
+        }
+        fitPart(picture, shown, left, top, right, bottom, solid);
+        ASSERT_EQ(shown.pixels, fitted(picture, sw, sh).pixels) << w << "x" << h;
+    }
+    // Every span of columns at ratios where a shown pixel ends exactly on a picture pixel,
+    // and where it does not.
+    for (const int sw : {40, 20, 29}) {
+        for (int from = 0; from < 40; ++from) {
+            for (int to = from + 1; to <= 40; ++to) {
+                Picture picture = noise(40, 3, 5);
+                Picture shown = fitted(picture, sw, 3);
+                for (int y = 0; y < 3; ++y) {
+                    std::fill(picture.row(y) + from, picture.row(y) + to, 0x123456u);
+                }
+                fitPart(picture, shown, 0, 0, sw, 3, {from, 0, to, 3, 0x123456u});
+                ASSERT_EQ(shown.pixels, fitted(picture, sw, 3).pixels)
+                    << sw << ": " << from << "-" << to;
+            }
+        }
     }
 }
 
