@@ -52,6 +52,10 @@ void encode(const Picture& picture, ImageFormat format, const EncodeOptions& opt
         writeBmp(picture, sink);
     } else if (format == ImageFormat::Pcx) {
         writePcx(picture, sink);
+    } else if (format == ImageFormat::Psd) {
+        writePsd(picture, sink);
+    } else if (format == ImageFormat::Tiff) {
+        writeTiff(picture, sink);
     } else {
         sink(encode(picture, format, options));
     }

@@ -19,8 +19,8 @@ struct EncodeOptions {
 // std::length_error when the format cannot hold the picture's size.
 std::vector<std::uint8_t> encode(const Picture& picture, ImageFormat format,
                                  const EncodeOptions& options = {});
-// The same file handed to `sink` in pieces. Only the uncompressed types (BMP) are made piece
-// by piece; the others are small enough once compressed to be made whole first.
+// The same file handed to `sink` in pieces. BMP, PCX, PSD and TIFF are made piece by piece;
+// PNG, JPEG and GIF, small once compressed, are made whole first.
 void encode(const Picture& picture, ImageFormat format, const EncodeOptions& options,
             const ByteSink& sink);
 

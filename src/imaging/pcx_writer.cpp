@@ -4,6 +4,7 @@
 #include <span>
 
 #include "imaging/colour_analysis.h"
+#include "imaging/piece_sink.h"
 
 namespace pictorn::imaging {
 
@@ -11,16 +12,6 @@ namespace {
 
 constexpr unsigned kMaxRun = 63;
 constexpr std::uint8_t kPaletteMarker = 0x0C;
-constexpr std::size_t kPieceBytes = 64 * 1024;
-
-// Hands what is gathered to the sink once it reaches a piece.
-void passOn(Bytes& out, const ByteSink& sink, bool last = false) {
-    if (out.size() >= kPieceBytes || (last && !out.empty())) {
-        sink(out);
-        out.clear();
-    }
-}
-
 // Runs never cross a plane line; a single byte with both top bits set must be coded as a
 // run of one, or a reader would take it for a count.
 void encodeLine(std::span<const std::uint8_t> line, Bytes& out) {
@@ -63,11 +54,7 @@ void putHeader(Bytes& out, const Picture& picture, unsigned planes, unsigned byt
 } // namespace
 
 Bytes writePcx(const Picture& picture) {
-    Bytes file;
-    writePcx(picture, [&file](std::span<const std::uint8_t> piece) {
-        file.insert(file.end(), piece.begin(), piece.end());
-    });
-    return file;
+    return gatherPieces([&](const ByteSink& sink) { writePcx(picture, sink); });
 }
 
 void writePcx(const Picture& picture, const ByteSink& sink) {

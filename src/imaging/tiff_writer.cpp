@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "imaging/lzw_encoder.h"
+#include "imaging/piece_sink.h"
 
 namespace pictorn::imaging {
 
@@ -56,25 +57,27 @@ struct Entry {
     std::uint32_t value; // the value itself when it fits in 4 bytes, else an offset
 };
 
-void alignToWord(Bytes& out) {
-    if (out.size() % 2 != 0) {
-        out.push_back(0);
-    }
-}
-
 } // namespace
 
 Bytes writeTiff(const Picture& picture) {
+    return gatherPieces([&](const ByteSink& sink) { writeTiff(picture, sink); });
+}
+
+void writeTiff(const Picture& picture, const ByteSink& sink) {
     const auto width = static_cast<std::size_t>(picture.width);
     const auto height = static_cast<std::size_t>(picture.height);
     const std::size_t rowBytes = width * 3;
     const std::size_t rowsPerStrip = std::clamp<std::size_t>(kStripBytes / rowBytes, 1, height);
     const std::size_t strips = (height + rowsPerStrip - 1) / rowsPerStrip;
 
-    Bytes out{'I', 'I', 42, 0, 0, 0, 0, 0}; // IFD offset patched at the end
+    // The header names where the directory is, after the strips, so the strips are coded
+    // first, each into memory of its own (never one block grown by copying as the file
+    // grows), and then go out in order.
+    std::vector<Bytes> coded(strips);
     std::vector<std::uint32_t> offsets;
     std::vector<std::uint32_t> counts;
     std::vector<std::uint8_t> strip(rowsPerStrip * rowBytes);
+    std::uint64_t end = 8;
     for (std::size_t s = 0; s < strips; ++s) {
         const std::size_t first = s * rowsPerStrip;
         const std::size_t rows = std::min(rowsPerStrip, height - first);
@@ -82,40 +85,51 @@ Bytes writeTiff(const Picture& picture) {
             predictRow(picture.row(static_cast<int>(first + r)), width,
                        strip.data() + r * rowBytes);
         }
-        const std::size_t start = out.size();
-        MsbBitSink sink(out);
-        lzwEncode(std::span(strip.data(), rows * rowBytes), kTiffLzw, sink);
-        sink.flush();
-        offsets.push_back(static_cast<std::uint32_t>(start));
-        counts.push_back(static_cast<std::uint32_t>(out.size() - start));
+        MsbBitSink bits(coded[s]);
+        lzwEncode(std::span(strip.data(), rows * rowBytes), kTiffLzw, bits);
+        bits.flush();
+        if (end + coded[s].size() >
+            std::numeric_limits<std::uint32_t>::max() - 1024 - 8 * std::uint64_t{strips}) {
+            throw std::length_error("picture too large for a TIFF file");
+        }
+        offsets.push_back(static_cast<std::uint32_t>(end));
+        counts.push_back(static_cast<std::uint32_t>(coded[s].size()));
+        end += coded[s].size();
     }
 
-    // Values that do not fit in an IFD entry go before the IFD.
+    // What follows the strips, starting at offset `end`: the values that do not fit in an
+    // IFD entry, then the IFD.
+    Bytes tail;
+    auto at = [&] {
+        return static_cast<std::uint32_t>(end + tail.size());
+    };
+    auto alignToWord = [&] {
+        if (at() % 2 != 0) {
+            tail.push_back(0);
+        }
+    };
     auto putArray = [&](const std::vector<std::uint32_t>& values) -> std::uint32_t {
         if (values.size() == 1) {
             return values[0];
         }
-        alignToWord(out);
-        const auto at = static_cast<std::uint32_t>(out.size());
+        alignToWord();
+        const std::uint32_t where = at();
         for (const std::uint32_t v : values) {
-            putLe32(out, v);
+            putLe32(tail, v);
         }
-        return at;
+        return where;
     };
     const std::uint32_t offsetsValue = putArray(offsets);
     const std::uint32_t countsValue = putArray(counts);
-    alignToWord(out);
-    const auto bitsAt = static_cast<std::uint32_t>(out.size());
+    alignToWord();
+    const std::uint32_t bitsAt = at();
     for (int i = 0; i < 3; ++i) {
-        putLe16(out, 8);
+        putLe16(tail, 8);
     }
-    const auto resolutionAt = static_cast<std::uint32_t>(out.size());
-    putLe32(out, 96);
-    putLe32(out, 1);
+    const std::uint32_t resolutionAt = at();
+    putLe32(tail, 96);
+    putLe32(tail, 1);
 
-    if (out.size() > std::numeric_limits<std::uint32_t>::max() - 1024) {
-        throw std::length_error("picture too large for a TIFF file");
-    }
     const auto stripCount = static_cast<std::uint32_t>(strips);
     const Entry entries[] = {
         {256, kLong, 1, static_cast<std::uint32_t>(width)},
@@ -133,22 +147,38 @@ Bytes writeTiff(const Picture& picture) {
         {296, kShort, 1, 2}, // inch
         {317, kShort, 1, 2}, // horizontal differencing
     };
-    alignToWord(out);
-    patchLe32(out, 4, static_cast<std::uint32_t>(out.size()));
-    putLe16(out, static_cast<unsigned>(std::size(entries)));
+    alignToWord();
+    Bytes out{'I', 'I', 42, 0};
+    out.reserve(kPieceBytes);
+    putLe32(out, at());
+    putLe16(tail, static_cast<unsigned>(std::size(entries)));
     for (const Entry& e : entries) {
-        putLe16(out, e.tag);
-        putLe16(out, e.type);
-        putLe32(out, e.count);
+        putLe16(tail, e.tag);
+        putLe16(tail, e.type);
+        putLe32(tail, e.count);
         if (e.type == kShort && e.count == 1) {
-            putLe16(out, e.value);
-            putLe16(out, 0);
+            putLe16(tail, e.value);
+            putLe16(tail, 0);
         } else {
-            putLe32(out, e.value);
+            putLe32(tail, e.value);
         }
     }
-    putLe32(out, 0); // no further IFD
-    return out;
+    putLe32(tail, 0); // no further IFD
+
+    // Small strips are gathered into pieces; a large one goes out as it is.
+    for (Bytes& piece : coded) {
+        if (out.size() + piece.size() > kPieceBytes) {
+            passOn(out, sink, true);
+        }
+        if (piece.size() >= kPieceBytes) {
+            sink(piece);
+        } else {
+            out.insert(out.end(), piece.begin(), piece.end());
+        }
+        Bytes().swap(piece);
+    }
+    out.insert(out.end(), tail.begin(), tail.end());
+    passOn(out, sink, true);
 }
 
 } // namespace pictorn::imaging

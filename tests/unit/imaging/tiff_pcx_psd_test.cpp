@@ -40,17 +40,27 @@ TEST(PcxWriter, ImageMagickReadsTheExactPixels) {
             samePixels(decodeWithImageMagick(encode(picture, ImageFormat::Pcx), "pcx"), picture))
             << picture.width << "x" << picture.height;
     }
-    // Written while it is encoded, a file is never whole in memory: pieces of about 64 KB.
+}
+
+TEST(StreamedWriters, HandTheFileOverInPieces) {
+    // Written while it is encoded, a file is never whole in memory: pieces of about 64 KB, a
+    // TIFF strip of noise (64 KB of pixels) as it is.
     const Picture large = noisePicture(900, 300, 5);
-    std::vector<std::uint8_t> file;
-    std::size_t largest = 0;
-    encode(large, ImageFormat::Pcx, {}, [&](std::span<const std::uint8_t> piece) {
-        largest = std::max(largest, piece.size());
-        file.insert(file.end(), piece.begin(), piece.end());
-    });
-    EXPECT_GT(file.size(), 700'000u);
-    EXPECT_LT(largest, 80'000u);
-    EXPECT_TRUE(samePixels(decodeWithImageMagick(file, "pcx"), large));
+    for (const ImageFormat format : {ImageFormat::Pcx, ImageFormat::Psd, ImageFormat::Tiff}) {
+        std::vector<std::uint8_t> file;
+        std::size_t largest = 0;
+        encode(large, format, {}, [&](std::span<const std::uint8_t> piece) {
+            largest = std::max(largest, piece.size());
+            file.insert(file.end(), piece.begin(), piece.end());
+        });
+        EXPECT_GT(file.size(), 700'000u) << int(format);
+        EXPECT_LT(largest, 100'000u) << int(format);
+        const Picture back =
+            format == ImageFormat::Tiff
+                ? decodeTiff(file)
+                : decodeWithImageMagick(file, format == ImageFormat::Psd ? "psd" : "pcx");
+        EXPECT_TRUE(samePixels(back, large)) << int(format);
+    }
 }
 
 TEST(PcxWriter, UsesOnePalettePlaneUpTo256Colours) {
