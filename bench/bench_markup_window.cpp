@@ -111,16 +111,23 @@ public:
             const std::shared_ptr<const imaging::Picture>& picture)
         : toolkit_(toolkit), services_(services), picture_(picture) {}
 
-    // The window as the menu command makes it, shown and painted whole; the time it took.
-    double open() {
+    // The window as the menu command makes it, shown and painted whole: the time it took,
+    // and the parts spent making the form, showing it and painting until nothing is left.
+    struct Opening {
+        double totalMs, madeMs, shownMs, paintedMs;
+    };
+    Opening open() {
         const double start = nowMs();
         window_.emplace(services_, picture_, app::kRed, [](auto) {});
+        const double made = nowMs();
         window_->show();
+        const double shown = nowMs();
         hwnd_ = dynamic_cast<platform::win32::FormWindow&>(*window_->peer()).hwnd();
         if (!settle(toolkit_, hwnd_)) {
             fail("the window did not finish painting");
         }
-        return nowMs() - start;
+        const double end = nowMs();
+        return {end - start, made - start, shown - made, end - shown};
     }
     void close() {
         if (g_watch.original) {
@@ -247,14 +254,19 @@ int main(int argc, char** argv) {
     std::printf("screen %dx%d, picture %dx%d, %d DPI\n", GetSystemMetrics(SM_CXSCREEN),
                 GetSystemMetrics(SM_CYSCREEN), picture->width, picture->height,
                 toolkit.screen().dpi);
-    std::vector<double> opening;
+    std::vector<double> opening, made, shown, painted;
     for (int run = 0; run < 7; ++run) {
-        opening.push_back(session.open());
+        const Session::Opening o = session.open();
+        opening.push_back(o.totalMs);
+        made.push_back(o.madeMs);
+        shown.push_back(o.shownMs);
+        painted.push_back(o.paintedMs);
         session.close();
     }
-    std::printf("open to painted: median %.1f ms, slowest %.1f ms (7 runs, first %.1f ms)  "
-                "target <= 150 ms  %s\n",
+    std::printf("open to painted: median %.1f ms, slowest %.1f ms (7 runs, first %.1f ms; made "
+                "%.1f, shown %.1f, painted %.1f)  target <= 150 ms  %s\n",
                 median(opening), *std::max_element(opening.begin(), opening.end()), opening.front(),
+                median(made), median(shown), median(painted),
                 median(opening) <= 150 ? "PASS" : "MISS");
 
     bool pass = median(opening) <= 150;
