@@ -44,10 +44,7 @@ void Document::own() {
 }
 
 void Document::prepareMemory() {
-    if (!working_) {
-        own();
-        return;
-    }
+    own();
     const std::size_t size = working_->pixels.size();
     if (spare_.size() >= size) {
         return;

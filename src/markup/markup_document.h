@@ -69,9 +69,9 @@ public:
     // Whether the picture differs from the captured one by any step.
     bool changed() const { return canUndo(); }
 
-    // Makes the document's own copy of the picture, or else memory ready for the next large
-    // step (its undo copy or a crop), to be called while the user is not waiting: on a 4K
-    // picture the first touch of fresh memory costs more than the copy into it (some 20 ms
+    // Makes the document's own copy of the picture and memory ready for the next large step
+    // (a whole-picture redraw, an undo copy or a crop), to be called while the user is not waiting:
+    // on a 4K picture the first touch of fresh memory costs more than the copy into it (some 20 ms
     // under Wine). Steps taken back and then dropped leave theirs for it too.
     void prepareMemory();
 
