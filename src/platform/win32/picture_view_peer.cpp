@@ -218,9 +218,14 @@ void PictureViewPeer::layoutScrollBars() {
     }
     layingOut_ = true;
     const SIZE size = pictureSize();
+    RECT laidOut{};
     for (int pass = 0; pass < 2; ++pass) {
         RECT client;
         GetClientRect(hwnd_, &client);
+        if (pass == 1 && client.right == laidOut.right && client.bottom == laidOut.bottom) {
+            break; // no bar came or went
+        }
+        laidOut = client;
         SCROLLINFO h{sizeof h,
                      SIF_RANGE | SIF_PAGE | SIF_POS,
                      0,
@@ -239,11 +244,12 @@ void PictureViewPeer::layoutScrollBars() {
         scroll_.y = clampScroll(scroll_.y, size.cy, client.bottom);
         h.nPos = scroll_.x;
         v.nPos = scroll_.y;
-        SetScrollInfo(hwnd_, SB_HORZ, &h, TRUE);
-        SetScrollInfo(hwnd_, SB_VERT, &v, TRUE);
+        SetScrollInfo(hwnd_, SB_HORZ, &h, FALSE);
+        SetScrollInfo(hwnd_, SB_VERT, &v, FALSE);
     }
     layingOut_ = false;
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    // The bars drawn once, as they end up, with the picture.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
 }
 
 void PictureViewPeer::scrollTo(int x, int y) {
