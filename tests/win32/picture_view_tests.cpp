@@ -147,7 +147,8 @@ void expectSame(const Snapshot& a, const Snapshot& b) {
 
 // Fitted, a change is worked out and repainted only where it shows: the window then shows
 // exactly what the whole picture fitted afresh shows. So do a change of most of the picture
-// in one colour, its undo (what was kept for the state it returns to) and its redo.
+// in one colour, its undo (what was kept for the state it returns to), its redo, and the
+// picture shown again after another.
 TEST_F(CanvasViewWindow, FittedRepaintsOfPartsShowWhatAWholePaintShows) {
     view.setFit(true);
     auto picture = std::make_shared<Picture>(gradient(330, 250));
@@ -172,6 +173,13 @@ TEST_F(CanvasViewWindow, FittedRepaintsOfPartsShowWhatAWholePaintShows) {
     view.setFit(false);
     view.setFit(true);
     expectSame(blackedOut, Snapshot(child));
+    // Cropped and back: the kept picture is shown for the state it returns to.
+    view.setPicture(std::make_shared<const Picture>(gradient(300, 240)));
+    view.repaint({}, 3);
+    UpdateWindow(child);
+    view.setPicture(picture);
+    view.repaint({}, 2);
+    expectSame(Snapshot(child), blackedOut);
     picture->pixels = first;
     view.repaint({most});
 

@@ -227,18 +227,34 @@ void CanvasViewPeer::paint(HDC dc, const RECT& area) {
     }
     const SIZE size = pictureSize();
     if (fitted_.width != size.cx || fitted_.height != size.cy || !fittedWhole_) {
-        fitted_ = imaging::Picture::reusing(size.cx, size.cy, std::move(fitted_.pixels));
-        ui::fitPart(*canvas_.picture(), fitted_, 0, 0, size.cx, size.cy);
+        // What was kept for the picture shown before a crop serves its undo.
+        const std::uint64_t state = canvas_.state();
+        auto shows = [&](const imaging::Picture& shown, std::uint64_t of) {
+            return state != 0 && of == state && shown.width == size.cx && shown.height == size.cy;
+        };
+        if (!shows(fitted_, fittedState_) && shows(other_, otherState_)) {
+            std::swap(fitted_, other_);
+            std::swap(fittedState_, otherState_);
+        }
+        if (!shows(fitted_, fittedState_)) {
+            fitted_ = imaging::Picture::reusing(size.cx, size.cy, std::move(fitted_.pixels));
+            ui::fitPart(*canvas_.picture(), fitted_, 0, 0, size.cx, size.cy);
+            fittedState_ = state;
+        }
         fittedWhole_ = true;
-        fittedState_ = canvas_.state();
     }
     paintPixels(dc, area, fitted_);
 }
 
 void CanvasViewPeer::updateOwn(ui::Property what) {
-    if (what == ui::Property::Range || what == ui::Property::Value) {
+    if (what == ui::Property::Range) {
         fittedWhole_ = false;
         fittedState_ = 0;
+    } else if (what == ui::Property::Value) {
+        // Another picture (a crop, or its undo): what was shown is kept under its state.
+        fittedWhole_ = false;
+        std::swap(fitted_, other_);
+        std::swap(fittedState_, otherState_);
     }
     if (what == ui::Property::Range) {
         scroll_ = {0, 0};

@@ -34,7 +34,8 @@ private:
     imaging::Picture fitted_;
     bool fittedWhole_ = false;
     // The picture's state() each shows (0: not known); the other one is what was shown
-    // before the last change of most of the picture, which its undo shows again.
+    // before the last change of most of the picture or the last new picture, which its
+    // undo shows again.
     std::uint64_t fittedState_ = 0, otherState_ = 0;
     imaging::Picture other_;
     bool pressed_ = false; // the left button went down here and has not come up
