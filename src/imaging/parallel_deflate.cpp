@@ -7,6 +7,7 @@
 
 #include <zlib.h>
 
+#include "imaging/adler32.h"
 #include "imaging/parallel_bands.h"
 
 namespace pictorn::imaging {
@@ -118,7 +119,7 @@ void compressBand(Band& band, bool last, std::size_t rowBytes, RowSource& source
         }
         y += n;
         const std::size_t size = n * rowBytes;
-        band.adler = adler32(band.adler, batch.data(), static_cast<uInt>(size));
+        band.adler = adler32Of(static_cast<std::uint32_t>(band.adler), batch.data(), size);
         band.bytes += size;
         const bool mostlyNoisy = settings.noisyMode && 2 * noisy > n;
         deflater.setMode(mostlyNoisy ? *settings.noisyMode : settings.mode, band.compressed);

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "imaging/adler32.h"
 #include "imaging/encoder.h"
 #include "imaging/png_writer.h"
 #include "imaging_test_support.h"
+
+#include <zlib.h>
 
 namespace pictorn::imaging {
 namespace {
@@ -50,6 +53,24 @@ TEST(PngWriter, EveryFilterChoiceGivesTheSamePixelsAndCoresDoNotChangeTheFile) {
                 first = file;
             }
             EXPECT_EQ(file, first) << "threads " << threads;
+        }
+    }
+}
+
+TEST(PngWriter, StreamChecksumIsZlibsFromAnyStartAndLength) {
+    // Lengths around the sixteen-byte steps and the sums' reduction every 5552 bytes, all
+    // bytes 255 (the largest sums) and noise, from zlib's start value and from others.
+    std::vector<std::uint8_t> bytes(20000, 255);
+    const Picture noise = noisePicture(1000, 2, 7);
+    std::copy(noise.pixels.begin(), noise.pixels.end(),
+              reinterpret_cast<std::uint32_t*>(bytes.data()));
+    for (const std::uint32_t start : {1u, 0xFFF0FFF0u, 0x12345678u % 65521u}) {
+        for (const std::size_t length : {0, 1, 15, 16, 17, 5551, 5552, 5553, 11104, 19999}) {
+            for (const std::size_t from : {std::size_t{0}, std::size_t{20000 - length}}) {
+                EXPECT_EQ(adler32Of(start, bytes.data() + from, length),
+                          adler32(start, bytes.data() + from, static_cast<uInt>(length)))
+                    << start << " " << length << " " << from;
+            }
         }
     }
 }
