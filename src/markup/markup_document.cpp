@@ -67,6 +67,15 @@ void Document::recycle(std::vector<std::uint32_t>&& memory) {
     }
 }
 
+// Memory for a new large step, which can no longer be redone what was undone: the memory
+// made ready when it fits (what the dropped steps leave is then the spare for the next, not
+// freed now and made again later), else theirs.
+std::vector<std::uint32_t> Document::readyMemory(std::size_t size) {
+    std::vector<std::uint32_t> memory = takeSpare(size);
+    dropRedo();
+    return memory.capacity() >= size ? std::move(memory) : takeSpare(size);
+}
+
 void Document::dropRedo() {
     for (Step& step : undone_) {
         for (Saved& s : step.before) {
@@ -170,11 +179,11 @@ Repaint Document::redraw(Rect area, Redraw redraw) {
         return edit({area}, [redraw](imaging::Picture& p) { redraw(p, p); });
     }
     Repaint now = endPreview();
-    dropRedo();
+    std::vector<std::uint32_t> memory = readyMemory(size);
     imaging::Picture before;
     before.width = working_->width;
     before.height = working_->height;
-    before.pixels = std::exchange(working_->pixels, takeSpare(size));
+    before.pixels = std::exchange(working_->pixels, std::move(memory));
     // Shrinking writes nothing; only memory never made ready is written twice.
     working_->pixels.resize(size);
     auto keep = [&](int left, int top, int right, int bottom) {
@@ -202,18 +211,22 @@ Repaint Document::crop(Rect area) {
     if (step.crop.empty() || step.crop == bounds(*working_)) {
         return before;
     }
-    dropRedo();
-    Repaint now = applyCrop(step);
+    const std::size_t size =
+        static_cast<std::size_t>(step.crop.width()) * static_cast<std::size_t>(step.crop.height());
+    Repaint now = applyCrop(step, readyMemory(size));
     record(std::move(step));
     return now;
 }
 
-Repaint Document::applyCrop(Step& step) {
+Repaint Document::applyCrop(Step& step, std::vector<std::uint32_t> memory) {
     step.uncropped = working_;
     const std::size_t size =
         static_cast<std::size_t>(step.crop.width()) * static_cast<std::size_t>(step.crop.height());
+    if (memory.capacity() < size) {
+        memory = takeSpare(size);
+    }
     working_ = std::make_shared<imaging::Picture>(
-        markup::crop(*step.uncropped, step.crop, takeSpare(size)));
+        markup::crop(*step.uncropped, step.crop, std::move(memory)));
     return shownAnew(bounds(*working_), true);
 }
 

@@ -96,9 +96,10 @@ private:
     std::vector<std::uint32_t> takeSpare(std::size_t needed);
     void recycle(std::vector<std::uint32_t>&& memory);
     void dropRedo();
+    std::vector<std::uint32_t> readyMemory(std::size_t size);
     void restore(const std::vector<Saved>& saved);
     static Repaint shown(const std::vector<Saved>& saved);
-    Repaint applyCrop(Step& step);
+    Repaint applyCrop(Step& step, std::vector<std::uint32_t> memory = {});
 
     std::shared_ptr<const imaging::Picture> captured_; // until the first change
     std::shared_ptr<imaging::Picture> working_;
