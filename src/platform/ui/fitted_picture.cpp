@@ -164,8 +164,12 @@ void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left,
                         const int x0 = firstColumn[i], x1 = lastColumn[i];
                         if (runEnd[i] > i) {
                             const std::size_t n = runEnd[i] - i;
+                            // Through pointers of their own: indexed by int, the copy was
+                            // not vectorized.
+                            const std::uint32_t* from = in + x0;
+                            std::uint32_t* to = out + i;
                             for (std::size_t k = 0; k < n; ++k) {
-                                out[i + k] = in[x0 + static_cast<int>(k)] & imaging::kRgbMask;
+                                to[k] = from[k] & imaging::kRgbMask;
                             }
                             i += n;
                             continue;
