@@ -226,7 +226,7 @@ void FrmMarkup::showChange(const Repaint& repaint) {
             areas.push_back(areaOf(area));
         }
         canvas.repaint(std::move(areas), document.state(), areaOf(repaint.solid),
-                       repaint.solidColour);
+                       repaint.solidColour, areaOf(repaint.bands), repaint.bandRows);
     }
     if (repaint.any()) {
         tmrMemory.setInterval(kMemoryAfterChangeMs);

@@ -25,8 +25,11 @@ Repaint unite(Repaint a, const Repaint& b) {
     if (a.areas.empty()) {
         a.solid = b.solid;
         a.solidColour = b.solidColour;
+        a.bands = b.bands;
+        a.bandRows = b.bandRows;
     } else if (!b.areas.empty()) {
         a.solid = {};
+        a.bands = {};
     }
     a.areas.insert(a.areas.end(), b.areas.begin(), b.areas.end());
     a.resized = a.resized || b.resized;

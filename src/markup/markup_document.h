@@ -20,6 +20,10 @@ struct Repaint {
     // A part now all of one colour (a black-out), which a view may fill instead of work out.
     Rect solid;
     std::uint32_t solidColour = 0;
+    // A part whose rows repeat in bands of `bandRows` (a pixelate; the rest joins the last
+    // band), which a view may read once a band.
+    Rect bands;
+    int bandRows = 0;
     bool any() const { return resized || !areas.empty(); }
     Rect bounds() const;
 };

@@ -138,11 +138,16 @@ Repaint Editor::showDrag(bool final) {
                                 });
     case Tool::Pixelate: {
         const int block = pixelBlock_;
-        return document_.redraw(
-            pixelateArea(document_.picture(), area, block),
-            [area, block](const imaging::Picture& before, imaging::Picture& after) {
+        const Rect blocks = pixelateArea(document_.picture(), area, block);
+        Repaint shown = document_.redraw(
+            blocks, [area, block](const imaging::Picture& before, imaging::Picture& after) {
                 pixelate(before, after, area, block);
             });
+        if (shown.any()) {
+            shown.bands = blocks;
+            shown.bandRows = std::max(block, kMinimumPixelBlock);
+        }
+        return shown;
     }
     case Tool::BlackOut: {
         Repaint shown =

@@ -162,7 +162,7 @@ TEST_F(CanvasViewWindow, FittedRepaintsOfPartsShowWhatAWholePaintShows) {
         for (int y = most.top; y < most.bottom; ++y) {
             std::fill(picture->row(y) + most.left, picture->row(y) + most.right, 0x123456u);
         }
-        view.repaint({most}, 2, most, 0x123456u);
+        view.repaint({most}, 2, most, 0x123456u, {}, 0);
     };
     blackOut();
     picture->pixels = first;

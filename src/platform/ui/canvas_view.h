@@ -32,13 +32,17 @@ public:
     void repaint(const Area& area) { repaint(std::vector<Area>{area}); }
     // One change in several parts. `state`, unless 0, names the pixels the picture now holds:
     // told the same number again, the picture holds the same pixels again, so the view may
-    // show what it kept for them. `solid`, unless empty, is a part now all `colour`.
+    // show what it kept for them. `solid`, unless empty, is a part now all `colour`; `bands`,
+    // unless empty, a part whose rows repeat every `bandRows` (the rest joining the last).
     void repaint(std::vector<Area> areas, std::uint64_t state = 0);
-    void repaint(std::vector<Area> areas, std::uint64_t state, Area solid, std::uint32_t colour);
+    void repaint(std::vector<Area> areas, std::uint64_t state, Area solid, std::uint32_t colour,
+                 Area bands, int bandRows);
     const std::vector<Area>& repainted() const { return repainted_; }
     std::uint64_t state() const { return state_; }
     const Area& solid() const { return solid_; }
     std::uint32_t solidColour() const { return solidColour_; }
+    const Area& bands() const { return bands_; }
+    int bandRows() const { return bandRows_; }
 
     // Positions in picture pixels, possibly outside it while a button is held.
     Event<int, int, int, int> MouseDown; // button, shift, x, y
@@ -56,6 +60,8 @@ private:
     std::uint64_t state_ = 0;
     Area solid_;
     std::uint32_t solidColour_ = 0;
+    Area bands_;
+    int bandRows_ = 0;
 };
 
 } // namespace pictorn::ui

@@ -104,8 +104,20 @@ void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left,
     fitPart(picture, shown, innerRight, innerTop, right, innerBottom);
 }
 
-void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left, int top, int right,
-             int bottom) {
+namespace {
+
+// Which picture row to read for row y: the first of its band where rows repeat.
+struct RowSource {
+    int top = 0, bottom = 0, every = 0, last = 0; // last: where the last band starts
+    int operator()(int y) const {
+        return every <= 0 || y < top || y >= bottom
+                   ? y
+                   : std::min(top + (y - top) / every * every, last);
+    }
+};
+
+void fitRows(const imaging::Picture& picture, imaging::Picture& shown, int left, int top, int right,
+             int bottom, const RowSource& source) {
     left = std::max(left, 0);
     top = std::max(top, 0);
     right = std::min(right, shown.width);
@@ -159,7 +171,7 @@ void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left,
                 if (height == 1) {
                     // Slightly smaller, most shown pixels cover one pixel each, in runs of
                     // neighbours: copied, no sums.
-                    const std::uint32_t* in = picture.row(firstRow);
+                    const std::uint32_t* in = picture.row(source(firstRow));
                     for (std::size_t i = 0; i < firstColumn.size();) {
                         const int x0 = firstColumn[i], x1 = lastColumn[i];
                         if (runEnd[i] > i) {
@@ -186,12 +198,12 @@ void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left,
                 // what each shown pixel covers.
                 const int base = firstColumn.front();
                 const std::size_t span = columnSums.size();
-                const std::uint32_t* in = picture.row(firstRow) + base;
+                const std::uint32_t* in = picture.row(source(firstRow)) + base;
                 for (std::size_t k = 0; k < span; ++k) {
                     columnSums[k] = imaging::packed(in[k]);
                 }
                 for (int sy = firstRow + 1; sy < lastRow; ++sy) {
-                    in = picture.row(sy) + base;
+                    in = picture.row(source(sy)) + base;
                     for (std::size_t k = 0; k < span; ++k) {
                         columnSums[k] += imaging::packed(in[k]);
                     }
@@ -208,6 +220,28 @@ void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left,
             }
         };
     });
+}
+
+} // namespace
+
+void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left, int top, int right,
+             int bottom) {
+    fitRows(picture, shown, left, top, right, bottom, {});
+}
+
+void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left, int top, int right,
+             int bottom, const RepeatedRows& rows) {
+    int innerLeft = 0, innerRight = 0;
+    if (rows.every > 0 && shown.width <= picture.width && !picture.empty()) {
+        innerSpan(picture.width, shown.width, rows.left, rows.right, innerLeft, innerRight);
+    }
+    innerLeft = std::clamp(innerLeft, left, right);
+    innerRight = std::clamp(innerRight, innerLeft, right);
+    const int bands = std::max(1, (rows.bottom - rows.top) / std::max(rows.every, 1));
+    const RowSource source{rows.top, rows.bottom, rows.every, rows.top + (bands - 1) * rows.every};
+    fitRows(picture, shown, left, top, innerLeft, bottom, {});
+    fitRows(picture, shown, innerLeft, top, innerRight, bottom, source);
+    fitRows(picture, shown, innerRight, top, right, bottom, {});
 }
 
 } // namespace pictorn::ui

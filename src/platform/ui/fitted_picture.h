@@ -24,6 +24,18 @@ struct SolidPart {
 void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left, int top, int right,
              int bottom, const SolidPart& solid);
 
+// A part of the picture whose rows repeat in bands (a pixelate): cut every `every` rows
+// from `top`, the rest joining the last band, each row of a band holds the same pixels in
+// [left, right).
+struct RepeatedRows {
+    int left = 0, top = 0, right = 0, bottom = 0, every = 0;
+};
+
+// As fitPart, but within `rows` only the first row of each band is read: a pixelate of the
+// whole picture reads a band's worth of it instead of all of it.
+void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left, int top, int right,
+             int bottom, const RepeatedRows& rows);
+
 // The shown part [left, right) of a size `shownSize` that covers [from, to) of the picture's
 // `size`: what a change of those picture pixels changes when shown.
 void shownSpan(int size, int shownSize, int from, int to, int& left, int& right);

@@ -56,7 +56,7 @@ void CanvasViewPeer::refit() {
     }
     for (const ui::CanvasView::Area& a : canvas_.repainted()) {
         const RECT part = shownPart(a);
-        ui::fitPart(*picture, fitted_, part.left, part.top, part.right, part.bottom, solid());
+        fitKnown(*picture, fitted_, part);
     }
     fittedState_ = state;
 }
@@ -69,9 +69,18 @@ RECT CanvasViewPeer::shownPart(const ui::CanvasView::Area& a) const {
     return {left, top, right, bottom};
 }
 
-ui::SolidPart CanvasViewPeer::solid() const {
+// The shown pixels of `part` worked out anew, using what the change says of its pixels.
+void CanvasViewPeer::fitKnown(const imaging::Picture& picture, imaging::Picture& shown,
+                              const RECT& part) const {
+    const ui::CanvasView::Area& b = canvas_.bands();
+    if (canvas_.bandRows() > 0 && b.right > b.left && b.bottom > b.top) {
+        ui::fitPart(picture, shown, part.left, part.top, part.right, part.bottom,
+                    ui::RepeatedRows{b.left, b.top, b.right, b.bottom, canvas_.bandRows()});
+        return;
+    }
     const ui::CanvasView::Area& s = canvas_.solid();
-    return {s.left, s.top, s.right, s.bottom, canvas_.solidColour()};
+    ui::fitPart(picture, shown, part.left, part.top, part.right, part.bottom,
+                ui::SolidPart{s.left, s.top, s.right, s.bottom, canvas_.solidColour()});
 }
 
 // A change of most of the picture is shown from memory of its own, keeping what was shown
@@ -109,7 +118,7 @@ bool CanvasViewPeer::refitWhole(std::uint64_t state) {
     keep(0, box.top, box.left, box.bottom);
     keep(box.right, box.top, other_.width, box.bottom);
     keep(0, box.bottom, other_.width, other_.height);
-    ui::fitPart(picture, other_, box.left, box.top, box.right, box.bottom, solid());
+    fitKnown(picture, other_, box);
     std::swap(fitted_, other_);
     otherState_ = fittedState_;
     fittedState_ = state;

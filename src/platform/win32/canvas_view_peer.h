@@ -22,7 +22,7 @@ private:
     void mouse(UINT message, LPARAM lParam);
     void refit();
     RECT shownPart(const ui::CanvasView::Area& a) const;
-    ui::SolidPart solid() const;
+    void fitKnown(const imaging::Picture& picture, imaging::Picture& shown, const RECT& part) const;
     bool refitWhole(std::uint64_t state);
     void cancelDrag();
     double scale() const;

@@ -35,11 +35,11 @@ struct MarkupEditor : ::testing::Test {
     Editor editor{std::make_shared<const Picture>(captured), text, 96};
 
     const Picture& now() const { return editor.document().picture(); }
-    void drag(Tool tool, int x0, int y0, int x1, int y1) {
+    Repaint drag(Tool tool, int x0, int y0, int x1, int y1) {
         editor.setTool(tool);
         editor.mouseDown(x0, y0);
         editor.mouseMove((x0 + x1) / 2, (y0 + y1) / 2);
-        editor.mouseUp(x1, y1);
+        return editor.mouseUp(x1, y1);
     }
     // Every pixel outside `changed` is as captured.
     void expectUntouchedOutside(const Rect& changed) const {
@@ -78,8 +78,11 @@ TEST_F(MarkupEditor, BlackOutAndOutlineWriteExactlyTheirPixels) {
 
 TEST_F(MarkupEditor, EachPixelatedBlockIsTheAverageOfWhatItCovers) {
     // 30 wide: blocks of 12 and 18 (the rest joins the last block); 5 high: grown to 12.
-    drag(Tool::Pixelate, 5, 10, 34, 14);
+    const Repaint shown = drag(Tool::Pixelate, 5, 10, 34, 14);
     const Rect area{5, 7, 35, 19};
+    // What a fitted view is told: rows repeat in bands of a block.
+    EXPECT_EQ(shown.bands, area);
+    EXPECT_EQ(shown.bandRows, 12);
     expectUntouchedOutside(area);
     for (const Rect& block : {Rect{5, 7, 17, 19}, Rect{17, 7, 35, 19}}) {
         std::uint64_t sum[3] = {};

@@ -88,6 +88,18 @@ TEST(FittedPicture, EachShownPixelAveragesWhatItCoversAndAPartComesOutAsInTheWho
         }
         fitPart(picture, shown, left, top, right, bottom, solid);
         ASSERT_EQ(shown.pixels, fitted(picture, sw, sh).pixels) << w << "x" << h;
+
+        // Rows repeating in bands of 7 (the rest joining the last): each band's first row
+        // stands for the others, the edges still average with the rest.
+        const RepeatedRows bands{from[0], from[1], to[0], to[1], 7};
+        const Picture blocks = noise(w, h, 6);
+        for (int y = from[1]; y < to[1]; ++y) {
+            const int first = std::min(from[1] + (y - from[1]) / 7 * 7, from[1] + 49);
+            std::copy(blocks.row(first) + from[0], blocks.row(first) + to[0],
+                      picture.row(y) + from[0]);
+        }
+        fitPart(picture, shown, left, top, right, bottom, bands);
+        ASSERT_EQ(shown.pixels, fitted(picture, sw, sh).pixels) << w << "x" << h;
     }
     // Every span of columns at ratios where a shown pixel ends exactly on a picture pixel,
     // and where it does not.
@@ -99,7 +111,7 @@ TEST(FittedPicture, EachShownPixelAveragesWhatItCoversAndAPartComesOutAsInTheWho
                 for (int y = 0; y < 3; ++y) {
                     std::fill(picture.row(y) + from, picture.row(y) + to, 0x123456u);
                 }
-                fitPart(picture, shown, 0, 0, sw, 3, {from, 0, to, 3, 0x123456u});
+                fitPart(picture, shown, 0, 0, sw, 3, SolidPart{from, 0, to, 3, 0x123456u});
                 ASSERT_EQ(shown.pixels, fitted(picture, sw, 3).pixels)
                     << sw << ": " << from << "-" << to;
             }
