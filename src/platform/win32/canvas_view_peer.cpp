@@ -108,7 +108,7 @@ bool CanvasViewPeer::refitWhole(std::uint64_t state) {
         return false;
     }
     // Outside the changed box the shown pixels are as they were.
-    other_ = imaging::Picture::reusing(fitted_.width, fitted_.height, std::move(other_.pixels));
+    other_ = shownMemory({fitted_.width, fitted_.height}, std::move(other_.pixels));
     auto keep = [&](LONG left, LONG top, LONG right, LONG bottom) {
         for (LONG y = top; y < bottom; ++y) {
             std::copy(fitted_.row(y) + left, fitted_.row(y) + right, other_.row(y) + left);
@@ -123,6 +123,23 @@ bool CanvasViewPeer::refitWhole(std::uint64_t state) {
     otherState_ = fittedState_;
     fittedState_ = state;
     return true;
+}
+
+// With room for any shown picture the window can hold: a crop whose picture is shown a little
+// larger than the one before touches no fresh memory in its paint (under Wine 16-26 ms for a
+// 4K picture's shown pixels).
+imaging::Picture CanvasViewPeer::shownMemory(SIZE size, std::vector<std::uint32_t> storage) const {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    const auto area = [](LONG w, LONG h) {
+        return static_cast<std::size_t>(std::max(0L, w)) *
+               static_cast<std::size_t>(std::max(0L, h));
+    };
+    const std::size_t room = std::max(area(size.cx, size.cy), area(client.right, client.bottom));
+    if (storage.capacity() < room) {
+        storage = std::vector<std::uint32_t>(room);
+    }
+    return imaging::Picture::reusing(size.cx, size.cy, std::move(storage));
 }
 
 SIZE CanvasViewPeer::pictureSize() const {
@@ -246,7 +263,7 @@ void CanvasViewPeer::paint(HDC dc, const RECT& area) {
             std::swap(fittedState_, otherState_);
         }
         if (!shows(fitted_, fittedState_)) {
-            fitted_ = imaging::Picture::reusing(size.cx, size.cy, std::move(fitted_.pixels));
+            fitted_ = shownMemory(size, std::move(fitted_.pixels));
             ui::fitPart(*canvas_.picture(), fitted_, 0, 0, size.cx, size.cy);
             fittedState_ = state;
         }

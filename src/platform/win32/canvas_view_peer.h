@@ -6,6 +6,9 @@
 #include "platform/ui/fitted_picture.h"
 #include "platform/win32/picture_view_peer.h"
 
+#include <cstdint>
+#include <vector>
+
 namespace pictorn::platform::win32 {
 
 class CanvasViewPeer : public PictureViewPeer {
@@ -24,6 +27,7 @@ private:
     RECT shownPart(const ui::CanvasView::Area& a) const;
     void fitKnown(const imaging::Picture& picture, imaging::Picture& shown, const RECT& part) const;
     bool refitWhole(std::uint64_t state);
+    imaging::Picture shownMemory(SIZE size, std::vector<std::uint32_t> storage) const;
     void cancelDrag();
     double scale() const;
 
