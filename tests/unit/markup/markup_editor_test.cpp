@@ -104,6 +104,14 @@ TEST_F(MarkupEditor, EachPixelatedBlockIsTheAverageOfWhatItCovers) {
             }
         }
     }
+
+    // Blocks of 300 rows, more than a 16-bit sum of a channel holds, of white pixels whose
+    // fourth byte is set: white, and only white.
+    Picture white(30, 600);
+    std::fill(white.pixels.begin(), white.pixels.end(), 0xFFFFFFFFu);
+    Picture out(30, 600);
+    pixelate(white, out, {0, 0, 30, 600}, 300);
+    EXPECT_EQ(std::count(out.pixels.begin(), out.pixels.end(), 0xFFFFFFu), 30 * 600);
 }
 
 TEST_F(MarkupEditor, HighlighterArrowAndTextPixels) {
