@@ -2,6 +2,7 @@
 
 #include "imaging/channel_sums.h"
 #include "imaging/parallel_bands.h"
+#include "imaging/streaming_rows.h"
 
 #include <algorithm>
 #include <bit>
@@ -39,9 +40,17 @@ Rect spanned(int x0, int y0, int x1, int y1) {
 
 void fill(Picture& p, Rect area, std::uint32_t colour) {
     area = intersect(area, bounds(p));
+    const bool stream = imaging::worthStreaming(area.area());
     for (int y = area.top; y < area.bottom; ++y) {
-        std::fill(p.row(y) + area.left, p.row(y) + area.right, colour & imaging::kRgbMask);
+        std::uint32_t* row = p.row(y) + area.left;
+        const auto n = static_cast<std::size_t>(area.width());
+        if (stream) {
+            imaging::streamFill(row, n, colour & imaging::kRgbMask);
+        } else {
+            std::fill(row, row + n, colour & imaging::kRgbMask);
+        }
     }
+    imaging::finishStreaming();
 }
 
 void outline(Picture& p, Rect area, int width, std::uint32_t colour) {
@@ -58,16 +67,28 @@ void outline(Picture& p, Rect area, int width, std::uint32_t colour) {
 
 void highlight(const Picture& from, Picture& to, Rect area) {
     area = intersect(area, bounds(from));
+    // Per channel (c + 255) / 2 for red and green and c / 2 for blue, all three at once:
+    // (c >> 1) + 127 + (c & 1) never carries into the next channel.
+    auto pixel = [](std::uint32_t c) {
+        return ((c >> 1) & 0x7F7F7Fu) + 0x7F7F00u + (c & 0x010100u);
+    };
+    auto four = [](__m128i c) {
+        const __m128i half = _mm_and_si128(_mm_srli_epi32(c, 1), _mm_set1_epi32(0x7F7F7F));
+        return _mm_add_epi32(_mm_add_epi32(half, _mm_set1_epi32(0x7F7F00)),
+                             _mm_and_si128(c, _mm_set1_epi32(0x010100)));
+    };
+    const bool stream = imaging::worthStreaming(area.area());
+    const auto n = static_cast<std::size_t>(area.width());
     for (int y = area.top; y < area.bottom; ++y) {
-        const std::uint32_t* in = from.row(y);
-        std::uint32_t* out = to.row(y);
-        for (int x = area.left; x < area.right; ++x) {
-            // Per channel (c + 255) / 2 for red and green and c / 2 for blue, all three at
-            // once: (c >> 1) + 127 + (c & 1) never carries into the next channel.
-            const std::uint32_t c = in[x];
-            out[x] = ((c >> 1) & 0x7F7F7Fu) + 0x7F7F00u + (c & 0x010100u);
+        const std::uint32_t* in = from.row(y) + area.left;
+        std::uint32_t* out = to.row(y) + area.left;
+        if (stream) {
+            imaging::streamRow(in, out, n, pixel, four);
+        } else {
+            std::transform(in, in + n, out, pixel);
         }
     }
+    imaging::finishStreaming();
 }
 
 namespace {
@@ -169,6 +190,7 @@ void pixelate(const Picture& from, Picture& to, Rect area, int block) {
     const std::vector<int> rows = cuts(area.top, area.bottom, block);
     const std::size_t blocks = columns.size() - 1;
     const auto width = static_cast<std::size_t>(area.width());
+    const bool stream = imaging::worthStreaming(area.area());
     // Rows of blocks are independent: a 4K picture is done on every core at once.
     imaging::forEachBand(rows.size() - 1, 0, [&]() -> imaging::BandWork {
         return [&, sums = std::vector<std::uint32_t>(3 * blocks),
@@ -211,8 +233,13 @@ void pixelate(const Picture& from, Picture& to, Rect area, int block) {
                           line.begin() + (columns[c + 1] - area.left), colour);
             }
             for (int y = rows[r]; y < rows[r + 1]; ++y) {
-                std::copy(line.begin(), line.end(), to.row(y) + area.left);
+                if (stream) {
+                    imaging::streamCopy(line.data(), to.row(y) + area.left, width);
+                } else {
+                    std::copy(line.begin(), line.end(), to.row(y) + area.left);
+                }
             }
+            imaging::finishStreaming();
         };
     });
 }
@@ -340,12 +367,24 @@ Picture crop(const Picture& p, Rect area, std::vector<std::uint32_t> memory) {
     result.width = area.width();
     result.height = area.height();
     result.pixels = std::move(memory);
-    result.pixels.clear();
-    result.pixels.reserve(static_cast<std::size_t>(result.width) *
-                          static_cast<std::size_t>(result.height));
-    for (int y = area.top; y < area.bottom; ++y) {
-        result.pixels.insert(result.pixels.end(), p.row(y) + area.left, p.row(y) + area.right);
+    // Into memory as large already, which is only shortened: nothing is written twice.
+    const auto size = static_cast<std::size_t>(area.area());
+    const bool stream = imaging::worthStreaming(area.area()) && result.pixels.size() >= size;
+    if (stream) {
+        result.pixels.resize(size);
+    } else {
+        result.pixels.clear();
+        result.pixels.reserve(size);
     }
+    for (int y = area.top; y < area.bottom; ++y) {
+        if (stream) {
+            imaging::streamCopy(p.row(y) + area.left, result.row(y - area.top),
+                                static_cast<std::size_t>(result.width));
+        } else {
+            result.pixels.insert(result.pixels.end(), p.row(y) + area.left, p.row(y) + area.right);
+        }
+    }
+    imaging::finishStreaming();
     return result;
 }
 

@@ -17,6 +17,7 @@ struct Rect {
     bool empty() const { return right <= left || bottom <= top; }
     int width() const { return right - left; }
     int height() const { return bottom - top; }
+    long long area() const { return empty() ? 0 : static_cast<long long>(width()) * height(); }
     bool operator==(const Rect&) const = default;
 };
 
