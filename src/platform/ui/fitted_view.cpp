@@ -50,6 +50,13 @@ void FittedView::changed(const CanvasView& canvas, Size size, Size client) {
     fittedState_ = state;
 }
 
+void FittedView::prepareMemory(Size client) {
+    if (needsMemory()) {
+        other_ = shownMemory({fitted_.width, fitted_.height}, client, {});
+        otherState_ = 0;
+    }
+}
+
 void FittedView::forget() {
     fittedWhole_ = false;
     fittedState_ = 0;

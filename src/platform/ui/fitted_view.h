@@ -24,6 +24,10 @@ public:
     // The canvas's repainted() parts changed (its Property::Content), the picture shown at
     // `size`: their shown pixels are worked out now.
     void changed(const CanvasView& canvas, Size size, Size client);
+    // Whether the memory that keeps what is shown beside a change of most of the picture is
+    // still to be made; prepareMemory() makes it, best while nothing waits for it.
+    bool needsMemory() const { return fittedWhole_ && other_.pixels.capacity() == 0; }
+    void prepareMemory(Size client);
     // The size shown at changed (the canvas's Property::Range).
     void forget();
     // The canvas holds another picture (its Property::Value: a crop, or its undo).

@@ -40,6 +40,10 @@ TEST(FittedView, ShowsWhatTheWholePictureFittedAfreshShows) {
     canvas.setPicture(picture);
     view.anotherPicture();
     const std::uint32_t* const initial = shows(*picture, "the first paint", size);
+    // The memory a change of most of the picture takes is made while nothing waits for it.
+    EXPECT_TRUE(view.needsMemory());
+    view.prepareMemory(client);
+    EXPECT_FALSE(view.needsMemory());
     const std::vector<std::uint32_t> first = picture->pixels;
     repaint({}, 1);
     const CanvasView::Area most{20, 10, 330, 250};
