@@ -2,6 +2,7 @@
 
 #include "imaging/channel_sums.h"
 #include "imaging/parallel_bands.h"
+#include "imaging/streaming_rows.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -158,15 +159,32 @@ void fitRows(const imaging::Picture& picture, imaging::Picture& shown, int left,
     for (std::uint64_t n = 1; n <= most; ++n) {
         averages.emplace_back(n);
     }
+    const bool stream = imaging::worthStreaming(static_cast<long long>(rows) * (right - left));
     imaging::forEachBand(bands, small ? 1 : 0, [&]() -> imaging::BandWork {
         return [&, columnSums = std::vector<std::uint64_t>(static_cast<std::size_t>(
                        lastColumn.back() - firstColumn.front()))](std::size_t band) mutable {
             const int from = top + static_cast<int>(band) * kBandRows;
             const int to = std::min(bottom, from + kBandRows);
+            int previousSource = -1, previousHeight = 0;
             for (int y = from; y < to; ++y) {
                 int firstRow = 0, lastRow = 0;
                 covered(y, shown.height, picture.height, firstRow, lastRow);
                 std::uint32_t* out = shown.row(y) + left;
+                // A row that covers copies of one picture row only, as many as the row above
+                // did, is that row again: copied, past the caches when the fit is large.
+                const int firstSource = source(firstRow);
+                if (firstSource == source(lastRow - 1) && firstSource == previousSource &&
+                    lastRow - firstRow == previousHeight) {
+                    const std::uint32_t* above = shown.row(y - 1) + left;
+                    if (stream) {
+                        imaging::streamCopy(above, out, firstColumn.size());
+                    } else {
+                        std::copy(above, above + firstColumn.size(), out);
+                    }
+                    continue;
+                }
+                previousSource = firstSource == source(lastRow - 1) ? firstSource : -1;
+                previousHeight = lastRow - firstRow;
                 const auto height = static_cast<std::size_t>(lastRow - firstRow);
                 if (height == 1) {
                     // Slightly smaller, most shown pixels cover one pixel each, in runs of
@@ -218,6 +236,7 @@ void fitRows(const imaging::Picture& picture, imaging::Picture& shown, int left,
                             sum);
                 }
             }
+            imaging::finishStreaming();
         };
     });
 }
