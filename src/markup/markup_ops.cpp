@@ -9,9 +9,7 @@
 #include <cmath>
 #include <utility>
 
-#if defined(__SSE2__)
 #include <emmintrin.h>
-#endif
 
 namespace pictorn::markup {
 
@@ -114,7 +112,6 @@ std::uint32_t average(const std::uint32_t* redGreenBlue, std::uint64_t n) {
 void sumColumns(const Picture& p, int left, std::size_t width, int top, int bottom,
                 std::uint16_t* sums) {
     std::size_t x = 0;
-#if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
     for (; x + 8 <= width; x += 8) {
         __m128i a = zero, b = zero, c = zero, d = zero;
@@ -132,7 +129,7 @@ void sumColumns(const Picture& p, int left, std::size_t width, int top, int bott
         _mm_storeu_si128(out + 2, c);
         _mm_storeu_si128(out + 3, d);
     }
-#endif
+    // The last few pixels one byte at a time.
     std::fill(sums + 4 * x, sums + 4 * width, std::uint16_t{0});
     for (int y = top; y < bottom; ++y) {
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(p.row(y) + left);
