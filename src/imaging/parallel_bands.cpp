@@ -1,8 +1,12 @@
 #include "imaging/parallel_bands.h"
 
+#include "imaging/streaming_rows.h"
+
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <exception>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -11,17 +15,104 @@ namespace pictorn::imaging {
 
 namespace {
 constexpr unsigned kMaxThreads = 8;
+// Below this many pixels a pass is over before a helper has woken.
+constexpr long long kParallelPixels = 512 * 1024;
+// About a megabyte of a 4K picture's rows: few bands to hand out, and enough of them to share.
+constexpr int kRowsPerBand = 64;
+
+// Helper threads kept waiting between jobs. Starting a thread under Wine costs about as much
+// as a whole-picture pass of a 4K picture (every loaded DLL hears of it), so a pass that
+// started its own helpers lost to one core; woken from here, a second core pays off.
+class HelperPool {
+public:
+    ~HelperPool() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        for (auto& t : threads_) {
+            t.join();
+        }
+    }
+
+    // Runs `job` on the calling thread and on up to `helpers` of the pool's; false (nothing
+    // run) while another caller's job has the pool. Returns once every helper that joined in
+    // is done; a helper not yet woken when the caller's own run ends is not waited for.
+    bool run(unsigned helpers, const std::function<void()>& job) {
+        {
+            std::lock_guard lock(mutex_);
+            if (job_) {
+                return false;
+            }
+            while (threads_.size() < helpers) {
+                try {
+                    threads_.emplace_back([this] { serve(); });
+                } catch (const std::system_error&) {
+                    break; // no more threads to be had: those there share the work
+                }
+            }
+            job_ = &job;
+            wanted_ = std::min<std::size_t>(helpers, threads_.size());
+        }
+        wake_.notify_all();
+        job();
+        std::unique_lock lock(mutex_);
+        wanted_ = 0;
+        done_.wait(lock, [this] { return running_ == 0; });
+        job_ = nullptr;
+        return true;
+    }
+
+private:
+    void serve() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stopping_ || wanted_ > 0; });
+            if (stopping_) {
+                return;
+            }
+            --wanted_;
+            ++running_;
+            const std::function<void()>* job = job_;
+            lock.unlock();
+            (*job)();
+            lock.lock();
+            if (--running_ == 0) {
+                done_.notify_all();
+            }
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_, done_;
+    std::vector<std::thread> threads_;
+    const std::function<void()>* job_ = nullptr;
+    std::size_t wanted_ = 0;  // helpers still to join the job
+    std::size_t running_ = 0; // helpers working on it
+    bool stopping_ = false;
+};
+
+HelperPool& helperPool() {
+    static HelperPool pool;
+    return pool;
 }
+
+} // namespace
 
 void forEachBand(std::size_t count, unsigned threads, const std::function<BandWork()>& makeWork) {
     if (threads == 0) {
         threads = std::thread::hardware_concurrency();
     }
-    threads = std::clamp(threads, 1u, kMaxThreads);
+    threads =
+        static_cast<unsigned>(std::min<std::size_t>(std::clamp(threads, 1u, kMaxThreads), count));
     std::atomic<std::size_t> next{0};
     std::exception_ptr failure;
     std::atomic<bool> failed{false};
-    auto run = [&] {
+    const std::function<void()> run = [&] {
+        if (next >= count) {
+            return; // joined late: the others took every band
+        }
         try {
             const BandWork work = makeWork();
             for (std::size_t i; (i = next++) < count && !failed;) {
@@ -33,21 +124,46 @@ void forEachBand(std::size_t count, unsigned threads, const std::function<BandWo
             }
         }
     };
-    std::vector<std::thread> helpers;
-    for (unsigned t = 1; t < std::min<std::size_t>(threads, count); ++t) {
-        try {
-            helpers.emplace_back(run);
-        } catch (const std::system_error&) {
-            break; // no more threads to be had: the ones running share the bands
+    if (threads <= 1) {
+        run();
+    } else if (!helperPool().run(threads - 1, run)) {
+        // Another job has the pool (a band's work running bands of its own, or another
+        // thread's pass): this one starts helpers of its own.
+        std::vector<std::thread> helpers;
+        for (unsigned t = 1; t < threads; ++t) {
+            try {
+                helpers.emplace_back(run);
+            } catch (const std::system_error&) {
+                break;
+            }
         }
-    }
-    run();
-    for (auto& h : helpers) {
-        h.join();
+        run();
+        for (auto& h : helpers) {
+            h.join();
+        }
     }
     if (failure) {
         std::rethrow_exception(failure);
     }
+}
+
+void forEachRowBand(int top, int bottom, int width, const std::function<void(int, int)>& rows) {
+    if (bottom <= top || width <= 0) {
+        return;
+    }
+    if (static_cast<long long>(bottom - top) * width < kParallelPixels) {
+        rows(top, bottom);
+        finishStreaming();
+        return;
+    }
+    const auto bands = static_cast<std::size_t>((bottom - top + kRowsPerBand - 1) / kRowsPerBand);
+    forEachBand(bands, 0, [&]() -> BandWork {
+        return [&](std::size_t band) {
+            const int from = top + static_cast<int>(band) * kRowsPerBand;
+            rows(from, std::min(bottom, from + kRowsPerBand));
+            finishStreaming();
+        };
+    });
 }
 
 } // namespace pictorn::imaging

@@ -13,4 +13,9 @@ using BandWork = std::function<void(std::size_t band)>;
 // no more to give. The first failure is rethrown once every thread has stopped.
 void forEachBand(std::size_t count, unsigned threads, const std::function<BandWork()>& makeWork);
 
+// A pass over rows [top, bottom) of `width` pixels each: `rows(from, to)` for bands of rows,
+// on every core once the pass is large enough to gain from it, else all on the calling thread.
+// Each band is finished (streamed stores fenced) before this returns.
+void forEachRowBand(int top, int bottom, int width, const std::function<void(int, int)>& rows);
+
 } // namespace pictorn::imaging
