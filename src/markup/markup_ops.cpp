@@ -5,7 +5,6 @@
 #include "imaging/streaming_rows.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <utility>
 
@@ -94,12 +93,6 @@ void highlight(const Picture& from, Picture& to, Rect area) {
 
 namespace {
 
-// The bytes of a pixel 0x00RRGGBB in memory, lowest first.
-static_assert(std::endian::native == std::endian::little);
-constexpr int kBlueByte = 0, kGreenByte = 1, kRedByte = 2;
-// A 16-bit sum of one channel holds this many rows of a column.
-constexpr int kRowsPerColumnSum = 0xFFFF / 0xFF;
-
 // The rounded average of n pixels whose channels sum to red, green and blue.
 std::uint32_t average(const std::uint32_t* redGreenBlue, std::uint64_t n) {
     auto channel = [n](std::uint32_t sum) {
@@ -107,39 +100,6 @@ std::uint32_t average(const std::uint32_t* redGreenBlue, std::uint64_t n) {
     };
     return imaging::rgb(channel(redGreenBlue[0]), channel(redGreenBlue[1]),
                         channel(redGreenBlue[2]));
-}
-
-// Each byte of the pixels [left, left + width) summed down rows [top, bottom) (at most
-// kRowsPerColumnSum of them) into 16-bit sums, four a pixel. Eight pixels at a time go down
-// all the rows in registers, so the sums are written once, not once a row.
-void sumColumns(const Picture& p, int left, std::size_t width, int top, int bottom,
-                std::uint16_t* sums) {
-    std::size_t x = 0;
-    const __m128i zero = _mm_setzero_si128();
-    for (; x + 8 <= width; x += 8) {
-        __m128i a = zero, b = zero, c = zero, d = zero;
-        for (int y = top; y < bottom; ++y) {
-            const auto* in = reinterpret_cast<const __m128i*>(p.row(y) + left + x);
-            const __m128i low = _mm_loadu_si128(in), high = _mm_loadu_si128(in + 1);
-            a = _mm_add_epi16(a, _mm_unpacklo_epi8(low, zero));
-            b = _mm_add_epi16(b, _mm_unpackhi_epi8(low, zero));
-            c = _mm_add_epi16(c, _mm_unpacklo_epi8(high, zero));
-            d = _mm_add_epi16(d, _mm_unpackhi_epi8(high, zero));
-        }
-        auto* out = reinterpret_cast<__m128i*>(sums + 4 * x);
-        _mm_storeu_si128(out, a);
-        _mm_storeu_si128(out + 1, b);
-        _mm_storeu_si128(out + 2, c);
-        _mm_storeu_si128(out + 3, d);
-    }
-    // The last few pixels one byte at a time.
-    std::fill(sums + 4 * x, sums + 4 * width, std::uint16_t{0});
-    for (int y = top; y < bottom; ++y) {
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(p.row(y) + left);
-        for (std::size_t k = 4 * x; k < 4 * width; ++k) {
-            sums[k] = static_cast<std::uint16_t>(sums[k] + bytes[k]);
-        }
-    }
 }
 
 // Grows [from, to) to at least `block` within [0, limit), around its middle.
@@ -199,16 +159,17 @@ void pixelate(const Picture& from, Picture& to, Rect area, int block) {
             std::fill(sums.begin(), sums.end(), 0);
             // Down the columns first, then across each block once.
             for (int top = rows[r]; top < rows[r + 1];) {
-                const int bottom = std::min(rows[r + 1], top + kRowsPerColumnSum);
-                sumColumns(from, area.left, width, top, bottom, columnSums.data());
+                const int bottom = std::min(rows[r + 1], top + imaging::kRowsPerColumnSum);
+                imaging::sumColumns([&](int y) { return from.row(y) + area.left; }, top, bottom,
+                                    width, columnSums.data());
                 for (std::size_t c = 0; c < blocks; ++c) {
                     std::uint32_t blue = 0, green = 0, red = 0;
                     for (int x = columns[c]; x < columns[c + 1]; ++x) {
                         const std::uint16_t* pixel =
                             columnSums.data() + 4 * static_cast<std::size_t>(x - area.left);
-                        blue += pixel[kBlueByte];
-                        green += pixel[kGreenByte];
-                        red += pixel[kRedByte];
+                        blue += pixel[imaging::kBlueByte];
+                        green += pixel[imaging::kGreenByte];
+                        red += pixel[imaging::kRedByte];
                     }
                     sums[3 * c] += red;
                     sums[3 * c + 1] += green;

@@ -107,6 +107,35 @@ void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left,
 
 namespace {
 
+// A shown row from its columns' 16-bit sums (4 a column, `span` columns from firstColumn[0],
+// room for one more), where every shown pixel's sums fit 16 bits a channel: the sums are
+// added up along the row, wrapping around 16 bits, and a shown pixel's sums are the
+// difference of two of those, exact as their true value fits. `averages[n]` averages over
+// n pixels.
+void averageAcross(std::uint16_t* sums, std::size_t span, const std::vector<int>& firstColumn,
+                   const std::vector<int>& lastColumn, const imaging::LaneAverage* averages,
+                   std::size_t height, std::uint32_t* out) {
+    auto at = [sums](std::size_t k) {
+        return reinterpret_cast<__m128i*>(sums + 4 * k);
+    };
+    __m128i running = _mm_setzero_si128();
+    for (std::size_t k = 0; k < span; ++k) {
+        const __m128i column = _mm_loadl_epi64(at(k));
+        _mm_storel_epi64(at(k), running);
+        running = _mm_add_epi16(running, column);
+    }
+    _mm_storel_epi64(at(span), running);
+    const int base = firstColumn.front();
+    const int* first = firstColumn.data();
+    const int* last = lastColumn.data();
+    for (std::size_t i = 0, n = firstColumn.size(); i < n; ++i) {
+        const auto x0 = static_cast<std::size_t>(first[i] - base);
+        const auto x1 = static_cast<std::size_t>(last[i] - base);
+        const __m128i sum = _mm_sub_epi16(_mm_loadl_epi64(at(x1)), _mm_loadl_epi64(at(x0)));
+        out[i] = averages[(x1 - x0) * height](sum);
+    }
+}
+
 // Which picture row to read for row y: the first of its band where rows repeat.
 struct RowSource {
     int top = 0, bottom = 0, every = 0, last = 0; // last: where the last band starts
@@ -152,6 +181,27 @@ void fitRows(const imaging::Picture& picture, imaging::Picture& shown, int left,
         fitSlowly(picture, shown, firstColumn, lastColumn, left, top, right, bottom);
         return;
     }
+    // Where every shown pixel covers at most this many, a pixel's sums across its columns
+    // fit 16 bits a channel (any fit to a sixteenth or more).
+    int widest = 0, tallest = 0;
+    for (std::size_t i = 0; i < firstColumn.size(); ++i) {
+        widest = std::max(widest, lastColumn[i] - firstColumn[i]);
+    }
+    for (int y = top; y < bottom; ++y) {
+        int firstRow = 0, lastRow = 0;
+        covered(y, shown.height, picture.height, firstRow, lastRow);
+        tallest = std::max(tallest, lastRow - firstRow);
+    }
+    const bool inLanes = static_cast<std::uint64_t>(widest) * static_cast<std::uint64_t>(tallest) <=
+                         imaging::kMaxLanePixels;
+    std::vector<imaging::LaneAverage> laneAverages;
+    if (inLanes) {
+        laneAverages.reserve(imaging::kMaxLanePixels + 1);
+        laneAverages.emplace_back(1); // in place of none: no shown pixel covers none
+        for (std::uint64_t n = 1; n <= imaging::kMaxLanePixels; ++n) {
+            laneAverages.emplace_back(n);
+        }
+    }
     // The averages over each count of pixels a shown pixel can cover, worked out once.
     std::vector<imaging::PackedAverage> averages;
     averages.reserve(most + 1);
@@ -161,8 +211,9 @@ void fitRows(const imaging::Picture& picture, imaging::Picture& shown, int left,
     }
     const bool stream = imaging::worthStreaming(static_cast<long long>(rows) * (right - left));
     imaging::forEachBand(bands, small ? 1 : 0, [&]() -> imaging::BandWork {
-        return [&, columnSums = std::vector<std::uint64_t>(static_cast<std::size_t>(
-                       lastColumn.back() - firstColumn.front()))](std::size_t band) mutable {
+        const auto span = static_cast<std::size_t>(lastColumn.back() - firstColumn.front());
+        return [&, span, columnSums = std::vector<std::uint64_t>(span),
+                lanes = std::vector<std::uint16_t>(4 * (span + 1))](std::size_t band) mutable {
             const int from = top + static_cast<int>(band) * kBandRows;
             const int to = std::min(bottom, from + kBandRows);
             int previousSource = -1, previousHeight = 0;
@@ -212,18 +263,24 @@ void fitRows(const imaging::Picture& picture, imaging::Picture& shown, int left,
                     }
                     continue;
                 }
-                // The picture's rows summed down each column in memory order, then across
-                // what each shown pixel covers.
+                // The picture's rows summed down each column, eight pixels at a time in
+                // 16-bit sums, then across what each shown pixel covers.
                 const int base = firstColumn.front();
-                const std::size_t span = columnSums.size();
-                const std::uint32_t* in = picture.row(source(firstRow)) + base;
-                for (std::size_t k = 0; k < span; ++k) {
-                    columnSums[k] = imaging::packed(in[k]);
+                const auto rowAt = [&](int sy) {
+                    return picture.row(source(sy)) + base;
+                };
+                if (inLanes) {
+                    imaging::sumColumns(rowAt, firstRow, lastRow, span, lanes.data());
+                    averageAcross(lanes.data(), span, firstColumn, lastColumn, laneAverages.data(),
+                                  height, out);
+                    continue;
                 }
-                for (int sy = firstRow + 1; sy < lastRow; ++sy) {
-                    in = picture.row(source(sy)) + base;
+                for (int sy = firstRow; sy < lastRow; sy += imaging::kRowsPerColumnSum) {
+                    const int end = std::min(lastRow, sy + imaging::kRowsPerColumnSum);
+                    imaging::sumColumns(rowAt, sy, end, span, lanes.data());
                     for (std::size_t k = 0; k < span; ++k) {
-                        columnSums[k] += imaging::packed(in[k]);
+                        const std::uint64_t sum = imaging::packedSums(lanes.data() + 4 * k);
+                        columnSums[k] = sy == firstRow ? sum : columnSums[k] + sum;
                     }
                 }
                 for (std::size_t i = 0; i < firstColumn.size(); ++i) {

@@ -34,9 +34,10 @@ TEST(FittedPicture, EachShownPixelAveragesWhatItCoversAndAPartComesOutAsInTheWho
     EXPECT_EQ(fitted(four, 2, 1).at(0, 0), imaging::rgb(25, 1, 0)); // 101/4 rounds to 25
     const Picture same = noise(37, 23, 1);
     EXPECT_EQ(fitted(same, 37, 23).pixels, same.pixels);
-    // Against sums per channel, at ratios of a few pixels and of hundreds of them.
+    // Against sums per channel, at ratios of a few pixels and of hundreds of them (more rows
+    // than a 16-bit column sum holds among them).
     for (const auto [w, h, sw, sh] :
-         {std::array{53, 41, 19, 17}, {80, 50, 77, 49}, {900, 700, 5, 3}}) {
+         {std::array{53, 41, 19, 17}, {80, 50, 77, 49}, {900, 700, 5, 3}, {29, 1300, 11, 2}}) {
         const Picture picture = noise(w, h, 4);
         const Picture shown = fitted(picture, sw, sh);
         for (int y = 0; y < sh; ++y) {
