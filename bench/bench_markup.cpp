@@ -60,13 +60,33 @@ int main(int argc, char** argv) {
                        timeRuns(
                            runs, [&] { editor.reset(); }, open),
                        150);
-    // The window has the editor's own copy and the memory for a large step made once it is
-    // painted, before any edit.
-    report("own copy and memory, after opening",
-           timeRuns(runs, open, [&] { editor->document().prepareMemory(); }), 150);
+    // The window starts making the editor's own copy and the memory for a large step on
+    // other threads as it opens: how long they take, and a first small edit made at once,
+    // which waits for the copy.
+    report("own copy and memory, other threads",
+           timeRuns(runs, open,
+                    [&] {
+                        editor->document().prepareMemory();
+                        editor->document().finishPreparing();
+                    }),
+           150);
+    pass &= report("first edit, at once after opening",
+                   timeRuns(
+                       runs,
+                       [&] {
+                           open();
+                           editor->document().prepareMemory();
+                       },
+                       [&] {
+                           editor->setTool(markup::Tool::Rectangle);
+                           editor->mouseDown(10, 10);
+                           editor->mouseMove(300, 200);
+                       }),
+                   16);
     auto fresh = [&] {
         open();
         editor->document().prepareMemory();
+        editor->document().finishPreparing();
     };
 
     // A drag across the whole picture, the largest area an edit can cover: the press, a

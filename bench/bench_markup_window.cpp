@@ -241,6 +241,9 @@ bool report(const std::string& what, const std::vector<Sample>& samples, double 
 
 // No one draws twice within this; the window prepares the next step's memory meanwhile.
 constexpr int kPauseMs = 100;
+// A user's look at the window before the first drag (the window makes its own copy of the
+// picture meanwhile).
+constexpr int kFirstLookMs = 200;
 
 struct ToolStep {
     const char* name;
@@ -294,6 +297,7 @@ int main(int argc, char** argv) {
         if (layout.maximized) {
             session.maximize(layout.fit);
         }
+        session.pause(kFirstLookMs);
         const RECT client = session.canvasClient();
         std::printf("%s: canvas %ldx%ld\n", layout.name, client.right, client.bottom);
         Figures figures;

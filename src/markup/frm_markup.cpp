@@ -27,10 +27,9 @@ constexpr std::array<ToolInfo, 7> kTools{{
 constexpr std::array<app::Colour, 6> kSwatches{app::kBlue,    app::kCyan, app::kGreen,
                                                app::kMagenta, app::kRed,  app::kYellow};
 
-// No one draws again within this after a change, nor starts to draw this soon after the
-// window is painted.
+// Memory for the next large step is made once a change has been shown.
 constexpr int kMemoryAfterChangeMs = 50;
-constexpr int kCopyAfterOpenMs = 250;
+constexpr int kMemoryAfterOpenMs = 100;
 
 ui::CanvasView::Area areaOf(const Rect& r) {
     return {r.left, r.top, r.right, r.bottom};
@@ -129,10 +128,8 @@ FrmMarkup::FrmMarkup(platform::Services& services, std::shared_ptr<const imaging
 
     tmrMemory.Tick = [this] {
         tmrMemory.setEnabled(false);
-        tmrMemory.setInterval(kMemoryAfterChangeMs);
         if (editor_) {
             editor_->document().prepareMemory();
-            canvas.setSamePicture(editor_->document().shared());
         }
     };
     Resize = [this] {
@@ -165,8 +162,9 @@ void FrmMarkup::Form_Load() {
     canvas.repaint({}, editor_->document().state());
     showTools();
     Form_Resize();
-    // The document's own copy of the picture is made once the window has been painted.
-    tmrMemory.setInterval(kCopyAfterOpenMs);
+    // Once the window is painted, on other threads: made while it opened, the copy took the
+    // core that Wine and the X server need to show the window.
+    tmrMemory.setInterval(kMemoryAfterOpenMs);
     tmrMemory.setEnabled(true);
 }
 

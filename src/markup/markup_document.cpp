@@ -1,6 +1,7 @@
 #include "markup/markup_document.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 namespace pictorn::markup {
@@ -40,25 +41,54 @@ Document::Document(std::shared_ptr<const imaging::Picture> captured)
     : captured_(std::move(captured)) {}
 
 void Document::own() {
+    if (copying_.valid()) {
+        std::shared_ptr<imaging::Picture> copy = copying_.get();
+        if (!working_) {
+            working_ = std::move(copy);
+            captured_.reset();
+        }
+    }
     if (!working_) {
         working_ = std::make_shared<imaging::Picture>(*captured_);
         captured_.reset();
     }
 }
 
+// On threads of their own: the captured picture is only read, by them and by whoever shows
+// it, until own() takes the copy.
 void Document::prepareMemory() {
-    own();
-    const std::size_t size = working_->pixels.size();
-    if (spare_.size() >= size) {
-        return;
+    if (!working_ && !copying_.valid()) {
+        copying_ = std::async(std::launch::async, [from = captured_] {
+            return std::make_shared<imaging::Picture>(*from);
+        });
     }
-    spare_ = {};
-    spare_.assign(size, 0);
+    const std::size_t size = picture().pixels.size();
+    if (spare_.size() < size && !sparing_.valid()) {
+        sparingSize_ = size;
+        sparing_ = std::async(std::launch::async, [size] {
+            return std::vector<std::uint32_t>(size); // written once now: touched, not just mapped
+        });
+    }
 }
 
-// The spare memory when it fits and would not be mostly wasted.
+void Document::finishPreparing() {
+    own();
+    if (sparing_.valid()) {
+        recycle(sparing_.get());
+    }
+}
+
+// The spare memory when it fits and would not be mostly wasted; memory still being made
+// for it is waited for only when it would be taken.
 std::vector<std::uint32_t> Document::takeSpare(std::size_t needed) {
-    if (needed > spare_.capacity() || needed < spare_.capacity() / 2) {
+    auto fits = [needed](std::size_t capacity) {
+        return needed <= capacity && needed >= capacity / 2;
+    };
+    if (sparing_.valid() && (fits(sparingSize_) || sparing_.wait_for(std::chrono::seconds(0)) ==
+                                                       std::future_status::ready)) {
+        recycle(sparing_.get());
+    }
+    if (!fits(spare_.capacity())) {
         return {};
     }
     return std::exchange(spare_, {});

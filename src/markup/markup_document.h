@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -38,8 +39,8 @@ using Redraw = std::function<void(const imaging::Picture& before, imaging::Pictu
 
 class Document {
 public:
-    // The captured picture is shared, never written: the first change (or prepareMemory)
-    // makes the document's own copy, so opening costs no copy of a 4K picture.
+    // The captured picture is shared, never written: the first change (or what prepareMemory()
+    // starts) makes the document's own copy, so opening costs no copy of a 4K picture.
     explicit Document(std::shared_ptr<const imaging::Picture> captured);
 
     const imaging::Picture& picture() const { return working_ ? *working_ : *captured_; }
@@ -73,11 +74,14 @@ public:
     // Whether the picture differs from the captured one by any step.
     bool changed() const { return canUndo(); }
 
-    // Makes the document's own copy of the picture and memory ready for the next large step
-    // (a whole-picture redraw, an undo copy or a crop), to be called while the user is not waiting:
-    // on a 4K picture the first touch of fresh memory costs more than the copy into it (some 20 ms
-    // under Wine). Steps taken back and then dropped leave theirs for it too.
+    // Starts making the document's own copy of the picture and memory ready for the next large
+    // step (a whole-picture redraw, an undo copy or a crop) on other threads, so the user waits
+    // for neither: on a 4K picture the copy and the first touch of fresh memory cost 20-60 ms
+    // under Wine. The first change takes the copy, waiting for what is left of it; a large step
+    // takes the memory. Steps taken back and then dropped leave theirs for it too.
     void prepareMemory();
+    // Waits for what prepareMemory() is making and takes it.
+    void finishPreparing();
 
 private:
     struct Saved {
@@ -114,6 +118,10 @@ private:
     std::uint64_t previewFrom_ = 0; // state() before the preview shown, if any
     // Memory already touched: its capacity, and as many pixels as it holds to be written over.
     std::vector<std::uint32_t> spare_;
+    // What prepareMemory() has under way (waited for when the document goes).
+    std::future<std::shared_ptr<imaging::Picture>> copying_;
+    std::future<std::vector<std::uint32_t>> sparing_;
+    std::size_t sparingSize_ = 0;
 };
 
 } // namespace pictorn::markup
