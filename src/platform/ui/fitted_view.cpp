@@ -52,7 +52,22 @@ void FittedView::changed(const CanvasView& canvas, Size size, Size client) {
 
 void FittedView::prepareMemory(Size client) {
     if (needsMemory()) {
-        other_ = shownMemory({fitted_.width, fitted_.height}, client, {});
+        making_ = std::async(std::launch::async, [room = room({fitted_.width, fitted_.height},
+                                                              client)] {
+            return std::vector<std::uint32_t>(room); // written once now: touched, not just mapped
+        });
+    }
+}
+
+// What prepareMemory() started, for the change that needs it now: waiting for what is left of
+// it costs less than making memory anew.
+void FittedView::takeMemory() {
+    if (!making_.valid()) {
+        return;
+    }
+    std::vector<std::uint32_t> memory = making_.get();
+    if (other_.pixels.capacity() == 0) {
+        other_ = imaging::Picture::reusing(fitted_.width, fitted_.height, std::move(memory));
         otherState_ = 0;
     }
 }
@@ -64,6 +79,7 @@ void FittedView::forget() {
 
 // What was shown is kept under its state for when that picture is back.
 void FittedView::anotherPicture() {
+    takeMemory();
     fittedWhole_ = false;
     std::swap(fitted_, other_);
     std::swap(fittedState_, otherState_);
@@ -116,6 +132,7 @@ bool FittedView::refitWhole(const CanvasView& canvas, Size client) {
     if (changed * 2 < static_cast<long long>(picture.width) * picture.height) {
         return false;
     }
+    takeMemory();
     // Outside the changed box the shown pixels are as they were.
     other_ = shownMemory({fitted_.width, fitted_.height}, client, std::move(other_.pixels));
     auto keep = [&](int left, int top, int right, int bottom) {
@@ -139,15 +156,17 @@ bool FittedView::refitWhole(const CanvasView& canvas, Size client) {
 // 4K picture's shown pixels).
 imaging::Picture FittedView::shownMemory(Size size, Size client,
                                          std::vector<std::uint32_t> storage) {
+    if (const std::size_t needed = room(size, client); storage.capacity() < needed) {
+        storage = std::vector<std::uint32_t>(needed);
+    }
+    return imaging::Picture::reusing(size.width, size.height, std::move(storage));
+}
+
+std::size_t FittedView::room(Size size, Size client) {
     const auto area = [](int w, int h) {
         return static_cast<std::size_t>(std::max(0, w)) * static_cast<std::size_t>(std::max(0, h));
     };
-    const std::size_t room =
-        std::max(area(size.width, size.height), area(client.width, client.height));
-    if (storage.capacity() < room) {
-        storage = std::vector<std::uint32_t>(room);
-    }
-    return imaging::Picture::reusing(size.width, size.height, std::move(storage));
+    return std::max(area(size.width, size.height), area(client.width, client.height));
 }
 
 } // namespace pictorn::ui
