@@ -2,8 +2,8 @@
 // a 3840x2160 screen) or on Windows: opening (the window made and shown as Edit -> Mark Up
 // Image does it) until every part of it is painted, and for each tool the time from the
 // input that ends it (the release; Ctrl+Z for undo) until the canvas has painted the result.
-// Each is measured in the window as it opens (1:1), maximized at 1:1 and maximized fitted
-// (Ctrl+0), with drags across the whole canvas and, fitted, of 400x300 pixels; beside each
+// Each is measured in the window as it opens (1:1 and fitted), maximized at 1:1 and maximized
+// fitted (Ctrl+0), with drags across the whole canvas and, fitted, of 400x300 pixels; beside each
 // figure the part spent in the input's handler, in painting and after the paint until the
 // window has nothing left to do (under Wine, handing the painted pixels to the X server),
 // and the area painted.
@@ -150,8 +150,10 @@ public:
         g_watch.original = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
             canvasWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&watchedCanvas)));
     }
-    void maximize(bool fit) {
-        window_->setWindowState(ui::WindowState::Maximized);
+    void layOut(bool maximized, bool fit) {
+        if (maximized) {
+            window_->setWindowState(ui::WindowState::Maximized);
+        }
         window_->canvas.setFit(fit);
         settle(toolkit_, hwnd_);
     }
@@ -288,15 +290,14 @@ int main(int argc, char** argv) {
         bool maximized, fit;
         int dragWidth, dragHeight; // 0: corner to corner of the canvas
     } layouts[] = {{"as opened, 1:1, drags across the canvas", false, false, 0, 0},
+                   {"as opened, fitted, drags across the canvas", false, true, 0, 0},
                    {"maximized, 1:1, drags across the canvas", true, false, 0, 0},
                    {"maximized, fitted, drags across the canvas", true, true, 0, 0},
                    {"maximized, fitted, 400x300 drags", true, true, 400, 300}};
     for (const auto& layout : layouts) {
         session.open();
         session.watch();
-        if (layout.maximized) {
-            session.maximize(layout.fit);
-        }
+        session.layOut(layout.maximized, layout.fit);
         session.pause(kFirstLookMs);
         const RECT client = session.canvasClient();
         std::printf("%s: canvas %ldx%ld\n", layout.name, client.right, client.bottom);

@@ -136,6 +136,21 @@ void averageAcross(std::uint16_t* sums, std::size_t span, const std::vector<int>
     }
 }
 
+// The averages over each count of pixels up to `kMost`, worked out once for every fit: a
+// change of many small parts (an arrow's bands) fits each part on its own.
+template <class Average, std::uint64_t kMost> const std::vector<Average>& averagesUpTo() {
+    static const std::vector<Average> table = [] {
+        std::vector<Average> averages;
+        averages.reserve(kMost + 1);
+        averages.emplace_back(1); // in place of none: no shown pixel covers none
+        for (std::uint64_t n = 1; n <= kMost; ++n) {
+            averages.emplace_back(n);
+        }
+        return averages;
+    }();
+    return table;
+}
+
 // Which picture row to read for row y: the first of its band where rows repeat.
 struct RowSource {
     int top = 0, bottom = 0, every = 0, last = 0; // last: where the last band starts
@@ -194,21 +209,8 @@ void fitRows(const imaging::Picture& picture, imaging::Picture& shown, int left,
     }
     const bool inLanes = static_cast<std::uint64_t>(widest) * static_cast<std::uint64_t>(tallest) <=
                          imaging::kMaxLanePixels;
-    std::vector<imaging::LaneAverage> laneAverages;
-    if (inLanes) {
-        laneAverages.reserve(imaging::kMaxLanePixels + 1);
-        laneAverages.emplace_back(1); // in place of none: no shown pixel covers none
-        for (std::uint64_t n = 1; n <= imaging::kMaxLanePixels; ++n) {
-            laneAverages.emplace_back(n);
-        }
-    }
-    // The averages over each count of pixels a shown pixel can cover, worked out once.
-    std::vector<imaging::PackedAverage> averages;
-    averages.reserve(most + 1);
-    averages.emplace_back(1); // in place of none: no shown pixel covers none
-    for (std::uint64_t n = 1; n <= most; ++n) {
-        averages.emplace_back(n);
-    }
+    const auto& laneAverages = averagesUpTo<imaging::LaneAverage, imaging::kMaxLanePixels>();
+    const auto& averages = averagesUpTo<imaging::PackedAverage, imaging::kMaxPackedPixels>();
     const bool stream = imaging::worthStreaming(static_cast<long long>(rows) * (right - left));
     imaging::forEachBand(bands, small ? 1 : 0, [&]() -> imaging::BandWork {
         const auto span = static_cast<std::size_t>(lastColumn.back() - firstColumn.front());

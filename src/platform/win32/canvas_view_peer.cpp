@@ -1,6 +1,7 @@
 #include "platform/win32/canvas_view_peer.h"
 
 #include "platform/ui/overlay_form.h"
+#include "platform/win32/handle.h"
 #include "platform/win32/text.h"
 
 #include <windowsx.h>
@@ -188,14 +189,19 @@ void CanvasViewPeer::updateOwn(ui::Property what) {
         if (s != 1.0) {
             fitted_.changed(canvas_, shownSize(), clientSize());
         }
+        // One region, invalidated once: under Wine each invalidation is a call to the server,
+        // and an arrow across a 4K picture changes some seventy bands.
+        Region changed{CreateRectRgn(0, 0, 0, 0)};
         for (const ui::CanvasView::Area& a : canvas_.repainted()) {
             // One pixel more all round: a scaled picture spreads a pixel over its neighbours.
-            RECT r{static_cast<LONG>(std::floor(a.left * s)) - scroll_.x - 1,
-                   static_cast<LONG>(std::floor(a.top * s)) - scroll_.y - 1,
-                   static_cast<LONG>(std::ceil(a.right * s)) - scroll_.x + 1,
-                   static_cast<LONG>(std::ceil(a.bottom * s)) - scroll_.y + 1};
-            InvalidateRect(hwnd_, &r, FALSE);
+            const Region part{
+                CreateRectRgn(static_cast<int>(std::floor(a.left * s)) - scroll_.x - 1,
+                              static_cast<int>(std::floor(a.top * s)) - scroll_.y - 1,
+                              static_cast<int>(std::ceil(a.right * s)) - scroll_.x + 1,
+                              static_cast<int>(std::ceil(a.bottom * s)) - scroll_.y + 1)};
+            CombineRgn(changed.get(), changed.get(), part.get(), RGN_OR);
         }
+        InvalidateRgn(hwnd_, changed.get(), FALSE);
     } else {
         PictureViewPeer::updateOwn(what);
     }
