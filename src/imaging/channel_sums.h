@@ -53,15 +53,15 @@ inline constexpr int kRowsPerColumnSum = 0xFFFF / 0xFF;
 template <class RowAt>
 void sumColumns(RowAt rowAt, int top, int bottom, std::size_t width, std::uint16_t* sums) {
     const std::uint32_t* rows[kRowsPerColumnSum];
-    const int count = std::min(bottom - top, kRowsPerColumnSum);
-    for (int i = 0; i < count; ++i) {
+    const int height = bottom - top < kRowsPerColumnSum ? bottom - top : kRowsPerColumnSum;
+    for (int i = 0; i < height; ++i) {
         rows[i] = rowAt(top + i);
     }
     std::size_t x = 0;
     const __m128i zero = _mm_setzero_si128();
     for (; x + 8 <= width; x += 8) {
         __m128i a = zero, b = zero, c = zero, d = zero;
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < height; ++i) {
             const auto* in = reinterpret_cast<const __m128i*>(rows[i] + x);
             const __m128i low = _mm_loadu_si128(in), high = _mm_loadu_si128(in + 1);
             a = _mm_add_epi16(a, _mm_unpacklo_epi8(low, zero));
@@ -77,7 +77,7 @@ void sumColumns(RowAt rowAt, int top, int bottom, std::size_t width, std::uint16
     }
     // The last few pixels one byte at a time.
     std::fill(sums + 4 * x, sums + 4 * width, std::uint16_t{0});
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < height; ++i) {
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(rows[i]);
         for (std::size_t k = 4 * x; k < 4 * width; ++k) {
             sums[k] = static_cast<std::uint16_t>(sums[k] + bytes[k]);

@@ -2,6 +2,9 @@
 
 #include <cstddef>
 #include <functional>
+#include <future>
+#include <system_error>
+#include <utility>
 
 namespace pictorn::imaging {
 
@@ -17,5 +20,15 @@ void forEachBand(std::size_t count, unsigned threads, const std::function<BandWo
 // on every core once the pass is large enough to gain from it, else all on the calling thread.
 // Each band is finished (streamed stores fenced) before this returns.
 void forEachRowBand(int top, int bottom, int width, const std::function<void(int, int)>& rows);
+
+// make() on a thread of its own; an empty future when the system has no thread to give, and
+// the caller makes it itself when it needs it.
+template <class Make> auto inBackground(Make make) -> std::future<decltype(make())> {
+    try {
+        return std::async(std::launch::async, std::move(make));
+    } catch (const std::system_error&) {
+        return {};
+    }
+}
 
 } // namespace pictorn::imaging

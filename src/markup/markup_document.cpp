@@ -1,5 +1,7 @@
 #include "markup/markup_document.h"
 
+#include "imaging/parallel_bands.h"
+
 #include <algorithm>
 #include <chrono>
 #include <utility>
@@ -58,14 +60,13 @@ void Document::own() {
 // it, until own() takes the copy.
 void Document::prepareMemory() {
     if (!working_ && !copying_.valid()) {
-        copying_ = std::async(std::launch::async, [from = captured_] {
-            return std::make_shared<imaging::Picture>(*from);
-        });
+        copying_ = imaging::inBackground(
+            [from = captured_] { return std::make_shared<imaging::Picture>(*from); });
     }
     const std::size_t size = picture().pixels.size();
     if (spare_.size() < size && !sparing_.valid()) {
         sparingSize_ = size;
-        sparing_ = std::async(std::launch::async, [size] {
+        sparing_ = imaging::inBackground([size] {
             return std::vector<std::uint32_t>(size); // written once now: touched, not just mapped
         });
     }

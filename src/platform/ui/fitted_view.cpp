@@ -1,5 +1,6 @@
 #include "platform/ui/fitted_view.h"
 
+#include "imaging/parallel_bands.h"
 #include "platform/ui/fitted_picture.h"
 
 #include <algorithm>
@@ -52,8 +53,7 @@ void FittedView::changed(const CanvasView& canvas, Size size, Size client) {
 
 void FittedView::prepareMemory(Size client) {
     if (needsMemory()) {
-        making_ = std::async(std::launch::async, [room = room({fitted_.width, fitted_.height},
-                                                              client)] {
+        making_ = imaging::inBackground([room = room({fitted_.width, fitted_.height}, client)] {
             return std::vector<std::uint32_t>(room); // written once now: touched, not just mapped
         });
     }
