@@ -61,23 +61,9 @@ LRESULT CALLBACK watchedCanvas(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     return result;
 }
 
-BOOL CALLBACK anyUnpainted(HWND child, LPARAM found) {
-    if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) {
-        *reinterpret_cast<bool*>(found) = true;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-bool unpainted(HWND window) {
-    bool found = GetUpdateRect(window, nullptr, FALSE) != FALSE;
-    if (!found) {
-        EnumChildWindows(window, anyUnpainted, reinterpret_cast<LPARAM>(&found));
-    }
-    return found;
-}
-
-// Runs the messages until the window and its controls have nothing left to paint.
+// Runs the messages until no window of this thread has anything left to paint: the queue's
+// paint flag says so in one call, where asking each control cost 1.5-2 ms under Wine, which
+// the figures then counted as the window's.
 bool settle(platform::win32::Win32Toolkit& toolkit, HWND window) {
     const double deadline = nowMs() + 10000;
     do {
@@ -85,7 +71,7 @@ bool settle(platform::win32::Win32Toolkit& toolkit, HWND window) {
         if (!IsWindowVisible(window)) {
             continue;
         }
-        if (!unpainted(window)) {
+        if ((HIWORD(GetQueueStatus(QS_PAINT)) & QS_PAINT) == 0) {
             GdiFlush();
             return true;
         }
