@@ -95,10 +95,13 @@ void fitPart(const imaging::Picture& picture, imaging::Picture& shown, int left,
         fitPart(picture, shown, left, top, right, bottom);
         return;
     }
-    for (int y = innerTop; y < innerBottom; ++y) {
-        std::fill(shown.row(y) + innerLeft, shown.row(y) + innerRight,
-                  solid.colour & imaging::kRgbMask);
-    }
+    // On both cores: the paint reads these pixels next, so they are stored through the caches.
+    imaging::forEachRowBand(innerTop, innerBottom, innerRight - innerLeft, [&](int from, int to) {
+        for (int y = from; y < to; ++y) {
+            std::fill(shown.row(y) + innerLeft, shown.row(y) + innerRight,
+                      solid.colour & imaging::kRgbMask);
+        }
+    });
     fitPart(picture, shown, left, top, right, innerTop);
     fitPart(picture, shown, left, innerBottom, right, bottom);
     fitPart(picture, shown, left, innerTop, innerLeft, innerBottom);

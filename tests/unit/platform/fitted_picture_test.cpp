@@ -101,6 +101,13 @@ TEST(FittedPicture, EachShownPixelAveragesWhatItCoversAndAPartComesOutAsInTheWho
         }
         fitPart(picture, shown, left, top, right, bottom, bands);
         ASSERT_EQ(shown.pixels, fitted(picture, sw, sh).pixels) << w << "x" << h;
+
+        // A black-out of nearly all of it: the fill is shared among threads.
+        for (int y = 3; y < h - 3; ++y) {
+            std::fill(picture.row(y) + 3, picture.row(y) + w - 3, 0u);
+        }
+        fitPart(picture, shown, 0, 0, sw, sh, SolidPart{3, 3, w - 3, h - 3, 0u});
+        ASSERT_EQ(shown.pixels, fitted(picture, sw, sh).pixels) << w << "x" << h;
     }
     // Every span of columns at ratios where a shown pixel ends exactly on a picture pixel,
     // and where it does not.
