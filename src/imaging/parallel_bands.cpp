@@ -7,8 +7,10 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace pictorn::imaging {
@@ -98,14 +100,36 @@ HelperPool& helperPool() {
     return pool;
 }
 
-} // namespace
+// Set while a thread works a band: a pass started from there runs on that thread alone, as
+// the other cores are busy with the bands around it.
+thread_local bool t_inBand = false;
 
-void forEachBand(std::size_t count, unsigned threads, const std::function<BandWork()>& makeWork) {
+class InBand {
+public:
+    InBand() : outer_(std::exchange(t_inBand, true)) {}
+    ~InBand() { t_inBand = outer_; }
+    InBand(const InBand&) = delete;
+    InBand& operator=(const InBand&) = delete;
+
+private:
+    bool outer_;
+};
+
+unsigned threadsFor(std::size_t count, unsigned threads) {
+    if (t_inBand) {
+        return 1;
+    }
     if (threads == 0) {
         threads = std::thread::hardware_concurrency();
     }
-    threads =
-        static_cast<unsigned>(std::min<std::size_t>(std::clamp(threads, 1u, kMaxThreads), count));
+    return static_cast<unsigned>(
+        std::min<std::size_t>(std::clamp(threads, 1u, kMaxThreads), count));
+}
+
+} // namespace
+
+void forEachBand(std::size_t count, unsigned threads, const std::function<BandWork()>& makeWork) {
+    threads = threadsFor(count, threads);
     std::atomic<std::size_t> next{0};
     std::exception_ptr failure;
     std::atomic<bool> failed{false};
@@ -114,6 +138,7 @@ void forEachBand(std::size_t count, unsigned threads, const std::function<BandWo
             return; // joined late: the others took every band
         }
         try {
+            const InBand inBand;
             const BandWork work = makeWork();
             for (std::size_t i; (i = next++) < count && !failed;) {
                 work(i);
@@ -141,6 +166,80 @@ void forEachBand(std::size_t count, unsigned threads, const std::function<BandWo
         for (auto& h : helpers) {
             h.join();
         }
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+void forEachBandInOrder(std::size_t count, const std::function<BandWork()>& makeWork,
+                        const std::function<void(std::size_t band)>& finished) {
+    const unsigned threads = threadsFor(count, 0);
+    std::mutex mutex;
+    std::condition_variable worked;
+    std::vector<bool> done(count);
+    std::atomic<std::size_t> next{0};
+    std::exception_ptr failure;
+    std::atomic<bool> failed{false};
+    auto fail = [&] {
+        std::lock_guard lock(mutex);
+        if (!failed.exchange(true)) {
+            failure = std::current_exception();
+        }
+        worked.notify_all();
+    };
+    auto workOne = [&](const BandWork& work, std::size_t band) {
+        work(band);
+        std::lock_guard lock(mutex);
+        done[band] = true;
+        worked.notify_all();
+    };
+    const std::function<void()> help = [&] {
+        try {
+            const InBand inBand;
+            const BandWork work = makeWork();
+            for (std::size_t i; (i = next++) < count && !failed;) {
+                workOne(work, i);
+            }
+        } catch (...) {
+            fail();
+        }
+    };
+    const auto caller = std::this_thread::get_id();
+    const std::function<void()> run = [&] {
+        if (std::this_thread::get_id() != caller) {
+            help();
+            return;
+        }
+        try {
+            std::optional<BandWork> work;
+            for (std::size_t shown = 0; shown < count && !failed;) {
+                bool ready = false;
+                {
+                    std::lock_guard lock(mutex);
+                    ready = done[shown];
+                }
+                if (ready) {
+                    finished(shown++);
+                    continue;
+                }
+                if (const std::size_t i = next++; i < count) {
+                    const InBand inBand;
+                    if (!work) {
+                        work = makeWork();
+                    }
+                    workOne(*work, i);
+                    continue;
+                }
+                std::unique_lock lock(mutex);
+                worked.wait(lock, [&] { return done[shown] || failed; });
+            }
+        } catch (...) {
+            fail();
+        }
+    };
+    if (threads <= 1 || !helperPool().run(threads - 1, run)) {
+        run(); // alone: the pool is another pass's
     }
     if (failure) {
         std::rethrow_exception(failure);

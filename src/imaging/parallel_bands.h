@@ -16,6 +16,13 @@ using BandWork = std::function<void(std::size_t band)>;
 // no more to give. The first failure is rethrown once every thread has stopped.
 void forEachBand(std::size_t count, unsigned threads, const std::function<BandWork()>& makeWork);
 
+// As forEachBand on every core, and `finished(band)` on the calling thread for every band in
+// order, as soon as it and those before it are worked: the caller hands on each band (shows
+// it) while the other threads work on the next ones, and works bands itself while the next
+// to hand on is not there yet. A pass run from within a band's work runs on its own thread.
+void forEachBandInOrder(std::size_t count, const std::function<BandWork()>& makeWork,
+                        const std::function<void(std::size_t band)>& finished);
+
 // A pass over rows [top, bottom) of `width` pixels each: `rows(from, to)` for bands of rows,
 // on every core once the pass is large enough to gain from it, else all on the calling thread.
 // Each band is finished (streamed stores fenced) before this returns.

@@ -9,26 +9,88 @@
 
 namespace pictorn::ui {
 
-const imaging::Picture& FittedView::shown(const CanvasView& canvas, Size size, Size client) {
-    if (fitted_.width != size.width || fitted_.height != size.height || !fittedWhole_) {
-        // What was kept for the picture shown before a crop serves its undo.
-        const std::uint64_t state = canvas.state();
-        auto shows = [&](const imaging::Picture& shown, std::uint64_t of) {
-            return state != 0 && of == state && shown.width == size.width &&
-                   shown.height == size.height;
-        };
-        if (!shows(fitted_, fittedState_) && shows(other_, otherState_)) {
-            std::swap(fitted_, other_);
-            std::swap(fittedState_, otherState_);
-        }
-        if (!shows(fitted_, fittedState_)) {
-            fitted_ = shownMemory(size, client, std::move(fitted_.pixels));
-            fitPart(*canvas.picture(), fitted_, 0, 0, size.width, size.height);
-            fittedState_ = state;
-        }
-        fittedWhole_ = true;
+namespace {
+// Shown rows a band of a paint: about a megabyte of a 4K picture's shown pixels, enough to
+// share among the cores, few enough calls to paint them.
+constexpr int kPaintBandRows = 64;
+} // namespace
+
+// The whole picture at `size`, kept or to be worked out.
+void FittedView::showWhole(const CanvasView& canvas, Size size, Size client) {
+    if (fitted_.width == size.width && fitted_.height == size.height && fittedWhole_) {
+        return;
     }
+    // What was kept for the picture shown before a crop serves its undo.
+    const std::uint64_t state = canvas.state();
+    auto shows = [&](const imaging::Picture& shown, std::uint64_t of) {
+        return state != 0 && of == state && shown.width == size.width &&
+               shown.height == size.height;
+    };
+    if (!shows(fitted_, fittedState_) && shows(other_, otherState_)) {
+        std::swap(fitted_, other_);
+        std::swap(fittedState_, otherState_);
+        pending_ = {};
+    }
+    if (!shows(fitted_, fittedState_)) {
+        fitted_ = shownMemory(size, client, std::move(fitted_.pixels));
+        pending_ = {Area{0, 0, size.width, size.height}, {}, 0, {}, 0};
+        fittedState_ = state;
+    }
+    fittedWhole_ = true;
+}
+
+void FittedView::paint(const CanvasView& canvas, Size size, Size client, int top, int bottom,
+                       const PaintRows& paintRows) {
+    showWhole(canvas, size, client);
+    const Pending work = pending_;
+    if (!work.any() || work.part.bottom <= top || work.part.top >= bottom) {
+        paintRows(fitted_, top, bottom);
+        return;
+    }
+    if (top < work.part.top) {
+        paintRows(fitted_, top, work.part.top);
+    }
+    const int rows = work.part.bottom - work.part.top;
+    auto band = [&](std::size_t i) {
+        Pending part = work;
+        part.part.top = work.part.top + static_cast<int>(i) * kPaintBandRows;
+        part.part.bottom = std::min(work.part.bottom, part.part.top + kPaintBandRows);
+        return part;
+    };
+    imaging::forEachBandInOrder(
+        static_cast<std::size_t>((rows + kPaintBandRows - 1) / kPaintBandRows),
+        [&]() -> imaging::BandWork {
+            return [&](std::size_t i) {
+                fitKnown(canvas, fitted_, band(i));
+            };
+        },
+        [&](std::size_t i) {
+            const Area rowsOf = band(i).part;
+            const int from = std::max(top, rowsOf.top), to = std::min(bottom, rowsOf.bottom);
+            if (from < to) {
+                paintRows(fitted_, from, to);
+            }
+        });
+    pending_ = {};
+    if (work.part.bottom < bottom) {
+        paintRows(fitted_, work.part.bottom, bottom);
+    }
+}
+
+const imaging::Picture& FittedView::shown(const CanvasView& canvas, Size size, Size client) {
+    paint(canvas, size, client, 0, size.height, [](const imaging::Picture&, int, int) {});
     return fitted_;
+}
+
+void FittedView::fitPending(const CanvasView& canvas) {
+    if (pending_.any()) {
+        fitKnown(canvas, fitted_, pending_);
+        pending_ = {};
+    }
+}
+
+FittedView::Pending FittedView::known(const CanvasView& canvas, const Area& part) {
+    return {part, canvas.solid(), canvas.solidColour(), canvas.bands(), canvas.bandRows()};
 }
 
 // The shown pixels of the changed parts, worked out now while the rest stays as it was.
@@ -36,17 +98,20 @@ void FittedView::changed(const CanvasView& canvas, Size size, Size client) {
     if (!fittedWhole_ || !canvas.picture() || fitted_.width != size.width ||
         fitted_.height != size.height) {
         fittedWhole_ = false;
+        pending_ = {};
         return;
     }
     const std::uint64_t state = canvas.state();
     if (state != 0 && state == fittedState_) {
         return;
     }
+    // From the picture as it is now: the parts of this change are worked out after it.
+    fitPending(canvas);
     if (refitWhole(canvas, client)) {
         return;
     }
     for (const Area& a : canvas.repainted()) {
-        fitKnown(canvas, fitted_, shownPart(canvas, a));
+        fitKnown(canvas, fitted_, known(canvas, shownPart(canvas, a)));
     }
     fittedState_ = state;
 }
@@ -75,6 +140,7 @@ void FittedView::takeMemory() {
 void FittedView::forget() {
     fittedWhole_ = false;
     fittedState_ = 0;
+    pending_ = {};
 }
 
 // What was shown is kept under its state for when that picture is back.
@@ -83,6 +149,10 @@ void FittedView::anotherPicture() {
     fittedWhole_ = false;
     std::swap(fitted_, other_);
     std::swap(fittedState_, otherState_);
+    if (pending_.any()) {
+        otherState_ = 0; // never worked out whole
+        pending_ = {};
+    }
 }
 
 CanvasView::Area FittedView::shownPart(const CanvasView& canvas, const Area& a) const {
@@ -93,18 +163,19 @@ CanvasView::Area FittedView::shownPart(const CanvasView& canvas, const Area& a) 
     return part;
 }
 
-// The shown pixels of `part` worked out anew, using what the change says of its pixels.
-void FittedView::fitKnown(const CanvasView& canvas, imaging::Picture& shown, const Area& part) {
+// The shown pixels of `p.part` worked out anew, using what the change says of its pixels.
+void FittedView::fitKnown(const CanvasView& canvas, imaging::Picture& shown, const Pending& p) {
     const imaging::Picture& picture = *canvas.picture();
-    const Area& b = canvas.bands();
-    if (canvas.bandRows() > 0 && b.right > b.left && b.bottom > b.top) {
+    const Area& part = p.part;
+    const Area& b = p.bands;
+    if (p.bandRows > 0 && b.right > b.left && b.bottom > b.top) {
         fitPart(picture, shown, part.left, part.top, part.right, part.bottom,
-                RepeatedRows{b.left, b.top, b.right, b.bottom, canvas.bandRows()});
+                RepeatedRows{b.left, b.top, b.right, b.bottom, p.bandRows});
         return;
     }
-    const Area& s = canvas.solid();
+    const Area& s = p.solid;
     fitPart(picture, shown, part.left, part.top, part.right, part.bottom,
-            SolidPart{s.left, s.top, s.right, s.bottom, canvas.solidColour()});
+            SolidPart{s.left, s.top, s.right, s.bottom, p.colour});
 }
 
 // A change of most of the picture is shown from memory of its own, keeping what was shown
@@ -144,8 +215,8 @@ bool FittedView::refitWhole(const CanvasView& canvas, Size client) {
     keep(0, box.top, box.left, box.bottom);
     keep(box.right, box.top, other_.width, box.bottom);
     keep(0, box.bottom, other_.width, other_.height);
-    fitKnown(canvas, other_, box);
     std::swap(fitted_, other_);
+    pending_ = known(canvas, box);
     otherState_ = fittedState_;
     fittedState_ = state;
     return true;

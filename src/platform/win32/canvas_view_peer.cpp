@@ -157,7 +157,10 @@ void CanvasViewPeer::paint(HDC dc, const RECT& area) {
         PictureViewPeer::paint(dc, area);
         return;
     }
-    paintPixels(dc, area, fitted_.shown(canvas_, shownSize(), clientSize()));
+    fitted_.paint(canvas_, shownSize(), clientSize(), area.top, area.bottom,
+                  [&](const imaging::Picture& shown, int from, int to) {
+                      paintPixels(dc, RECT{area.left, from, area.right, to}, shown);
+                  });
     if (fitted_.needsMemory()) {
         // Soon after, not in this paint: the first change of the whole picture then finds its
         // memory ready (making 32 MB for a 4K picture's shown pixels took 10-20 ms under Wine).

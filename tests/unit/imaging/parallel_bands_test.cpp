@@ -32,6 +32,32 @@ TEST(ParallelBands, EveryBandRunsOnceWhileOthersAskForHelpers) {
         for (std::size_t i = 0; i < count; ++i) {
             ASSERT_EQ(runs[i], 1) << "band " << i << " of " << count;
         }
+        // In order: each band handed on once, on the calling thread, after it was worked.
+        std::vector<std::atomic<int>> worked(count);
+        std::vector<std::size_t> order;
+        const auto caller = std::this_thread::get_id();
+        forEachBandInOrder(
+            count,
+            [&]() -> BandWork {
+                return [&](std::size_t band) {
+                    if (nested && band % 7 == 0) {
+                        forEachBand(5, 2, []() {
+                            return [](std::size_t) {
+                            };
+                        });
+                    }
+                    ++worked[band];
+                };
+            },
+            [&](std::size_t band) {
+                EXPECT_EQ(std::this_thread::get_id(), caller);
+                EXPECT_EQ(worked[band], 1);
+                order.push_back(band);
+            });
+        ASSERT_EQ(order.size(), count);
+        for (std::size_t i = 0; i < count; ++i) {
+            ASSERT_EQ(order[i], i);
+        }
     };
     std::thread other([&] {
         for (int i = 0; i < 200; ++i) {
@@ -56,6 +82,17 @@ TEST(ParallelBands, FailureReachesTheCallerAndTheHelpersCarryOn) {
                                          }
                                      };
                                  }),
+                     std::runtime_error);
+        EXPECT_THROW(forEachBandInOrder(
+                         64,
+                         [&]() -> BandWork {
+                             return [](std::size_t band) {
+                                 if (band == 10) {
+                                     throw std::runtime_error("band 10");
+                                 }
+                             };
+                         },
+                         [](std::size_t) {}),
                      std::runtime_error);
         std::atomic<int> runs{0};
         forEachBand(64, 4, [&]() -> BandWork {
