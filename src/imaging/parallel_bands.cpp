@@ -173,7 +173,7 @@ void forEachBand(std::size_t count, unsigned threads, const std::function<BandWo
 }
 
 void forEachBandInOrder(std::size_t count, const std::function<BandWork()>& makeWork,
-                        const std::function<void(std::size_t band)>& finished) {
+                        const std::function<void(std::size_t from, std::size_t to)>& finished) {
     const unsigned threads = threadsFor(count, 0);
     std::mutex mutex;
     std::condition_variable worked;
@@ -214,13 +214,16 @@ void forEachBandInOrder(std::size_t count, const std::function<BandWork()>& make
         try {
             std::optional<BandWork> work;
             for (std::size_t shown = 0; shown < count && !failed;) {
-                bool ready = false;
+                std::size_t ready = shown;
                 {
                     std::lock_guard lock(mutex);
-                    ready = done[shown];
+                    while (ready < count && done[ready]) {
+                        ++ready;
+                    }
                 }
-                if (ready) {
-                    finished(shown++);
+                if (ready > shown) {
+                    finished(shown, ready);
+                    shown = ready;
                     continue;
                 }
                 if (const std::size_t i = next++; i < count) {

@@ -16,12 +16,13 @@ using BandWork = std::function<void(std::size_t band)>;
 // no more to give. The first failure is rethrown once every thread has stopped.
 void forEachBand(std::size_t count, unsigned threads, const std::function<BandWork()>& makeWork);
 
-// As forEachBand on every core, and `finished(band)` on the calling thread for every band in
-// order, as soon as it and those before it are worked: the caller hands on each band (shows
-// it) while the other threads work on the next ones, and works bands itself while the next
-// to hand on is not there yet. A pass run from within a band's work runs on its own thread.
+// As forEachBand on every core, and `finished(from, to)` on the calling thread for the bands in
+// order, as soon as they and those before them are worked, as many at once as are there: the
+// caller hands them on (shows them) while the other threads work on the next ones, and works
+// bands itself while the next to hand on is not there yet. A pass run from within a band's
+// work runs on its own thread.
 void forEachBandInOrder(std::size_t count, const std::function<BandWork()>& makeWork,
-                        const std::function<void(std::size_t band)>& finished);
+                        const std::function<void(std::size_t from, std::size_t to)>& finished);
 
 // A pass over rows [top, bottom) of `width` pixels each: `rows(from, to)` for bands of rows,
 // on every core once the pass is large enough to gain from it, else all on the calling thread.

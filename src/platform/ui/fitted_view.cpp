@@ -64,9 +64,9 @@ void FittedView::paint(const CanvasView& canvas, Size size, Size client, int top
                 fitKnown(canvas, fitted_, band(i));
             };
         },
-        [&](std::size_t i) {
-            const Area rowsOf = band(i).part;
-            const int from = std::max(top, rowsOf.top), to = std::min(bottom, rowsOf.bottom);
+        [&](std::size_t first, std::size_t last) {
+            const int from = std::max(top, band(first).part.top);
+            const int to = std::min(bottom, band(last - 1).part.bottom);
             if (from < to) {
                 paintRows(fitted_, from, to);
             }

@@ -49,10 +49,13 @@ TEST(ParallelBands, EveryBandRunsOnceWhileOthersAskForHelpers) {
                     ++worked[band];
                 };
             },
-            [&](std::size_t band) {
+            [&](std::size_t from, std::size_t to) {
                 EXPECT_EQ(std::this_thread::get_id(), caller);
-                EXPECT_EQ(worked[band], 1);
-                order.push_back(band);
+                EXPECT_LT(from, to);
+                for (std::size_t band = from; band < to; ++band) {
+                    EXPECT_EQ(worked[band], 1);
+                    order.push_back(band);
+                }
             });
         ASSERT_EQ(order.size(), count);
         for (std::size_t i = 0; i < count; ++i) {
@@ -92,7 +95,7 @@ TEST(ParallelBands, FailureReachesTheCallerAndTheHelpersCarryOn) {
                                  }
                              };
                          },
-                         [](std::size_t) {}),
+                         [](std::size_t, std::size_t) {}),
                      std::runtime_error);
         std::atomic<int> runs{0};
         forEachBand(64, 4, [&]() -> BandWork {
