@@ -15,10 +15,12 @@
 // After each edit and each undo the window runs on its own for 100 ms, a user's pause.
 #include "bench_pictures.h"
 #include "bench_timing.h"
+#include "imaging/core_binding.h"
 #include "markup/frm_markup.h"
 #include "platform/headless/headless_services.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/ui_toolkit_win32.h"
+#include "platform/win32/win32_core_binding.h"
 
 #include <windows.h>
 
@@ -244,6 +246,7 @@ constexpr ToolStep kTools[] = {{"rectangle", 'R'}, {"arrow", 'A'},     {"highlig
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    imaging::bindCoresWith(std::make_shared<platform::win32::Win32CoreBinding>()); // as the program
     platform::win32::Win32Toolkit toolkit;
     headless::HeadlessServices fakes(toolkit); // nothing but the windows is real
     const auto picture =

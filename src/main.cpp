@@ -3,6 +3,7 @@
 #include "app/preference_store.h"
 #include "app/startup.h"
 #include "capture/frm_rectangle.h"
+#include "imaging/core_binding.h"
 #include "mainwindow/frm_main.h"
 #include "platform/services.h"
 #include "platform/win32/label_classes.h"
@@ -13,6 +14,7 @@
 #include "platform/win32/win32_charsets.h"
 #include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_core_binding.h"
 #include "platform/win32/win32_data_protection.h"
 #include "platform/win32/win32_file_dialogs.h"
 #include "platform/win32/win32_file_system.h"
@@ -97,6 +99,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
             return result.exitCode;
         }
     }
+    imaging::bindCoresWith(std::make_shared<platform::win32::Win32CoreBinding>());
     platform::win32::Win32Toolkit toolkit;
     registerProgramWindows(toolkit);
     platform::win32::Win32Launcher launcher;

@@ -1,12 +1,15 @@
 #include "imaging/parallel_bands.h"
 
+#include "imaging/core_binding.h"
 #include "imaging/streaming_rows.h"
 
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <exception>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -33,29 +36,38 @@ public:
             stopping_ = true;
         }
         wake_.notify_all();
-        for (auto& t : threads_) {
-            t.join();
+        for (auto& helper : helpers_) {
+            helper->thread.join();
         }
+    }
+
+    void bindWith(std::shared_ptr<CoreBinding> binding) {
+        std::lock_guard lock(mutex_);
+        binding_ = std::move(binding);
     }
 
     // Runs `job` on the calling thread and on up to `helpers` of the pool's; false (nothing
     // run) while another caller's job has the pool. Returns once every helper that joined in
     // is done; a helper not yet woken when the caller's own run ends is not waited for.
     bool run(unsigned helpers, const std::function<void()>& job) {
+        std::unique_ptr<CoreBinding::Held> held;
         {
             std::lock_guard lock(mutex_);
             if (job_) {
                 return false;
             }
-            while (threads_.size() < helpers) {
+            while (helpers_.size() < helpers) {
+                Helper& helper = *helpers_.emplace_back(std::make_unique<Helper>());
                 try {
-                    threads_.emplace_back([this] { serve(); });
+                    helper.thread = std::thread([this, &helper] { serve(helper); });
                 } catch (const std::system_error&) {
+                    helpers_.pop_back();
                     break; // no more threads to be had: those there share the work
                 }
             }
             job_ = &job;
-            wanted_ = std::min<std::size_t>(helpers, threads_.size());
+            wanted_ = std::min<std::size_t>(helpers, helpers_.size());
+            held = keepApart();
         }
         wake_.notify_all();
         job();
@@ -63,12 +75,53 @@ public:
         wanted_ = 0;
         done_.wait(lock, [this] { return running_ == 0; });
         job_ = nullptr;
+        heldCore_ = -1;
         return true;
     }
 
 private:
-    void serve() {
+    struct Helper {
+        std::thread thread;
+        std::unique_ptr<CoreBinding::Helper> bound; // set by the thread itself
+        int keptOff = -1;
+    };
+
+    // The caller held on its core and every helper kept off it, before any is woken.
+    std::unique_ptr<CoreBinding::Held> keepApart() {
+        if (!binding_) {
+            return nullptr;
+        }
+        try {
+            std::unique_ptr<CoreBinding::Held> held = binding_->holdThisThread();
+            heldCore_ = held->core();
+            for (auto& helper : helpers_) {
+                keepOff(*helper);
+            }
+            return held;
+        } catch (const std::bad_alloc&) {
+            return nullptr; // the pass runs where the system puts it
+        }
+    }
+
+    void keepOff(Helper& helper) {
+        if (heldCore_ >= 0 && helper.bound && helper.keptOff != heldCore_) {
+            helper.bound->keepOff(heldCore_);
+            helper.keptOff = heldCore_;
+        }
+    }
+
+    void serve(Helper& self) {
         std::unique_lock lock(mutex_);
+        if (const auto binding = binding_) {
+            lock.unlock();
+            std::unique_ptr<CoreBinding::Helper> bound;
+            try {
+                bound = binding->thisHelper();
+            } catch (const std::bad_alloc&) {
+            }
+            lock.lock();
+            self.bound = std::move(bound);
+        }
         for (;;) {
             wake_.wait(lock, [this] { return stopping_ || wanted_ > 0; });
             if (stopping_) {
@@ -76,6 +129,7 @@ private:
             }
             --wanted_;
             ++running_;
+            keepOff(self); // made during this job, after the caller kept the others off
             const std::function<void()>* job = job_;
             lock.unlock();
             (*job)();
@@ -88,7 +142,9 @@ private:
 
     std::mutex mutex_;
     std::condition_variable wake_, done_;
-    std::vector<std::thread> threads_;
+    std::vector<std::unique_ptr<Helper>> helpers_;
+    std::shared_ptr<CoreBinding> binding_;
+    int heldCore_ = -1; // the core the running job's caller is held on
     const std::function<void()>* job_ = nullptr;
     std::size_t wanted_ = 0;  // helpers still to join the job
     std::size_t running_ = 0; // helpers working on it
@@ -127,6 +183,10 @@ unsigned threadsFor(std::size_t count, unsigned threads) {
 }
 
 } // namespace
+
+void bindCoresWith(std::shared_ptr<CoreBinding> binding) {
+    helperPool().bindWith(std::move(binding));
+}
 
 void forEachBand(std::size_t count, unsigned threads, const std::function<BandWork()>& makeWork) {
     threads = threadsFor(count, threads);

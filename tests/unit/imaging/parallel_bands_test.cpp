@@ -1,8 +1,11 @@
 #include "imaging/parallel_bands.h"
 
+#include "imaging/core_binding.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -105,6 +108,66 @@ TEST(ParallelBands, FailureReachesTheCallerAndTheHelpersCarryOn) {
         });
         EXPECT_EQ(runs, 64);
     }
+}
+
+constexpr int kHeldCore = 3;
+
+// Records what a pass asks of the binding: how many threads it holds, and for each helper the
+// core it was last kept off.
+struct RecordingBinding final : CoreBinding {
+    struct Bound final : Helper {
+        std::atomic<int> keptOff{-1};
+        void keepOff(int core) noexcept override { keptOff = core; }
+    };
+    struct Holding final : Held {
+        explicit Holding(std::atomic<int>& held) : held_(held) { ++held_; }
+        ~Holding() override { --held_; }
+        int core() const noexcept override { return kHeldCore; }
+        std::atomic<int>& held_;
+    };
+    std::unique_ptr<Helper> thisHelper() override {
+        auto bound = std::make_unique<Bound>();
+        self() = bound.get();
+        return bound;
+    }
+    std::unique_ptr<Held> holdThisThread() override { return std::make_unique<Holding>(held); }
+    // The helper the calling thread was made as, if it was made while this was there.
+    static Bound*& self() {
+        static thread_local Bound* bound = nullptr;
+        return bound;
+    }
+    std::atomic<int> held{0};
+};
+
+// With a binding, a pass holds its caller on its core until every helper is done, and a helper
+// works only once it has been kept off that core.
+TEST(ParallelBands, HelpersWorkOffTheHeldCallersCore) {
+    const auto binding = std::make_shared<RecordingBinding>();
+    bindCoresWith(binding);
+    const auto caller = std::this_thread::get_id();
+    std::atomic<int> byBoundHelpers{0}, unheld{0}, notKeptOff{0};
+    auto work = [&]() -> BandWork {
+        return [&](std::size_t) {
+            unheld += binding->held != 1;
+            if (const auto* self = RecordingBinding::self();
+                self && std::this_thread::get_id() != caller) {
+                notKeptOff += self->keptOff != kHeldCore;
+                ++byBoundHelpers;
+            }
+            std::atomic<int> spin{0}; // long enough a band for the helpers to take some
+            while (spin.fetch_add(1, std::memory_order_relaxed) < 2000) {
+            }
+        };
+    };
+    for (int pass = 0; pass < 50; ++pass) {
+        forEachBand(64, 8, work);
+        forEachBandInOrder(64, work, [](std::size_t, std::size_t) {});
+        ASSERT_EQ(binding->held, 0) << "the caller is let go once the pass is over";
+    }
+    bindCoresWith(nullptr);
+    EXPECT_EQ(unheld, 0);
+    EXPECT_EQ(notKeptOff, 0);
+    EXPECT_GT(byBoundHelpers, 0) << "helpers made while the binding was there took bands";
 }
 
 } // namespace
