@@ -164,6 +164,60 @@ struct RowSource {
     }
 };
 
+// The picture columns [first, last) each shown column of [left, right) covers, and where each
+// run of shown columns covering one picture column apiece, side by side, ends. Every band of a
+// paint asks for the same: each thread keeps what it worked out last (under Wine working it
+// out for each band of a 4K paint cost a millisecond of the two cores).
+struct ColumnSpans {
+    int pictureWidth = -1, shownWidth = -1, left = 0, right = 0;
+    std::vector<int> first, last;
+    std::vector<std::size_t> runEnd;
+};
+
+const ColumnSpans& columnSpans(int pictureWidth, int shownWidth, int left, int right) {
+    thread_local ColumnSpans spans;
+    if (spans.pictureWidth == pictureWidth && spans.shownWidth == shownWidth &&
+        spans.left == left && spans.right == right) {
+        return spans;
+    }
+    spans.pictureWidth = -1; // until worked out whole
+    const auto n = static_cast<std::size_t>(right - left);
+    spans.first.resize(n);
+    spans.last.resize(n);
+    spans.runEnd.resize(n);
+    for (int x = left; x < right; ++x) {
+        covered(x, shownWidth, pictureWidth, spans.first[static_cast<std::size_t>(x - left)],
+                spans.last[static_cast<std::size_t>(x - left)]);
+    }
+    const std::vector<int>& first = spans.first;
+    const std::vector<int>& last = spans.last;
+    std::vector<std::size_t>& runEnd = spans.runEnd;
+    for (std::size_t i = n; i-- > 0;) {
+        const bool single = last[i] - first[i] == 1;
+        runEnd[i] = !single                                ? i
+                    : i + 1 == n || runEnd[i + 1] == i + 1 ? i + 1
+                    : first[i + 1] == last[i]              ? runEnd[i + 1]
+                                                           : i + 1;
+    }
+    spans.pictureWidth = pictureWidth;
+    spans.shownWidth = shownWidth;
+    spans.left = left;
+    spans.right = right;
+    return spans;
+}
+
+// Rows of sums a band works in, kept by each thread from one fit to the next; sumColumns
+// writes them whole before they are read.
+thread_local std::vector<std::uint64_t> t_columnSums;
+thread_local std::vector<std::uint16_t> t_lanes;
+
+template <class T> T* scratch(std::vector<T>& rows, std::size_t size) {
+    if (rows.size() < size) {
+        rows.resize(size);
+    }
+    return rows.data();
+}
+
 void fitRows(const imaging::Picture& picture, imaging::Picture& shown, int left, int top, int right,
              int bottom, const RowSource& source) {
     left = std::max(left, 0);
@@ -173,21 +227,10 @@ void fitRows(const imaging::Picture& picture, imaging::Picture& shown, int left,
     if (right <= left || bottom <= top || picture.empty()) {
         return;
     }
-    std::vector<int> firstColumn(static_cast<std::size_t>(right - left));
-    std::vector<int> lastColumn(firstColumn.size());
-    for (int x = left; x < right; ++x) {
-        covered(x, shown.width, picture.width, firstColumn[static_cast<std::size_t>(x - left)],
-                lastColumn[static_cast<std::size_t>(x - left)]);
-    }
-    // Where a run of shown pixels that each cover one picture pixel, side by side, ends.
-    std::vector<std::size_t> runEnd(firstColumn.size());
-    for (std::size_t i = firstColumn.size(); i-- > 0;) {
-        const bool single = lastColumn[i] - firstColumn[i] == 1;
-        runEnd[i] = !single                                                 ? i
-                    : i + 1 == firstColumn.size() || runEnd[i + 1] == i + 1 ? i + 1
-                    : firstColumn[i + 1] == lastColumn[i]                   ? runEnd[i + 1]
-                                                                            : i + 1;
-    }
+    const ColumnSpans& columns = columnSpans(picture.width, shown.width, left, right);
+    const std::vector<int>& firstColumn = columns.first;
+    const std::vector<int>& lastColumn = columns.last;
+    const std::vector<std::size_t>& runEnd = columns.runEnd;
     const int rows = bottom - top;
     const auto bands = static_cast<std::size_t>((rows + kBandRows - 1) / kBandRows);
     const bool small = static_cast<long long>(rows) * (right - left) < 256 * 1024;
@@ -217,20 +260,21 @@ void fitRows(const imaging::Picture& picture, imaging::Picture& shown, int left,
     const bool stream = imaging::worthStreaming(static_cast<long long>(rows) * (right - left));
     imaging::forEachBand(bands, small ? 1 : 0, [&]() -> imaging::BandWork {
         const auto span = static_cast<std::size_t>(lastColumn.back() - firstColumn.front());
-        return [&, span, columnSums = std::vector<std::uint64_t>(span),
-                lanes = std::vector<std::uint16_t>(4 * (span + 1))](std::size_t band) mutable {
+        return [&, span](std::size_t band) {
+            std::uint64_t* columnSums = scratch(t_columnSums, span);
+            std::uint16_t* lanes = scratch(t_lanes, 4 * (span + 1));
             const int from = top + static_cast<int>(band) * kBandRows;
             const int to = std::min(bottom, from + kBandRows);
-            int previousSource = -1, previousHeight = 0;
+            int previousSource = -1;
             for (int y = from; y < to; ++y) {
                 int firstRow = 0, lastRow = 0;
                 covered(y, shown.height, picture.height, firstRow, lastRow);
                 std::uint32_t* out = shown.row(y) + left;
-                // A row that covers copies of one picture row only, as many as the row above
-                // did, is that row again: copied, past the caches when the fit is large.
+                // A row that covers copies of one picture row only, as the row above did, is
+                // that row again, however many copies each covers (n copies of a row sum to n
+                // times its sums, rounded alike): copied, past the caches when the fit is large.
                 const int firstSource = source(firstRow);
-                if (firstSource == source(lastRow - 1) && firstSource == previousSource &&
-                    lastRow - firstRow == previousHeight) {
+                if (firstSource == source(lastRow - 1) && firstSource == previousSource) {
                     const std::uint32_t* above = shown.row(y - 1) + left;
                     if (stream) {
                         imaging::streamCopy(above, out, firstColumn.size());
@@ -240,7 +284,6 @@ void fitRows(const imaging::Picture& picture, imaging::Picture& shown, int left,
                     continue;
                 }
                 previousSource = firstSource == source(lastRow - 1) ? firstSource : -1;
-                previousHeight = lastRow - firstRow;
                 const auto height = static_cast<std::size_t>(lastRow - firstRow);
                 if (height == 1) {
                     // Slightly smaller, most shown pixels cover one pixel each, in runs of
@@ -275,16 +318,16 @@ void fitRows(const imaging::Picture& picture, imaging::Picture& shown, int left,
                     return picture.row(source(sy)) + base;
                 };
                 if (inLanes) {
-                    imaging::sumColumns(rowAt, firstRow, lastRow, span, lanes.data());
-                    averageAcross(lanes.data(), span, firstColumn, lastColumn, laneAverages.data(),
-                                  height, out);
+                    imaging::sumColumns(rowAt, firstRow, lastRow, span, lanes);
+                    averageAcross(lanes, span, firstColumn, lastColumn, laneAverages.data(), height,
+                                  out);
                     continue;
                 }
                 for (int sy = firstRow; sy < lastRow; sy += imaging::kRowsPerColumnSum) {
                     const int end = std::min(lastRow, sy + imaging::kRowsPerColumnSum);
-                    imaging::sumColumns(rowAt, sy, end, span, lanes.data());
+                    imaging::sumColumns(rowAt, sy, end, span, lanes);
                     for (std::size_t k = 0; k < span; ++k) {
-                        const std::uint64_t sum = imaging::packedSums(lanes.data() + 4 * k);
+                        const std::uint64_t sum = imaging::packedSums(lanes + 4 * k);
                         columnSums[k] = sy == firstRow ? sum : columnSums[k] + sum;
                     }
                 }
