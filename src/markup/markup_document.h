@@ -1,7 +1,8 @@
 #pragma once
 // The picture being marked up, with every step undoable back to the captured picture. A
-// step keeps only the pixels it covered (the whole picture for a crop) and redoes itself by
-// running again, so an edit of a 4K picture costs what it touches, not the picture.
+// step keeps only the pixels it covered and redoes itself by running again (a crop keeps the
+// picture it replaced, and when taken back the one it made), so an edit of a 4K picture
+// costs what it touches, not the picture.
 #include "imaging/picture.h"
 #include "markup/markup_ops.h"
 
@@ -93,8 +94,8 @@ private:
         Change change;
         // For a whole-picture redraw: the picture's pixels in the state it is not in now.
         std::vector<std::uint32_t> other;
-        Rect crop;                                   // for a crop: what it kept
         std::shared_ptr<imaging::Picture> uncropped; // for a crop, while it is done
+        std::shared_ptr<imaging::Picture> cropped;   // for a crop, while it is taken back
         std::uint64_t from = 0, to = 0;              // state() before and after it
     };
 
@@ -103,11 +104,11 @@ private:
     std::vector<Saved> save(const std::vector<Rect>& areas);
     std::vector<std::uint32_t> takeSpare(std::size_t needed);
     void recycle(std::vector<std::uint32_t>&& memory);
+    void letGo(std::vector<std::uint32_t>&& memory);
     void dropRedo();
     std::vector<std::uint32_t> readyMemory(std::size_t size);
     void restore(const std::vector<Saved>& saved);
     static Repaint shown(const std::vector<Saved>& saved);
-    Repaint applyCrop(Step& step, std::vector<std::uint32_t> memory = {});
 
     std::shared_ptr<const imaging::Picture> captured_; // until the first change
     std::shared_ptr<imaging::Picture> working_;
@@ -122,6 +123,7 @@ private:
     std::future<std::shared_ptr<imaging::Picture>> copying_;
     std::future<std::vector<std::uint32_t>> sparing_;
     std::size_t sparingSize_ = 0;
+    std::future<void> lettingGo_; // memory being given back, one block after another
 };
 
 } // namespace pictorn::markup

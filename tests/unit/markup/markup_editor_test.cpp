@@ -30,7 +30,8 @@ bool inside(const Rect& r, int x, int y) {
 }
 
 struct MarkupEditor : ::testing::Test {
-    Picture captured = sample();
+    explicit MarkupEditor(Picture picture = sample()) : captured(std::move(picture)) {}
+    Picture captured;
     headless::FakeTextRasterizer text;
     Editor editor{std::make_shared<const Picture>(captured), text, 96};
 
@@ -214,12 +215,47 @@ TEST_F(MarkupEditor, UndoAndRedoRestoreEveryStepToTheByte) {
         ASSERT_EQ(now().pixels, states[i].pixels) << "redo to state " << i;
         ASSERT_EQ(editor.document().state(), ids[i]);
     }
-    // A new step after undoing drops what could have been redone.
+    // A new step after undoing drops what could have been redone; the memory it leaves (the
+    // picture the crop made among it) serves the next steps.
+    editor.undo();
     editor.undo();
     drag(Tool::BlackOut, 0, 0, 3, 3);
     EXPECT_FALSE(editor.document().canRedo());
+    drag(Tool::Highlighter, 0, 0, 39, 29);
+    const Picture highlighted = now();
     editor.undo();
-    EXPECT_EQ(now().pixels, states[states.size() - 2].pixels);
+    editor.undo();
+    EXPECT_EQ(now().pixels, states[states.size() - 3].pixels);
+    editor.redo();
+    editor.redo();
+    EXPECT_EQ(now().pixels, highlighted.pixels);
+}
+
+// Past a million pixels, the memory steps drop (a taken-back crop's picture among it) is freed
+// on other threads or serves the next step, while those steps run.
+struct LargeMarkupEditor : MarkupEditor {
+    LargeMarkupEditor() : MarkupEditor(sample(1200, 900)) {}
+};
+
+TEST_F(LargeMarkupEditor, StepsStayExactWhileTheMemoryTheyDropIsPassedOn) {
+    // Taken back, done again and taken back once more.
+    auto backAndForth = [&] {
+        const Picture done = now();
+        editor.undo();
+        ASSERT_EQ(now().pixels, captured.pixels);
+        editor.redo();
+        ASSERT_EQ(now().pixels, done.pixels);
+        editor.undo();
+    };
+    for (int round = 0; round < 3; ++round) {
+        drag(Tool::Crop, 10, 10, 1100, 800);
+        backAndForth();
+        drag(Tool::Highlighter, 0, 0, 1199, 899);
+        backAndForth();
+        drag(Tool::BlackOut, 0, 0, 1199, 899);
+        backAndForth();
+    }
+    EXPECT_EQ(now().pixels, captured.pixels);
 }
 
 // Steps keep and repaint only the parts they change (the strips of a frame, bands along an
