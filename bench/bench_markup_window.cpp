@@ -1,7 +1,8 @@
 // The real mark-up window on a 4K picture, run by hand under Wine (bench/markup_bench.sh, on
 // a 3840x2160 screen) or on Windows: opening (the window made and shown as Edit -> Mark Up
 // Image does it) until every part of it is painted, and for each tool the time from the
-// input that ends it (the release; Ctrl+Z for undo) until the canvas has painted the result.
+// input that ends it (the release; Ctrl+Z for undo, a crop's undo on its own) until the
+// canvas has painted the result.
 // Each is measured in the window as it opens (1:1 and fitted), maximized at 1:1 and maximized
 // fitted (Ctrl+0), with drags across the whole canvas and, fitted, of 400x300 pixels; beside each
 // figure the part spent in the input's handler, in painting and after the paint until the

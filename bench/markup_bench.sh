@@ -8,8 +8,8 @@
 # window seven times until it is painted whole (the parts making the form, showing it and
 # painting it beside the total), then, in the window as it opens (1:1 and fitted), maximized
 # at 1:1 and maximized fitted, drags each tool [rounds] times (default 7) across the canvas
-# and takes every step back with Ctrl+Z, timing each from the input until the canvas has
-# painted the result. It prints median and slowest against 150 ms to open and 16 ms per
+# and takes every step back with Ctrl+Z (a crop's undo, which resizes the picture, counted on
+# its own), timing each from the input until the canvas has painted the result. It prints median and slowest against 150 ms to open and 16 ms per
 # edit; the machine's load average is printed beside them.
 set -u -o pipefail
 
